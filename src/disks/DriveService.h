@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Drive type codes, as the platform reports them.
+enum DriveTypeCode : int {
+    DriveUndetermined = 0,
+    DriveNoRoot = 1,
+    DriveRemovable = 2,
+    DriveFixed = 3,
+    DriveRemote = 4,
+    DriveCdRom = 5,
+    DriveRamDisk = 6,
+};
+
+struct DiskSpace {
+    std::uint64_t bytesPerSector = 0;
+    std::uint64_t sectorsPerCluster = 0;
+    std::uint64_t freeClusters = 0;
+    std::uint64_t totalClusters = 0;
+};
+
+struct VolumeInformation {
+    std::string name;
+    std::uint32_t serial = 0;
+    bool ok = false;
+};
+
+// The four questions the program asks the operating system about drives.
+class DriveService {
+public:
+    virtual ~DriveService() = default;
+    // The drive roots, in the platform's order.
+    virtual std::vector<std::string> driveRoots() const = 0;
+    // DriveTypeCode of a root.
+    virtual int driveType(const std::string& root) const = 0;
+    // The space of the medium in the drive; false (and zeros) when there is none.
+    virtual bool diskSpace(const std::string& root, DiskSpace& space) const = 0;
+    // Volume name and serial of the medium; ok false when there is none.
+    virtual VolumeInformation volumeInformation(const std::string& root) const = 0;
+};
