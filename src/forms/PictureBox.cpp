@@ -7,8 +7,17 @@
 #include <QResizeEvent>
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
-    m_image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    m_image.fill(palette().color(backgroundRole()));
+    fitImage();
+}
+
+QImage& PictureBox::image() {
+    fitImage();
+    return m_image;
+}
+
+const QImage& PictureBox::image() const {
+    fitImage();
+    return m_image;
 }
 
 double PictureBox::heightTwips() const {
@@ -30,21 +39,29 @@ void PictureBox::Refresh() {
 }
 
 void PictureBox::paintEvent(QPaintEvent* /*event*/) {
+    fitImage();
     QPainter painter(this);
     // Scaled to the box so that a painter of higher resolution (a printer) gets the whole image.
-    painter.drawImage(QRectF(rect()), m_image, QRectF(QPointF(0, 0), QSizeF(size())));
+    painter.drawImage(QRectF(rect()), m_image);
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event) {
-    // Keep what was drawn; new area takes the background colour.
-    const QSize wanted = event->size().expandedTo(QSize(1, 1));
-    if (wanted.width() > m_image.width() || wanted.height() > m_image.height()) {
-        QImage grown(wanted.expandedTo(m_image.size()), QImage::Format_RGB32);
-        grown.fill(palette().color(backgroundRole()));
-        QPainter painter(&grown);
-        painter.drawImage(0, 0, m_image);
-        painter.end();
-        m_image = std::move(grown);
-    }
+    fitImage();
     QWidget::resizeEvent(event);
+}
+
+void PictureBox::fitImage() const {
+    // A hidden widget gets its resize event only when shown, so the image follows size() on every use.
+    // What was drawn stays where old and new size overlap; new area takes the background colour.
+    const QSize wanted = size().expandedTo(QSize(1, 1));
+    if (wanted == m_image.size()) {
+        return;
+    }
+    QImage resized(wanted, QImage::Format_RGB32);
+    resized.fill(palette().color(backgroundRole()));
+    if (!m_image.isNull()) {
+        QPainter painter(&resized);
+        painter.drawImage(0, 0, m_image);
+    }
+    m_image = std::move(resized);
 }

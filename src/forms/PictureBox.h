@@ -13,8 +13,8 @@ public:
     explicit PictureBox(QWidget* parent = nullptr);
 
     // The persistent image, the surface everything is drawn on; as large as the box in pixels.
-    QImage& image() { return m_image; }
-    const QImage& image() const { return m_image; }
+    QImage& image();
+    const QImage& image() const;
 
     // Outer size in twips.
     double heightTwips() const;
@@ -34,6 +34,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QImage m_image;
+    void fitImage() const;
+
+    mutable QImage m_image;
     std::uint32_t m_foreColor = 0x80000008; // window text
 };
