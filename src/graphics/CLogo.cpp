@@ -10,6 +10,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
