@@ -199,9 +199,4 @@ TEST(MulDiv, RoundsHalvesAwayFromZeroAndFlagsFailures) {
     }
 }
 
-TEST(LogoRgb, FromColorValue) {
-    EXPECT_EQ(RgbFromColorValue(0x00C0B0A0u), (LogoRgb{0xA0, 0xB0, 0xC0}));
-    EXPECT_EQ(RgbFromColorValue(0xFF000000u), (LogoRgb{0, 0, 0}));
-}
-
 } // namespace
