@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <limits>
 
 namespace {
 
@@ -16,13 +17,15 @@ constexpr std::size_t VolumeBufferSize = 32;
 
 // Bytes of a count of clusters; 64 bits so that disks of 2 GiB and more give their true figures, and an
 // overflow raised only where even that does not hold.
-std::uint64_t ClusterBytes(const DiskSpace& space, std::uint64_t clusters) {
-    std::uint64_t product = 0;
-    if (__builtin_mul_overflow(space.bytesPerSector, space.sectorsPerCluster, &product) ||
-        __builtin_mul_overflow(product, clusters, &product)) {
+std::uint64_t CheckedProduct(std::uint64_t a, std::uint64_t b) {
+    if (b != 0 && a > std::numeric_limits<std::uint64_t>::max() / b) {
         throw RuntimeError(RuntimeError::Overflow);
     }
-    return product;
+    return a * b;
+}
+
+std::uint64_t ClusterBytes(const DiskSpace& space, std::uint64_t clusters) {
+    return CheckedProduct(CheckedProduct(space.bytesPerSector, space.sectorsPerCluster), clusters);
 }
 
 double Megabytes(std::uint64_t bytes) {
