@@ -193,14 +193,4 @@ TEST_F(DiskInfo, WithoutADriveServiceReportsTheFailure) {
     EXPECT_EQ(out.type, "old type");
 }
 
-TEST_F(DiskInfo, FillsDiskFactsInPlace) {
-    drives->addDrive(Zip, DriveRemovable, {512, 4, 8080, 48960}, {"ZIP-100", 0x12AB34, true});
-    auto& facts = Program().DiskFacts;
-    GetDiskInfo(Zip, facts.DriveTypeName, facts.FreeMB, facts.CapacityMB, facts.VolumeName, facts.SerialText);
-    EXPECT_EQ(facts.DriveTypeName, "REMOVABLE");
-    EXPECT_DOUBLE_EQ(facts.CapacityMB - facts.FreeMB, 79.84375);
-    EXPECT_EQ(facts.VolumeName, std::string("ZIP-100\0", 8));
-    EXPECT_EQ(facts.SerialText, "0012-AB34");
-}
-
 } // namespace

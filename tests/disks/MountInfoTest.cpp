@@ -80,21 +80,6 @@ TEST(MountInfo, DeviceMountsDropPseudoFilesystemsAndCountEachDeviceOnce) {
     EXPECT_EQ(points, (std::vector<std::string>{"/media/ZIP", "/two", "/tmp"}));
 }
 
-TEST(MountInfo, KindsOfFilesystems) {
-    for (const char* type : {"proc", "sysfs", "cgroup2", "autofs", "devtmpfs", "fuse.gvfsd-fuse"}) {
-        EXPECT_TRUE(IsPseudoFilesystem(type)) << type;
-    }
-    for (const char* type : {"ext4", "vfat", "exfat", "ntfs3", "iso9660", "btrfs", "tmpfs", "nfs4"}) {
-        EXPECT_FALSE(IsPseudoFilesystem(type)) << type;
-    }
-    for (const char* type : {"nfs", "nfs4", "cifs", "smb3", "fuse.sshfs", "9p"}) {
-        EXPECT_TRUE(IsNetworkFilesystem(type)) << type;
-    }
-    EXPECT_TRUE(IsRamFilesystem("tmpfs"));
-    EXPECT_TRUE(IsRamFilesystem("ramfs"));
-    EXPECT_FALSE(IsRamFilesystem("ext4"));
-}
-
 TEST(VolumeIds, DecodesHexEscapes) {
     const struct {
         const char* in;
