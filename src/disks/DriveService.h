@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,4 +41,7 @@ public:
     virtual bool diskSpace(const std::string& root, DiskSpace& space) const = 0;
     // Volume name and serial of the medium; ok false when there is none.
     virtual VolumeInformation volumeInformation(const std::string& root) const = 0;
+    // Where the medium's folders can be browsed: the root itself where drives are their own folder
+    // (Windows), the current mount point where a drive is a device node (Linux); none without a medium.
+    virtual std::optional<std::string> mountPoint(const std::string& root) const { return root; }
 };

@@ -1,0 +1,93 @@
+#include "support/FakeDriveService.h"
+
+#include "forms/RuntimeError.h"
+
+#include <algorithm>
+
+FakeDriveService& FakeDriveService::addDrive(const std::string& root, int type, const DiskSpace& space,
+                                             const VolumeInformation& volume) {
+    if (std::find(m_order.begin(), m_order.end(), root) == m_order.end()) {
+        m_order.push_back(root);
+    }
+    m_drives[root] = Drive{type, true, space, volume, std::nullopt};
+    return *this;
+}
+
+FakeDriveService& FakeDriveService::addEmptyDrive(const std::string& root, int type) {
+    addDrive(root, type);
+    removeMedium(root);
+    return *this;
+}
+
+void FakeDriveService::removeMedium(const std::string& root) {
+    auto it = m_drives.find(root);
+    if (it != m_drives.end()) {
+        it->second.hasMedium = false;
+        it->second.space = {};
+        it->second.volume = {};
+        it->second.mountPoint.reset();
+    }
+}
+
+void FakeDriveService::setMountPoint(const std::string& root, const std::string& path) {
+    auto it = m_drives.find(root);
+    if (it != m_drives.end()) {
+        it->second.mountPoint = path;
+    }
+}
+
+void FakeDriveService::failOn(const std::string& root, Call which) {
+    m_failures.insert({which, which == Call::Roots ? std::string() : root});
+}
+
+void FakeDriveService::enter(Call which, const std::string& root) const {
+    calls.emplace_back(which, root);
+    if (m_failures.count({which, root}) != 0) {
+        throw RuntimeError(RuntimeError::DeviceUnavailable);
+    }
+}
+
+const FakeDriveService::Drive* FakeDriveService::find(const std::string& root) const {
+    auto it = m_drives.find(root);
+    return it == m_drives.end() ? nullptr : &it->second;
+}
+
+std::vector<std::string> FakeDriveService::driveRoots() const {
+    enter(Call::Roots, "");
+    return m_order;
+}
+
+int FakeDriveService::driveType(const std::string& root) const {
+    enter(Call::Type, root);
+    const Drive* drive = find(root);
+    return drive ? drive->type : DriveNoRoot;
+}
+
+bool FakeDriveService::diskSpace(const std::string& root, DiskSpace& space) const {
+    enter(Call::Space, root);
+    const Drive* drive = find(root);
+    if (!drive || !drive->hasMedium) {
+        space = {};
+        return false;
+    }
+    space = drive->space;
+    return true;
+}
+
+VolumeInformation FakeDriveService::volumeInformation(const std::string& root) const {
+    enter(Call::Volume, root);
+    const Drive* drive = find(root);
+    if (!drive || !drive->hasMedium) {
+        return {};
+    }
+    return drive->volume;
+}
+
+std::optional<std::string> FakeDriveService::mountPoint(const std::string& root) const {
+    enter(Call::MountPoint, root);
+    const Drive* drive = find(root);
+    if (!drive || !drive->hasMedium) {
+        return std::nullopt;
+    }
+    return drive->mountPoint ? drive->mountPoint : root;
+}
