@@ -7,6 +7,10 @@
 #include <QPrinter>
 #include <QWidget>
 
+#ifdef TESSALINE_HAVE_CUPS
+#include <cups/cups.h>
+#endif
+
 namespace {
 
 // Paints with the printer's own engine while not calling itself a printer: QWidget::render turns a
@@ -52,6 +56,19 @@ private:
     QPrinter& m_printer;
 };
 
+// Ending the painter hands a CUPS job over, but Qt keeps quiet when the scheduler refuses it (a queue
+// that rejects jobs, a printer removed meanwhile). libcups keeps the status of this thread's last request.
+bool jobAccepted(const QPrinter& printer) {
+#ifdef TESSALINE_HAVE_CUPS
+    if (printer.outputFormat() == QPrinter::NativeFormat) {
+        return cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE;
+    }
+#else
+    (void)printer;
+#endif
+    return true;
+}
+
 } // namespace
 
 bool PrintWindow(QWidget& window, QPrinter& printer) {
@@ -66,5 +83,8 @@ bool PrintWindow(QWidget& window, QPrinter& printer) {
     painter.scale(TwipsPerPixelX() * dotsPerTwip, TwipsPerPixelY() * dotsPerTwip);
     window.render(&painter, QPoint(), QRegion(window.rect()),
                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    return painter.end();
+    if (!painter.end()) {
+        return false;
+    }
+    return jobAccepted(printer);
 }

@@ -164,6 +164,23 @@ TEST_F(PrintWindowTest, PrintsThroughTheDefaultCupsQueue) {
                         printer->pageLayout().fullRectPoints().size());
 }
 
+TEST_F(PrintWindowTest, ReportsAJobTheSchedulerRefuses) {
+    CupsServer& cups = *CupsEnvironment::server;
+    const auto printer = SystemPrinterProvider().defaultPrinter();
+    ASSERT_NE(printer, nullptr);
+    const std::size_t before = cups.spooledDocuments().size();
+    ASSERT_TRUE(cups.setAcceptingJobs(false));
+    LabelSizedWindow label;
+    const bool printed = PrintWindow(label.window, *printer);
+    ASSERT_TRUE(cups.setAcceptingJobs(true));
+    EXPECT_FALSE(printed);
+    EXPECT_EQ(cups.spooledDocuments().size(), before);
+
+    // The queue takes jobs again, and printing says so.
+    EXPECT_TRUE(PrintWindow(label.window, *SystemPrinterProvider().defaultPrinter()));
+    EXPECT_TRUE(cups.waitForDocument(before).has_value());
+}
+
 // Each check runs on a fresh thread: libcups reads CUPS_SERVER once per thread.
 bool defaultPrinterSeenFromNewThread() {
     bool found = true;

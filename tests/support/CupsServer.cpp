@@ -213,3 +213,10 @@ std::optional<std::string> CupsServer::waitForDocument(std::size_t known, int ti
 std::string CupsServer::log() const {
     return readAll(m_dir + "/log/error_log");
 }
+
+bool CupsServer::setAcceptingJobs(bool accepting) const {
+    const std::string command = "CUPS_SERVER=" + socketPath() +
+                                (accepting ? " cupsaccept " : " cupsreject ") + QueueName + " >>" + m_dir +
+                                "/log/lpadmin.out 2>&1";
+    return std::system(command.c_str()) == 0;
+}

@@ -32,6 +32,9 @@ public:
     // Waits up to timeoutMs for more than `known` documents and returns the newest one.
     std::optional<std::string> waitForDocument(std::size_t known, int timeoutMs = 10000) const;
 
+    // Lets the default queue accept or refuse new jobs (cupsaccept / cupsreject); false if that failed.
+    bool setAcceptingJobs(bool accepting) const;
+
     // The scheduler's error log, for failure messages.
     std::string log() const;
 
