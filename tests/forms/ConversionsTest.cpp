@@ -23,9 +23,19 @@ TEST(TextToDouble, AcceptsPlainDecimals) {
         const char* text;
         double value;
     } cases[] = {
-        {"0", 0.0},       {"41", 41.0},  {"-1", -1.0},     {"+7", 7.0},         {"1.5", 1.5},
-        {"  100  ", 100}, {".5", 0.5},   {"5.", 5.0},      {"\t32767", 32767}, {"-0.25", -0.25},
-        {"007", 7.0},     {"41.5", 41.5}, {"1234567.125", 1234567.125},
+        {"0", 0.0},
+        {"41", 41.0},
+        {"-1", -1.0},
+        {"+7", 7.0},
+        {"1.5", 1.5},
+        {"  100  ", 100},
+        {".5", 0.5},
+        {"5.", 5.0},
+        {"\t32767", 32767},
+        {"-0.25", -0.25},
+        {"007", 7.0},
+        {"41.5", 41.5},
+        {"1234567.125", 1234567.125},
     };
     for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(TextToDouble(c.text), c.value) << c.text;
@@ -33,9 +43,10 @@ TEST(TextToDouble, AcceptsPlainDecimals) {
 }
 
 TEST(TextToDouble, RejectsWhatIsNotANumber) {
-    for (const char* text : {"", "   ", "abc", "-", "+", ".", "1.2.3", "12a", "a12", "1 2", "--1", "1e5", "0x10",
-                             "1,5", "Failed"}) {
-        EXPECT_EQ(errorNumberOf([&] { TextToDouble(text); }), RuntimeError::TypeMismatch) << '"' << text << '"';
+    for (const char* text : {"", "   ", "abc", "-", "+", ".", "1.2.3", "12a", "a12", "1 2", "--1", "1e5",
+                             "0x10", "1,5", "Failed"}) {
+        EXPECT_EQ(errorNumberOf([&] { TextToDouble(text); }), RuntimeError::TypeMismatch)
+            << '"' << text << '"';
     }
 }
 
@@ -43,9 +54,9 @@ TEST(CInt, RoundsHalfToEven) {
     const struct {
         double in;
         int out;
-    } cases[] = {{2.5, 2},     {3.5, 4},         {-2.5, -2},      {-3.5, -4},     {1.4999, 1}, {1.5001, 2},
-                 {0.5, 0},     {-0.5, 0},        {42.5, 42},      {101.0, 101},   {32767.4, 32767},
-                 {-32768.5, -32768}, {32766.5, 32766}};
+    } cases[] = {{2.5, 2},         {3.5, 4},           {-2.5, -2},      {-3.5, -4}, {1.4999, 1},
+                 {1.5001, 2},      {0.5, 0},           {-0.5, 0},       {42.5, 42}, {101.0, 101},
+                 {32767.4, 32767}, {-32768.5, -32768}, {32766.5, 32766}};
     for (const auto& c : cases) {
         EXPECT_EQ(CInt(c.in), c.out) << c.in;
     }
@@ -70,23 +81,39 @@ TEST(FormatFixed2, RoundsHalfAwayFromZero) {
         double in;
         const char* out;
     } cases[] = {
-        {95.625, "95.63"}, {0.125, "0.13"},  {95.5, "95.50"},     {0.0, "0.00"},        {0.004, "0.00"},
-        {0.005, "0.01"},   {1.005, "1.01"},  {2.675, "2.68"},     {-0.125, "-0.13"},    {-0.001, "0.00"},
-        {99.995, "100.00"}, {9.999, "10.00"}, {1234567.891, "1234567.89"}, {2047.96875, "2047.97"},
-        {1e-20, "0.00"},   {95.63, "95.63"}, {61035.15625, "61035.16"},
+        {95.625, "95.63"},
+        {0.125, "0.13"},
+        {95.5, "95.50"},
+        {0.0, "0.00"},
+        {0.004, "0.00"},
+        {0.005, "0.01"},
+        {1.005, "1.01"},
+        {2.675, "2.68"},
+        {-0.125, "-0.13"},
+        {-0.001, "0.00"},
+        {99.995, "100.00"},
+        {9.999, "10.00"},
+        {1234567.891, "1234567.89"},
+        {2047.96875, "2047.97"},
+        {1e-20, "0.00"},
+        {95.63, "95.63"},
+        {61035.15625, "61035.16"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FormatFixed2(c.in), c.out) << c.in;
     }
 }
 
-TEST(FormatFixed2, UsesTheGivenSeparator) { EXPECT_EQ(FormatFixed2(95.625, ','), "95,63"); }
+TEST(FormatFixed2, UsesTheGivenSeparator) {
+    EXPECT_EQ(FormatFixed2(95.625, ','), "95,63");
+}
 
 TEST(RuntimeError, CarriesStandardDescriptions) {
     EXPECT_EQ(RuntimeError(RuntimeError::Overflow).description(), "Overflow");
     EXPECT_EQ(RuntimeError(RuntimeError::DivisionByZero).description(), "Division by zero");
     EXPECT_EQ(RuntimeError(RuntimeError::TypeMismatch).description(), "Type mismatch");
-    EXPECT_EQ(RuntimeError(RuntimeError::InvalidProcedureCall).description(), "Invalid procedure call or argument");
+    EXPECT_EQ(RuntimeError(RuntimeError::InvalidProcedureCall).description(),
+              "Invalid procedure call or argument");
 }
 
 } // namespace

@@ -1,0 +1,63 @@
+#include "forms/RuntimeError.h"
+#include "label/ProgBarWidth.h"
+#include "label/UsedSpaceBarImage.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+TEST(ProgBarWidthTwips, RoundsThePercentHalfToEvenAndScalesToTheFullBar) {
+    const struct {
+        double percent;
+        float twips;
+    } cases[] = {{0.0, 0.0f},     {37.5, 1862.0f}, {38.5, 1862.0f}, {100.0, 4900.0f}, {99.869, 4900.0f},
+                 {99.4, 4851.0f}, {0.5, 0.0f},     {1.5, 98.0f},    {50.0, 2450.0f}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ProgBarWidthTwips(c.percent), c.twips) << c.percent;
+    }
+}
+
+TEST(ProgBarWidthTwips, FailsOutsideTheSixteenBitRange) {
+    for (double bad : {40000.0, -40000.0, std::numeric_limits<double>::quiet_NaN()}) {
+        try {
+            ProgBarWidthTwips(bad);
+            ADD_FAILURE() << bad;
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), RuntimeError::Overflow);
+        }
+    }
+}
+
+TEST(UsedSpaceBarImage, IsAMottledBlueToGreenGradientThatNeverChanges) {
+    const QImage bar = UsedSpaceBarImage();
+    EXPECT_EQ(bar.size(), QSize(350, 16));
+    EXPECT_EQ(bar.depth(), 24);
+    EXPECT_EQ(bar, UsedSpaceBarImage());
+
+    auto average = [&](int x0) {
+        int r = 0, g = 0, b = 0, n = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = x0; x < x0 + 10; ++x) {
+                const QColor c = bar.pixelColor(x, y);
+                r += c.red(), g += c.green(), b += c.blue(), ++n;
+            }
+        }
+        return QColor(r / n, g / n, b / n);
+    };
+    const QColor left = average(0), middle = average(170), right = average(340);
+    EXPECT_GT(left.blue(), 2 * left.green());
+    EXPECT_GT(middle.green(), 100);
+    EXPECT_GT(middle.blue(), 100);
+    EXPECT_GT(right.green(), 2 * right.blue());
+
+    // Mottled: neighbouring pixels of one column differ.
+    int differing = 0;
+    for (int y = 1; y < 16; ++y) {
+        differing += bar.pixel(100, y) != bar.pixel(100, y - 1);
+    }
+    EXPECT_GT(differing, 8);
+}
+
+} // namespace

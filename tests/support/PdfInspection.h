@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QImage>
+
+#include <string>
+
+// What poppler's command-line tools say about a PDF file.
+struct PdfFacts {
+    int pages = 0;
+    double widthPoints = 0;
+    double heightPoints = 0;
+};
+
+// Pages and the first page's size (pdfinfo); zero pages when the file is no PDF.
+PdfFacts PdfInfo(const std::string& file);
+// The text of all pages (pdftotext, layout kept).
+std::string PdfText(const std::string& file);
+// The first page drawn at this resolution (pdftoppm); a null image on failure.
+QImage PdfPageImage(const std::string& file, int dotsPerInch = 72);
