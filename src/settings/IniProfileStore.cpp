@@ -10,7 +10,6 @@
 #include <cstring>
 #include <system_error>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -66,9 +65,17 @@ FileContents readWhole(const std::filesystem::path& file) {
         contents.problem = "not a regular file: " + file.string();
         return contents;
     }
-    std::vector<char> buffer(64 * 1024);
+    // Read straight into a string of the file's size (plus room to notice that it grew), so that a large
+    // profile is not copied around while it is read.
+    std::string& text = contents.text;
+    constexpr std::size_t kSlack = 4096;
+    text.resize(static_cast<std::size_t>(contents.info.st_size) + kSlack);
+    std::size_t filled = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (text.size() - filled < kSlack) {
+            text.resize(2 * text.size()); // the file grew while we read it
+        }
+        const ssize_t got = ::read(fd, text.data() + filled, text.size() - filled);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -80,8 +87,9 @@ FileContents readWhole(const std::filesystem::path& file) {
         if (got == 0) {
             break;
         }
-        contents.text.append(buffer.data(), static_cast<std::size_t>(got));
+        filled += static_cast<std::size_t>(got);
     }
+    text.resize(filled);
     contents.state = FileContents::State::Read;
     return contents;
 }
