@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// INI text read and edited the way the Windows private-profile service does it, as pure functions on the
+// file's bytes, so that the store, the tests and the fuzzer drive the same code.
+
+// Blanks of an INI line: the bytes 0x09-0x0D, 0x1A and 0x20.
+bool IsIniSpace(char c);
+
+// A section name that a write cannot turn into more than its header: no CR, LF or ']'.
+bool IsWritableSectionName(std::string_view name);
+
+// A key name that a write cannot turn into another line: no CR, LF or '=', and not beginning with '['
+// (the written line could then read as a section header).
+bool IsWritableKeyName(std::string_view name);
+
+// The value of `key` in the first section called `section` (names trimmed, ASCII case ignored), as UTF-8
+// with one pair of matching quotes removed. Nothing when the section or key is missing or the key's line
+// has no '='.
+std::optional<std::string> IniReadValue(std::string_view text, std::string_view section,
+                                        std::string_view key);
+
+// The text with `key` set to `value`; every other line stays byte for byte. CR and LF in the value are
+// written as spaces. Names and value are written as UTF-8 (bytes that are not UTF-8 count as
+// Windows-1252). Both names must be writable.
+std::string IniWriteValue(std::string_view text, std::string_view section, std::string_view key,
+                          std::string_view value);
