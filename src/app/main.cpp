@@ -2,9 +2,9 @@
 #include <QLabel>
 #include <QMainWindow>
 
+#include "forms/Clock.h"
 #include "forms/ProgramState.h"
 #include "forms/QtMessageService.h"
-#include "forms/Clock.h"
 
 #include <memory>
 

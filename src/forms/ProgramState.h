@@ -7,6 +7,7 @@
 class Clock;
 class DriveService;
 class MessageService;
+class ModalRunner;
 class PrinterProvider;
 class ProfileService;
 class ProgramTerminator;
@@ -29,6 +30,7 @@ struct PlatformServices {
     std::shared_ptr<ProgramTerminator> terminator;
     std::shared_ptr<Clock> clock;
     std::shared_ptr<PrinterProvider> printer;
+    std::shared_ptr<ModalRunner> modal;
 };
 
 // The one program-wide state: settings, the examined disk, the two flags and the platform seams.

@@ -17,4 +17,8 @@ public:
     // given) says what went wrong.
     virtual bool write(std::string_view section, std::string_view key, std::string_view value,
                        std::string* error = nullptr) = 0;
+
+    // Where the profile lives and what went wrong with the last failed write, for messages to the user.
+    virtual std::string location() const { return {}; }
+    virtual std::string lastError() const { return {}; }
 };

@@ -1,0 +1,130 @@
+#include "app/frmSplash.h"
+
+#include "support/ProgramFixture.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QTest>
+
+#include <chrono>
+#include <ctime>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A local-time instant at a given second of the minute.
+Clock::TimePoint atSecond(int second) {
+    std::tm tm{};
+    tm.tm_year = 126;
+    tm.tm_mon = 11;
+    tm.tm_mday = 5;
+    tm.tm_hour = 10;
+    tm.tm_min = 20;
+    tm.tm_sec = second;
+    tm.tm_isdst = -1;
+    return std::chrono::system_clock::from_time_t(std::mktime(&tm));
+}
+
+class SplashTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+    void TearDown() override {
+        QLocale::setDefault(QLocale::system());
+        ProgramFixture::TearDown();
+    }
+    int mainOpened = 0;
+};
+
+TEST_F(SplashTest, LoadFillsTheTexts) {
+    clock->at = atSecond(0);
+    frmSplash splash([this] { ++mainOpened; });
+    splash.Form_Load();
+    EXPECT_EQ(splash.lblProductName->text(), "Tessaline 1.0");
+    EXPECT_EQ(splash.lblDesc->text(), "...a simple offering from ...");
+    EXPECT_EQ(splash.lblCompany->text(), "Dorvanel\r\nVantrell");
+    EXPECT_EQ(splash.lblNow->text(), "Saturday, December 5, 2026");
+    EXPECT_EQ(mainOpened, 0);
+}
+
+TEST_F(SplashTest, StopSecondWrapsAroundTheMinute) {
+    const struct { int tick, stop; } cases[] = {{57, 0}, {58, 1}, {59, 2}, {10, 13}, {0, 3}};
+    for (const auto& c : cases) {
+        clock->at = atSecond(c.tick);
+        frmSplash splash([this] { ++mainOpened; });
+        splash.Timer1_Timer();
+        EXPECT_EQ(splash.HoldSeconds, 3);
+        EXPECT_EQ(splash.StopSecond, c.stop) << c.tick;
+        EXPECT_TRUE(splash.holding());
+    }
+}
+
+TEST_F(SplashTest, HoldEndsAtTheStopSecond) {
+    clock->at = atSecond(10) + 400ms;
+    frmSplash splash([this] { ++mainOpened; });
+    splash.Timer1_Timer();
+    clock->at = atSecond(12) + 999ms;
+    splash.checkHold();
+    EXPECT_TRUE(splash.holding());
+    EXPECT_EQ(mainOpened, 0);
+    clock->at = atSecond(13);
+    splash.checkHold();
+    EXPECT_FALSE(splash.holding());
+    EXPECT_TRUE(splash.unloaded());
+    EXPECT_EQ(mainOpened, 1);
+}
+
+TEST_F(SplashTest, MissedSecondStillEndsTheHoldAfterThreeSeconds) {
+    clock->at = atSecond(10) + 900ms;
+    frmSplash splash([this] { ++mainOpened; });
+    splash.Timer1_Timer();
+    // The program stalled across second 13: the next look is at 14.
+    clock->at = atSecond(14);
+    splash.checkHold();
+    EXPECT_TRUE(splash.unloaded());
+    EXPECT_EQ(mainOpened, 1);
+}
+
+TEST_F(SplashTest, KeysAndClicksCloseBeforeTheHoldButNotDuringIt) {
+    clock->at = atSecond(20);
+    {
+        frmSplash splash([this] { ++mainOpened; });
+        splash.Form_KeyPress();
+        EXPECT_EQ(mainOpened, 1);
+        splash.Frame1_Click(); // already gone: nothing opens twice
+        EXPECT_EQ(mainOpened, 1);
+    }
+    {
+        frmSplash splash([this] { ++mainOpened; });
+        splash.Timer1_Timer();
+        splash.Form_KeyPress();
+        splash.Frame1_Click();
+        QTest::keyClick(&splash, Qt::Key_A);
+        EXPECT_EQ(mainOpened, 1);
+        EXPECT_TRUE(splash.holding());
+    }
+    {
+        frmSplash splash([this] { ++mainOpened; });
+        splash.show();
+        QTest::keyClick(&splash, Qt::Key_Space);
+        EXPECT_EQ(mainOpened, 2);
+    }
+}
+
+TEST_F(SplashTest, ClickOnTheFrameClosesButNotOnItsLabels) {
+    clock->at = atSecond(20);
+    frmSplash splash([this] { ++mainOpened; });
+    splash.Form_Load();
+    splash.show();
+    QTest::mouseClick(splash.lblProductName, Qt::LeftButton);
+    EXPECT_EQ(mainOpened, 0);
+    const QPoint emptySpot(splash.Frame1->width() - 4, splash.Frame1->height() - 4);
+    ASSERT_EQ(splash.Frame1->childAt(emptySpot), nullptr);
+    QTest::mouseClick(splash.Frame1, Qt::LeftButton, {}, emptySpot);
+    EXPECT_EQ(mainOpened, 1);
+}
+
+} // namespace
