@@ -1,12 +1,31 @@
-#include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
-
+#include "app/InstanceGuard.h"
+#include "app/Shell.h"
+#include "disks/linux/LinuxDriveService.h"
 #include "forms/Clock.h"
 #include "forms/ProgramState.h"
 #include "forms/QtMessageService.h"
+#include "forms/SystemPrinterProvider.h"
+#include "settings/IniProfileStore.h"
+#include "settings/ProfilePath.h"
+
+#include <QApplication>
 
 #include <memory>
+
+namespace {
+
+// The real platform services; tests put fakes in their place.
+void installPlatformServices() {
+    auto& services = Program().services;
+    services.profile = std::make_shared<IniProfileStore>(DefaultProfilePath());
+    services.drives = std::make_shared<LinuxDriveService>();
+    services.messages = std::make_shared<QtMessageService>();
+    services.terminator = std::make_shared<ExitTerminator>();
+    services.clock = std::make_shared<SystemClock>();
+    services.printer = std::make_shared<SystemPrinterProvider>();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -14,17 +33,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Tesslin1");
     QApplication::setApplicationVersion("1.00");
 
-    auto& services = Program().services;
-    services.messages = std::make_shared<QtMessageService>();
-    services.terminator = std::make_shared<ExitTerminator>();
-    services.clock = std::make_shared<SystemClock>();
+    installPlatformServices();
 
-    // Until the program's own windows exist this shows a plain window with the product title.
-    QMainWindow window;
-    window.setWindowTitle("Tessaline 1.0");
-    auto* text = new QLabel("Tessaline 1.0 — the label windows are not built yet.", &window);
-    window.setCentralWidget(text);
-    window.resize(480, 200);
-    window.show();
+    const InstanceGuard guard;
+    Shell shell;
+    if (!shell.Main(guard)) {
+        return 0;
+    }
     return QApplication::exec();
 }

@@ -211,8 +211,13 @@ bool IniProfileStore::write(std::string_view section, std::string_view key, std:
         }
         return replaceFile(file, text, exists ? &contents.info : nullptr, problem);
     }();
+    m_lastError = done ? std::string() : problem;
     if (!done && error != nullptr) {
         *error = problem;
     }
     return done;
+}
+
+std::string IniProfileStore::location() const {
+    return m_file.string();
 }

@@ -20,6 +20,10 @@ public:
     bool write(std::string_view section, std::string_view key, std::string_view value,
                std::string* error = nullptr) override;
 
+    std::string location() const override;
+    std::string lastError() const override { return m_lastError; }
+
 private:
     std::filesystem::path m_file;
+    std::string m_lastError;
 };
