@@ -66,18 +66,8 @@ TEST_F(LabelWindowTest, IsLaidOutAtTheSizeOfTheLabel) {
     w.Form_Load();
     w.show();
     EXPECT_EQ(w.size(), QSize(TwipsToPixelsX(6510), TwipsToPixelsY(5400)));
-    // The strip runs the window's full height once shown; the panel lies below the lists, buttons and strip.
+    // The strip runs the window's full height once shown.
     EXPECT_EQ(w.picLogo->geometry(), QRect(0, 0, TwipsToPixelsX(375), TwipsToPixelsY(5400)));
-    const QObjectList& order = w.children(); // bottom first
-    const auto position = [&](QObject* o) { return order.indexOf(o); };
-    EXPECT_LT(position(w.lblVTag), position(w.Picture1));
-    for (QWidget* above : {static_cast<QWidget*>(w.drvList), static_cast<QWidget*>(w.txtID),
-                           static_cast<QWidget*>(w.picLogo), static_cast<QWidget*>(w.cmdPrint),
-                           static_cast<QWidget*>(w.dirList), static_cast<QWidget*>(w.picProgBar)}) {
-        EXPECT_LT(position(w.Picture1), position(above)) << above->objectName().toStdString();
-    }
-    EXPECT_LT(position(w.Picture2), position(w.picProgBar));
-    EXPECT_EQ(w.lblNameTag->parentWidget(), w.Picture1);
     // The strip is painted: a gradient from dark at the bottom to light at the top.
     const QImage& strip = w.picLogo->image();
     EXPECT_LT(qGray(strip.pixel(1, strip.height() - 2)), 60);
