@@ -4,6 +4,7 @@
 #include "settings/EmptySetting.h"
 
 #include "support/ProgramFixture.h"
+#include "support/ScriptedModal.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -11,27 +12,10 @@
 #include <QTest>
 
 #include <chrono>
-#include <functional>
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// Acts on the dialog instead of waiting for a person, then reports its result.
-class ScriptedModal final : public ModalRunner {
-public:
-    explicit ScriptedModal(std::function<void(QDialog&)> act) : m_act(std::move(act)) {}
-    int run(QDialog& dialog) override {
-        ++runs;
-        dialog.show();
-        m_act(dialog);
-        return dialog.result();
-    }
-    int runs = 0;
-
-private:
-    std::function<void(QDialog&)> m_act;
-};
 
 TEST(SortsAtOrBelowSpace, DecidesWhatCountsAsNotSet) {
     for (const char* notSet : {"", " ", "\t",

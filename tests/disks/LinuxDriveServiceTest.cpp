@@ -1,4 +1,4 @@
-#include "disks/FakeSystemTree.h"
+#include "support/FakeSystemTree.h"
 
 #include "disks/DiskInfo.h"
 #include "disks/ZipDriveList.h"

@@ -29,6 +29,7 @@ public:
     std::string directory(const std::string& relative);
     void statsFor(const std::string& mountPoint, FilesystemStats stats);
 
+    const std::string& root() const { return m_root; }
     std::string path(const std::string& relative) const { return m_root + "/" + relative; }
     std::string node(const std::string& name) const { return path("dev/" + name); }
     LinuxSystemPaths paths() const;
