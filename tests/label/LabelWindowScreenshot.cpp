@@ -25,8 +25,7 @@ TEST_F(LabelWindowScreenshot, SavesThePictureOfTheLabelWindow) {
     clock->at = sys_days{year{2026} / March / 14} + hours{9} + minutes{47};
     drives->setMountPoint(ZipRoot, disk);
     bool saved = false;
-    modal->action = [&](QDialog& dialog) {
-        dialog.show();
+    onShown = [&](QDialog& dialog) {
         QApplication::processEvents();
         saved = dialog.grab().save(QString::fromLocal8Bit(target), "PNG");
     };

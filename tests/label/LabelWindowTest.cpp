@@ -28,7 +28,7 @@ class LabelWindowTest : public LabelFixture {
 protected:
     // Opens the window as Examine Disk does and hands it to `act` while it is shown.
     void examine(const std::function<void(frmLabel&)>& act) {
-        modal->action = [&](QDialog& dialog) { act(static_cast<frmLabel&>(dialog)); };
+        onShown = [&](QDialog& dialog) { act(static_cast<frmLabel&>(dialog)); };
         ShowLabelWindow(nullptr);
     }
 };
@@ -124,7 +124,7 @@ TEST_F(LabelWindowTest, PrintLabelPrintsAtOnceAndLeavesNoWindow) {
     EXPECT_TRUE(messages->shown.empty());
     EXPECT_EQ(storedIndex(), "42");
     ASSERT_EQ(PdfInfo(printer->fileName).pages, 1);
-    const std::string printed = PdfText(printer->fileName);
+    const std::string printed = PdfWords(printer->fileName);
     EXPECT_NE(printed.find("# 42"), std::string::npos) << printed;
     EXPECT_EQ(printed.find("Print"), std::string::npos) << printed;
     EXPECT_EQ(printed.find("Cancel"), std::string::npos) << printed;
@@ -139,7 +139,7 @@ TEST_F(LabelWindowTest, PrintReplacesWhateverWasTypedAsTheNumberAndKeepsTheStrip
         EXPECT_EQ(text(w.lblVTag), "#\n4\n2\n");
     });
     EXPECT_EQ(storedIndex(), "42");
-    const std::string printed = PdfText(printer->fileName);
+    const std::string printed = PdfWords(printer->fileName);
     EXPECT_NE(printed.find("# 42"), std::string::npos) << printed;
     EXPECT_EQ(printed.find("seven"), std::string::npos) << printed;
 }
@@ -157,7 +157,7 @@ TEST_F(LabelWindowTest, PrintAdvancesTheNumberStoredAtThatMoment) {
         EXPECT_EQ(storedIndex(), c.storedAfter) << c.storedAtPrint;
         EXPECT_TRUE(messages->shown.empty()) << c.storedAtPrint;
         // The label bears the number it was opened with.
-        const std::string printed = PdfText(printer->fileName);
+        const std::string printed = PdfWords(printer->fileName);
         EXPECT_NE(printed.find("# 42"), std::string::npos) << c.storedAtPrint;
         writeProfile("41");
     }

@@ -63,7 +63,7 @@ TEST_F(LabelPrintTest, PrintLabelPutsTheLabelOnOnePageOfTheDefaultQueue) {
     ASSERT_TRUE(job.has_value()) << cups().log();
     EXPECT_EQ(PdfInfo(*job).pages, 1);
 
-    const std::string text = PdfText(*job);
+    const std::string text = PdfWords(*job);
     for (const char* expected :
          {"Anna Example", "Example Widgets",   "12 Harbour Road", "Dunmore 4410", "555 0199",
           "# 42",         "Drive Type",        "Volume ID",       "Serial No",    "Disk Cap.",
@@ -121,7 +121,7 @@ TEST_F(LabelPrintTest, ARefusedJobIsReportedAndTheNumberStays) {
 TEST_F(LabelPrintTest, WithNoPrinterAtAllNothingIsPrintedAndTheNumberStays) {
     const CupsServer withoutQueues(CupsServer::Queue::None);
     Program().services.printer = std::make_shared<FreshThreadPrinterProvider>();
-    modal->action = [](QDialog& dialog) { static_cast<frmLabel&>(dialog).cmdPrint_Click(); };
+    onShown = [](QDialog& dialog) { static_cast<frmLabel&>(dialog).cmdPrint_Click(); };
     ShowLabelWindow(nullptr);
 
     ASSERT_EQ(messages->shown.size(), 1u);

@@ -3,10 +3,10 @@
 #include "support/FakeDriveService.h"
 #include "support/PdfFilePrinterProvider.h"
 #include "support/ProgramFixture.h"
+#include "support/ScriptedModal.h"
 #include "support/TempDir.h"
 
 #include "disks/DriveService.h"
-#include "forms/ModalRunner.h"
 #include "settings/IniProfileStore.h"
 #include "settings/Settings.h"
 
@@ -16,20 +16,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-
-// Instead of waiting for a person, acts on each modal dialog and returns at once.
-class ActingModalRunner final : public ModalRunner {
-public:
-    int run(QDialog& dialog) override {
-        ++runs;
-        if (action) {
-            action(dialog);
-        }
-        return dialog.result();
-    }
-    std::function<void(QDialog&)> action;
-    int runs = 0;
-};
 
 // A label window's world: a profile with ID_INDEX 41 and an owner, a Zip drive /dev/sdb holding a disk of
 // 95.625 MB with 0.125 MB free, mounted at a folder with three subfolders, an empty drive /dev/sdc, a PDF
@@ -59,7 +45,11 @@ protected:
 
         printer = std::make_shared<PdfFilePrinterProvider>((dir / "label.pdf").string());
         Program().services.printer = printer;
-        modal = std::make_shared<ActingModalRunner>();
+        modal = std::make_shared<ScriptedModal>([this](QDialog& dialog) {
+            if (onShown) {
+                onShown(dialog);
+            }
+        });
         Program().services.modal = modal;
         LoadSettings();
     }
@@ -80,5 +70,7 @@ protected:
     std::filesystem::path diskFolder;
     std::shared_ptr<FakeDriveService> drives;
     std::shared_ptr<PdfFilePrinterProvider> printer;
-    std::shared_ptr<ActingModalRunner> modal;
+    std::shared_ptr<ScriptedModal> modal;
+    // What a test does with the window while it is shown modally.
+    std::function<void(QDialog&)> onShown;
 };
