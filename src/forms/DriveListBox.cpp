@@ -4,6 +4,9 @@
 #include "forms/ProgramState.h"
 #include "forms/RuntimeError.h"
 
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+
 namespace {
 
 std::string withoutTrailingNuls(std::string text) {
@@ -86,6 +89,17 @@ void DriveListBox::refresh() {
 void DriveListBox::showPopup() {
     refresh();
     QComboBox::showPopup();
+}
+
+void DriveListBox::paintEvent(QPaintEvent* /*event*/) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect textArea =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, textArea.width() - 2);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 void DriveListBox::onCurrentIndexChanged(int index) {

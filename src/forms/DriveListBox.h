@@ -35,6 +35,8 @@ signals:
 protected:
     // The media may have changed since the list was filled; show what is in the drives now.
     void showPopup() override;
+    // A text longer than the box ends in an ellipsis, so that a printed window holds only what is seen.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     int indexOfRoot(const std::string& root) const;

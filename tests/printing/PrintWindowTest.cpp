@@ -1,3 +1,4 @@
+#include "CupsEnvironment.h"
 #include "support/CupsServer.h"
 #include "support/PdfFilePrinterProvider.h"
 #include "support/PdfInspection.h"
@@ -19,16 +20,6 @@
 #include <thread>
 
 namespace {
-
-// One scheduler for the whole program: libcups fixes the server of a thread at its first call, and even
-// constructing a QPrinter asks for the default printer.
-class CupsEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override { server = std::make_unique<CupsServer>(); }
-    void TearDown() override { server.reset(); }
-    static inline std::unique_ptr<CupsServer> server;
-};
-const auto* const cupsEnvironment = ::testing::AddGlobalTestEnvironment(new CupsEnvironment);
 
 // A window of label size (6510 x 5400 twips) with a caption, a red panel and a hidden button.
 class LabelSizedWindow {

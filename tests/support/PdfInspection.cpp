@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <utility>
 
 #include <unistd.h>
 
@@ -47,6 +48,31 @@ PdfFacts PdfInfo(const std::string& file) {
 
 std::string PdfText(const std::string& file) {
     return output("pdftotext -layout " + quoted(file) + " -");
+}
+
+std::string PdfWords(const std::string& file) {
+    const std::string html = output("pdftotext -bbox " + quoted(file) + " -");
+    std::string words;
+    for (std::size_t at = html.find("<word "); at != std::string::npos; at = html.find("<word ", at)) {
+        const std::size_t begin = html.find('>', at) + 1;
+        const std::size_t end = html.find("</word>", begin);
+        if (begin == 0 || end == std::string::npos) {
+            break;
+        }
+        std::string word = html.substr(begin, end - begin);
+        for (const auto& [entity, plain] : {std::pair<std::string, std::string>{"&lt;", "<"},
+                                            {"&gt;", ">"},
+                                            {"&quot;", "\""},
+                                            {"&apos;", "'"},
+                                            {"&amp;", "&"}}) {
+            for (std::size_t e = word.find(entity); e != std::string::npos; e = word.find(entity, e + 1)) {
+                word.replace(e, entity.size(), plain);
+            }
+        }
+        words += (words.empty() ? "" : " ") + word;
+        at = end;
+    }
+    return words;
 }
 
 QImage PdfPageImage(const std::string& file, int dotsPerInch) {

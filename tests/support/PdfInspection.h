@@ -15,5 +15,8 @@ struct PdfFacts {
 PdfFacts PdfInfo(const std::string& file);
 // The text of all pages (pdftotext, layout kept).
 std::string PdfText(const std::string& file);
+// Every word of all pages in reading order, one blank between words. Unlike the layout text, two words
+// always stay apart however narrow the gap ("# 2" never reads as "#2").
+std::string PdfWords(const std::string& file);
 // The first page drawn at this resolution (pdftoppm); a null image on failure.
 QImage PdfPageImage(const std::string& file, int dotsPerInch = 72);

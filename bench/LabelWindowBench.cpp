@@ -1,0 +1,199 @@
+// The label window: from the Examine command to the window painted (a fake Zip drive whose disk holds
+// a few, 1,000, 10,000 or 100,000 folders), and printing one label to a PDF file.
+#include "disks/DriveService.h"
+#include "forms/Clock.h"
+#include "forms/MessageService.h"
+#include "forms/ModalRunner.h"
+#include "forms/PrintWindow.h"
+#include "forms/PrinterProvider.h"
+#include "forms/ProgramState.h"
+#include "label/ShowLabelWindow.h"
+#include "label/frmLabel.h"
+#include "settings/IniProfileStore.h"
+#include "settings/Settings.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPrinter>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// /tmp/tessaline-bench-folders/<n> holds n subfolders; made once and kept for later runs (shared with
+// the folder list benchmark).
+std::string folderWith(int n) {
+    const std::string dir = "/tmp/tessaline-bench-folders/" + std::to_string(n);
+    const std::string done = dir + "/.complete";
+    if (!fs::exists(done)) {
+        fs::create_directories(dir);
+        char name[32];
+        for (int i = 0; i < n; ++i) {
+            const int k = static_cast<int>((static_cast<long long>(i) * 7919) % n);
+            std::snprintf(name, sizeof(name), "%s%06d", (k % 3 == 0) ? "Folder" : "folder", k);
+            fs::create_directory(dir + "/" + name);
+        }
+        std::ofstream(done) << "ok";
+    }
+    return dir;
+}
+
+// One Zip drive with a 95.625 MB disk mounted at a given folder.
+class BenchDrive final : public DriveService {
+public:
+    explicit BenchDrive(std::string folder) : m_folder(std::move(folder)) {}
+    std::vector<std::string> driveRoots() const override { return {"/dev/sdb"}; }
+    int driveType(const std::string&) const override { return DriveRemovable; }
+    bool diskSpace(const std::string&, DiskSpace& space) const override {
+        space = DiskSpace{512, 4, 64, 48960};
+        return true;
+    }
+    VolumeInformation volumeInformation(const std::string&) const override {
+        return {"ZIPDISK", 0x1A2B3C4D, true};
+    }
+    std::optional<std::string> mountPoint(const std::string&) const override { return m_folder; }
+
+private:
+    std::string m_folder;
+};
+
+class SilentMessages final : public MessageService {
+public:
+    int show(const std::string&, int, const std::optional<std::string>&) override {
+        ++shown;
+        return 1;
+    }
+    int shown = 0;
+};
+
+// Paints the window once, as it would be seen, and closes it at once.
+class PaintingModalRunner final : public ModalRunner {
+public:
+    int run(QDialog& dialog) override {
+        benchmark::DoNotOptimize(dialog.grab());
+        return 0;
+    }
+};
+
+class PdfPrinter final : public PrinterProvider {
+public:
+    std::unique_ptr<QPrinter> defaultPrinter() override {
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(QString::fromStdString(file));
+        return printer;
+    }
+    std::string file = (fs::temp_directory_path() / "tessaline-bench-label.pdf").string();
+};
+
+// The program's services over a temporary profile (ID_INDEX 41) and a drive mounted at `folder`.
+struct LabelWorld {
+    explicit LabelWorld(const std::string& folder) {
+        profile = fs::temp_directory_path() / "tessaline-bench-Tesslin1.ini";
+        std::ofstream(profile) << "[GLOBAL]\r\nOWNER=Anna Example\r\nCOMPANY=Example Widgets\r\n"
+                                  "ADDR1=12 Harbour Road\r\nADDR2=Dunmore 4410\r\nADDR3=555 0199\r\n"
+                                  "ZIPDRIVE=/dev/sdb\r\nID_INDEX=41\r\n";
+        ResetProgram();
+        auto& services = Program().services;
+        services.profile = std::make_shared<IniProfileStore>(profile);
+        services.drives = std::make_shared<BenchDrive>(folder);
+        services.messages = messages = std::make_shared<SilentMessages>();
+        services.clock = std::make_shared<SystemClock>();
+        services.modal = std::make_shared<PaintingModalRunner>();
+        services.printer = printer = std::make_shared<PdfPrinter>();
+        LoadSettings();
+    }
+    ~LabelWorld() {
+        ResetProgram();
+        fs::remove(profile);
+        fs::remove(printer->file);
+    }
+    fs::path profile;
+    std::shared_ptr<SilentMessages> messages;
+    std::shared_ptr<PdfPrinter> printer;
+};
+
+// Folders at the disk's root; 0 stands for a disk with three folders.
+std::string diskFolder(int n) {
+    if (n > 0) {
+        return folderWith(n);
+    }
+    const std::string dir = (fs::temp_directory_path() / "tessaline-bench-disk").string();
+    for (const char* name : {"Letters", "Photos", "Taxes"}) {
+        fs::create_directories(dir + "/" + name);
+    }
+    return dir;
+}
+
+void BM_ExamineToWindowPainted(benchmark::State& state) {
+    const LabelWorld world(diskFolder(static_cast<int>(state.range(0))));
+    for (auto _ : state) {
+        ShowLabelWindow(nullptr);
+    }
+    if (world.messages->shown != 0) {
+        state.SkipWithError("the window reported a failure");
+    }
+    state.SetComplexityN(std::max<benchmark::IterationCount>(state.range(0), 3));
+}
+BENCHMARK(BM_ExamineToWindowPainted)
+    ->Arg(0)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
+// Print Label: load, show, print to a PDF file, advance the number, close.
+void BM_PrintLabelToPdf(benchmark::State& state) {
+    const LabelWorld world(diskFolder(0));
+    for (auto _ : state) {
+        Program().AutoPrint = true;
+        ShowLabelWindow(nullptr);
+    }
+    if (world.messages->shown != 0) {
+        state.SkipWithError("printing reported a failure");
+    }
+    state.counters["bytes"] = static_cast<double>(fs::file_size(world.printer->file));
+}
+BENCHMARK(BM_PrintLabelToPdf)->Unit(benchmark::kMillisecond);
+
+// Only the printing of a filled label window.
+void BM_PrintFilledLabelWindow(benchmark::State& state) {
+    const LabelWorld world(diskFolder(0));
+    frmLabel window;
+    window.Form_Load();
+    window.show();
+    for (auto _ : state) {
+        const auto printer = world.printer->defaultPrinter();
+        if (!PrintWindow(window, *printer)) {
+            state.SkipWithError("printing failed");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_PrintFilledLabelWindow)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    // Constructing a printer asks CUPS for the default; keep that away from the machine's scheduler.
+    if (std::getenv("CUPS_SERVER") == nullptr) {
+        setenv("CUPS_SERVER", "/nonexistent/tessaline-bench/cups.sock", 1);
+    }
+    benchmark::Initialize(&argc, argv);
+    QApplication app(argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

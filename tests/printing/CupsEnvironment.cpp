@@ -1,0 +1,5 @@
+#include "CupsEnvironment.h"
+
+namespace {
+const auto* const cupsEnvironment = ::testing::AddGlobalTestEnvironment(new CupsEnvironment);
+} // namespace
