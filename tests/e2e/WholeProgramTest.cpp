@@ -7,6 +7,7 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -144,6 +145,28 @@ TEST_F(WholeProgramTest, FirstStartToPrintedLabelAndQuit) {
     EXPECT_EQ(printed.find("Cancel"), std::string::npos) << printed;
     text = profileText();
     EXPECT_EQ(profileValue(text, "ID_INDEX"), "2");
+
+    // Examine Disk: the label window opens and waits; its Print button prints the next number.
+    ASSERT_FALSE(display->waitForWindows("^Tessaline 1.0$").isEmpty());
+    ASSERT_TRUE(display->key(main.first(), "alt+e"));
+    QStringList label;
+    for (int tries = 0; tries < 150 && label.isEmpty(); ++tries) {
+        QThread::msleep(100);
+        for (const QString& id : display->waitForWindows("^Tessaline 1.0$")) {
+            if (id != main.first()) {
+                label << id;
+            }
+        }
+    }
+    ASSERT_FALSE(label.isEmpty()) << "no label window";
+    const std::size_t jobsBeforeExamine = printServer().spooledDocuments().size();
+    // The Print button's middle, 4507 x 4507 twips from the window's corner at 15 twips a pixel.
+    ASSERT_TRUE(display->xdotool({"mousemove", "--window", label.first(), "300", "300", "click", "1"}));
+    const auto examined = printServer().waitForDocument(jobsBeforeExamine, 30000);
+    ASSERT_TRUE(examined.has_value()) << "Print on the label window printed nothing";
+    EXPECT_NE(PdfWords(*examined).find("# 3"), std::string::npos) << PdfWords(*examined);
+    text = profileText();
+    EXPECT_EQ(profileValue(text, "ID_INDEX"), "3");
 
     // Quit ends the program at once and writes nothing.
     ASSERT_FALSE(display->waitForWindows("^Tessaline 1.0$").isEmpty());
