@@ -57,6 +57,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     PlaceTwips(*imgLogo, 4200, 240, 1695, 1515);
     imgLogo->setScaledContents(true);
     imgLogo->setPixmap(QPixmap::fromImage(Artwork::Logo(128)));
+    // Behind the texts: a long product name may reach over the picture and must stay readable.
+    imgLogo->lower();
 
     lblNow = new QLabel(this);
     lblNow->setObjectName("lblNow");

@@ -52,6 +52,8 @@ frmSplash::frmSplash(std::function<void()> openMain, QWidget* parent)
     imgLogo->setObjectName("imgLogo");
     imgLogo->setScaledContents(true);
     imgLogo->setPixmap(QPixmap::fromImage(Artwork::Logo(128)));
+    // Behind the texts: a long product name may reach over the picture and must stay readable.
+    imgLogo->lower();
     PlaceTwips(*imgLogo, 4320, 360, 1575, 1665);
     lblNow = new QLabel(this);
     lblNow->setObjectName("lblNow");

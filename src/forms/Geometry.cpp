@@ -25,7 +25,23 @@ void CentreOnScreen(QWidget& window) {
     window.move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
+namespace {
+
+// The windows were laid out with the classic Windows families; map them to the metric-compatible or
+// closest free families so that texts fit their boxes as designed.
+void substituteClassicFamilies() {
+    QFont::insertSubstitutions("MS Sans Serif", {"Liberation Sans", "Arial", "Nimbus Sans", "DejaVu Sans"});
+    QFont::insertSubstitutions("Arial", {"Liberation Sans", "Nimbus Sans", "DejaVu Sans"});
+    QFont::insertSubstitutions("Arial Black", {"Liberation Sans", "Nimbus Sans", "DejaVu Sans"});
+    QFont::insertSubstitutions("Arial Rounded MT Bold", {"Liberation Sans", "Nimbus Sans", "DejaVu Sans"});
+    QFont::insertSubstitutions("Comic Sans MS", {"Comic Neue", "Liberation Sans", "DejaVu Sans"});
+}
+
+} // namespace
+
 QFont FormFont(const QString& family, double points, bool bold, bool italic) {
+    static const bool substituted = (substituteClassicFamilies(), true);
+    (void)substituted;
     QFont font(family);
     font.setPointSizeF(points);
     font.setBold(bold);
