@@ -11,6 +11,7 @@
 #include "label/frmLabel.h"
 #include "settings/IniProfileStore.h"
 #include "settings/Settings.h"
+#include "support/BenchSupport.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -27,24 +28,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// /tmp/tessaline-bench-folders/<n> holds n subfolders; made once and kept for later runs (shared with
-// the folder list benchmark).
-std::string folderWith(int n) {
-    const std::string dir = "/tmp/tessaline-bench-folders/" + std::to_string(n);
-    const std::string done = dir + "/.complete";
-    if (!fs::exists(done)) {
-        fs::create_directories(dir);
-        char name[32];
-        for (int i = 0; i < n; ++i) {
-            const int k = static_cast<int>((static_cast<long long>(i) * 7919) % n);
-            std::snprintf(name, sizeof(name), "%s%06d", (k % 3 == 0) ? "Folder" : "folder", k);
-            fs::create_directory(dir + "/" + name);
-        }
-        std::ofstream(done) << "ok";
-    }
-    return dir;
-}
 
 // One Zip drive with a 95.625 MB disk mounted at a given folder.
 class BenchDrive final : public DriveService {
@@ -124,7 +107,7 @@ struct LabelWorld {
 // Folders at the disk's root; 0 stands for a disk with three folders.
 std::string diskFolder(int n) {
     if (n > 0) {
-        return folderWith(n);
+        return BenchFolderWith(n);
     }
     const std::string dir = (fs::temp_directory_path() / "tessaline-bench-disk").string();
     for (const char* name : {"Letters", "Photos", "Taxes"}) {
@@ -184,16 +167,5 @@ BENCHMARK(BM_PrintFilledLabelWindow)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    // Constructing a printer asks CUPS for the default; keep that away from the machine's scheduler.
-    if (std::getenv("CUPS_SERVER") == nullptr) {
-        setenv("CUPS_SERVER", "/nonexistent/tessaline-bench/cups.sock", 1);
-    }
-    benchmark::Initialize(&argc, argv);
-    QApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

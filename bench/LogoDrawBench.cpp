@@ -2,6 +2,7 @@
 #include "forms/PictureBox.h"
 #include "graphics/CLogo.h"
 #include "graphics/LogoPlan.h"
+#include "support/BenchSupport.h"
 
 #include <QApplication>
 #include <QFont>
@@ -50,15 +51,5 @@ BENCHMARK(PlanStrip)->Arg(360)->Arg(2000)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 #include "forms/PrintWindow.h"
 #include "forms/Screen.h"
 #include "label/UsedSpaceBarImage.h"
+#include "support/BenchSupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -47,16 +48,5 @@ BENCHMARK(BM_PrintLabelSizedWindowToPdf)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    // Constructing a printer asks CUPS for the default; keep that away from the machine's scheduler.
-    if (std::getenv("CUPS_SERVER") == nullptr) {
-        setenv("CUPS_SERVER", "/nonexistent/tessaline-bench/cups.sock", 1);
-    }
-    benchmark::Initialize(&argc, argv);
-    QApplication app(argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunQtBenchmarks(argc, argv);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "app/CreditPanel.h"
+
 #include <QDialog>
 
-class QFrame;
-class QLabel;
 class QPushButton;
 
 // The About box: what the program is and who made it, with today's date.
-class frmAbout final : public QDialog {
+class frmAbout final : public QDialog, public CreditPanel {
     Q_OBJECT
 public:
     explicit frmAbout(QWidget* parent = nullptr);
@@ -15,12 +15,6 @@ public:
     void Form_Load();
 
     QPushButton* Command1 = nullptr;
-    QFrame* Frame1 = nullptr;
-    QLabel* lblProductName = nullptr;
-    QLabel* lblDesc = nullptr;
-    QLabel* lblCompany = nullptr;
-    QLabel* imgLogo = nullptr;
-    QLabel* lblNow = nullptr;
 
 public slots:
     void Command1_Click();

@@ -2,25 +2,14 @@
 
 #include "forms/DateFormats.h"
 #include "forms/Geometry.h"
-#include "forms/ProgramState.h"
 #include "forms/Runtime.h"
 #include "resources/Artwork.h"
 
-#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 
 namespace {
-
-QLabel* autoSizedLabel(QWidget* parent, const char* name, const QFont& font, int left, int top, int width,
-                       int height) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setFont(font);
-    PlaceTwips(*label, left, top, width, height);
-    return label;
-}
 
 // How often the hold looks at the clock; the event loop keeps the splash painted in between.
 constexpr int HoldCheckMilliseconds = 20;
@@ -35,30 +24,8 @@ frmSplash::frmSplash(std::function<void()> openMain, QWidget* parent)
     setFont(FormFont("MS Sans Serif", 8.25));
     FixClientSizeTwips(*this, 6390, 2730);
 
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName("Frame1");
-    Frame1->setFrameShape(QFrame::Box);
-    Frame1->setFrameShadow(QFrame::Sunken);
-    PlaceTwips(*Frame1, 120, 60, 6120, 2475);
+    static_cast<CreditPanel&>(*this) = BuildCreditPanel(*this, 4320, 360, 1575, 1665);
     Frame1->installEventFilter(this);
-
-    lblProductName =
-        autoSizedLabel(Frame1, "lblProductName", FormFont("Arial", 32.25, true), 120, 240, 2430, 765);
-    lblDesc =
-        autoSizedLabel(Frame1, "lblDesc", FormFont("MS Sans Serif", 12, false, true), 120, 1080, 3135, 300);
-    lblCompany =
-        autoSizedLabel(Frame1, "lblCompany", FormFont("Comic Sans MS", 14.25, true), 120, 1440, 3930, 765);
-    imgLogo = new QLabel(Frame1);
-    imgLogo->setObjectName("imgLogo");
-    imgLogo->setScaledContents(true);
-    imgLogo->setPixmap(QPixmap::fromImage(Artwork::Logo(128)));
-    // Behind the texts: a long product name may reach over the picture and must stay readable.
-    imgLogo->lower();
-    PlaceTwips(*imgLogo, 4320, 360, 1575, 1665);
-    lblNow = new QLabel(this);
-    lblNow->setObjectName("lblNow");
-    lblNow->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    PlaceTwips(*lblNow, 2700, 2530, 3495, 255);
 
     Timer1.setInterval(1);
     Timer1.setSingleShot(true);
@@ -68,20 +35,13 @@ frmSplash::frmSplash(std::function<void()> openMain, QWidget* parent)
 }
 
 void frmSplash::Form_Load() {
-    lblProductName->setText(ProductTitle);
-    lblDesc->setText("...a simple offering from ...");
-    lblCompany->setText("Dorvanel\r\nVantrell");
-    for (QLabel* label : {lblProductName, lblDesc, lblCompany}) {
-        label->resize(label->sizeHint());
-    }
-    lblNow->setText(QString::fromStdString(FormatLongDate(now())));
+    FillCreditPanel(*this, "...a simple offering from ...", now());
     CentreOnScreen(*this);
     Timer1.start();
 }
 
 Clock::TimePoint frmSplash::now() const {
-    const auto& clock = Program().services.clock;
-    return clock ? clock->now() : SystemClock().now();
+    return Now();
 }
 
 void frmSplash::Timer1_Timer() {

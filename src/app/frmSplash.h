@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CreditPanel.h"
 #include "forms/Clock.h"
 
 #include <QTimer>
@@ -7,11 +8,8 @@
 
 #include <functional>
 
-class QFrame;
-class QLabel;
-
 // The splash: product, credits and today's date, held about three seconds, then the main window.
-class frmSplash final : public QWidget {
+class frmSplash final : public QWidget, public CreditPanel {
     Q_OBJECT
 public:
     // `openMain` loads and shows the main window; it runs as the splash unloads, whatever closed it.
@@ -30,13 +28,6 @@ public:
     QTimer Timer1;
     int HoldSeconds = 0;
     int StopSecond = 0;
-
-    QFrame* Frame1 = nullptr;
-    QLabel* lblProductName = nullptr;
-    QLabel* lblDesc = nullptr;
-    QLabel* lblCompany = nullptr;
-    QLabel* imgLogo = nullptr;
-    QLabel* lblNow = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

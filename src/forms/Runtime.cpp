@@ -1,5 +1,6 @@
 #include "forms/Runtime.h"
 
+#include "forms/Clock.h"
 #include "forms/MessageService.h"
 #include "forms/ProgramState.h"
 
@@ -19,4 +20,9 @@ void EndProgram() {
         services.terminator->endNow();
     }
     std::_Exit(0);
+}
+
+Clock::TimePoint Now() {
+    const auto& clock = Program().services.clock;
+    return clock ? clock->now() : SystemClock().now();
 }

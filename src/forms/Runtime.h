@@ -1,5 +1,7 @@
 #pragma once
 
+#include "forms/Clock.h"
+
 #include <optional>
 #include <string>
 
@@ -13,3 +15,6 @@ int MsgBox(const std::string& prompt, int style = 0, const std::optional<std::st
 
 // Ends the program at once through the program's terminator seam.
 [[noreturn]] void EndProgram();
+
+// The current date and time through the program's clock seam (the system clock when none is installed).
+Clock::TimePoint Now();
