@@ -1,13 +1,12 @@
-#include "app/WelcomeText.h"
 #include "app/frmAbout.h"
 #include "forms/ModalRunner.h"
 #include "settings/EmptySetting.h"
 
 #include "support/ProgramFixture.h"
+#include "support/ScopedLocale.h"
 #include "support/ScriptedModal.h"
 
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QTest>
 
@@ -18,10 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(SortsAtOrBelowSpace, DecidesWhatCountsAsNotSet) {
-    for (const char* notSet : {"", " ", "\t",
-                               "\x01"
-                               "Acme",
-                               " ", "\x1f"}) {
+    for (const char* notSet : {"", " ", "\t", "\x1f", "\001Acme"}) {
         EXPECT_TRUE(SortsAtOrBelowSpace(notSet)) << notSet;
     }
     for (const char* set : {"Acme", "  ", " Acme", "!", "\xc3\xa9" /* é */, "0"}) {
@@ -29,27 +25,9 @@ TEST(SortsAtOrBelowSpace, DecidesWhatCountsAsNotSet) {
     }
 }
 
-TEST(WelcomeText, HasItsParagraphsAndClosingName) {
-    const std::string text = WelcomeText();
-    EXPECT_EQ(text.rfind(
-                  "Greetings ! \r\n\r\nThis Zip disk label printing program came as a response to a need", 0),
-              0u);
-    EXPECT_NE(text.find("the printed disk label.\r\n\r\nVantrell makes no warranty"), std::string::npos);
-    EXPECT_NE(text.find("It is distributed as 'freeware'."), std::string::npos);
-    const std::string ending = ". \r\n\r\nVantrell";
-    EXPECT_EQ(text.substr(text.size() - ending.size()), ending);
-}
-
 class AboutTest : public ProgramFixture {
 protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
-    void TearDown() override {
-        QLocale::setDefault(QLocale::system());
-        ProgramFixture::TearDown();
-    }
+    const ScopedLocale english;
 };
 
 TEST_F(AboutTest, ShowsTheDateOfEachOpeningAndEnterCloses) {

@@ -6,9 +6,8 @@
 #include "settings/frmConfig.h"
 
 #include "support/FakeDriveService.h"
-#include "support/ProgramFixture.h"
+#include "support/ProfileFixture.h"
 #include "support/ScriptedModal.h"
-#include "support/TempDir.h"
 
 #include <QAction>
 #include <QLabel>
@@ -22,12 +21,10 @@
 
 namespace {
 
-class MainWindowTest : public ProgramFixture {
+class MainWindowTest : public ProfileFixture {
 protected:
     void SetUp() override {
-        ProgramFixture::SetUp();
-        profilePath = dir / "Tesslin1.ini";
-        Program().services.profile = std::make_shared<IniProfileStore>(profilePath);
+        ProfileFixture::SetUp();
         auto drives = std::make_shared<FakeDriveService>();
         drives->addDrive("/dev/sdb", DriveRemovable);
         Program().services.drives = drives;
@@ -42,8 +39,12 @@ protected:
         Program().services.modal = modal;
     }
 
-    TempDir dir;
-    std::filesystem::path profilePath;
+    // Loads the window in a run that is already set up, so that no dialog opens first.
+    void loadSetUp(frmMain& window) {
+        givenProfile("[GLOBAL]\r\nCOMPANY=Acme\r\nID_INDEX=5\r\n");
+        window.Form_Load();
+    }
+
     std::shared_ptr<ScriptedModal> modal;
     std::vector<std::string> opened;
 };
@@ -77,9 +78,9 @@ TEST_F(MainWindowTest, CompanyDecidesWhetherThisIsAFirstRun) {
         bool firstRun;
     } cases[] = {{nullptr, true}, {"", true}, {"Acme", false}, {"!", false}};
     for (const auto& c : cases) {
-        std::filesystem::remove(profilePath);
+        std::filesystem::remove(profileFile);
         if (c.company != nullptr) {
-            WriteBytes(profilePath, std::string("[GLOBAL]\r\nCOMPANY=") + c.company + "\r\n");
+            givenProfile(std::string("[GLOBAL]\r\nCOMPANY=") + c.company + "\r\n");
         }
         opened.clear();
         Program().FirstRun = false;
@@ -91,9 +92,8 @@ TEST_F(MainWindowTest, CompanyDecidesWhetherThisIsAFirstRun) {
 }
 
 TEST_F(MainWindowTest, MenuBarHoldsTheCommandsInOrderWithoutShortcuts) {
-    WriteBytes(profilePath, "[GLOBAL]\r\nCOMPANY=Acme\r\n");
     frmMain window;
-    window.Form_Load();
+    loadSetUp(window);
     std::vector<std::string> captions;
     for (QAction* action : window.menuBar()->actions()) {
         captions.push_back(action->text().toStdString());
@@ -104,30 +104,22 @@ TEST_F(MainWindowTest, MenuBarHoldsTheCommandsInOrderWithoutShortcuts) {
     EXPECT_EQ(captions, expected);
     ASSERT_EQ(window.mnuHelp->actions().size(), 1);
     EXPECT_EQ(window.mnuHelp->actions()[0]->text(), "&About Marquell ...");
-}
-
-TEST_F(MainWindowTest, QuitEndsAtOnceAndWritesNothing) {
-    WriteBytes(profilePath, "[GLOBAL]\r\nCOMPANY=Acme\r\nID_INDEX=5\r\n");
-    const std::string before = ReadBytes(profilePath);
-    frmMain window;
-    window.Form_Load();
-    EXPECT_THROW(window.mnuQuit->trigger(), ProgramEnded);
-    EXPECT_EQ(ReadBytes(profilePath), before);
-    EXPECT_TRUE(messages->shown.empty());
-}
-
-TEST_F(MainWindowTest, AboutOpensTheAboutBox) {
-    WriteBytes(profilePath, "[GLOBAL]\r\nCOMPANY=Acme\r\n");
-    frmMain window;
-    window.Form_Load();
     window.mnuAbout->trigger();
     EXPECT_EQ(opened, std::vector<std::string>{"frmAbout"});
 }
 
-TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommands) {
-    WriteBytes(profilePath, "[GLOBAL]\r\nCOMPANY=Acme\r\n");
+TEST_F(MainWindowTest, QuitEndsAtOnceAndWritesNothing) {
     frmMain window;
-    window.Form_Load();
+    loadSetUp(window);
+    const std::string before = ReadBytes(profileFile);
+    EXPECT_THROW(window.mnuQuit->trigger(), ProgramEnded);
+    EXPECT_EQ(ReadBytes(profileFile), before);
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommands) {
+    frmMain window;
+    loadSetUp(window);
     // Over Configure, then a click: the dialog opens, and the button goes dark once it returns.
     window.pTools->pTools_MouseMove(600, 100);
     EXPECT_EQ(window.pTools->tracker.HotButton, 1);
@@ -146,9 +138,8 @@ TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommands) {
 }
 
 TEST_F(MainWindowTest, LitPictureFollowsThePointerAndLeavesWithIt) {
-    WriteBytes(profilePath, "[GLOBAL]\r\nCOMPANY=Acme\r\n");
     frmMain window;
-    window.Form_Load();
+    loadSetUp(window);
     ToolStrip& strip = *window.pTools;
     strip.pTools_MouseMove(500, 100);
     const int button1Left = strip.imRaised->x();

@@ -1,13 +1,13 @@
 #include "app/frmSplash.h"
 
+#include "support/LocalTime.h"
 #include "support/ProgramFixture.h"
+#include "support/ScopedLocale.h"
 
 #include <QLabel>
-#include <QLocale>
 #include <QTest>
 
 #include <chrono>
-#include <ctime>
 
 namespace {
 
@@ -15,27 +15,12 @@ using namespace std::chrono_literals;
 
 // A local-time instant at a given second of the minute.
 Clock::TimePoint atSecond(int second) {
-    std::tm tm{};
-    tm.tm_year = 126;
-    tm.tm_mon = 11;
-    tm.tm_mday = 5;
-    tm.tm_hour = 10;
-    tm.tm_min = 20;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&tm));
+    return LocalTime(2026, 12, 5, 10, 20, second);
 }
 
 class SplashTest : public ProgramFixture {
 protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
-    void TearDown() override {
-        QLocale::setDefault(QLocale::system());
-        ProgramFixture::TearDown();
-    }
+    const ScopedLocale english;
     int mainOpened = 0;
 };
 

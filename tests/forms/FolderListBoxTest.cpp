@@ -1,6 +1,7 @@
 #include "forms/FolderListBox.h"
 #include "forms/FolderListing.h"
-#include "forms/RuntimeError.h"
+#include "support/ErrorNumber.h"
+#include "support/TempDir.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -18,10 +19,6 @@ namespace {
 class FolderTree : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tessaline-folders-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-        disk = root + "/disk";
         for (const char* name : {"beta", "Alpha", "gamma", ".trash", "beta/inner"}) {
             fs::create_directories(disk + "/" + name);
         }
@@ -29,7 +26,6 @@ protected:
         fs::create_directory_symlink(disk + "/gamma", disk + "/link-to-gamma");
         fs::create_directory_symlink(disk + "/gone", disk + "/dangling");
     }
-    void TearDown() override { fs::remove_all(root); }
 
     std::vector<std::string> entries(const FolderListBox& box) const {
         std::vector<std::string> all;
@@ -39,8 +35,9 @@ protected:
         return all;
     }
 
-    std::string root;
-    std::string disk;
+    TempDir dir;
+    std::string root = dir.path().string();
+    std::string disk = root + "/disk";
 };
 
 TEST_F(FolderTree, ListsAncestorsThePathAndSortedSubfolders) {
@@ -91,12 +88,7 @@ TEST_F(FolderTree, UnreadablePathFailsAndKeepsTheList) {
     box.setListIndex(1);
     QSignalSpy changes(&box, &FolderListBox::Change);
     for (const std::string& bad : {disk + "/missing", disk + "/notes.txt", disk + "/dangling"}) {
-        try {
-            box.setPath(bad);
-            ADD_FAILURE() << bad << " listed";
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), RuntimeError::PathNotFound) << bad;
-        }
+        EXPECT_EQ(ErrorNumberOf([&] { box.setPath(bad); }), RuntimeError::PathNotFound) << bad;
     }
     EXPECT_EQ(box.path(), disk);
     EXPECT_EQ(box.listCount(), 4);

@@ -1,5 +1,7 @@
 #include "forms/DateFormats.h"
 #include "forms/SystemColors.h"
+#include "support/LocalTime.h"
+#include "support/ScopedLocale.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -7,58 +9,33 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <ctime>
-
 namespace {
 
-// Local-time instant for the date formats: built with mktime so it holds in any time zone.
-Clock::TimePoint localTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&tm));
-}
-
-class EnglishLocale : public ::testing::Test {
-protected:
-    void SetUp() override {
-        saved = QLocale();
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    }
-    void TearDown() override { QLocale::setDefault(saved); }
-    QLocale saved;
-};
-
-TEST_F(EnglishLocale, NamedFormats) {
+TEST(DateFormats, NamedFormatsInEnglish) {
+    const ScopedLocale english;
     const struct {
         Clock::TimePoint at;
         const char* mediumDate;
         const char* mediumTime;
         const char* seconds;
     } cases[] = {
-        {localTime(2026, 12, 5, 21, 47, 3), "05-Dec-26", "09:47 PM", "3"},
-        {localTime(2026, 12, 5, 0, 5, 59), "05-Dec-26", "12:05 AM", "59"},
-        {localTime(2026, 12, 5, 12, 0, 0), "05-Dec-26", "12:00 PM", "0"},
-        {localTime(2001, 1, 31, 9, 9, 10), "31-Jan-01", "09:09 AM", "10"},
+        {LocalTime(2026, 12, 5, 21, 47, 3), "05-Dec-26", "09:47 PM", "3"},
+        {LocalTime(2026, 12, 5, 0, 5, 59), "05-Dec-26", "12:05 AM", "59"},
+        {LocalTime(2026, 12, 5, 12, 0, 0), "05-Dec-26", "12:00 PM", "0"},
+        {LocalTime(2001, 1, 31, 9, 9, 10), "31-Jan-01", "09:09 AM", "10"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FormatMediumDate(c.at), c.mediumDate);
         EXPECT_EQ(FormatMediumTime(c.at), c.mediumTime);
         EXPECT_EQ(FormatSeconds(c.at), c.seconds);
     }
-    EXPECT_EQ(FormatLongDate(localTime(2026, 12, 5, 10, 0, 0)), "Saturday, December 5, 2026");
+    EXPECT_EQ(FormatLongDate(LocalTime(2026, 12, 5, 10, 0, 0)), "Saturday, December 5, 2026");
 }
 
-TEST_F(EnglishLocale, NumberFormatFollowsLocaleSeparator) {
+TEST(FormatNumber00, FollowsTheLocaleSeparator) {
+    const ScopedLocale english;
     EXPECT_EQ(FormatNumber00(95.625), "95.63");
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const ScopedLocale german(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(FormatNumber00(95.625), "95,63");
 }
 

@@ -1,6 +1,6 @@
-#include "forms/RuntimeError.h"
 #include "label/ProgBarWidth.h"
 #include "label/UsedSpaceBarImage.h"
+#include "support/ErrorNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -21,36 +21,16 @@ TEST(ProgBarWidthTwips, RoundsThePercentHalfToEvenAndScalesToTheFullBar) {
 
 TEST(ProgBarWidthTwips, FailsOutsideTheSixteenBitRange) {
     for (double bad : {40000.0, -40000.0, std::numeric_limits<double>::quiet_NaN()}) {
-        try {
-            ProgBarWidthTwips(bad);
-            ADD_FAILURE() << bad;
-        } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), RuntimeError::Overflow);
-        }
+        EXPECT_EQ(ErrorNumberOf([&] { ProgBarWidthTwips(bad); }), RuntimeError::Overflow) << bad;
     }
 }
 
-TEST(UsedSpaceBarImage, IsAMottledBlueToGreenGradientThatNeverChanges) {
+// Its blue and green ends are checked where it is shown and printed.
+TEST(UsedSpaceBarImage, IsAMottledPictureThatNeverChanges) {
     const QImage bar = UsedSpaceBarImage();
     EXPECT_EQ(bar.size(), QSize(350, 16));
     EXPECT_EQ(bar.depth(), 24);
     EXPECT_EQ(bar, UsedSpaceBarImage());
-
-    auto average = [&](int x0) {
-        int r = 0, g = 0, b = 0, n = 0;
-        for (int y = 0; y < 16; ++y) {
-            for (int x = x0; x < x0 + 10; ++x) {
-                const QColor c = bar.pixelColor(x, y);
-                r += c.red(), g += c.green(), b += c.blue(), ++n;
-            }
-        }
-        return QColor(r / n, g / n, b / n);
-    };
-    const QColor left = average(0), middle = average(170), right = average(340);
-    EXPECT_GT(left.blue(), 2 * left.green());
-    EXPECT_GT(middle.green(), 100);
-    EXPECT_GT(middle.blue(), 100);
-    EXPECT_GT(right.green(), 2 * right.blue());
 
     // Mottled: neighbouring pixels of one column differ.
     int differing = 0;

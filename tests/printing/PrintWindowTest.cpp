@@ -2,6 +2,7 @@
 #include "support/CupsServer.h"
 #include "support/PdfFilePrinterProvider.h"
 #include "support/PdfInspection.h"
+#include "support/TempDir.h"
 
 #include "forms/PrintWindow.h"
 #include "forms/Screen.h"
@@ -110,13 +111,8 @@ void expectPrintedWindow(const std::string& pdf, const QPointF& printableTopLeft
 
 class PrintWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tessaline-print-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string dir;
+    TempDir temp;
+    std::string dir = temp.path().string();
 };
 
 TEST_F(PrintWindowTest, PutsTheWindowOnOnePdfPageAtItsTrueSize) {

@@ -4,9 +4,8 @@
 #include "settings/frmConfig.h"
 
 #include "support/FakeDriveService.h"
-#include "support/ProgramFixture.h"
+#include "support/ProfileFixture.h"
 #include "support/ScriptedModal.h"
-#include "support/TempDir.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -20,12 +19,10 @@
 
 namespace {
 
-class ConfigDialogTest : public ProgramFixture {
+class ConfigDialogTest : public ProfileFixture {
 protected:
     void SetUp() override {
-        ProgramFixture::SetUp();
-        profilePath = dir / "Tesslin1.ini";
-        Program().services.profile = std::make_shared<IniProfileStore>(profilePath);
+        ProfileFixture::SetUp();
         drives = std::make_shared<FakeDriveService>();
         drives->addDrive("/dev/fd0", DriveRemovable).addDrive("/dev/sda", DriveFixed);
         drives->addDrive("/dev/sr0", DriveCdRom).addDrive("/dev/sdb", DriveRemovable);
@@ -44,10 +41,8 @@ protected:
     void store(const char* key, const std::string& value) {
         ASSERT_EQ(ProfileAccess("WRITE", "GLOBAL", key, value), "OK");
     }
-    std::string fileText() { return ReadBytes(profilePath); }
+    std::string fileText() { return ReadBytes(profileFile); }
 
-    TempDir dir;
-    std::filesystem::path profilePath;
     std::shared_ptr<FakeDriveService> drives;
 };
 

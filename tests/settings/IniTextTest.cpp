@@ -47,7 +47,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"bracket_line_is_a_key", "[GLOBAL]\n[broken=1\n", "GLOBAL", "[broken", "1"},
         ReadCase{"first_equals_splits", "[G]\nA = b = c\n", "G", "A", "b = c"},
         ReadCase{"no_inline_comment", "[G]\nk = v ; note\n", "G", "k", "v ; note"},
-        ReadCase{"no_equals_finds_nothing", "[G]\nOWNER\n", "G", "OWNER", std::nullopt},
         ReadCase{"no_equals_hides_later_key", "[G]\nOWNER\nOWNER=x\n", "G", "OWNER", std::nullopt},
         ReadCase{"comment_not_a_key", "[G]\n;OWNER=x\n", "G", "OWNER", std::nullopt},
         ReadCase{"before_first_header", "OWNER=x\n[GLOBAL]\n", "GLOBAL", "OWNER", std::nullopt},
@@ -71,17 +70,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"mixed_quotes", "[A]\nk=\"x'\n", "A", "k", "\"x'"},
         ReadCase{"lone_quote", "[A]\nk=\"\n", "A", "k", "\""},
         ReadCase{"byte_order_mark", "\xef\xbb\xbf[GLOBAL]\r\nOWNER=x\r\n", "GLOBAL", "OWNER", "x"},
-        ReadCase{"utf8", "[G]\nOWNER=Jos\xc3\xa9\n", "G", "OWNER", "Jos\xc3\xa9"},
         ReadCase{"windows_1252", "[G]\r\nOWNER=Jos\xe9 M\xfcller \x80\r\n", "G", "OWNER",
                  "Jos\xc3\xa9 M\xc3\xbcller \xe2\x82\xac"},
         ReadCase{"1252_line_beside_utf8", "[G]\nA=\xe9\nB=\xc3\xa9\n", "G", "B", "\xc3\xa9"},
-        ReadCase{"1252_key_name",
-                 "[G]\nGr\xf6\xdf"
-                 "e=1\n",
-                 "G",
-                 "Gr\xc3\xb6\xc3\x9f"
-                 "e",
-                 "1"}),
+        ReadCase{"1252_key_name", "[G]\nGr\366\337e=1\n", "G", "Gr\303\266\303\237e", "1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct WriteCase {
@@ -140,15 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"byte_order_mark_only", "\xef\xbb\xbf", "G", "A", "2", "\xef\xbb\xbf[G]\r\nA=2\r\n"},
         WriteCase{"1252_lines_kept_value_in_utf8", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=x\r\n", "G", "COMPANY",
                   "Caf\xc3\xa9", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=Caf\xc3\xa9\r\n"},
-        WriteCase{"1252_key_rewritten_in_utf8",
-                  "[G]\r\nGr\xf6\xdf"
-                  "e=1\r\n",
-                  "G",
-                  "Gr\xc3\xb6\xc3\x9f"
-                  "e",
-                  "2",
-                  "[G]\r\nGr\xc3\xb6\xc3\x9f"
-                  "e=2\r\n"},
+        WriteCase{"1252_key_rewritten_in_utf8", "[G]\r\nGr\366\337e=1\r\n", "G", "Gr\303\266\303\237e", "2",
+                  "[G]\r\nGr\303\266\303\237e=2\r\n"},
         WriteCase{"1252_value_written_in_utf8", "", "G", "k", "\xe9", "[G]\r\nk=\xc3\xa9\r\n"},
         WriteCase{"same_value_same_text", "[G]\r\nA=1\r\n", "G", "A", "1", "[G]\r\nA=1\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -156,10 +141,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(IniWrite, ValueReadsBackAsWrittenWithBreaksAsSpaces) {
     const std::string text = IniWriteValue("[G]\r\n; keep\r\n", "G", "OWNER", "Anna\r\nBerg");
     EXPECT_EQ(IniReadValue(text, "G", "OWNER"), "Anna  Berg");
-    // A 1252 line elsewhere is still read as 1252, the new line as UTF-8.
-    const std::string mixed = IniWriteValue("[G]\r\nA=\xe9\r\n", "G", "B", "\xc3\xa9");
-    EXPECT_EQ(IniReadValue(mixed, "G", "A"), "\xc3\xa9");
-    EXPECT_EQ(IniReadValue(mixed, "G", "B"), "\xc3\xa9");
 }
 
 TEST(IniNames, OnlyNamesThatCannotAddLinesAreWritable) {

@@ -3,8 +3,7 @@
 #include "forms/RuntimeError.h"
 #include "settings/IniProfileStore.h"
 
-#include "support/ProgramFixture.h"
-#include "support/TempDir.h"
+#include "support/ProfileFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -20,37 +19,19 @@ namespace {
 
 const std::string kSixty = "123456789012345678901234567890123456789012345678901234567890";
 
-const std::string kProfile = "[GLOBAL]\r\n"
-                             "OWNER=Anna Berg\r\n"
-                             "FAILED1=Failed\r\n"
-                             "FAILED2=Failed to start\r\n"
-                             "LOWER=failed\r\n"
-                             "LONG=" +
-                             kSixty +
-                             "\r\n"
-                             "WIDE=" +
-                             [] {
-                                 std::string s;
-                                 for (int i = 0; i < 60; ++i) {
-                                     s += "\xc3\xa9";
-                                 }
-                                 return s;
-                             }() +
-                             "\r\n"
-                             "EMPTY=\r\n"
-                             "NOVALUE\r\n";
-
-class ProfileAccessTest : public ProgramFixture {
-protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        Program().services.profile = std::make_shared<IniProfileStore>(file);
+std::string Repeated(const std::string& piece, int times) {
+    std::string s;
+    for (int i = 0; i < times; ++i) {
+        s += piece;
     }
-    void givenProfile(const std::string& text) { WriteBytes(file, text); }
+    return s;
+}
 
-    TempDir dir;
-    fs::path file = dir / "Tesslin1.ini";
-};
+const std::string kProfile = "[GLOBAL]\r\nOWNER=Anna Berg\r\nFAILED1=Failed\r\nFAILED2=Failed to start\r\n"
+                             "LOWER=failed\r\nLONG=" +
+                             kSixty + "\r\nWIDE=" + Repeated("\xc3\xa9", 60) + "\r\nEMPTY=\r\nNOVALUE\r\n";
+
+class ProfileAccessTest : public ProfileFixture {};
 
 struct Call {
     const char* name;
@@ -71,7 +52,7 @@ TEST_P(ProfileAccessResults, AnswersAndLeavesRejectedCallsUnwritten) {
     givenProfile(kProfile);
     const Call& c = GetParam();
     EXPECT_EQ(ProfileAccess(c.mode, c.section, c.key, c.value), c.expected);
-    EXPECT_EQ(ReadBytes(file), kProfile); // reads, rejected calls and other modes write nothing
+    EXPECT_EQ(ReadBytes(profileFile), kProfile); // reads, rejected calls and other modes write nothing
     EXPECT_TRUE(messages->shown.empty());
 }
 
@@ -107,18 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         Call{"stored_failed_and_more", "GET", "GLOBAL", "FAILED2", {}, "Failed to start"},
         Call{"stored_lower_failed", "GET", "GLOBAL", "LOWER", {}, "failed"},
         Call{"cut_to_49", "GET", "GLOBAL", "LONG", {}, kSixty.substr(0, 49)},
-        Call{"cut_counts_characters",
-             "GET",
-             "GLOBAL",
-             "WIDE",
-             {},
-             [] {
-                 std::string s;
-                 for (int i = 0; i < 49; ++i) {
-                     s += "\xc3\xa9";
-                 }
-                 return s;
-             }()},
+        Call{"cut_counts_characters", "GET", "GLOBAL", "WIDE", {}, Repeated("\xc3\xa9", 49)},
         Call{"empty_value", "GET", "GLOBAL", "EMPTY", {}, ""},
         Call{"entry_without_value", "GET", "GLOBAL", "NOVALUE", {}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -127,7 +97,7 @@ TEST_F(ProfileAccessTest, WritesInAnyCaseAndReadsBack) {
     EXPECT_EQ(ProfileAccess("write", "GLOBAL", "OWNER", std::string("Anna Berg")), "OK");
     EXPECT_EQ(ProfileAccess("Write", "GLOBAL", "ID_INDEX", std::int64_t{101}), "OK");
     EXPECT_EQ(ProfileAccess("WRITE", "GLOBAL", "ADDR3", std::int64_t{-1}), "OK");
-    EXPECT_EQ(ReadBytes(file), "[GLOBAL]\r\nOWNER=Anna Berg\r\nID_INDEX=101\r\nADDR3=-1\r\n");
+    EXPECT_EQ(ReadBytes(profileFile), "[GLOBAL]\r\nOWNER=Anna Berg\r\nID_INDEX=101\r\nADDR3=-1\r\n");
     EXPECT_EQ(ProfileAccess("GET", "GLOBAL", "ID_INDEX"), "101");
 }
 
@@ -135,7 +105,7 @@ TEST_F(ProfileAccessTest, MissingFileReadsEmptyAndOtherModesCreateNothing) {
     EXPECT_EQ(ProfileAccess("GET", "GLOBAL", "OWNER"), "");
     EXPECT_EQ(ProfileAccess("DELETE", "GLOBAL", "OWNER"), "OK");
     EXPECT_EQ(ProfileAccess("WRITE", "GLOBAL", "OWNER", std::string()), "ERROR KeyValue");
-    EXPECT_FALSE(fs::exists(file));
+    EXPECT_FALSE(fs::exists(profileFile));
 }
 
 TEST_F(ProfileAccessTest, EmptyWriteKeepsTheStoredValue) {
@@ -146,7 +116,7 @@ TEST_F(ProfileAccessTest, EmptyWriteKeepsTheStoredValue) {
 
 TEST_F(ProfileAccessTest, LineBreaksInAValueCannotAddLines) {
     ASSERT_EQ(ProfileAccess("WRITE", "GLOBAL", "ADDR1", std::string("Main St 1\r\n[EVIL]\r\nX=1")), "OK");
-    EXPECT_EQ(ReadBytes(file), "[GLOBAL]\r\nADDR1=Main St 1  [EVIL]  X=1\r\n");
+    EXPECT_EQ(ReadBytes(profileFile), "[GLOBAL]\r\nADDR1=Main St 1  [EVIL]  X=1\r\n");
     EXPECT_EQ(ProfileAccess("GET", "GLOBAL", "ADDR1"), "Main St 1  [EVIL]  X=1");
 }
 

@@ -1,10 +1,9 @@
 #include "settings/Settings.h"
 
 #include "forms/RuntimeError.h"
-#include "settings/IniProfileStore.h"
 
-#include "support/ProgramFixture.h"
-#include "support/TempDir.h"
+#include "support/ErrorNumber.h"
+#include "support/ProfileFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +17,7 @@ const std::string kOwnerLines = "OWNER=Anna Berg\r\nCOMPANY=Vantrell\r\nADDR1=Ma
                                 "ADDR2=Springfield 12345\r\nADDR3=555-0100\r\nZIPDRIVE=/dev/sdb\r\n";
 const std::string kOwnerBlock = "Anna Berg\r\nVantrell\r\nMain St 1\r\nSpringfield 12345\r\n555-0100";
 
-class LoadSettingsTest : public ProgramFixture {
-protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        Program().services.profile = std::make_shared<IniProfileStore>(file);
-    }
-    void givenProfile(const std::string& text) { WriteBytes(file, text); }
-
-    TempDir dir;
-    std::filesystem::path file = dir / "Tesslin1.ini";
-};
+class LoadSettingsTest : public ProfileFixture {};
 
 struct NumberCase {
     const char* stored;
@@ -67,12 +56,7 @@ TEST_P(BadDiskNumber, FailsAfterRefreshingOwnerAndDriveAndKeepsTheNumber) {
     Program().NextDiskNumber = 42;
     Program().OwnerBlock = "old";
     Program().ZipDrive = "old";
-    try {
-        LoadSettings();
-        FAIL() << "no failure";
-    } catch (const RuntimeError& failure) {
-        EXPECT_EQ(failure.number(), GetParam().error);
-    }
+    EXPECT_EQ(ErrorNumberOf([] { LoadSettings(); }), GetParam().error);
     EXPECT_EQ(Program().NextDiskNumber, 42);
     EXPECT_EQ(Program().OwnerBlock, kOwnerBlock);
     EXPECT_EQ(Program().ZipDrive, "/dev/sdb");

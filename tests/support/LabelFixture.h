@@ -2,9 +2,8 @@
 
 #include "support/FakeDriveService.h"
 #include "support/PdfFilePrinterProvider.h"
-#include "support/ProgramFixture.h"
+#include "support/ProfileFixture.h"
 #include "support/ScriptedModal.h"
-#include "support/TempDir.h"
 
 #include "disks/DriveService.h"
 #include "settings/IniProfileStore.h"
@@ -20,16 +19,14 @@
 // A label window's world: a profile with ID_INDEX 41 and an owner, a Zip drive /dev/sdb holding a disk of
 // 95.625 MB with 0.125 MB free, mounted at a folder with three subfolders, an empty drive /dev/sdc, a PDF
 // printer, and the settings loaded from that profile.
-class LabelFixture : public ProgramFixture {
+class LabelFixture : public ProfileFixture {
 protected:
     static constexpr const char* ZipRoot = "/dev/sdb";
     static constexpr const char* EmptyRoot = "/dev/sdc";
 
     void SetUp() override {
-        ProgramFixture::SetUp();
-        profileFile = dir / "Tesslin1.ini";
+        ProfileFixture::SetUp();
         writeProfile("41");
-        Program().services.profile = std::make_shared<IniProfileStore>(profileFile);
 
         diskFolder = dir / "disk";
         for (const char* folder : {"Letters", "Photos 1999", "Taxes"}) {
@@ -65,8 +62,6 @@ protected:
         return IniProfileStore(profileFile).read("GLOBAL", "ID_INDEX").value_or("");
     }
 
-    TempDir dir;
-    std::filesystem::path profileFile;
     std::filesystem::path diskFolder;
     std::shared_ptr<FakeDriveService> drives;
     std::shared_ptr<PdfFilePrinterProvider> printer;
