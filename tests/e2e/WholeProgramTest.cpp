@@ -2,7 +2,7 @@
 
 #include "support/CupsServer.h"
 #include "support/FakeSystemTree.h"
-#include "support/PdfInspection.h"
+#include "support/PdfTools.h"
 #include "support/TempDir.h"
 
 #include <QProcess>

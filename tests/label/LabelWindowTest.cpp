@@ -1,5 +1,5 @@
 #include "support/LabelFixture.h"
-#include "support/PdfInspection.h"
+#include "support/PdfTools.h"
 
 #include "forms/DriveListBox.h"
 #include "forms/FolderListBox.h"

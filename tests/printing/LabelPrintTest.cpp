@@ -1,7 +1,7 @@
 // The label printed through a private CUPS queue, as a user's Print Label would print it.
 #include "CupsEnvironment.h"
 #include "support/LabelFixture.h"
-#include "support/PdfInspection.h"
+#include "support/PdfTools.h"
 
 #include "forms/PrinterProvider.h"
 #include "forms/SystemPrinterProvider.h"

@@ -1,7 +1,7 @@
 #include "CupsEnvironment.h"
 #include "support/CupsServer.h"
 #include "support/PdfFilePrinterProvider.h"
-#include "support/PdfInspection.h"
+#include "support/PdfTools.h"
 #include "support/TempDir.h"
 
 #include "forms/PrintWindow.h"

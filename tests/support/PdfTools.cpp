@@ -1,4 +1,4 @@
-#include "support/PdfInspection.h"
+#include "support/PdfTools.h"
 
 #include <cstdio>
 #include <cstdlib>
