@@ -112,7 +112,8 @@ TEST_F(MainWindowTest, QuitEndsAtOnceAndWritesNothing) {
     frmMain window;
     loadSetUp(window);
     const std::string before = ReadBytes(profileFile);
-    EXPECT_THROW(window.mnuQuit->trigger(), ProgramEnded);
+    // Called directly: an exception must not unwind through Qt's action dispatch.
+    EXPECT_THROW(window.mnuQuit_Click(), ProgramEnded);
     EXPECT_EQ(ReadBytes(profileFile), before);
     EXPECT_TRUE(messages->shown.empty());
 }
