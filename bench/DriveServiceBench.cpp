@@ -1,7 +1,7 @@
 // The cost of examining drives on this machine: the label window examines one drive per label, the
 // configuration dialog lists the drives once per opening.
-#include "disks/linux/LinuxDriveService.h"
-#include "disks/linux/MountInfo.h"
+#include "core/disks/linux/LinuxDriveService.h"
+#include "core/disks/linux/MountInfo.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Listing a folder with many subfolders in the folder list: reading and sorting alone, the list box
 // without painting, and the shown list box painted once.
-#include "forms/FolderListBox.h"
-#include "forms/FolderListing.h"
+#include "ui/forms/FolderListBox.h"
+#include "core/disks/FolderListing.h"
 #include "support/BenchSupport.h"
 
 #include <QApplication>

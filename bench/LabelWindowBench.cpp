@@ -1,16 +1,18 @@
 // The label window: from the Examine command to the window painted (a fake Zip drive whose disk holds
 // a few, 1,000, 10,000 or 100,000 folders), and printing one label to a PDF file.
-#include "disks/DriveService.h"
-#include "forms/Clock.h"
-#include "forms/MessageService.h"
-#include "forms/ModalRunner.h"
-#include "forms/PrintWindow.h"
-#include "forms/PrinterProvider.h"
-#include "forms/ProgramState.h"
-#include "label/ShowLabelWindow.h"
-#include "label/frmLabel.h"
-#include "settings/IniProfileStore.h"
-#include "settings/Settings.h"
+#include "core/disks/DriveService.h"
+#include "core/runtime/Clock.h"
+#include "core/runtime/MessageService.h"
+#include "ui/forms/ModalRunner.h"
+#include "ui/forms/PrintWindow.h"
+#include "ui/forms/PrinterProvider.h"
+#include "core/runtime/ProgramState.h"
+#include "ui/forms/QtLocaleFormats.h"
+#include "ui/forms/WindowServices.h"
+#include "ui/label/ShowLabelWindow.h"
+#include "ui/label/frmLabel.h"
+#include "core/settings/IniProfileStore.h"
+#include "core/settings/Settings.h"
 #include "support/BenchSupport.h"
 
 #include <QApplication>
@@ -85,14 +87,14 @@ struct LabelWorld {
                                   "ADDR1=12 Harbour Road\r\nADDR2=Dunmore 4410\r\nADDR3=555 0199\r\n"
                                   "ZIPDRIVE=/dev/sdb\r\nID_INDEX=41\r\n";
         ResetProgram();
-        auto& services = Program().services;
         services.profile = std::make_shared<IniProfileStore>(profile);
         services.drives = std::make_shared<BenchDrive>(folder);
         services.messages = messages = std::make_shared<SilentMessages>();
         services.clock = std::make_shared<SystemClock>();
+        services.formats = std::make_shared<QtLocaleFormats>();
         services.modal = std::make_shared<PaintingModalRunner>();
         services.printer = printer = std::make_shared<PdfPrinter>();
-        LoadSettings();
+        LoadSettings(services);
     }
     ~LabelWorld() {
         ResetProgram();
@@ -100,6 +102,7 @@ struct LabelWorld {
         fs::remove(printer->file);
     }
     fs::path profile;
+    WindowServices services;
     std::shared_ptr<SilentMessages> messages;
     std::shared_ptr<PdfPrinter> printer;
 };
@@ -119,7 +122,7 @@ std::string diskFolder(int n) {
 void BM_ExamineToWindowPainted(benchmark::State& state) {
     const LabelWorld world(diskFolder(static_cast<int>(state.range(0))));
     for (auto _ : state) {
-        ShowLabelWindow(nullptr);
+        ShowLabelWindow(world.services, nullptr);
     }
     if (world.messages->shown != 0) {
         state.SkipWithError("the window reported a failure");
@@ -139,7 +142,7 @@ void BM_PrintLabelToPdf(benchmark::State& state) {
     const LabelWorld world(diskFolder(0));
     for (auto _ : state) {
         Program().AutoPrint = true;
-        ShowLabelWindow(nullptr);
+        ShowLabelWindow(world.services, nullptr);
     }
     if (world.messages->shown != 0) {
         state.SkipWithError("printing reported a failure");
@@ -151,7 +154,7 @@ BENCHMARK(BM_PrintLabelToPdf)->Unit(benchmark::kMillisecond);
 // Only the printing of a filled label window.
 void BM_PrintFilledLabelWindow(benchmark::State& state) {
     const LabelWorld world(diskFolder(0));
-    frmLabel window;
+    frmLabel window(world.services);
     window.Form_Load();
     window.show();
     for (auto _ : state) {

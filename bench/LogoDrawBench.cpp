@@ -1,7 +1,7 @@
 // Times painting the logo strip: the label's own strip and a tall one.
-#include "forms/PictureBox.h"
-#include "graphics/CLogo.h"
-#include "graphics/LogoPlan.h"
+#include "ui/forms/PictureBox.h"
+#include "ui/graphics/CLogo.h"
+#include "core/graphics/LogoPlan.h"
 #include "support/BenchSupport.h"
 
 #include <QApplication>

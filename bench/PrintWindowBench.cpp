@@ -1,7 +1,7 @@
 // Printing a window of label size (6510 x 5400 twips, a dozen captions and the bar picture) to a PDF file.
-#include "forms/PrintWindow.h"
-#include "forms/Screen.h"
-#include "label/UsedSpaceBarImage.h"
+#include "ui/forms/PrintWindow.h"
+#include "ui/forms/Screen.h"
+#include "ui/label/UsedSpaceBarImage.h"
 #include "support/BenchSupport.h"
 
 #include <QApplication>

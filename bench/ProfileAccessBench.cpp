@@ -1,9 +1,9 @@
 // ProfileAccess GET and WRITE against a real file: the program's own 7-key profile and a 10,000-line one
 // (a profile shared with other programs' sections, or grown by hand).
 
-#include "forms/ProgramState.h"
-#include "settings/IniProfileStore.h"
-#include "settings/ProfileAccess.h"
+#include "core/runtime/Services.h"
+#include "core/settings/IniProfileStore.h"
+#include "core/settings/ProfileAccess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,11 +38,9 @@ public:
         }
         out << kGlobal;
         out.close();
-        ResetProgram();
-        Program().services.profile = std::make_shared<IniProfileStore>(m_file);
+        services.profile = std::make_shared<IniProfileStore>(m_file);
     }
     ~Profile() {
-        ResetProgram();
         std::error_code ec;
         fs::remove_all(m_dir, ec);
     }
@@ -50,6 +48,8 @@ public:
     Profile& operator=(const Profile&) = delete;
 
     std::uintmax_t size() const { return fs::file_size(m_file); }
+
+    Services services;
 
 private:
     fs::path m_dir;
@@ -64,17 +64,17 @@ int fillerFor(const benchmark::State& state) {
 void BM_ProfileGet(benchmark::State& state) {
     const Profile profile(fillerFor(state));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(ProfileAccess("GET", "GLOBAL", "ID_INDEX"));
+        benchmark::DoNotOptimize(ProfileAccess(profile.services, "GET", "GLOBAL", "ID_INDEX"));
     }
     state.counters["file_bytes"] = static_cast<double>(profile.size());
 }
 
 void BM_ProfileWrite(benchmark::State& state) {
-    const Profile profile(fillerFor(state));
+    Profile profile(fillerFor(state));
     std::int64_t n = 0;
     for (auto _ : state) {
         // A new value each time, so that every call really replaces the file.
-        benchmark::DoNotOptimize(ProfileAccess("WRITE", "GLOBAL", "ID_INDEX", ++n));
+        benchmark::DoNotOptimize(ProfileAccess(profile.services, "WRITE", "GLOBAL", "ID_INDEX", ++n));
     }
     state.counters["file_bytes"] = static_cast<double>(profile.size());
 }

@@ -1,8 +1,8 @@
 // Drives the INI reader and writer with arbitrary file text, names and values, and checks what a write
 // promises: the key reads back as written, no other line changes, and writing it again changes nothing.
 
-#include "settings/IniText.h"
-#include "settings/TextEncoding.h"
+#include "core/settings/IniText.h"
+#include "core/settings/TextEncoding.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

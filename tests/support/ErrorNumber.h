@@ -1,6 +1,6 @@
 #pragma once
 
-#include "forms/RuntimeError.h"
+#include "core/runtime/RuntimeError.h"
 
 // The number of the RuntimeError a call throws; 0 when it throws none.
 int ErrorNumberOf(auto&& call) {

@@ -1,6 +1,6 @@
 #include "support/FakeDriveService.h"
 
-#include "forms/RuntimeError.h"
+#include "core/runtime/RuntimeError.h"
 
 #include <algorithm>
 

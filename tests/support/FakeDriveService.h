@@ -1,6 +1,6 @@
 #pragma once
 
-#include "disks/DriveService.h"
+#include "core/disks/DriveService.h"
 
 #include <map>
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "disks/linux/LinuxDriveService.h"
+#include "core/disks/linux/LinuxDriveService.h"
 
 #include <map>
 #include <string>

@@ -2,12 +2,12 @@
 
 #include "support/FakeDriveService.h"
 #include "support/PdfFilePrinterProvider.h"
-#include "support/ProfileFixture.h"
+#include "support/WindowFixture.h"
 #include "support/ScriptedModal.h"
 
-#include "disks/DriveService.h"
-#include "settings/IniProfileStore.h"
-#include "settings/Settings.h"
+#include "core/disks/DriveService.h"
+#include "core/settings/IniProfileStore.h"
+#include "core/settings/Settings.h"
 
 #include <QDialog>
 
@@ -19,13 +19,13 @@
 // A label window's world: a profile with ID_INDEX 41 and an owner, a Zip drive /dev/sdb holding a disk of
 // 95.625 MB with 0.125 MB free, mounted at a folder with three subfolders, an empty drive /dev/sdc, a PDF
 // printer, and the settings loaded from that profile.
-class LabelFixture : public ProfileFixture {
+class LabelFixture : public WindowProfileFixture {
 protected:
     static constexpr const char* ZipRoot = "/dev/sdb";
     static constexpr const char* EmptyRoot = "/dev/sdc";
 
     void SetUp() override {
-        ProfileFixture::SetUp();
+        WindowProfileFixture::SetUp();
         writeProfile("41");
 
         diskFolder = dir / "disk";
@@ -38,17 +38,17 @@ protected:
                          {"ZIPDISK", 0x1A2B3C4D, true});
         drives->setMountPoint(ZipRoot, diskFolder.string());
         drives->addEmptyDrive(EmptyRoot, DriveRemovable);
-        Program().services.drives = drives;
+        services.drives = drives;
 
         printer = std::make_shared<PdfFilePrinterProvider>((dir / "label.pdf").string());
-        Program().services.printer = printer;
+        services.printer = printer;
         modal = std::make_shared<ScriptedModal>([this](QDialog& dialog) {
             if (onShown) {
                 onShown(dialog);
             }
         });
-        Program().services.modal = modal;
-        LoadSettings();
+        services.modal = modal;
+        LoadSettings(services);
     }
 
     void writeProfile(const std::string& index, const std::string& zipDrive = ZipRoot,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "forms/Clock.h"
+#include "core/runtime/Clock.h"
 
 #include <chrono>
 #include <ctime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "forms/PrinterProvider.h"
+#include "ui/forms/PrinterProvider.h"
 
 #include <QPrinter>
 

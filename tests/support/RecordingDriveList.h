@@ -1,6 +1,6 @@
 #pragma once
 
-#include "disks/ZipDriveList.h"
+#include "core/disks/ZipDriveList.h"
 
 #include <string>
 #include <vector>

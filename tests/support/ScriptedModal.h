@@ -1,6 +1,6 @@
 #pragma once
 
-#include "forms/ModalRunner.h"
+#include "ui/forms/ModalRunner.h"
 
 #include <QDialog>
 

@@ -1,0 +1,115 @@
+#include "core/disks/DiskInfo.h"
+
+#include "core/disks/DriveService.h"
+#include "core/runtime/Runtime.h"
+#include "core/runtime/RuntimeError.h"
+#include "core/runtime/Services.h"
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <limits>
+
+namespace {
+
+constexpr std::size_t VolumeBufferSize = 32;
+
+// Bytes of a count of clusters; 64 bits so that disks of 2 GiB and more give their true figures, and an
+// overflow raised only where even that does not hold.
+std::uint64_t CheckedProduct(std::uint64_t a, std::uint64_t b) {
+    if (b != 0 && a > std::numeric_limits<std::uint64_t>::max() / b) {
+        throw RuntimeError(RuntimeError::Overflow);
+    }
+    return a * b;
+}
+
+std::uint64_t ClusterBytes(const DiskSpace& space, std::uint64_t clusters) {
+    return CheckedProduct(CheckedProduct(space.bytesPerSector, space.sectorsPerCluster), clusters);
+}
+
+double Megabytes(std::uint64_t bytes) {
+    return static_cast<double>(bytes) / 1024 / 1024;
+}
+
+std::string SerialText(std::uint32_t serial) {
+    std::array<char, 9> digits{};
+    std::snprintf(digits.data(), digits.size(), "%08X", static_cast<unsigned>(serial));
+    const std::string hex(digits.data());
+    return hex.substr(0, 4) + "-" + hex.substr(4, 4);
+}
+
+std::string TrimBlanks(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The name as a fixed blank-filled buffer holds it after the read: name, its NUL, then blanks. Trimming
+// keeps the NUL; a failed read leaves only blanks.
+std::string VolumeNameFromBuffer(const VolumeInformation& volume) {
+    std::string buffer(VolumeBufferSize, ' ');
+    if (volume.ok) {
+        std::string written = volume.name + '\0';
+        if (written.size() >= buffer.size()) {
+            buffer = written;
+        } else {
+            buffer.replace(0, written.size(), written);
+        }
+    }
+    return TrimBlanks(buffer);
+}
+
+const char* DriveTypeNameOf(int type) {
+    switch (type) {
+    case DriveUndetermined:
+        return "UNDETERMINED";
+    case DriveNoRoot:
+        return "NO ROOT";
+    case DriveRemovable:
+        return "REMOVABLE";
+    case DriveFixed:
+        return "FIXED";
+    case DriveRemote:
+        return "REMOTE";
+    case DriveCdRom:
+        return "CD ROM";
+    case DriveRamDisk:
+        return "RAMDISK";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+void GetDiskInfo(const Services& services, std::string drive, std::string& driveTypeName, double& freeMB, double& capacityMB,
+                 std::string& volumeName, std::string& serialText) {
+    try {
+        const auto& drives = services.drives;
+        if (!drives) {
+            throw RuntimeError(RuntimeError::ObjectRequired);
+        }
+
+        if (const char* name = DriveTypeNameOf(drives->driveType(drive))) {
+            driveTypeName = name;
+        }
+
+        DiskSpace space;
+        if (!drives->diskSpace(drive, space)) {
+            space = DiskSpace{};
+        }
+        freeMB = Megabytes(ClusterBytes(space, space.freeClusters));
+        capacityMB = Megabytes(ClusterBytes(space, space.totalClusters));
+
+        // The read goes into a local buffer first: a failing service must not leave blanks in the output.
+        const VolumeInformation volume = drives->volumeInformation(drive);
+        const std::string name = VolumeNameFromBuffer(volume);
+        serialText = SerialText(volume.ok ? volume.serial : 0);
+        volumeName = name;
+    } catch (const std::exception&) {
+        MsgBox(services, "No Zip Disk found in specified drive!", 0, std::string("Insert a Zip Disk ..."));
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The facts of the examined disk, overwritten field by field by each examination.
+struct DiskFactsRecord {
+    std::string DriveTypeName;
+    double FreeMB = 0.0;
+    double CapacityMB = 0.0;
+    std::string VolumeName;
+    std::string SerialText;
+};
+
+// The one program-wide state: the settings, the examined disk and the two flags.
+struct ProgramState {
+    std::string OwnerBlock;
+    std::string ZipDrive;
+    std::int16_t NextDiskNumber = 0;
+    DiskFactsRecord DiskFacts;
+    bool FirstRun = false;
+    bool AutoPrint = false;
+};
+
+ProgramState& Program();
+
+// Back to the initial values; tests call it between cases.
+void ResetProgram();

@@ -1,0 +1,27 @@
+#include "core/runtime/Runtime.h"
+
+#include "core/runtime/Clock.h"
+#include "core/runtime/MessageService.h"
+#include "core/runtime/ProgramTerminator.h"
+#include "core/runtime/Services.h"
+
+#include <cstdlib>
+
+int MsgBox(const Services& services, const std::string& prompt, int style,
+           const std::optional<std::string>& title) {
+    if (!services.messages) {
+        return 1;
+    }
+    return services.messages->show(prompt, style, title);
+}
+
+void EndProgram(const Services& services) {
+    if (services.terminator) {
+        services.terminator->endNow();
+    }
+    std::_Exit(0);
+}
+
+Clock::TimePoint Now(const Services& services) {
+    return services.clock ? services.clock->now() : SystemClock().now();
+}

@@ -1,8 +1,0 @@
-#pragma once
-
-class QWidget;
-
-// Opens a fresh label window modally: it examines the Zip drive and shows the label, or prints it at once
-// when AutoPrint is set. Returns when the window is gone (it may never be shown when it closes itself
-// while loading).
-void ShowLabelWindow(QWidget* parent);

@@ -1,0 +1,11 @@
+#include "core/disks/linux/LinuxDriveService.h"
+#include "ui/app/DesktopServices.h"
+
+#include <QApplication>
+
+#include <memory>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    return RunDesktopProgram(DesktopServices(std::make_shared<LinuxDriveService>()));
+}

@@ -1,0 +1,38 @@
+#include "ui/app/DesktopServices.h"
+
+#include "core/runtime/Clock.h"
+#include "core/runtime/ExitTerminator.h"
+#include "core/settings/IniProfileStore.h"
+#include "core/settings/ProfilePath.h"
+#include "ui/app/InstanceGuard.h"
+#include "ui/app/Shell.h"
+#include "ui/forms/QtLocaleFormats.h"
+#include "ui/forms/QtMessageService.h"
+#include "ui/forms/SystemPrinterProvider.h"
+
+#include <QApplication>
+
+WindowServices DesktopServices(std::shared_ptr<DriveService> drives) {
+    WindowServices services;
+    services.profile = std::make_shared<IniProfileStore>(DefaultProfilePath());
+    services.drives = std::move(drives);
+    services.messages = std::make_shared<QtMessageService>();
+    services.terminator = std::make_shared<ExitTerminator>();
+    services.clock = std::make_shared<SystemClock>();
+    services.formats = std::make_shared<QtLocaleFormats>();
+    services.printer = std::make_shared<SystemPrinterProvider>();
+    return services;
+}
+
+int RunDesktopProgram(const WindowServices& services) {
+    QApplication::setOrganizationName("Vantrell");
+    QApplication::setApplicationName("Tesslin1");
+    QApplication::setApplicationVersion("1.00");
+
+    const InstanceGuard guard;
+    Shell shell(services);
+    if (!shell.Main(guard)) {
+        return 0;
+    }
+    return QApplication::exec();
+}

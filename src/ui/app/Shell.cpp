@@ -1,0 +1,29 @@
+#include "ui/app/Shell.h"
+
+#include "ui/app/InstanceGuard.h"
+#include "ui/app/frmMain.h"
+#include "ui/app/frmSplash.h"
+#include "core/runtime/Runtime.h"
+
+#include <string>
+
+Shell::Shell(const WindowServices& services) : m_services(services) {}
+Shell::~Shell() = default;
+
+bool Shell::Main(const InstanceGuard& guard) {
+    if (guard.PrevInstance()) {
+        MsgBox(m_services, std::string("An instance of ") + ProductTitle + " is currently active", 0,
+               std::string(ApplicationTitle));
+        return false;
+    }
+    m_splash = std::make_unique<frmSplash>(m_services, [this] { openMainWindow(); });
+    m_splash->Form_Load();
+    m_splash->show();
+    return true;
+}
+
+void Shell::openMainWindow() {
+    m_main = std::make_unique<frmMain>(m_services);
+    m_main->Form_Load();
+    m_main->show();
+}

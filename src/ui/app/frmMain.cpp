@@ -1,0 +1,138 @@
+#include "ui/app/frmMain.h"
+
+#include "ui/app/ToolStrip.h"
+#include "core/app/WelcomeText.h"
+#include "ui/app/frmAbout.h"
+#include "ui/forms/Geometry.h"
+#include "core/runtime/ProgramState.h"
+#include "core/runtime/Runtime.h"
+#include "core/runtime/RuntimeError.h"
+#include "ui/label/ShowLabelWindow.h"
+#include "ui/resources/Artwork.h"
+#include "core/settings/EmptySetting.h"
+#include "core/settings/ProfileAccess.h"
+#include "core/settings/Settings.h"
+#include "ui/settings/frmConfig.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+// Runs one step of a command, dropping any failure so that the next step still runs.
+template <typename Step> void ignoringErrors(Step&& step) {
+    try {
+        step();
+    } catch (const RuntimeError&) {
+    }
+}
+
+} // namespace
+
+frmMain::frmMain(const WindowServices& services, QWidget* parent)
+    : QMainWindow(parent), m_services(services) {
+    setObjectName("frmMain");
+    setWindowIcon(Artwork::MainIcon());
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(FormFont("MS Sans Serif", 8.25));
+
+    client = new QWidget(this);
+    client->setObjectName("client");
+    FixClientSizeTwips(*client, 8655, 3615);
+    setCentralWidget(client);
+
+    pTools = new ToolStrip(client);
+    connect(pTools, &ToolStrip::command, this, &frmMain::runToolbarCommand);
+
+    Frame1 = new QGroupBox(client);
+    Frame1->setObjectName("Frame1");
+    PlaceTwips(*Frame1, 120, 720, 8415, 2775);
+
+    lblWelcome = new QLabel("This is my ...", Frame1);
+    lblWelcome->setObjectName("lblWelcome");
+    lblWelcome->setWordWrap(true);
+    lblWelcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PlaceTwips(*lblWelcome, 120, 240, 8175, 2415);
+
+    QMenuBar* bar = menuBar();
+    mnuConfig = bar->addAction("&Configure");
+    mnuConfig->setObjectName("mnuConfig");
+    mnuExamine = bar->addAction("&Examine Disk");
+    mnuExamine->setObjectName("mnuExamine");
+    mnuPrint = bar->addAction("&Print Label");
+    mnuPrint->setObjectName("mnuPrint");
+    mnuQuit = bar->addAction("&Quit");
+    mnuQuit->setObjectName("mnuQuit");
+    // A blank item that only spaces Help away from the commands.
+    mnuS1 = bar->addAction(" ");
+    mnuS1->setObjectName("mnuS1");
+    mnuHelp = bar->addMenu("&Help");
+    mnuHelp->setObjectName("mnuHelp");
+    mnuAbout = mnuHelp->addAction("&About Marquell ...");
+    mnuAbout->setObjectName("mnuAbout");
+
+    connect(mnuConfig, &QAction::triggered, this, &frmMain::mnuConfig_Click);
+    connect(mnuExamine, &QAction::triggered, this, &frmMain::mnuExamine_Click);
+    connect(mnuPrint, &QAction::triggered, this, &frmMain::mnuPrint_Click);
+    connect(mnuQuit, &QAction::triggered, this, &frmMain::mnuQuit_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+void frmMain::Form_Load() {
+    CentreOnScreen(*this);
+    setWindowTitle(ProductTitle);
+    lblWelcome->setText(QString::fromStdString(WelcomeText()));
+    Program().FirstRun = SortsAtOrBelowSpace(ProfileAccess(m_services, "GET", "GLOBAL", "COMPANY"));
+    if (Program().FirstRun) {
+        ShowConfigDialog(m_services, this);
+    }
+}
+
+void frmMain::mnuConfig_Click() {
+    ShowConfigDialog(m_services, this);
+}
+
+void frmMain::mnuExamine_Click() {
+    ignoringErrors([this] { LoadSettings(m_services); });
+    ignoringErrors([this] { ShowLabelWindow(m_services, this); });
+}
+
+void frmMain::mnuPrint_Click() {
+    ignoringErrors([this] { LoadSettings(m_services); });
+    Program().AutoPrint = true;
+    ignoringErrors([this] { ShowLabelWindow(m_services, this); });
+}
+
+void frmMain::mnuAbout_Click() {
+    ShowAboutBox(m_services, this);
+}
+
+void frmMain::mnuQuit_Click() {
+    EndProgram(m_services);
+}
+
+void frmMain::runToolbarCommand(int button) {
+    switch (button) {
+    case 1:
+        mnuConfig_Click();
+        break;
+    case 2:
+        mnuExamine_Click();
+        break;
+    case 3:
+        mnuPrint_Click();
+        break;
+    case 4:
+        mnuQuit_Click();
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ui/forms/WindowServices.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class ToolStrip;
+
+// The program's hub: the welcome text, the picture toolbar and the menu bar that reach every command.
+class frmMain final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(const WindowServices& services, QWidget* parent = nullptr);
+
+    // Centres the window, fills its texts and, on a first run, opens the configuration dialog before the
+    // window is ever seen.
+    void Form_Load();
+
+    QWidget* client = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLabel* lblWelcome = nullptr;
+    ToolStrip* pTools = nullptr;
+
+    QAction* mnuConfig = nullptr;
+    QAction* mnuExamine = nullptr;
+    QAction* mnuPrint = nullptr;
+    QAction* mnuQuit = nullptr;
+    QAction* mnuS1 = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuAbout = nullptr;
+
+public slots:
+    void mnuConfig_Click();
+    void mnuExamine_Click();
+    void mnuPrint_Click();
+    void mnuAbout_Click();
+    void mnuQuit_Click();
+
+private:
+    void runToolbarCommand(int button);
+
+    WindowServices m_services;
+};

@@ -1,0 +1,90 @@
+#include "ui/forms/PrintWindow.h"
+
+#include "ui/forms/Screen.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPrinter>
+#include <QWidget>
+
+#ifdef TESSALINE_HAVE_CUPS
+#include <cups/cups.h>
+#endif
+
+namespace {
+
+// Paints with the printer's own engine while not calling itself a printer: QWidget::render turns a
+// window drawn on a printer into one bitmap first; drawn on this device, texts stay text and pictures keep
+// their own resolution.
+class PrinterPages final : public QPaintDevice {
+public:
+    explicit PrinterPages(QPrinter& printer) : m_printer(printer) {}
+    QPaintEngine* paintEngine() const override { return m_printer.paintEngine(); }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+            return m_printer.width();
+        case PdmHeight:
+            return m_printer.height();
+        case PdmWidthMM:
+            return m_printer.widthMM();
+        case PdmHeightMM:
+            return m_printer.heightMM();
+        case PdmNumColors:
+            return m_printer.colorCount();
+        case PdmDepth:
+            return m_printer.depth();
+        case PdmDpiX:
+            return m_printer.logicalDpiX();
+        case PdmDpiY:
+            return m_printer.logicalDpiY();
+        case PdmPhysicalDpiX:
+            return m_printer.physicalDpiX();
+        case PdmPhysicalDpiY:
+            return m_printer.physicalDpiY();
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    QPrinter& m_printer;
+};
+
+// Ending the painter hands a CUPS job over, but Qt keeps quiet when the scheduler refuses it (a queue
+// that rejects jobs, a printer removed meanwhile). libcups keeps the status of this thread's last request.
+bool jobAccepted(const QPrinter& printer) {
+#ifdef TESSALINE_HAVE_CUPS
+    if (printer.outputFormat() == QPrinter::NativeFormat) {
+        return cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE;
+    }
+#else
+    (void)printer;
+#endif
+    return true;
+}
+
+} // namespace
+
+bool PrintWindow(QWidget& window, QPrinter& printer) {
+    printer.setFullPage(false); // the painter's origin is the top left of the printable area
+    PrinterPages pages(printer);
+    QPainter painter;
+    if (!painter.begin(&pages)) {
+        return false;
+    }
+    // One screen pixel is TwipsPerPixel twips; one inch is 1440 twips and printer.resolution() dots.
+    const double dotsPerTwip = printer.resolution() / 1440.0;
+    painter.scale(TwipsPerPixelX() * dotsPerTwip, TwipsPerPixelY() * dotsPerTwip);
+    window.render(&painter, QPoint(), QRegion(window.rect()),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    if (!painter.end()) {
+        return false;
+    }
+    return jobAccepted(printer);
+}

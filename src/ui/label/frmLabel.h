@@ -1,0 +1,83 @@
+#pragma once
+
+#include "ui/forms/WindowServices.h"
+#include "ui/graphics/CLogo.h"
+
+#include <QDialog>
+
+#include <string>
+
+class DriveListBox;
+class FolderListBox;
+class PictureBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The label window: examines the disk in the Zip drive and, laid out at the size of the label
+// (6510 x 5400 twips), is the label that printing puts on paper.
+class frmLabel final : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmLabel(const WindowServices& services, QWidget* parent = nullptr);
+
+    // Fills the label of `frm` from the settings and the disk. Never fails: an error shows the message
+    // that the disk could not be read and closes this window.
+    void SetFormValues(frmLabel& frm);
+    // Sizes the used-space bar for a used percentage (full: 4900 twips).
+    void ShowProgBar(double usedPercent);
+
+    // Caption, logo strip, centring and the label's texts; with AutoPrint set it also shows, prints and
+    // closes the window. The window may be closed when this returns: see isLoaded().
+    void Form_Load();
+
+    // False once the window has closed itself (Cancel, Print, or a disk that could not be read).
+    bool isLoaded() const { return m_loaded; }
+    // The width last given to the used-space bar, in twips (the box itself snaps to whole pixels).
+    float progBarWidthTwips() const { return m_progBarTwips; }
+    // The logo painter of the strip.
+    const CLogo& logo() const { return m_logo; }
+
+    PictureBox* picProgBar = nullptr;
+    PictureBox* Picture2 = nullptr;
+    FolderListBox* dirList = nullptr;
+    QPushButton* cmdRefresh = nullptr;
+    QPushButton* cmdPrint = nullptr;
+    PictureBox* picLogo = nullptr;
+    QLineEdit* txtID = nullptr;
+    DriveListBox* drvList = nullptr;
+    PictureBox* Picture1 = nullptr;
+    QLabel* lblDrvSpace = nullptr;
+    QLabel* lblNameTag = nullptr;
+    QLabel* lblRJValues = nullptr;
+    QLabel* lblDateTime = nullptr;
+    QLabel* lblVTag = nullptr;
+
+public slots:
+    void cmdPrint_Click();
+    void cmdRefresh_Click();
+    void DirList_LostFocus();
+    void drvList_Change();
+    void Form_Resize();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Lists the folders of a drive and remembers it as the drive the folder list shows.
+    void listDrive(const std::string& root);
+    void drawProgBarPicture();
+    // Closes the window; a modal showing returns.
+    void unload();
+    // The folder a drive's medium can be browsed at; a drive without a medium cannot be listed.
+    std::string folderOfDrive(const std::string& root) const;
+
+    WindowServices m_services;
+    CLogo m_logo;
+    std::string m_listedDrive;
+    float m_progBarTwips = 0.0f;
+    bool m_loaded = true;
+    bool m_inDriveChange = false;
+};

@@ -1,0 +1,101 @@
+// Printing the label: the label window prints itself and advances the stored disk number.
+#include "ui/label/frmLabel.h"
+
+#include "core/runtime/Conversions.h"
+#include "ui/forms/PrintWindow.h"
+#include "ui/forms/PrinterProvider.h"
+#include "core/runtime/ProgramState.h"
+#include "core/runtime/Runtime.h"
+#include "core/runtime/RuntimeError.h"
+#include "core/settings/ProfileAccess.h"
+#include "core/settings/ProfileService.h"
+
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+std::unique_ptr<QPrinter> DefaultPrinter(const WindowServices& services) {
+    return services.printer ? services.printer->defaultPrinter() : nullptr;
+}
+
+// The number the next label takes from the stored one, or what is wrong with the stored text.
+std::optional<std::int16_t> NextStoredNumber(const std::string& stored, std::string& problem) {
+    double value = 0;
+    try {
+        value = TextToDouble(stored);
+    } catch (const RuntimeError&) {
+        problem = "The disk number in your settings, \"" + stored +
+                  "\", is not a number, so this label cannot be numbered.\r\n\r\n"
+                  "Enter the number of the last labelled disk under Configure, then print again.";
+        return std::nullopt;
+    }
+    try {
+        return CInt(value + 1);
+    } catch (const RuntimeError&) {
+        problem = "The disk number in your settings, \"" + stored +
+                  "\", has no next number: disk numbers run from -32768 to 32767.\r\n\r\n"
+                  "Enter a smaller disk number under Configure, then print again.";
+        return std::nullopt;
+    }
+}
+
+std::string NotPrintedMessage(const QPrinter& printer) {
+    const std::string name = printer.printerName().toStdString();
+    return "The label could not be printed: " +
+           (name.empty() ? std::string("the printer") : "the printer " + name) +
+           " did not take the job.\r\n\r\nThe disk number was not changed; check the printer and print "
+           "again.";
+}
+
+std::string NotSavedMessage(const Services& services, std::int16_t stored) {
+    std::string where = "your settings";
+    std::string why;
+    if (const auto& profile = services.profile) {
+        where = profile->location().empty() ? where : profile->location();
+        why = profile->lastError();
+    }
+    const std::string number = IntToText(stored);
+    return "The label was printed, but the new disk number " + number + " could not be saved to " + where +
+           (why.empty() ? "" : ":\r\n" + why) +
+           "\r\n\r\nBefore you print the next label, set the disk number to " + number +
+           " under Configure, or the next label will repeat this one's number.";
+}
+
+} // namespace
+
+void frmLabel::cmdPrint_Click() {
+    // Nothing is written or changed on the label until the job can go out.
+    const std::unique_ptr<QPrinter> printer = DefaultPrinter(m_services);
+    if (!printer) {
+        MsgBox(m_services, "There is no default printer, so the label cannot be printed.\r\n\r\n"
+               "Set up a printer as the default, then print again. The disk number was not changed.",
+               0);
+        cmdRefresh_Click();
+        return;
+    }
+    std::string problem;
+    const std::optional<std::int16_t> next =
+        NextStoredNumber(ProfileAccess(m_services, "GET", "GLOBAL", "ID_INDEX"), problem);
+    if (!next) {
+        MsgBox(m_services, problem, 0);
+        cmdRefresh_Click();
+        return;
+    }
+
+    txtID->setText(QString::fromStdString("# " + IntToText(Program().NextDiskNumber)));
+    cmdPrint->setVisible(false);
+    cmdRefresh->setVisible(false);
+
+    // The stored number advances only for a label that went to the printer.
+    if (!PrintWindow(*this, *printer)) {
+        MsgBox(m_services, NotPrintedMessage(*printer), 0);
+    } else if (ProfileAccess(m_services, "WRITE", "GLOBAL", "ID_INDEX", std::int64_t{*next}) != "OK") {
+        MsgBox(m_services, NotSavedMessage(m_services, *next), 0);
+    }
+    cmdRefresh_Click();
+}

@@ -1,0 +1,249 @@
+#include "support/FakeSystemTree.h"
+
+#include "core/disks/DiskInfo.h"
+#include "core/disks/ZipDriveList.h"
+#include "core/runtime/ProgramState.h"
+#include "support/ProgramFixture.h"
+#include "support/RecordingDriveList.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+constexpr const char* Usb = "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host3/target3:0:0/3:0:0:0";
+constexpr const char* CardReader = "pci0000:00/0000:00:14.0/usb2/2-4/2-4:1.0/host4/target4:0:0/4:0:0:0";
+constexpr const char* Sata = "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0";
+constexpr const char* SataOptical = "pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0";
+constexpr const char* Thunderbolt = "pci0000:00/0000:00:1c.0/0000:05:00.0/host6/target6:0:0/6:0:0:0";
+constexpr const char* Scsi = "pci0000:00/0000:00:1f.2/host7/target7:0:0/7:0:0:0";
+constexpr const char* SdCard = "platform/soc/fe340000.mmc/mmc_host/mmc0/mmc0:aaaa";
+constexpr const char* Emmc = "platform/soc/fe330000.mmc/mmc_host/mmc1/mmc1:0001";
+
+// One machine with every kind of drive the service has to tell apart.
+class LinuxMachine : public ProgramFixture {
+protected:
+    void SetUp() override {
+        ProgramFixture::SetUp();
+
+        // The system disk.
+        tree.disk(Sata, "sda", "8:0");
+        tree.partition("sda", "sda1", 1, "8:1");
+        tree.mount("26 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw");
+
+        // A USB stick whose disk says removable 0; mounted with a space in its name, and bound a second
+        // time (with a lower id) onto one of its folders.
+        tree.disk(Usb, "sdb", "8:16", "0", "125042688");
+        tree.partition("sdb", "sdb1", 1, "8:17");
+        tree.subsystem("pci0000:00/0000:00:14.0/usb2/2-1", "usb");
+        tree.subsystem("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0", "usb");
+        tree.mount("38 26 8:17 /photos " + tree.path("bind") + " rw shared:7 - vfat /dev/sdb1 rw");
+        tree.mount(
+            "41 26 8:17 / /media/anna/ZIP\\040100 rw,nosuid,nodev shared:9 master:2 - vfat /dev/sdb1 rw");
+        tree.write("run/udev/data/b8:17", "S:disk/by-uuid/0012-AB34\nE:ID_FS_LABEL_ENC=ZIP\\x20100\n"
+                                          "E:ID_FS_UUID_ENC=0012-AB34\nE:ID_FS_TYPE=vfat\n");
+        tree.statsFor("/media/anna/ZIP 100", {4096, 1000, 15000000});
+
+        // A card reader with its slot empty.
+        tree.disk(CardReader, "sdc", "8:32", "1", "0");
+        tree.subsystem("pci0000:00/0000:00:14.0/usb2/2-4", "usb");
+
+        // A Zip drive: partition 4 only, found through the by-label and by-uuid links; the bus above it is a
+        // hot-plug port that says "removable".
+        tree.disk(Thunderbolt, "sdd", "8:48", "0", "196608");
+        tree.write("sys/devices/pci0000:00/0000:00:1c.0/0000:05:00.0/removable", "removable\n");
+        tree.partition("sdd", "sdd1", 1, "8:49");
+        tree.partition("sdd", "sdd4", 4, "8:52");
+        tree.mount("52 26 8:52 / /media/zip rw - vfat /dev/sdd4 rw");
+        tree.link("dev/disk/by-label/ZIP\\x2d100", "../../sdd4");
+        tree.link("dev/disk/by-uuid/1A2B-3C4D", "../../sdd4");
+        tree.link("dev/disk/by-uuid/9999-0000", "../../sdd1");
+        tree.statsFor("/media/zip", {512, 8080, 196416});
+
+        // A removable disk with two mounted partitions: the lower number counts, not the lower name.
+        tree.disk(Scsi, "sde", "8:64", "1");
+        tree.partition("sde", "sde2", 2, "8:66");
+        tree.partition("sde", "sde10", 10, "8:74");
+        tree.mount("60 26 8:74 / /media/e10 rw - ext4 /dev/sde10 rw");
+        tree.mount("61 26 8:66 / /media/e2 rw - ntfs3 /dev/sde2 rw");
+        tree.write("run/udev/data/b8:66", "E:ID_FS_UUID_ENC=01D2A3B4C5D6E7F8\n");
+        tree.statsFor("/media/e2", {4096, 10, 20});
+
+        // An SD card and an eMMC with its boot area.
+        tree.disk(SdCard, "mmcblk0", "179:0");
+        tree.write(std::string("sys/devices/") + SdCard + "/type", "SD\n");
+        tree.partition("mmcblk0", "mmcblk0p1", 1, "179:1");
+        tree.mount("70 26 179:1 / /media/anna/CAMERA rw - vfat /dev/mmcblk0p1 rw");
+        tree.write("run/udev/data/b179:1", "E:ID_FS_LABEL_ENC=CAMERA\nE:ID_FS_UUID_ENC=6f3e-0a12\n");
+        tree.statsFor("/media/anna/CAMERA", {32768, 100, 200});
+        tree.disk(Emmc, "mmcblk1", "179:32");
+        tree.write(std::string("sys/devices/") + Emmc + "/type", "MMC\n");
+        tree.subsystem(Emmc, "mmc");
+        tree.disk(Emmc, "mmcblk1boot0", "179:64");
+
+        // A floppy whose flag says 0, optical drives, a loop device flagged removable, device mapper.
+        tree.disk("platform/floppy.0", "fd0", "2:0");
+        tree.disk(SataOptical, "sr0", "11:0", "1");
+        tree.write(std::string("sys/devices/") + SataOptical + "/type", "5\n");
+        tree.mount("80 26 11:0 / /media/anna/DVD ro - iso9660 /dev/sr0 ro");
+        tree.disk("pci0000:00/0000:00:1f.2/host8/target8:0:0/8:0:0:0", "sdf", "8:80", "1");
+        tree.write("sys/devices/pci0000:00/0000:00:1f.2/host8/target8:0:0/8:0:0:0/type", "5\n");
+        tree.disk("virtual", "loop0", "7:0", "1");
+        tree.mount("90 26 7:0 / /snap/core/1 ro - squashfs /dev/loop0 ro");
+        tree.disk("virtual", "dm-0", "253:0");
+        tree.disk("virtual", "zram0", "252:0");
+
+        // Filesystems that only a directory root reaches, and some the drives must never see.
+        tree.mount("100 26 0:40 / " + tree.directory("ram") + " rw - tmpfs tmpfs rw");
+        tree.mount("101 26 0:41 / " + tree.directory("net") + " rw - nfs4 server:/export rw");
+        tree.mount("102 26 0:5 / " + tree.directory("proc") + " rw - proc proc rw");
+        tree.mount("103 26 0:42 / /media/auto rw - autofs systemd-1 rw");
+        tree.directory("bind/2024");
+        tree.write("plain-file", "not a folder");
+        tree.statsFor(tree.path("ram"), {4096, 7, 9});
+    }
+
+    std::shared_ptr<LinuxDriveService> install() {
+        auto service = std::make_shared<LinuxDriveService>(tree.service());
+        services.drives = service;
+        return service;
+    }
+
+    FakeSystemTree tree;
+};
+
+TEST_F(LinuxMachine, RootsAreTheRemovableDrivesSortedByName) {
+    const std::vector<std::string> expected{tree.node("fd0"), tree.node("mmcblk0"), tree.node("sdb"),
+                                            tree.node("sdc"), tree.node("sdd"),     tree.node("sde")};
+    EXPECT_EQ(tree.service().driveRoots(), expected);
+}
+
+TEST_F(LinuxMachine, TypesOfDevicesDirectoriesAndNothing) {
+    const struct {
+        std::string root;
+        int type;
+    } cases[] = {
+        {tree.node("sda"), DriveFixed},
+        {tree.node("sda1"), DriveFixed},
+        {tree.node("sdb"), DriveRemovable}, // removable 0, but on usb
+        {tree.node("sdb1"), DriveRemovable},
+        {tree.node("sdc"), DriveRemovable}, // empty slot
+        {tree.node("sdd"), DriveRemovable}, // port says "removable"
+        {tree.node("sde"), DriveRemovable},
+        {tree.node("mmcblk0"), DriveRemovable},
+        {tree.node("mmcblk0p1"), DriveRemovable},
+        {tree.node("mmcblk1"), DriveFixed},
+        {tree.node("mmcblk1boot0"), DriveFixed},
+        {tree.node("fd0"), DriveRemovable},
+        {tree.node("sr0"), DriveCdRom},
+        {tree.node("sdf"), DriveCdRom},
+        {tree.node("loop0"), DriveFixed},
+        {tree.node("dm-0"), DriveFixed},
+        {tree.node("zram0"), DriveRamDisk},
+        {tree.node("sdz"), DriveNoRoot},
+        {"", DriveNoRoot},
+        {tree.path("missing"), DriveNoRoot},
+        {tree.path("plain-file"), DriveNoRoot},
+        {tree.path("ram"), DriveRamDisk},
+        {tree.path("net"), DriveRemote},
+        {tree.path("proc"), DriveUndetermined},
+        {tree.path("bind/2024"), DriveRemovable}, // a folder of the stick, through the bind mount
+        {tree.path("dev"), DriveFixed},           // held by the system disk's "/"
+    };
+    const auto service = tree.service();
+    for (const auto& c : cases) {
+        EXPECT_EQ(service.driveType(c.root), c.type) << c.root;
+    }
+}
+
+TEST_F(LinuxMachine, ExaminesTheFilesystemMountedNow) {
+    const struct {
+        std::string root;
+        std::optional<std::string> mountPoint;
+        DiskSpace space;
+        VolumeInformation volume;
+    } cases[] = {
+        // The bind mount has the lower id; the mount of the whole filesystem wins. \040 is a space.
+        {tree.node("sdb"), "/media/anna/ZIP 100", {4096, 1, 1000, 15000000}, {"ZIP 100", 0x0012AB34, true}},
+        {tree.node("sdb1"), "/media/anna/ZIP 100", {4096, 1, 1000, 15000000}, {"ZIP 100", 0x0012AB34, true}},
+        {tree.node("sdc"), std::nullopt, {}, {}},
+        {tree.node("sdd"), "/media/zip", {512, 1, 8080, 196416}, {"ZIP-100", 0x1A2B3C4D, true}},
+        {tree.node("sdd1"), std::nullopt, {}, {}},
+        {tree.node("sde"), "/media/e2", {4096, 1, 10, 20}, {"", 0xC5D6E7F8, true}},
+        {tree.node("mmcblk0"), "/media/anna/CAMERA", {32768, 1, 100, 200}, {"CAMERA", 0x6F3E0A12, true}},
+        {tree.path("ram"), tree.path("ram"), {4096, 1, 7, 9}, {"", 0, true}},
+        {tree.node("sdz"), std::nullopt, {}, {}},
+    };
+    const auto service = tree.service();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.root);
+        EXPECT_EQ(service.mountPoint(c.root), c.mountPoint);
+        DiskSpace space{9, 9, 9, 9};
+        EXPECT_EQ(service.diskSpace(c.root, space), c.mountPoint.has_value());
+        const auto fields = [](const DiskSpace& s) {
+            return std::tuple(s.bytesPerSector, s.sectorsPerCluster, s.freeClusters, s.totalClusters);
+        };
+        EXPECT_EQ(fields(space), fields(c.space));
+        const auto volume = service.volumeInformation(c.root);
+        EXPECT_EQ(std::tie(volume.ok, volume.name, volume.serial),
+                  std::tie(c.volume.ok, c.volume.name, c.volume.serial));
+    }
+}
+
+TEST_F(LinuxMachine, ANewMediumInTheSameDriveIsFoundAtItsNewPlace) {
+    tree.mount("120 26 8:32 / /media/anna/OTHER rw - vfat /dev/sdc rw");
+    EXPECT_EQ(tree.service().mountPoint(tree.node("sdc")), "/media/anna/OTHER");
+}
+
+// The empty slot answers as an empty drive (see the table above), which DiskInfo turns into zeros.
+TEST_F(LinuxMachine, DiskInfoOfTheStick) {
+    install();
+    std::string type, name, serial;
+    double freeMB = -1, capacityMB = -1;
+    GetDiskInfo(services, tree.node("sdb"), type, freeMB, capacityMB, name, serial);
+    EXPECT_EQ(type, "REMOVABLE");
+    EXPECT_DOUBLE_EQ(freeMB, 3.90625);
+    EXPECT_DOUBLE_EQ(capacityMB, 58593.75); // 61 GB: beyond what 32-bit products could hold
+    EXPECT_EQ(name, std::string("ZIP 100\0", 8));
+    EXPECT_EQ(serial, "0012-AB34");
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+TEST_F(LinuxMachine, DriveListEndsAtTheLastRemovableDrive) {
+    install();
+    RecordingDriveList list;
+    FillZipDriveList(services, list);
+    EXPECT_EQ(list.items.size(), 6u);
+    EXPECT_EQ(list.text, tree.node("sde"));
+}
+
+TEST(LinuxDrives, EachHotPlugBusMakesItsDisksRemovable) {
+    for (const std::string bus : {"usb", "ieee1394", "pcmcia", "mmc", "memstick", "pci", "scsi"}) {
+        FakeSystemTree tree;
+        tree.disk("pci0000:00/bridge/port/host0/target0:0:0/0:0:0:0", "sdb", "8:16");
+        tree.subsystem("pci0000:00/bridge/port", bus);
+        const bool hotPlug = bus != "pci" && bus != "scsi";
+        EXPECT_EQ(tree.service().driveType(tree.node("sdb")), hotPlug ? DriveRemovable : DriveFixed) << bus;
+    }
+}
+
+class NoRemovableMachine : public ProgramFixture {};
+
+TEST_F(NoRemovableMachine, EndsTheProgramWithTheMessage) {
+    FakeSystemTree tree;
+    tree.disk(Sata, "sda", "8:0");
+    tree.disk(SataOptical, "sr0", "11:0", "1");
+    services.drives = std::make_shared<LinuxDriveService>(tree.service());
+    RecordingDriveList list;
+    EXPECT_THROW(FillZipDriveList(services, list), ProgramEnded);
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_EQ(messages->shown[0].prompt, "No Zip Drive detected on this machine !");
+    EXPECT_TRUE(list.items.empty());
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+#include "ui/app/ToolStrip.h"
+#include "ui/app/frmMain.h"
+#include "core/runtime/ProgramState.h"
+#include "core/settings/IniProfileStore.h"
+#include "core/settings/ProfileAccess.h"
+#include "ui/settings/frmConfig.h"
+
+#include "support/FakeDriveService.h"
+#include "support/WindowFixture.h"
+#include "support/ScriptedModal.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class MainWindowTest : public WindowProfileFixture {
+protected:
+    void SetUp() override {
+        WindowProfileFixture::SetUp();
+        auto drives = std::make_shared<FakeDriveService>();
+        drives->addDrive("/dev/sdb", DriveRemovable);
+        services.drives = drives;
+        modal = std::make_shared<ScriptedModal>([this](QDialog& d) {
+            opened.push_back(d.objectName().toStdString());
+            if (auto* config = qobject_cast<frmConfig*>(&d)) {
+                config->cmdCancel->click();
+            } else {
+                d.reject();
+            }
+        });
+        services.modal = modal;
+    }
+
+    // Loads the window in a run that is already set up, so that no dialog opens first.
+    void loadSetUp(frmMain& window) {
+        givenProfile("[GLOBAL]\r\nCOMPANY=Acme\r\nID_INDEX=5\r\n");
+        window.Form_Load();
+    }
+
+    std::shared_ptr<ScriptedModal> modal;
+    std::vector<std::string> opened;
+};
+
+TEST_F(MainWindowTest, FirstRunOpensTheConfigurationBeforeTheWindowIsSeen) {
+    frmMain* shown = nullptr;
+    bool visibleWhileConfiguring = true;
+    modal = std::make_shared<ScriptedModal>([&](QDialog& d) {
+        visibleWhileConfiguring = shown->isVisible();
+        opened.push_back(d.objectName().toStdString());
+        static_cast<frmConfig&>(d).cmdCancel->click();
+    });
+    services.modal = modal;
+    frmMain window(services);
+    shown = &window;
+
+    window.Form_Load();
+    EXPECT_TRUE(Program().FirstRun);
+    EXPECT_EQ(opened, std::vector<std::string>{"frmConfig"});
+    EXPECT_FALSE(visibleWhileConfiguring);
+    EXPECT_EQ(window.windowTitle(), "Tessaline 1.0");
+    EXPECT_TRUE(window.lblWelcome->text().startsWith("Greetings ! "));
+    // The first-run Cancel saved the placeholders, so the profile now has a company...
+    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "COMPANY"), "Your COMPANY NAME Goes Here !!!");
+    // ...but the run stays a first run: a later Cancel still saves.
+    window.mnuConfig_Click();
+    EXPECT_TRUE(Program().FirstRun);
+}
+
+TEST_F(MainWindowTest, CompanyDecidesWhetherThisIsAFirstRun) {
+    const struct {
+        const char* company; // nullptr: no key at all
+        bool firstRun;
+    } cases[] = {{nullptr, true}, {"", true}, {"Acme", false}, {"!", false}};
+    for (const auto& c : cases) {
+        std::filesystem::remove(profileFile);
+        if (c.company != nullptr) {
+            givenProfile(std::string("[GLOBAL]\r\nCOMPANY=") + c.company + "\r\n");
+        }
+        opened.clear();
+        Program().FirstRun = false;
+        frmMain window(services);
+        window.Form_Load();
+        EXPECT_EQ(Program().FirstRun, c.firstRun) << (c.company ? c.company : "(missing)");
+        EXPECT_EQ(opened.size(), c.firstRun ? 1u : 0u);
+    }
+}
+
+TEST_F(MainWindowTest, MenuBarHoldsTheCommandsInOrderWithoutShortcuts) {
+    frmMain window(services);
+    loadSetUp(window);
+    std::vector<std::string> captions;
+    for (QAction* action : window.menuBar()->actions()) {
+        captions.push_back(action->text().toStdString());
+        EXPECT_TRUE(action->shortcut().isEmpty());
+    }
+    const std::vector<std::string> expected = {"&Configure", "&Examine Disk", "&Print Label", "&Quit",
+                                               " ",          "&Help"};
+    EXPECT_EQ(captions, expected);
+    ASSERT_EQ(window.mnuHelp->actions().size(), 1);
+    EXPECT_EQ(window.mnuHelp->actions()[0]->text(), "&About Marquell ...");
+    window.mnuAbout->trigger();
+    EXPECT_EQ(opened, std::vector<std::string>{"frmAbout"});
+}
+
+TEST_F(MainWindowTest, QuitEndsAtOnceAndWritesNothing) {
+    frmMain window(services);
+    loadSetUp(window);
+    const std::string before = ReadBytes(profileFile);
+    // Called directly: an exception must not unwind through Qt's action dispatch.
+    EXPECT_THROW(window.mnuQuit_Click(), ProgramEnded);
+    EXPECT_EQ(ReadBytes(profileFile), before);
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommands) {
+    frmMain window(services);
+    loadSetUp(window);
+    // Over Configure, then a click: the dialog opens, and the button goes dark once it returns.
+    window.pTools->pTools_MouseMove(600, 100);
+    EXPECT_EQ(window.pTools->tracker.HotButton, 1);
+    EXPECT_FALSE(window.pTools->imRaised->pixmap().isNull());
+    window.pTools->pTools_Click();
+    EXPECT_EQ(opened, std::vector<std::string>{"frmConfig"});
+    EXPECT_EQ(window.pTools->tracker.HotButton, 0);
+    EXPECT_TRUE(window.pTools->imRaised->pixmap().isNull());
+    // On the grip nothing runs.
+    window.pTools->pTools_MouseMove(100, 100);
+    window.pTools->pTools_Click();
+    EXPECT_EQ(opened.size(), 1u);
+    // Quit ends the program.
+    window.pTools->pTools_MouseMove(5600, 100);
+    EXPECT_THROW(window.pTools->pTools_Click(), ProgramEnded);
+}
+
+TEST_F(MainWindowTest, LitPictureFollowsThePointerAndLeavesWithIt) {
+    frmMain window(services);
+    loadSetUp(window);
+    ToolStrip& strip = *window.pTools;
+    strip.pTools_MouseMove(500, 100);
+    const int button1Left = strip.imRaised->x();
+    strip.pTools_MouseMove(2180, 100);
+    EXPECT_EQ(strip.tracker.HotButton, 2);
+    EXPECT_GT(strip.imRaised->x(), button1Left);
+    EXPECT_NEAR(strip.imRaised->x() - button1Left, 1680 / 15, 1);
+    strip.pTools_MouseMove(3000, -5);
+    EXPECT_EQ(strip.tracker.HotButton, 0);
+    EXPECT_FALSE(strip.tracker.MouseCaptured);
+    EXPECT_TRUE(strip.imRaised->pixmap().isNull());
+}
+
+} // namespace

@@ -1,0 +1,70 @@
+#include "ui/forms/PictureBox.h"
+#include "ui/forms/Screen.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(PictureBox, SizesInTwips) {
+    if (TwipsPerPixelX() != 15.0 || TwipsPerPixelY() != 15.0) {
+        GTEST_SKIP() << "needs a 96 dpi screen";
+    }
+    PictureBox box;
+    box.setWidthTwips(375);
+    box.setHeightTwips(5400);
+    EXPECT_EQ(box.size(), QSize(25, 360));
+    EXPECT_EQ(box.widthTwips(), 375.0);
+    EXPECT_EQ(box.heightTwips(), 5400.0);
+    EXPECT_EQ(box.image().size(), QSize(25, 360));
+}
+
+TEST(PictureBox, ResizingKeepsWhatWasDrawn) {
+    PictureBox box;
+    QPalette palette = box.palette();
+    palette.setColor(box.backgroundRole(), QColor(10, 20, 30));
+    box.setPalette(palette);
+    box.resize(20, 10);
+    box.image().fill(Qt::red);
+
+    box.resize(30, 40);
+    ASSERT_EQ(box.image().size(), QSize(30, 40));
+    EXPECT_EQ(box.image().pixelColor(19, 9), QColor(Qt::red));
+    EXPECT_EQ(box.image().pixelColor(20, 9), QColor(10, 20, 30));
+    EXPECT_EQ(box.image().pixelColor(0, 39), QColor(10, 20, 30));
+
+    box.resize(5, 5);
+    EXPECT_EQ(box.image().size(), QSize(5, 5));
+    EXPECT_EQ(box.image().pixelColor(4, 4), QColor(Qt::red));
+
+    // An empty box still has a surface to draw on.
+    box.resize(5, 0);
+    EXPECT_FALSE(box.image().isNull());
+}
+
+TEST(PictureBox, RenderingReproducesTheImageAtTheTargetResolution) {
+    PictureBox box;
+    box.resize(10, 20);
+    {
+        QPainter painter(&box.image());
+        painter.fillRect(0, 0, 10, 10, Qt::blue);
+        painter.fillRect(0, 10, 10, 10, Qt::green);
+    }
+    // Three times the resolution, as a printer painter would have it.
+    QImage page(30, 60, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        painter.scale(3, 3);
+        box.render(&painter);
+    }
+    EXPECT_EQ(page.pixelColor(15, 2), QColor(Qt::blue));
+    EXPECT_EQ(page.pixelColor(15, 28), QColor(Qt::blue));
+    EXPECT_EQ(page.pixelColor(15, 31), QColor(Qt::green));
+    EXPECT_EQ(page.pixelColor(29, 59), QColor(Qt::green));
+}
+
+} // namespace

@@ -1,0 +1,190 @@
+#include "core/runtime/ProgramState.h"
+#include "core/settings/IniProfileStore.h"
+#include "core/settings/ProfileAccess.h"
+#include "ui/settings/frmConfig.h"
+
+#include "support/FakeDriveService.h"
+#include "support/WindowFixture.h"
+#include "support/ScriptedModal.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+class ConfigDialogTest : public WindowProfileFixture {
+protected:
+    void SetUp() override {
+        WindowProfileFixture::SetUp();
+        drives = std::make_shared<FakeDriveService>();
+        drives->addDrive("/dev/fd0", DriveRemovable).addDrive("/dev/sda", DriveFixed);
+        drives->addDrive("/dev/sr0", DriveCdRom).addDrive("/dev/sdb", DriveRemovable);
+        services.drives = drives;
+    }
+
+    // Opens the dialog the way the main window does and lets `act` work on it.
+    void open(const std::function<void(frmConfig&)>& act) {
+        auto modal = std::make_shared<ScriptedModal>([&](QDialog& d) { act(static_cast<frmConfig&>(d)); });
+        services.modal = modal;
+        ShowConfigDialog(services, nullptr);
+        ASSERT_EQ(modal->runs, 1);
+    }
+
+    std::string stored(const char* key) { return ProfileAccess(services, "GET", "GLOBAL", key); }
+    void store(const char* key, const std::string& value) {
+        ASSERT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", key, value), "OK");
+    }
+    std::string fileText() { return ReadBytes(profileFile); }
+
+    std::shared_ptr<FakeDriveService> drives;
+};
+
+TEST_F(ConfigDialogTest, FirstRunShowsPlaceholdersAndCancelSavesWhatSaveWould) {
+    Program().FirstRun = true;
+    open([](frmConfig& d) {
+        EXPECT_EQ(d.windowTitle(), "Configuration ");
+        EXPECT_EQ(d.txtName->text(), "Your NAME Goes Here !!!");
+        EXPECT_EQ(d.txtCompany->text(), "Your COMPANY NAME Goes Here !!!");
+        EXPECT_EQ(d.txtAddress->text(), "");
+        EXPECT_EQ(d.txtCity->text(), "");
+        EXPECT_EQ(d.txtPhone->text(), "");
+        EXPECT_EQ(d.txtDiskID->text(), "1");
+        ASSERT_EQ(d.cboDrive->count(), 2);
+        EXPECT_EQ(d.cboDrive->itemText(0), "/dev/fd0");
+        EXPECT_EQ(d.cboDrive->currentText(), "/dev/sdb");
+        d.cmdCancel->click();
+    });
+    EXPECT_EQ(stored("OWNER"), "Your NAME Goes Here !!!");
+    EXPECT_EQ(stored("COMPANY"), "Your COMPANY NAME Goes Here !!!");
+    EXPECT_EQ(stored("ZIPDRIVE"), "/dev/sdb");
+    EXPECT_EQ(stored("ID_INDEX"), "1");
+    // Empty address lines are refused by the store and stay missing.
+    EXPECT_EQ(fileText().find("ADDR"), std::string::npos);
+    EXPECT_EQ(Program().NextDiskNumber, 2);
+    EXPECT_EQ(Program().ZipDrive, "/dev/sdb");
+}
+
+TEST_F(ConfigDialogTest, CancelWritesNothingInARunThatStartedSetUp) {
+    store("COMPANY", "Acme");
+    const std::string before = fileText();
+    Program().FirstRun = false;
+    open([](frmConfig& d) {
+        d.txtName->setText("Somebody Else");
+        d.cmdCancel->click();
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+    });
+    EXPECT_EQ(fileText(), before);
+}
+
+TEST_F(ConfigDialogTest, SaveWritesTheSevenKeysAndReloadsTheSettings) {
+    store("OWNER", "Anna Berg");
+    store("ZIPDRIVE", "/dev/fd0");
+    open([](frmConfig& d) {
+        // Whatever was stored, the list leaves the last removable drive showing.
+        EXPECT_EQ(d.cboDrive->currentText(), "/dev/sdb");
+        d.txtName->clear(); // a cleared field keeps the stored owner
+        d.txtCompany->setText("Berg Archives");
+        d.txtAddress->setText("1 Quay Street");
+        d.txtCity->setText("Harbourtown");
+        d.txtPhone->setText("(555) 123-4567");
+        d.txtDiskID->setText("41");
+        d.cboDrive->setCurrentText("/dev/fd0");
+        d.cmdSave->click();
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+    });
+    const std::map<std::string, std::string> expected = {
+        {"OWNER", "Anna Berg"},   {"COMPANY", "Berg Archives"}, {"ADDR1", "1 Quay Street"},
+        {"ADDR2", "Harbourtown"}, {"ADDR3", "(555) 123-4567"},  {"ZIPDRIVE", "/dev/fd0"},
+        {"ID_INDEX", "41"},
+    };
+    for (const auto& [key, value] : expected) {
+        EXPECT_EQ(stored(key.c_str()), value) << key;
+    }
+    EXPECT_EQ(Program().OwnerBlock,
+              "Anna Berg\r\nBerg Archives\r\n1 Quay Street\r\nHarbourtown\r\n(555) 123-4567");
+    EXPECT_EQ(Program().NextDiskNumber, 42);
+    open([](frmConfig& d) {
+        EXPECT_EQ(d.txtName->text(), "Anna Berg");
+        EXPECT_EQ(d.txtDiskID->text(), "41");
+        d.cmdCancel->click();
+    });
+}
+
+TEST_F(ConfigDialogTest, LettersAsTheDiskNumberAreSavedAndTheNumberIsKept) {
+    Program().NextDiskNumber = 17;
+    open([](frmConfig& d) {
+        d.txtDiskID->setText("abc");
+        d.cmdSave->click();
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+    });
+    EXPECT_EQ(stored("ID_INDEX"), "abc");
+    EXPECT_EQ(Program().NextDiskNumber, 17);
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+TEST_F(ConfigDialogTest, LongNamesAreCutOnReadAndTheBoxTakesNoMoreThan49) {
+    const std::string sixty(60, 'N');
+    store("OWNER", sixty);
+    open([](frmConfig& d) {
+        EXPECT_EQ(d.txtName->text().size(), 49);
+        d.txtCompany->clear();
+        d.txtCompany->setFocus();
+        QTest::keyClicks(d.txtCompany, QString(55, 'c'));
+        EXPECT_EQ(d.txtCompany->text().size(), 49);
+        d.cmdCancel->click();
+    });
+}
+
+TEST_F(ConfigDialogTest, EnterSavesAndEscapeCancels) {
+    open([](frmConfig& d) {
+        d.txtCompany->setText("Enter Co");
+        d.txtCompany->setFocus();
+        QTest::keyClick(d.txtCompany, Qt::Key_Return);
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+    });
+    EXPECT_EQ(stored("COMPANY"), "Enter Co");
+    open([](frmConfig& d) {
+        d.txtCompany->setText("Escape Co");
+        QTest::keyClick(&d, Qt::Key_Escape);
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+    });
+    EXPECT_EQ(stored("COMPANY"), "Enter Co");
+}
+
+TEST_F(ConfigDialogTest, NoRemovableDriveEndsTheProgramWithItsMessage) {
+    auto fixedOnly = std::make_shared<FakeDriveService>();
+    fixedOnly->addDrive("/dev/sda", DriveFixed).addDrive("/dev/sr0", DriveCdRom);
+    services.drives = fixedOnly;
+    auto modal = std::make_shared<ScriptedModal>([](QDialog&) {});
+    services.modal = modal;
+    EXPECT_THROW(ShowConfigDialog(services, nullptr), ProgramEnded);
+    EXPECT_EQ(modal->runs, 0);
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_EQ(messages->shown[0].prompt, "No Zip Drive detected on this machine !");
+}
+
+TEST_F(ConfigDialogTest, AFailedSaveIsToldAndTheDialogStaysOpen) {
+    // A profile whose folder is a regular file cannot be written.
+    WriteBytes(dir / "blocker", "not a folder");
+    services.profile = std::make_shared<IniProfileStore>(dir / "blocker" / "Tesslin1.ini");
+    open([this](frmConfig& d) {
+        d.txtCompany->setText("Unsaved Co");
+        d.cmdSave->click();
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.txtCompany->text(), "Unsaved Co");
+        ASSERT_EQ(messages->shown.size(), 1u);
+        EXPECT_NE(messages->shown[0].prompt.find("blocker/Tesslin1.ini"), std::string::npos)
+            << messages->shown[0].prompt;
+        d.cmdCancel->click();
+        EXPECT_FALSE(d.isVisible());
+    });
+}
+
+} // namespace
