@@ -8,7 +8,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <limits>
 
 namespace {
@@ -109,7 +108,7 @@ void GetDiskInfo(const Services& services, std::string drive, std::string& drive
         const std::string name = VolumeNameFromBuffer(volume);
         serialText = SerialText(volume.ok ? volume.serial : 0);
         volumeName = name;
-    } catch (const std::exception&) {
+    } catch (const RuntimeError&) {
         MsgBox(services, "No Zip Disk found in specified drive!", 0, std::string("Insert a Zip Disk ..."));
     }
 }

@@ -2,10 +2,10 @@
 
 #include "core/disks/DriveService.h"
 #include "core/runtime/Runtime.h"
+#include "core/runtime/RuntimeError.h"
 #include "core/runtime/Services.h"
 
 #include <cctype>
-#include <exception>
 #include <vector>
 
 namespace {
@@ -30,7 +30,7 @@ std::vector<std::string> AllRoots(const DriveService* drives) {
     }
     try {
         return drives->driveRoots();
-    } catch (const std::exception&) {
+    } catch (const RuntimeError&) {
         // A platform that cannot list its drives has none to offer.
         return {};
     }
@@ -39,7 +39,7 @@ std::vector<std::string> AllRoots(const DriveService* drives) {
 bool IsRemovable(const DriveService& drives, const std::string& root) {
     try {
         return drives.driveType(root) == DriveRemovable;
-    } catch (const std::exception&) {
+    } catch (const RuntimeError&) {
         // A drive whose type cannot be determined is passed over.
         return false;
     }

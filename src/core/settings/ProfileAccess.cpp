@@ -7,7 +7,6 @@
 #include "core/settings/ProfileService.h"
 #include "core/settings/TextEncoding.h"
 
-#include <exception>
 
 namespace {
 
@@ -78,10 +77,9 @@ std::string ProfileAccess(const Services& services, std::string_view Mode, std::
                           const ProfileValue& KeyValue) {
     try {
         return access(services, Mode, SecName, KeyName, KeyValue);
-    } catch (const std::exception& failure) {
-        MsgBox(services, failure.what(), 0);
-    } catch (...) {
-        MsgBox(services, RuntimeError::standardDescription(0), 0);
+    } catch (const RuntimeError& failure) {
+        // A service that cannot go on reports it as a run-time error: shown, then the program ends.
+        MsgBox(services, failure.description(), 0);
     }
     EndProgram(services);
 }

@@ -132,7 +132,7 @@ void CLogo::Draw() {
         }
         painter.end();
         target->Refresh();
-    } catch (const std::exception&) {
+    } catch (const RuntimeError&) {
         // Drawing never reports a failure; what was painted so far stays.
     }
 }

@@ -26,7 +26,6 @@
 #include <QShowEvent>
 
 #include <algorithm>
-#include <exception>
 #include <initializer_list>
 
 namespace {
@@ -232,7 +231,7 @@ void frmLabel::SetFormValues(frmLabel& frm) {
         const std::string values = ValueColumn(facts, m_services.formats->decimalSeparator());
         frm.lblRJValues->setText(LabelText(values));
         ShowProgBar(UsedPercentage(facts));
-    } catch (const std::exception&) {
+    } catch (const RuntimeError&) {
         MsgBox(m_services, DiskUnreadableMessage, 0);
         cmdRefresh_Click();
     }
@@ -260,7 +259,8 @@ void frmLabel::drawProgBarPicture() {
 void frmLabel::Form_Resize() {
     try {
         picLogo->setHeightTwips(ClientHeight);
-    } catch (const std::exception&) {
+    } catch (const RuntimeError&) {
+        // The strip keeps its height; it is drawn all the same.
     }
     m_logo.Draw();
 }

@@ -186,7 +186,8 @@ bool frmConfig::SaveFormValues() {
 }
 
 bool frmConfig::saveAndReload() {
-    bool saved = true;
+    // A save that stopped with an error is no save: the dialog stays open.
+    bool saved = false;
     try {
         saved = SaveFormValues();
     } catch (const RuntimeError&) {

@@ -154,7 +154,7 @@ TEST_F(ProfileAccessTest, UnexpectedFailureShowsItsDescriptionAndEnds) {
     };
     const Case cases[] = {
         {"GET", [] { throw RuntimeError(RuntimeError::TypeMismatch); }, "Type mismatch"},
-        {"WRITE", [] { throw std::runtime_error("Disk on fire"); }, "Disk on fire"},
+        {"WRITE", [] { throw RuntimeError(RuntimeError::DeviceUnavailable, "Disk on fire"); }, "Disk on fire"},
     };
     for (const Case& c : cases) {
         messages->shown.clear();
