@@ -21,9 +21,8 @@ BENCHMARK(BM_DriveRoots);
 void BM_ExamineRoot(benchmark::State& state) {
     const LinuxDriveService service;
     for (auto _ : state) {
-        DiskSpace space;
         benchmark::DoNotOptimize(service.driveType("/"));
-        benchmark::DoNotOptimize(service.diskSpace("/", space));
+        benchmark::DoNotOptimize(service.diskSpace("/"));
         benchmark::DoNotOptimize(service.volumeInformation("/"));
     }
 }

@@ -37,14 +37,11 @@ public:
     explicit BenchDrive(std::string folder) : m_folder(std::move(folder)) {}
     std::vector<std::string> driveRoots() const override { return {"/dev/sdb"}; }
     int driveType(const std::string&) const override { return DriveRemovable; }
-    bool diskSpace(const std::string&, DiskSpace& space) const override {
-        space = DiskSpace{512, 4, 64, 48960};
-        return true;
+    Result<DiskSpace> diskSpace(const std::string&) const override { return DiskSpace{512, 4, 64, 48960}; }
+    Result<VolumeInformation> volumeInformation(const std::string&) const override {
+        return VolumeInformation{"ZIPDISK", 0x1A2B3C4D};
     }
-    VolumeInformation volumeInformation(const std::string&) const override {
-        return {"ZIPDISK", 0x1A2B3C4D, true};
-    }
-    std::optional<std::string> mountPoint(const std::string&) const override { return m_folder; }
+    Result<std::string> mountPoint(const std::string&) const override { return m_folder; }
 
 private:
     std::string m_folder;

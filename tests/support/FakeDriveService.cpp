@@ -5,7 +5,7 @@
 #include <algorithm>
 
 FakeDriveService& FakeDriveService::addDrive(const std::string& root, int type, const DiskSpace& space,
-                                             const VolumeInformation& volume) {
+                                             const Result<VolumeInformation>& volume) {
     if (std::find(m_order.begin(), m_order.end(), root) == m_order.end()) {
         m_order.push_back(root);
     }
@@ -24,7 +24,7 @@ void FakeDriveService::removeMedium(const std::string& root) {
     if (it != m_drives.end()) {
         it->second.hasMedium = false;
         it->second.space = {};
-        it->second.volume = {};
+        it->second.volume = Failure{"no medium"};
         it->second.mountPoint.reset();
     }
 }
@@ -63,31 +63,29 @@ int FakeDriveService::driveType(const std::string& root) const {
     return drive ? drive->type : DriveNoRoot;
 }
 
-bool FakeDriveService::diskSpace(const std::string& root, DiskSpace& space) const {
+Result<DiskSpace> FakeDriveService::diskSpace(const std::string& root) const {
     enter(Call::Space, root);
     const Drive* drive = find(root);
     if (!drive || !drive->hasMedium) {
-        space = {};
-        return false;
+        return Failure{"no medium"};
     }
-    space = drive->space;
-    return true;
+    return drive->space;
 }
 
-VolumeInformation FakeDriveService::volumeInformation(const std::string& root) const {
+Result<VolumeInformation> FakeDriveService::volumeInformation(const std::string& root) const {
     enter(Call::Volume, root);
     const Drive* drive = find(root);
     if (!drive || !drive->hasMedium) {
-        return {};
+        return Failure{"no medium"};
     }
     return drive->volume;
 }
 
-std::optional<std::string> FakeDriveService::mountPoint(const std::string& root) const {
+Result<std::string> FakeDriveService::mountPoint(const std::string& root) const {
     enter(Call::MountPoint, root);
     const Drive* drive = find(root);
     if (!drive || !drive->hasMedium) {
-        return std::nullopt;
+        return Failure{"no medium"};
     }
-    return drive->mountPoint ? drive->mountPoint : root;
+    return drive->mountPoint.value_or(root);
 }

@@ -17,7 +17,7 @@ public:
 
     // Adds a drive holding a medium; a root added again is replaced in place.
     FakeDriveService& addDrive(const std::string& root, int type, const DiskSpace& space = {},
-                               const VolumeInformation& volume = {"", 0, true});
+                               const Result<VolumeInformation>& volume = VolumeInformation{});
     // Adds a drive without a medium.
     FakeDriveService& addEmptyDrive(const std::string& root, int type);
     // Takes the medium out: zeros, no volume, no mount point.
@@ -29,9 +29,9 @@ public:
 
     std::vector<std::string> driveRoots() const override;
     int driveType(const std::string& root) const override;
-    bool diskSpace(const std::string& root, DiskSpace& space) const override;
-    VolumeInformation volumeInformation(const std::string& root) const override;
-    std::optional<std::string> mountPoint(const std::string& root) const override;
+    Result<DiskSpace> diskSpace(const std::string& root) const override;
+    Result<VolumeInformation> volumeInformation(const std::string& root) const override;
+    Result<std::string> mountPoint(const std::string& root) const override;
 
     // Every call made, in order, with its root ("" for Call::Roots).
     mutable std::vector<std::pair<Call, std::string>> calls;
@@ -41,7 +41,7 @@ private:
         int type = DriveUndetermined;
         bool hasMedium = false;
         DiskSpace space;
-        VolumeInformation volume;
+        Result<VolumeInformation> volume = VolumeInformation{};
         std::optional<std::string> mountPoint;
     };
 

@@ -35,7 +35,7 @@ protected:
         drives = std::make_shared<FakeDriveService>();
         // 2048-byte clusters: 48960 in all (95.625 MB), 64 free (0.125 MB).
         drives->addDrive(ZipRoot, DriveRemovable, DiskSpace{512, 4, 64, 48960},
-                         {"ZIPDISK", 0x1A2B3C4D, true});
+                         VolumeInformation{"ZIPDISK", 0x1A2B3C4D});
         drives->setMountPoint(ZipRoot, diskFolder.string());
         drives->addEmptyDrive(EmptyRoot, DriveRemovable);
         services.drives = drives;

@@ -48,10 +48,10 @@ std::string TrimBlanks(const std::string& text) {
 
 // The name as a fixed blank-filled buffer holds it after the read: name, its NUL, then blanks. Trimming
 // keeps the NUL; a failed read leaves only blanks.
-std::string VolumeNameFromBuffer(const VolumeInformation& volume) {
+std::string VolumeNameFromBuffer(const Result<VolumeInformation>& volume) {
     std::string buffer(VolumeBufferSize, ' ');
-    if (volume.ok) {
-        std::string written = volume.name + '\0';
+    if (volume) {
+        std::string written = volume->name + '\0';
         if (written.size() >= buffer.size()) {
             buffer = written;
         } else {
@@ -96,17 +96,14 @@ void GetDiskInfo(const Services& services, std::string drive, std::string& drive
             driveTypeName = name;
         }
 
-        DiskSpace space;
-        if (!drives->diskSpace(drive, space)) {
-            space = DiskSpace{};
-        }
+        const DiskSpace space = drives->diskSpace(drive).value_or(DiskSpace{});
         freeMB = Megabytes(ClusterBytes(space, space.freeClusters));
         capacityMB = Megabytes(ClusterBytes(space, space.totalClusters));
 
         // The read goes into a local buffer first: a failing service must not leave blanks in the output.
-        const VolumeInformation volume = drives->volumeInformation(drive);
+        const Result<VolumeInformation> volume = drives->volumeInformation(drive);
         const std::string name = VolumeNameFromBuffer(volume);
-        serialText = SerialText(volume.ok ? volume.serial : 0);
+        serialText = SerialText(volume ? volume->serial : 0);
         volumeName = name;
     } catch (const RuntimeError&) {
         MsgBox(services, "No Zip Disk found in specified drive!", 0, std::string("Insert a Zip Disk ..."));

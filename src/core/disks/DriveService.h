@@ -1,7 +1,8 @@
 #pragma once
 
+#include "core/runtime/Result.h"
+
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,10 +27,10 @@ struct DiskSpace {
 struct VolumeInformation {
     std::string name;
     std::uint32_t serial = 0;
-    bool ok = false;
 };
 
-// The four questions the program asks the operating system about drives.
+// The four questions the program asks the operating system about drives. A drive without a medium is an
+// ordinary answer (a failed Result); a service that cannot answer at all throws RuntimeError.
 class DriveService {
 public:
     virtual ~DriveService() = default;
@@ -37,11 +38,11 @@ public:
     virtual std::vector<std::string> driveRoots() const = 0;
     // DriveTypeCode of a root.
     virtual int driveType(const std::string& root) const = 0;
-    // The space of the medium in the drive; false (and zeros) when there is none.
-    virtual bool diskSpace(const std::string& root, DiskSpace& space) const = 0;
-    // Volume name and serial of the medium; ok false when there is none.
-    virtual VolumeInformation volumeInformation(const std::string& root) const = 0;
+    // The space of the medium in the drive.
+    virtual Result<DiskSpace> diskSpace(const std::string& root) const = 0;
+    // Volume name and serial of the medium.
+    virtual Result<VolumeInformation> volumeInformation(const std::string& root) const = 0;
     // Where the medium's folders can be browsed: the root itself where drives are their own folder
-    // (Windows), the current mount point where a drive is a device node (Linux); none without a medium.
-    virtual std::optional<std::string> mountPoint(const std::string& root) const { return root; }
+    // (Windows), the current mount point where a drive is a device node (Linux); a failure without a medium.
+    virtual Result<std::string> mountPoint(const std::string& root) const { return root; }
 };

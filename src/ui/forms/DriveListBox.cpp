@@ -63,8 +63,8 @@ void DriveListBox::refresh() {
     if (m_drives) {
         roots = m_drives->driveRoots();
         for (const std::string& root : roots) {
-            const VolumeInformation volume = m_drives->volumeInformation(root);
-            texts << QString::fromStdString(displayText(root, volume.ok ? volume.name : std::string()));
+            const Result<VolumeInformation> volume = m_drives->volumeInformation(root);
+            texts << QString::fromStdString(displayText(root, volume ? volume->name : std::string()));
         }
     }
 

@@ -279,7 +279,7 @@ std::string frmLabel::folderOfDrive(const std::string& root) const {
     if (!m_services.drives) {
         throw RuntimeError(RuntimeError::ObjectRequired);
     }
-    const std::optional<std::string> folder = m_services.drives->mountPoint(root);
+    const Result<std::string> folder = m_services.drives->mountPoint(root);
     if (!folder || folder->empty()) {
         throw RuntimeError(RuntimeError::DeviceUnavailable);
     }

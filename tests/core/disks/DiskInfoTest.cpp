@@ -75,7 +75,7 @@ TEST_F(DiskInfo, MegabytesFromSectorsAndClusters) {
         {{4096, 1, 1ULL << 40, 1ULL << 40}, 4294967296.0, 4294967296.0},  // 4 PiB
     };
     for (const auto& c : cases) {
-        drives->addDrive(Zip, DriveRemovable, c.space, {"ZIP", 1, true});
+        drives->addDrive(Zip, DriveRemovable, c.space, VolumeInformation{"ZIP", 1});
         const auto out = examine();
         EXPECT_DOUBLE_EQ(out.freeMB, c.freeMB) << c.space.totalClusters;
         EXPECT_DOUBLE_EQ(out.capacityMB, c.capacityMB) << c.space.totalClusters;
@@ -85,7 +85,7 @@ TEST_F(DiskInfo, MegabytesFromSectorsAndClusters) {
 
 TEST_F(DiskInfo, ProductsBeyondSixtyFourBitsStopWithTheMessage) {
     const std::uint64_t huge = 1ULL << 60;
-    drives->addDrive(Zip, DriveRemovable, {4096, 1, huge, 1}, {"ZIP", 1, true});
+    drives->addDrive(Zip, DriveRemovable, {4096, 1, huge, 1}, VolumeInformation{"ZIP", 1});
     auto out = examine();
     expectFailureMessage();
     EXPECT_EQ(out.type, "REMOVABLE");
@@ -94,7 +94,7 @@ TEST_F(DiskInfo, ProductsBeyondSixtyFourBitsStopWithTheMessage) {
     EXPECT_EQ(out.name, "old name");
 
     messages->shown.clear();
-    drives->addDrive(Zip, DriveRemovable, {512, 64, 1, huge}, {"ZIP", 1, true});
+    drives->addDrive(Zip, DriveRemovable, {512, 64, 1, huge}, VolumeInformation{"ZIP", 1});
     out = examine();
     expectFailureMessage();
     EXPECT_DOUBLE_EQ(out.freeMB, 0.03125); // free space written before the total overflowed
@@ -109,7 +109,7 @@ TEST_F(DiskInfo, SerialTexts) {
     } cases[] = {{0, "0000-0000"},          {0x12AB34, "0012-AB34"}, {0xFFFFFFFF, "FFFF-FFFF"},
                  {0xDEADBEEF, "DEAD-BEEF"}, {0x10000, "0001-0000"},  {0xF, "0000-000F"}};
     for (const auto& c : cases) {
-        drives->addDrive(Zip, DriveRemovable, {512, 4, 1, 1}, {"ZIP", c.serial, true});
+        drives->addDrive(Zip, DriveRemovable, {512, 4, 1, 1}, VolumeInformation{"ZIP", c.serial});
         EXPECT_EQ(examine().serial, c.text) << c.serial;
     }
 }
@@ -126,7 +126,7 @@ TEST_F(DiskInfo, VolumeNameKeepsItsTerminatingNul) {
         {std::string(40, 'N'), std::string(40, 'N') + '\0'},
     };
     for (const auto& c : cases) {
-        drives->addDrive(Zip, DriveRemovable, {512, 4, 1, 1}, {c.label, 7, true});
+        drives->addDrive(Zip, DriveRemovable, {512, 4, 1, 1}, VolumeInformation{c.label, 7});
         EXPECT_EQ(examine().name, c.name) << c.label;
     }
 }
@@ -143,7 +143,7 @@ TEST_F(DiskInfo, EmptyDriveGivesZerosWithoutMessage) {
 }
 
 TEST_F(DiskInfo, FailedVolumeReadGivesEmptyNameAndZeroSerial) {
-    drives->addDrive(Zip, DriveRemovable, {512, 4, 1, 48960}, {"STALE", 0x1234, false});
+    drives->addDrive(Zip, DriveRemovable, {512, 4, 1, 48960}, Failure{"unreadable"});
     const auto out = examine();
     EXPECT_DOUBLE_EQ(out.capacityMB, 95.625);
     EXPECT_EQ(out.name, "");
@@ -159,7 +159,7 @@ TEST_F(DiskInfo, ErrorMidWayKeepsEarlierOutputs) {
     } cases[] = {{Call::Type, false, false}, {Call::Space, true, false}, {Call::Volume, true, true}};
     for (const auto& c : cases) {
         auto fake = std::make_shared<FakeDriveService>();
-        fake->addDrive(Zip, DriveRemovable, {512, 4, 8080, 48960}, {"ZIP-100", 0x12AB34, true});
+        fake->addDrive(Zip, DriveRemovable, {512, 4, 8080, 48960}, VolumeInformation{"ZIP-100", 0x12AB34});
         fake->failOn(Zip, c.failing);
         services.drives = fake;
         messages->shown.clear();

@@ -11,14 +11,13 @@
 namespace {
 
 void Describe(const LinuxDriveService& service, const std::string& root) {
-    DiskSpace space;
-    const bool hasSpace = service.diskSpace(root, space);
-    const auto volume = service.volumeInformation(root);
+    const DiskSpace space = service.diskSpace(root).value_or({});
+    const auto volume = service.volumeInformation(root).value_or({});
     const auto mount = service.mountPoint(root);
     std::cout << "  " << root << ": type " << service.driveType(root) << ", space "
-              << (hasSpace ? "" : "(none) ") << space.bytesPerSector << " x " << space.sectorsPerCluster
+              << (service.diskSpace(root) ? "" : "(none) ") << space.bytesPerSector << " x " << space.sectorsPerCluster
               << " x " << space.freeClusters << " free / " << space.totalClusters << " total, volume "
-              << (volume.ok ? "ok" : "none") << " [" << volume.name << "] serial " << std::hex
+              << (service.volumeInformation(root) ? "ok" : "none") << " [" << volume.name << "] serial " << std::hex
               << volume.serial << std::dec << ", mounted at " << mount.value_or("(nothing)") << '\n';
 }
 
@@ -52,13 +51,14 @@ TEST(RealMachine, AnswersSanely) {
     EXPECT_EQ(service.driveType("/"), DriveFixed);
     EXPECT_EQ(service.driveType("/nonexistent-tessaline-root"), DriveNoRoot);
 
-    DiskSpace space;
-    ASSERT_TRUE(service.diskSpace("/", space));
+    const Result<DiskSpace> root = service.diskSpace("/");
+    ASSERT_TRUE(root) << root.reason();
+    const DiskSpace& space = *root;
     EXPECT_GT(space.bytesPerSector, 0u);
     EXPECT_EQ(space.sectorsPerCluster, 1u);
     EXPECT_GT(space.totalClusters, 0u);
     EXPECT_LE(space.freeClusters, space.totalClusters);
-    EXPECT_TRUE(service.volumeInformation("/").ok);
+    EXPECT_TRUE(service.volumeInformation("/"));
 }
 
 } // namespace

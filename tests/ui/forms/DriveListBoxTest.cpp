@@ -16,13 +16,13 @@ class TableDrives final : public DriveService {
 public:
     std::vector<std::string> driveRoots() const override { return roots; }
     int driveType(const std::string&) const override { return DriveRemovable; }
-    bool diskSpace(const std::string&, DiskSpace&) const override { return false; }
-    VolumeInformation volumeInformation(const std::string& root) const override {
+    Result<DiskSpace> diskSpace(const std::string&) const override { return Failure{"no medium"}; }
+    Result<VolumeInformation> volumeInformation(const std::string& root) const override {
         const auto it = volumes.find(root);
-        return it == volumes.end() ? VolumeInformation{} : it->second;
+        return it == volumes.end() ? Result<VolumeInformation>(Failure{"no medium"}) : it->second;
     }
     std::vector<std::string> roots;
-    std::map<std::string, VolumeInformation> volumes;
+    std::map<std::string, Result<VolumeInformation>> volumes;
 };
 
 class DriveListBoxTest : public ::testing::Test {
@@ -30,9 +30,9 @@ protected:
     void SetUp() override {
         drives = std::make_shared<TableDrives>();
         drives->roots = {"/dev/fd0", "/dev/sdb", "/dev/sdc"};
-        drives->volumes["/dev/sdb"] = {std::string("ZIPDISK\0\0", 9), 0x1234, true};
-        drives->volumes["/dev/sdc"] = {"", 7, true};
-        drives->volumes["/dev/fd0"] = {"STALE", 0, false};
+        drives->volumes.insert_or_assign("/dev/sdb", VolumeInformation{std::string("ZIPDISK\0\0", 9), 0x1234});
+        drives->volumes.insert_or_assign("/dev/sdc", VolumeInformation{"", 7});
+        drives->volumes.insert_or_assign("/dev/fd0", Failure{"unreadable"});
     }
     std::shared_ptr<TableDrives> drives;
 };
@@ -88,7 +88,7 @@ TEST_F(DriveListBoxTest, RefreshShowsNewMediaAndKeepsTheDrive) {
     DriveListBox box(drives);
     box.setDrive("/dev/sdc");
     QSignalSpy changes(&box, &DriveListBox::Change);
-    drives->volumes["/dev/sdc"] = {"PHOTOS", 1, true};
+    drives->volumes.insert_or_assign("/dev/sdc", VolumeInformation{"PHOTOS", 1});
     drives->roots.insert(drives->roots.begin(), "/dev/fd1");
 
     box.refresh();

@@ -69,6 +69,10 @@ int PartitionNumber(const fs::path& sysDir) {
     return number;
 }
 
+Failure NoMedium(const std::string& root) {
+    return Failure{"no disk is mounted from " + root};
+}
+
 } // namespace
 
 std::optional<FilesystemStats> StatFilesystem(const std::string& path) {
@@ -108,42 +112,42 @@ int LinuxDriveService::driveType(const std::string& root) const {
     return DriveNoRoot;
 }
 
-bool LinuxDriveService::diskSpace(const std::string& root, DiskSpace& space) const {
-    space = {};
+Result<DiskSpace> LinuxDriveService::diskSpace(const std::string& root) const {
     const auto medium = mediumOf(resolve(root));
-    if (!medium || !m_stats) {
-        return false;
+    if (!medium) {
+        return NoMedium(root);
     }
-    const auto stats = m_stats(medium->path);
+    const auto stats = m_stats ? m_stats(medium->path) : std::nullopt;
     if (!stats) {
-        return false;
+        return Failure{"cannot read the free space of " + medium->path};
     }
+    DiskSpace space;
     space.bytesPerSector = stats->fragmentSize;
     space.sectorsPerCluster = 1;
     space.freeClusters = stats->availableBlocks;
     space.totalClusters = stats->totalBlocks;
-    return true;
+    return space;
 }
 
-VolumeInformation LinuxDriveService::volumeInformation(const std::string& root) const {
+Result<VolumeInformation> LinuxDriveService::volumeInformation(const std::string& root) const {
     const auto medium = mediumOf(resolve(root));
     if (!medium) {
-        return {};
+        return NoMedium(root);
     }
     if (!medium->mount) {
-        return {"", 0, true};
+        return VolumeInformation{};
     }
     return volumeOf(*medium->mount);
 }
 
-std::optional<std::string> LinuxDriveService::mountPoint(const std::string& root) const {
+Result<std::string> LinuxDriveService::mountPoint(const std::string& root) const {
     const Target target = resolve(root);
     if (target.directory) {
         return root;
     }
     const auto medium = mediumOf(target);
     if (!medium) {
-        return std::nullopt;
+        return NoMedium(root);
     }
     return medium->path;
 }
@@ -327,7 +331,7 @@ int LinuxDriveService::typeOfHolder(const std::optional<MountEntry>& holder) con
 }
 
 VolumeInformation LinuxDriveService::volumeOf(const MountEntry& mount) const {
-    VolumeInformation volume{"", 0, true};
+    VolumeInformation volume;
     if (!mount.isBlockDevice()) {
         return volume;
     }

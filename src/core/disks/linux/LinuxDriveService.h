@@ -40,10 +40,10 @@ public:
 
     std::vector<std::string> driveRoots() const override;
     int driveType(const std::string& root) const override;
-    bool diskSpace(const std::string& root, DiskSpace& space) const override;
-    VolumeInformation volumeInformation(const std::string& root) const override;
+    Result<DiskSpace> diskSpace(const std::string& root) const override;
+    Result<VolumeInformation> volumeInformation(const std::string& root) const override;
     // The mount point of the medium in a device root, a directory root itself, none without a medium.
-    std::optional<std::string> mountPoint(const std::string& root) const override;
+    Result<std::string> mountPoint(const std::string& root) const override;
 
 private:
     struct BlockDevice {
