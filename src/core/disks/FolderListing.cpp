@@ -12,15 +12,15 @@
 
 namespace {
 
-unsigned char asciiLower(unsigned char c) {
+unsigned char AsciiLower(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
 
-bool caseInsensitiveLess(const std::string& a, const std::string& b) {
+bool CaseInsensitiveLess(const std::string& a, const std::string& b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = asciiLower(static_cast<unsigned char>(a[i]));
-        const unsigned char y = asciiLower(static_cast<unsigned char>(b[i]));
+        const unsigned char x = AsciiLower(static_cast<unsigned char>(a[i]));
+        const unsigned char y = AsciiLower(static_cast<unsigned char>(b[i]));
         if (x != y) {
             return x < y;
         }
@@ -92,6 +92,6 @@ std::vector<std::string> ListSubfolders(const std::string& folder) {
             names.emplace_back(entry->d_name);
         }
     }
-    std::sort(names.begin(), names.end(), caseInsensitiveLess);
+    std::sort(names.begin(), names.end(), CaseInsensitiveLess);
     return names;
 }

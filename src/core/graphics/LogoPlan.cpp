@@ -82,7 +82,7 @@ void ForEachLogoBand(const LogoGeometry& geometry, LogoRgb start, LogoRgb end,
         band.color = ColorValue(current);
         fill(band);
         band.bottom = band.top;
-        // The next band's colour comes from this pass's u, so the first two bands share the start colour.
+        // The next band's color comes from this pass's u, so the first two bands share the start color.
         current.red = Step(H, u, dRed, start.red);
         current.green = Step(H, u, dGreen, start.green);
         current.blue = Step(H, u, dBlue, start.blue);
@@ -121,7 +121,7 @@ LogoFontRecord MakeLogoFontRecord(const LogoFontSource& font, int dpi) {
     record.underline = font.underline ? 255 : 0;
     record.strikeOut = font.strikethrough ? 255 : 0;
     record.charSet = static_cast<std::uint8_t>(font.charset & 0xFF);
-    record.quality = kAntialiasedQuality;
+    record.quality = AntialiasedQuality;
     return record;
 }
 
@@ -136,7 +136,7 @@ LogoPlan PlanLogo(const LogoPlanInput& input) {
     ForEachLogoBand(plan.geometry, input.start, input.end,
                     [&plan](const LogoBand& band) { plan.bands.push_back(band); });
     plan.font = MakeLogoFontRecord(input.font, input.dpi);
-    plan.font.escapement = kUpwardEscapement;
+    plan.font.escapement = UpwardEscapement;
     plan.captionOrigin = LogoCaptionOrigin(plan.geometry);
     return plan;
 }

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-// The geometry, colours and font of the gradient logo strip, worked out without any drawing service so
+// The geometry, colors and font of the gradient logo strip, worked out without any drawing service so
 // that every pixel and every font value can be checked. The drawing step only carries these out.
 
-// A colour as three signed 16-bit components, each 0..255 in use.
+// A color as three signed 16-bit components, each 0..255 in use.
 struct LogoRgb {
     std::int16_t red = 0;
     std::int16_t green = 0;
@@ -32,7 +32,7 @@ struct LogoGeometry {
 LogoGeometry PlanLogoGeometry(double heightTwips, double widthTwips, double twipsPerPixelX,
                               double twipsPerPixelY);
 
-// One band: a rectangle in pixels (right and bottom exclusive) and its colour as 0x00BBGGRR.
+// One band: a rectangle in pixels (right and bottom exclusive) and its color as 0x00BBGGRR.
 struct LogoBand {
     int left = 0;
     int top = 0;
@@ -42,9 +42,9 @@ struct LogoBand {
     bool operator==(const LogoBand&) const = default;
 };
 
-// Walks the bands from the bottom up, handing each to `fill` before working out the next colour, so a
-// failing colour step leaves the bands already filled in place. H div S + 1 bands; the last ones may lie
-// above row 0. A floating-point fault in the colour step (a zero-height strip) throws RuntimeError.
+// Walks the bands from the bottom up, handing each to `fill` before working out the next color, so a
+// failing color step leaves the bands already filled in place. H div S + 1 bands; the last ones may lie
+// above row 0. A floating-point fault in the color step (a zero-height strip) throws RuntimeError.
 void ForEachLogoBand(const LogoGeometry& geometry, LogoRgb start, LogoRgb end,
                      const std::function<void(const LogoBand&)>& fill);
 
@@ -67,8 +67,8 @@ struct LogoFontRecord {
     bool operator==(const LogoFontRecord&) const = default;
 };
 
-inline constexpr std::uint8_t kAntialiasedQuality = 4;
-inline constexpr std::int32_t kUpwardEscapement = 900;
+inline constexpr std::uint8_t AntialiasedQuality = 4;
+inline constexpr std::int32_t UpwardEscapement = 900;
 
 // What the strip's font says of itself.
 struct LogoFontSource {

@@ -10,7 +10,7 @@
 
 namespace {
 
-const char* const kLineBreak = "\r\n";
+const char* const LineBreak = "\r\n";
 
 } // namespace
 
@@ -32,13 +32,13 @@ std::string CaptionColumn() {
 std::string ValueColumn(DiskFactsRecord& facts, char decimalSeparator) {
     const auto format = [decimalSeparator](double v) { return FormatFixed2(v, decimalSeparator); };
     std::string column;
-    column += PrintableText(facts.DriveTypeName) + kLineBreak;
-    column += PrintableText(facts.VolumeName) + kLineBreak;
-    column += PrintableText(facts.SerialText) + kLineBreak;
-    column += kLineBreak;
-    column += format(facts.CapacityMB) + " MB" + kLineBreak;
-    column += format(facts.CapacityMB - facts.FreeMB) + " MB" + kLineBreak;
-    column += kLineBreak;
+    column += PrintableText(facts.DriveTypeName) + LineBreak;
+    column += PrintableText(facts.VolumeName) + LineBreak;
+    column += PrintableText(facts.SerialText) + LineBreak;
+    column += LineBreak;
+    column += format(facts.CapacityMB) + " MB" + LineBreak;
+    column += format(facts.CapacityMB - facts.FreeMB) + " MB" + LineBreak;
+    column += LineBreak;
     column += format(facts.FreeMB) + " MB";
     return column;
 }

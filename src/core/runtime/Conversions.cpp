@@ -9,17 +9,17 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 } // namespace
 
 double TextToDouble(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && isBlank(text[begin])) {
+    while (begin < end && IsBlank(text[begin])) {
         ++begin;
     }
-    while (end > begin && isBlank(text[end - 1])) {
+    while (end > begin && IsBlank(text[end - 1])) {
         --end;
     }
     std::string_view body = text.substr(begin, end - begin);

@@ -2,13 +2,13 @@
 
 namespace {
 
-ProgramState& instance() {
+ProgramState& Instance() {
     static ProgramState state;
     return state;
 }
 
 } // namespace
 
-ProgramState& Program() { return instance(); }
+ProgramState& Program() { return Instance(); }
 
-void ResetProgram() { instance() = ProgramState{}; }
+void ResetProgram() { Instance() = ProgramState{}; }

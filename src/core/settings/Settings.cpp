@@ -8,7 +8,7 @@
 
 namespace {
 
-std::string global(const Services& services, const char* key) {
+std::string Global(const Services& services, const char* key) {
     return ProfileAccess(services, "GET", "GLOBAL", key);
 }
 
@@ -16,15 +16,15 @@ std::string global(const Services& services, const char* key) {
 
 void LoadSettings(const Services& services) {
     // One read per key, in this order; each setting is assigned once its reads are done.
-    const std::string owner = global(services, "OWNER");
-    const std::string company = global(services, "COMPANY");
-    const std::string addr1 = global(services, "ADDR1");
-    const std::string addr2 = global(services, "ADDR2");
-    const std::string addr3 = global(services, "ADDR3");
+    const std::string owner = Global(services, "OWNER");
+    const std::string company = Global(services, "COMPANY");
+    const std::string addr1 = Global(services, "ADDR1");
+    const std::string addr2 = Global(services, "ADDR2");
+    const std::string addr3 = Global(services, "ADDR3");
     Program().OwnerBlock = owner + "\r\n" + company + "\r\n" + addr1 + "\r\n" + addr2 + "\r\n" + addr3;
 
-    Program().ZipDrive = global(services, "ZIPDRIVE");
+    Program().ZipDrive = Global(services, "ZIPDRIVE");
 
-    const std::string index = global(services, "ID_INDEX");
+    const std::string index = Global(services, "ID_INDEX");
     Program().NextDiskNumber = CInt(TextToDouble(index) + 1);
 }

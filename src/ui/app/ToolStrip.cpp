@@ -9,7 +9,7 @@
 namespace {
 
 // The bitmaps are drawn for 15 twips per pixel; scale them so positions stay right at other densities.
-QPixmap scaledForScreen(const QImage& image) {
+QPixmap ScaledForScreen(const QImage& image) {
     const double factor = 15.0 / TwipsPerPixelX();
     if (factor > 0.99 && factor < 1.01) {
         return QPixmap::fromImage(image);
@@ -23,12 +23,12 @@ QPixmap scaledForScreen(const QImage& image) {
 ToolStrip::ToolStrip(QWidget* parent) : QLabel(parent) {
     setObjectName("pTools");
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setPixmap(scaledForScreen(Artwork::ToolbarStrip()));
+    setPixmap(ScaledForScreen(Artwork::ToolbarStrip()));
     setMouseTracking(true);
     PlaceTwips(*this, 0, 0, 8655, 675);
 
     for (int b = 1; b <= ToolbarTracker::ButtonCount; ++b) {
-        m_lit[static_cast<std::size_t>(b)] = scaledForScreen(Artwork::ToolbarLit(b));
+        m_lit[static_cast<std::size_t>(b)] = ScaledForScreen(Artwork::ToolbarLit(b));
     }
     imRaised = new QLabel(this);
     imRaised->setObjectName("imRaised");

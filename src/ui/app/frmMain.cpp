@@ -23,7 +23,7 @@
 namespace {
 
 // Runs one step of a command, dropping any failure so that the next step still runs.
-template <typename Step> void ignoringErrors(Step&& step) {
+template <typename Step> void IgnoringErrors(Step&& step) {
     try {
         step();
     } catch (const RuntimeError&) {
@@ -100,14 +100,14 @@ void frmMain::mnuConfig_Click() {
 }
 
 void frmMain::mnuExamine_Click() {
-    ignoringErrors([this] { LoadSettings(m_services); });
-    ignoringErrors([this] { ShowLabelWindow(m_services, this); });
+    IgnoringErrors([this] { LoadSettings(m_services); });
+    IgnoringErrors([this] { ShowLabelWindow(m_services, this); });
 }
 
 void frmMain::mnuPrint_Click() {
-    ignoringErrors([this] { LoadSettings(m_services); });
+    IgnoringErrors([this] { LoadSettings(m_services); });
     Program().AutoPrint = true;
-    ignoringErrors([this] { ShowLabelWindow(m_services, this); });
+    IgnoringErrors([this] { ShowLabelWindow(m_services, this); });
 }
 
 void frmMain::mnuAbout_Click() {

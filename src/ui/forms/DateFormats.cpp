@@ -5,7 +5,7 @@
 
 namespace {
 
-QDateTime toLocal(Clock::TimePoint when) {
+QDateTime ToLocal(Clock::TimePoint when) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
     return QDateTime::fromMSecsSinceEpoch(ms).toLocalTime();
 }
@@ -13,12 +13,12 @@ QDateTime toLocal(Clock::TimePoint when) {
 } // namespace
 
 std::string FormatLongDate(Clock::TimePoint when) {
-    return QLocale().toString(toLocal(when).date(), QLocale::LongFormat).toStdString();
+    return QLocale().toString(ToLocal(when).date(), QLocale::LongFormat).toStdString();
 }
 
 std::string FormatMediumDate(Clock::TimePoint when) {
     const QLocale locale;
-    const QDate date = toLocal(when).date();
+    const QDate date = ToLocal(when).date();
     // dd-MMM-yy with the locale's own abbreviated month name.
     return QString("%1-%2-%3")
         .arg(date.day(), 2, 10, QChar('0'))
@@ -29,7 +29,7 @@ std::string FormatMediumDate(Clock::TimePoint when) {
 
 std::string FormatMediumTime(Clock::TimePoint when) {
     const QLocale locale;
-    const QTime time = toLocal(when).time();
+    const QTime time = ToLocal(when).time();
     const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
     const QString designator = time.hour() < 12 ? locale.amText() : locale.pmText();
     return QString("%1:%2 %3")
@@ -39,7 +39,7 @@ std::string FormatMediumTime(Clock::TimePoint when) {
         .toStdString();
 }
 
-int LocalSecond(Clock::TimePoint when) { return toLocal(when).time().second(); }
+int LocalSecond(Clock::TimePoint when) { return ToLocal(when).time().second(); }
 
 std::string FormatSeconds(Clock::TimePoint when) { return std::to_string(LocalSecond(when)); }
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-std::string withoutTrailingNuls(std::string text) {
+std::string WithoutTrailingNuls(std::string text) {
     while (!text.empty() && text.back() == '\0') {
         text.pop_back();
     }
@@ -25,7 +25,7 @@ DriveListBox::DriveListBox(std::shared_ptr<const DriveService> drives, QWidget* 
 }
 
 std::string DriveListBox::displayText(const std::string& root, const std::string& volumeName) {
-    const std::string name = withoutTrailingNuls(volumeName);
+    const std::string name = WithoutTrailingNuls(volumeName);
     return name.empty() ? root : root + " [" + name + "]";
 }
 

@@ -52,7 +52,7 @@ void PictureBox::resizeEvent(QResizeEvent* event) {
 
 void PictureBox::fitImage() const {
     // A hidden widget gets its resize event only when shown, so the image follows size() on every use.
-    // What was drawn stays where old and new size overlap; new area takes the background colour.
+    // What was drawn stays where old and new size overlap; new area takes the background color.
     const QSize wanted = size().expandedTo(QSize(1, 1));
     if (wanted == m_image.size()) {
         return;

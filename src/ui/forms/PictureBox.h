@@ -22,9 +22,9 @@ public:
     void setHeightTwips(double twips);
     void setWidthTwips(double twips);
 
-    // The text colour drawing uses, as a colour value (plain RGB or a system-colour reference).
+    // The text color drawing uses, as a color value (plain RGB or a system-color reference).
     std::uint32_t foreColor() const { return m_foreColor; }
-    void setForeColor(std::uint32_t colour) { m_foreColor = colour; }
+    void setForeColor(std::uint32_t color) { m_foreColor = color; }
 
     // Shows the persistent image on the screen at once.
     virtual void Refresh();

@@ -58,7 +58,7 @@ private:
 
 // Ending the painter hands a CUPS job over, but Qt keeps quiet when the scheduler refuses it (a queue
 // that rejects jobs, a printer removed meanwhile). libcups keeps the status of this thread's last request.
-bool jobAccepted(const QPrinter& printer) {
+bool JobAccepted(const QPrinter& printer) {
 #ifdef TESSALINE_HAVE_CUPS
     if (printer.outputFormat() == QPrinter::NativeFormat) {
         return cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE;
@@ -86,5 +86,5 @@ bool PrintWindow(QWidget& window, QPrinter& printer) {
     if (!painter.end()) {
         return false;
     }
-    return jobAccepted(printer);
+    return JobAccepted(printer);
 }

@@ -12,7 +12,7 @@ std::unique_ptr<QPrinter> SystemPrinterProvider::defaultPrinter() {
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::NativeFormat);
     printer->setDocName(QStringLiteral("Tessaline label"));
-    // The label's strips are coloured; a queue that prints grey by default would turn them grey already in
+    // The label's strips are colored; a queue that prints grey by default would turn them grey already in
     // the document we send. A monochrome printer still makes its own grey of it.
     printer->setColorMode(QPrinter::Color);
     return printer;

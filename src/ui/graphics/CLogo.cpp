@@ -18,10 +18,10 @@ namespace {
 
 // Beyond this the rasteriser is asked for glyphs larger than any surface we draw on; treated like a font
 // the platform refuses to make.
-constexpr int kLargestFontPixels = 16384;
+constexpr int LargestFontPixels = 16384;
 
 std::optional<QFont> CreateLogoFont(const LogoFontRecord& record) {
-    if (std::abs(static_cast<long long>(record.height)) > kLargestFontPixels) {
+    if (std::abs(static_cast<long long>(record.height)) > LargestFontPixels) {
         return std::nullopt;
     }
     QFont font(QString::fromLatin1(record.faceName.data()));
@@ -35,7 +35,7 @@ std::optional<QFont> CreateLogoFont(const LogoFontRecord& record) {
     font.setItalic(record.italic != 0);
     font.setUnderline(record.underline != 0);
     font.setStrikeOut(record.strikeOut != 0);
-    font.setStyleStrategy(record.quality == kAntialiasedQuality ? QFont::PreferAntialias
+    font.setStyleStrategy(record.quality == AntialiasedQuality ? QFont::PreferAntialias
                                                                 : QFont::PreferDefault);
     return font;
 }
@@ -112,7 +112,7 @@ void CLogo::Draw() {
 
         LogoFontRecord record{};
         FillLogFont(target->font(), target->logicalDpiY(), record);
-        record.escapement = kUpwardEscapement;
+        record.escapement = UpwardEscapement;
 
         if (const std::optional<QFont> font = CreateLogoFont(record)) {
             // The text stops at a NUL, as a C string would.

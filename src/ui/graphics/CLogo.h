@@ -10,8 +10,8 @@
 class PictureBox;
 class QFont;
 
-// Paints a vertical colour gradient onto a picture box, from StartColor at the bottom to EndColor at the
-// top, and writes the caption upward along it in the box's own font and text colour.
+// Paints a vertical color gradient onto a picture box, from StartColor at the bottom to EndColor at the
+// top, and writes the caption upward along it in the box's own font and text color.
 class CLogo {
 public:
     // Starts black to button face, with no target.
@@ -23,7 +23,7 @@ public:
     // Shares the box with its owner; drawing stops quietly once the box is gone.
     void setDrawingObject(PictureBox* picThis);
 
-    // Colour values as last set (plain RGB or system-colour references), not their translation.
+    // Color values as last set (plain RGB or system-color references), not their translation.
     std::uint32_t StartColor() const;
     void setStartColor(std::uint32_t oColor);
     std::uint32_t EndColor() const;

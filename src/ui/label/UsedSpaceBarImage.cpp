@@ -16,19 +16,19 @@ constexpr Rgb Blue{20, 40, 210};
 constexpr Rgb BlueGreen{10, 150, 160};
 constexpr Rgb Green{20, 190, 40};
 
-Rgb mix(const Rgb& a, const Rgb& b, double t) {
+Rgb Mix(const Rgb& a, const Rgb& b, double t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
 // A fixed pseudo-random sequence, so the mottling is the same on every run.
-std::uint32_t nextNoise(std::uint32_t& state) {
+std::uint32_t NextNoise(std::uint32_t& state) {
     state ^= state << 13;
     state ^= state >> 17;
     state ^= state << 5;
     return state;
 }
 
-int channel(double value) {
+int Channel(double value) {
     return std::clamp(static_cast<int>(value + 0.5), 0, 255);
 }
 
@@ -41,12 +41,12 @@ QImage UsedSpaceBarImage() {
         auto* line = image.scanLine(y);
         for (int x = 0; x < BarWidth; ++x) {
             const double t = static_cast<double>(x) / (BarWidth - 1);
-            const Rgb base = t < 0.5 ? mix(Blue, BlueGreen, t * 2.0) : mix(BlueGreen, Green, t * 2.0 - 1.0);
+            const Rgb base = t < 0.5 ? Mix(Blue, BlueGreen, t * 2.0) : Mix(BlueGreen, Green, t * 2.0 - 1.0);
             // Brightness varies by up to +-12% per pixel: the mottled look.
-            const double shade = 0.88 + (nextNoise(state) % 241) / 1000.0;
-            line[x * 3 + 0] = static_cast<uchar>(channel(base.r * shade));
-            line[x * 3 + 1] = static_cast<uchar>(channel(base.g * shade));
-            line[x * 3 + 2] = static_cast<uchar>(channel(base.b * shade));
+            const double shade = 0.88 + (NextNoise(state) % 241) / 1000.0;
+            line[x * 3 + 0] = static_cast<uchar>(Channel(base.r * shade));
+            line[x * 3 + 1] = static_cast<uchar>(Channel(base.g * shade));
+            line[x * 3 + 2] = static_cast<uchar>(Channel(base.b * shade));
         }
     }
     return image;

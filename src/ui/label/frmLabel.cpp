@@ -37,24 +37,24 @@ const char* const DiskUnreadableMessage = "Unable to get Zip disk information.  
                                           "Either the Zip drive is not correctly Configured, or No Zip"
                                           " disk loaded in drive !! ";
 
-QColor ColourOf(std::uint32_t value) {
+QColor ColorOf(std::uint32_t value) {
     const std::uint32_t bgr = TranslateColor(value);
     return QColor(static_cast<int>(bgr & 0xFFu), static_cast<int>((bgr >> 8) & 0xFFu),
                   static_cast<int>((bgr >> 16) & 0xFFu));
 }
 
-// Background and text colours of a control, as colour values.
-void SetColours(QWidget& widget, std::uint32_t back, std::uint32_t fore) {
+// Background and text colors of a control, as color values.
+void SetColors(QWidget& widget, std::uint32_t back, std::uint32_t fore) {
     QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, ColourOf(back));
-    palette.setColor(QPalette::WindowText, ColourOf(fore));
+    palette.setColor(QPalette::Window, ColorOf(back));
+    palette.setColor(QPalette::WindowText, ColorOf(fore));
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
 }
 
 void SetTransparent(QLabel& label, std::uint32_t fore) {
     QPalette palette = label.palette();
-    palette.setColor(QPalette::WindowText, ColourOf(fore));
+    palette.setColor(QPalette::WindowText, ColorOf(fore));
     label.setPalette(palette);
     label.setAutoFillBackground(false);
 }
@@ -93,7 +93,7 @@ frmLabel::frmLabel(const WindowServices& services, QWidget* parent) : QDialog(pa
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     FixClientSizeTwips(*this, ClientWidth, ClientHeight);
-    SetColours(*this, SystemColor::MenuBar, SystemColor::HighlightText);
+    SetColors(*this, SystemColor::MenuBar, SystemColor::HighlightText);
     setFont(FormFont("Arial Black", 9.75));
     const QFont sansSerif = FormFont("MS Sans Serif", 8.25);
     const QFont comic = FormFont("Comic Sans MS", 9);
@@ -101,7 +101,7 @@ frmLabel::frmLabel(const WindowServices& services, QWidget* parent) : QDialog(pa
     picProgBar = MakePictureBox(this, "picProgBar", 440, 4950, 4900, 325);
 
     Picture2 = MakePictureBox(this, "Picture2", 400, 4920, 4935, 375);
-    SetColours(*Picture2, SystemColor::Window, SystemColor::WindowText);
+    SetColors(*Picture2, SystemColor::Window, SystemColor::WindowText);
     Picture2->setForeColor(SystemColor::WindowText);
 
     dirList = new FolderListBox(this);
@@ -139,7 +139,7 @@ frmLabel::frmLabel(const WindowServices& services, QWidget* parent) : QDialog(pa
 
     Picture1 = MakePictureBox(this, "Picture1", 0, 0, 5450, 5175);
     Picture1->setFont(sansSerif);
-    SetColours(*Picture1, SystemColor::ActiveBorder, SystemColor::WindowText);
+    SetColors(*Picture1, SystemColor::ActiveBorder, SystemColor::WindowText);
     Picture1->setForeColor(SystemColor::WindowText);
 
     lblDrvSpace = MakeLabel(Picture1, "lblDrvSpace", 3000, 1995, 1005, 1965);
@@ -147,11 +147,11 @@ frmLabel::frmLabel(const WindowServices& services, QWidget* parent) : QDialog(pa
     SetTransparent(*lblDrvSpace, SystemColor::WindowText);
 
     lblNameTag = MakeLabel(Picture1, "lblNameTag", 3000, 120, 2235, 1100);
-    SetColours(*lblNameTag, SystemColor::ButtonFace, SystemColor::WindowText);
+    SetColors(*lblNameTag, SystemColor::ButtonFace, SystemColor::WindowText);
 
     lblRJValues = MakeLabel(Picture1, "lblRJValues", 3960, 1995, 1350, 2085);
     lblRJValues->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    SetColours(*lblRJValues, SystemColor::ButtonFace, SystemColor::WindowText);
+    SetColors(*lblRJValues, SystemColor::ButtonFace, SystemColor::WindowText);
 
     lblDateTime = MakeLabel(Picture1, "lblDateTime", 480, 4600, 2415, 250);
     SetTransparent(*lblDateTime, SystemColor::WindowText);
@@ -162,7 +162,7 @@ frmLabel::frmLabel(const WindowServices& services, QWidget* parent) : QDialog(pa
     lblVTag->setWordWrap(true);
     lblVTag->setFrameShape(QFrame::Box);
     lblVTag->setLineWidth(1);
-    SetColours(*lblVTag, SystemColor::Window, SystemColor::WindowText);
+    SetColors(*lblVTag, SystemColor::Window, SystemColor::WindowText);
 
     for (QLabel* label : {lblDrvSpace, lblNameTag, lblRJValues, lblDateTime}) {
         label->setFont(sansSerif);

@@ -6,9 +6,9 @@
 // The program's pictures, painted in code so they stay sharp at any size and need no binary files.
 namespace Artwork {
 
-// Three coloured disks in front of a window card: the splash's and About box's logo, 32 x 32 by default.
+// Three colored disks in front of a window card: the splash's and About box's logo, 32 x 32 by default.
 QImage Logo(int size = 32);
-// Window icons: the main window's, the About box's and the splash's differ in their card colour.
+// Window icons: the main window's, the About box's and the splash's differ in their card color.
 QIcon MainIcon();
 QIcon AboutIcon();
 QIcon SplashIcon();

@@ -16,7 +16,7 @@ std::vector<LogoBand> BandsOf(const LogoGeometry& g, LogoRgb start, LogoRgb end)
     return bands;
 }
 
-// The colour of pixel row `row` (later bands never overlap earlier ones, so the one covering it).
+// The color of pixel row `row` (later bands never overlap earlier ones, so the one covering it).
 std::uint32_t RowColor(const std::vector<LogoBand>& bands, int row) {
     for (const auto& b : bands) {
         if (row >= b.top && row < b.bottom) {
@@ -44,7 +44,7 @@ TEST(LogoPlan, LabelStripBlackToButtonFace) {
     EXPECT_EQ(RowColor(plan.bands, 358), 0x000000u);
     EXPECT_EQ(RowColor(plan.bands, 357), 0x010101u);
     EXPECT_EQ(RowColor(plan.bands, 0), 0xBFBFBFu);
-    // The last pass lies above the strip, still short of the end colour.
+    // The last pass lies above the strip, still short of the end color.
     EXPECT_EQ(plan.bands.back(), (LogoBand{0, -1, 25, 0, 0xBFBFBFu}));
     EXPECT_EQ(plan.bands.front(), (LogoBand{0, 359, 25, 360, 0}));
 

@@ -172,7 +172,7 @@ TEST_F(LogoStrip, FailuresAreSwallowedWithoutCaptionOrRefresh) {
     logo.Draw();
 }
 
-TEST_F(LogoStrip, ColourSettersRedrawOnlyOnChangeAndOnlyWithATarget) {
+TEST_F(LogoStrip, ColorSettersRedrawOnlyOnChangeAndOnlyWithATarget) {
     CLogo logo;
     logo.Draw(); // no target: no failure, no effect
     logo.setStartColor(0x00FF0000);
@@ -196,7 +196,7 @@ TEST_F(LogoStrip, ColourSettersRedrawOnlyOnChangeAndOnlyWithATarget) {
     EXPECT_EQ(box->refreshes, 2);
 }
 
-TEST_F(LogoStrip, ColoursAreTranslatedWhenSetNotWhenDrawn) {
+TEST_F(LogoStrip, ColorsAreTranslatedWhenSetNotWhenDrawn) {
     CLogo logo; // button face taken as (192, 192, 192) now
     logo.setDrawingObject(box.get());
     QPalette later = QApplication::palette();
@@ -204,7 +204,7 @@ TEST_F(LogoStrip, ColoursAreTranslatedWhenSetNotWhenDrawn) {
     QApplication::setPalette(later);
     logo.Draw();
     EXPECT_EQ(box->image().pixelColor(0, 0), QColor(191, 191, 191));
-    // A system colour that does not translate gives black.
+    // A system color that does not translate gives black.
     logo.setEndColor(0x800000FF);
     EXPECT_EQ(box->image().pixelColor(0, 0), QColor(0, 0, 0));
 }

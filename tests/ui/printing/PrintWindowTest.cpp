@@ -62,7 +62,7 @@ double twipsToPoints(double twips) {
 }
 
 // The page shows the window at its size in twips at the top left of the printable area: its caption as
-// text, no hidden control, the panel's colour where the panel is.
+// text, no hidden control, the panel's color where the panel is.
 void expectPrintedWindow(const std::string& pdf, const QPointF& printableTopLeft, const QSizeF& pagePoints) {
     const PdfFacts facts = PdfInfo(pdf);
     EXPECT_EQ(facts.pages, 1);
