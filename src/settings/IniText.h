@@ -1,14 +1,13 @@
 #pragma once
 
+#include "settings/IniLine.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
 // INI text read and edited the way the Windows private-profile service does it, as pure functions on the
 // file's bytes, so that the store, the tests and the fuzzer drive the same code.
-
-// Blanks of an INI line: the bytes 0x09-0x0D, 0x1A and 0x20.
-bool IsIniSpace(char c);
 
 // A section name that a write cannot turn into more than its header: no CR, LF or ']'.
 bool IsWritableSectionName(std::string_view name);
@@ -18,8 +17,8 @@ bool IsWritableSectionName(std::string_view name);
 bool IsWritableKeyName(std::string_view name);
 
 // The value of `key` in the first section called `section` (names trimmed, ASCII case ignored), as UTF-8
-// with one pair of matching quotes removed. Nothing when the section or key is missing or the key's line
-// has no '='.
+// with one pair of matching quotes removed and cut at its first NUL byte. Nothing when the section or key
+// is missing or the key's line has no '='. (IniDocument answers the same for many reads of one text.)
 std::optional<std::string> IniReadValue(std::string_view text, std::string_view section,
                                         std::string_view key);
 

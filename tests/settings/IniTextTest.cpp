@@ -69,6 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"unmatched_quote", "[A]\nk=\"x\n", "A", "k", "\"x"},
         ReadCase{"mixed_quotes", "[A]\nk=\"x'\n", "A", "k", "\"x'"},
         ReadCase{"lone_quote", "[A]\nk=\"\n", "A", "k", "\""},
+        ReadCase{"nul_ends_value", std::string("[A]\nk=ab\0cd\n", 12), "A", "k", "ab"},
+        ReadCase{"nul_inside_quotes", std::string("[A]\nk=\"ab\0cd\"\n", 14), "A", "k", "ab"},
         ReadCase{"byte_order_mark", "\xef\xbb\xbf[GLOBAL]\r\nOWNER=x\r\n", "GLOBAL", "OWNER", "x"},
         ReadCase{"windows_1252", "[G]\r\nOWNER=Jos\xe9 M\xfcller \x80\r\n", "G", "OWNER",
                  "Jos\xc3\xa9 M\xc3\xbcller \xe2\x82\xac"},

@@ -1,0 +1,106 @@
+#include "settings/IniLine.h"
+
+#include "settings/TextEncoding.h"
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+} // namespace
+
+bool IsIniSpace(char c) {
+    return (c >= '\t' && c <= '\r') || c == '\x1A' || c == ' ';
+}
+
+std::string_view IniTrimLeft(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && IsIniSpace(s[i])) {
+        ++i;
+    }
+    return s.substr(i);
+}
+
+std::string_view IniTrimRight(std::string_view s) {
+    std::size_t n = s.size();
+    while (n > 0 && IsIniSpace(s[n - 1])) {
+        --n;
+    }
+    return s.substr(0, n);
+}
+
+std::string_view IniTrim(std::string_view s) {
+    return IniTrimRight(IniTrimLeft(s));
+}
+
+char IniLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameIniName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (IniLower(a[i]) != IniLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string IniAsUtf8(std::string_view text) {
+    return IsValidUtf8(text) ? std::string(text) : Windows1252ToUtf8(text);
+}
+
+std::size_t IniBodyStart(std::string_view text) {
+    return text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+}
+
+IniRawLine IniLineAt(std::string_view text, std::size_t pos) {
+    IniRawLine line;
+    line.begin = pos;
+    std::size_t i = pos;
+    while (i < text.size() && text[i] != '\r' && text[i] != '\n') {
+        ++i;
+    }
+    line.contentEnd = i;
+    if (i < text.size()) {
+        i += (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+    }
+    line.end = i;
+    return line;
+}
+
+std::string_view IniLineText(std::string_view raw, std::string& decoded) {
+    if (IsValidUtf8(raw)) {
+        return raw;
+    }
+    decoded = Windows1252ToUtf8(raw);
+    return decoded;
+}
+
+IniLineParts ParseIniLine(std::string_view line) {
+    const std::string_view content = IniTrim(line);
+    IniLineParts parsed;
+    if (content.empty()) {
+        return parsed;
+    }
+    if (content.front() == '[') {
+        const std::size_t close = content.rfind(']');
+        if (close != std::string_view::npos) {
+            parsed.kind = IniLineKind::Header;
+            parsed.name = IniTrim(content.substr(1, close - 1));
+            return parsed;
+        }
+    }
+    parsed.kind = IniLineKind::Entry;
+    const std::size_t equals = content.find('=');
+    if (equals == std::string_view::npos) {
+        parsed.name = content;
+        return parsed;
+    }
+    parsed.name = IniTrimRight(content.substr(0, equals));
+    parsed.hasValue = true;
+    parsed.value = IniTrimLeft(content.substr(equals + 1));
+    return parsed;
+}
