@@ -33,14 +33,58 @@ std::string_view newLineFor(std::string_view text) {
     return "\r\n";
 }
 
-std::string entryLine(std::string_view key, std::string_view value) {
-    std::string line;
-    line.reserve(key.size() + 1 + value.size());
-    line.append(key);
-    line += '=';
-    line.append(value);
-    return line;
+// The key of a line as the file spells it, in the file's bytes.
+std::string_view rawKeyOf(std::string_view rawLine) {
+    const std::string_view content = IniTrim(rawLine);
+    const std::size_t equals = content.find('=');
+    return equals == std::string_view::npos ? content : IniTrimRight(content.substr(0, equals));
 }
+
+// How the reader will see a written line.
+std::string asRead(std::string_view line) {
+    return IniAsUtf8(line);
+}
+
+// Writes lines in the file's encoding. `keep1252` is set for a Windows-1252 file: there a line goes in that
+// code page when it reads back as meant, which fails for a character the code page lacks (or for bytes that
+// would pass for UTF-8); such a line is written in UTF-8, as the reader takes any line that is valid UTF-8.
+class LineWriter {
+public:
+    explicit LineWriter(bool keep1252) : m_keep1252(keep1252) {}
+
+    // `key=value`; `fileKey` is the key's spelling in the file (its bytes), `key` the same as UTF-8.
+    std::string entry(std::string_view fileKey, std::string_view key, std::string_view value) const {
+        const std::string meant = std::string(key) + '=' + std::string(value);
+        if (m_keep1252) {
+            if (const auto encoded = Utf8ToWindows1252(value)) {
+                std::string line = std::string(fileKey) + '=' + *encoded;
+                if (asRead(line) == meant) {
+                    return line;
+                }
+            }
+        }
+        return meant;
+    }
+
+    // A key or section name that is not in the file yet, in the file's encoding where possible.
+    std::string newName(std::string_view name) const {
+        if (m_keep1252) {
+            if (auto encoded = Utf8ToWindows1252(name)) {
+                return *std::move(encoded);
+            }
+        }
+        return std::string(name);
+    }
+
+    std::string header(std::string_view section) const {
+        const std::string meant = '[' + std::string(section) + ']';
+        const std::string line = '[' + newName(section) + ']';
+        return asRead(line) == meant ? line : meant;
+    }
+
+private:
+    bool m_keep1252;
+};
 
 std::string withoutLineBreaks(std::string_view value) {
     std::string clean(value);
@@ -73,6 +117,7 @@ std::string IniWriteValue(std::string_view text, std::string_view sectionName, s
     const std::string section = IniAsUtf8(IniTrim(sectionName));
     const std::string key = IniAsUtf8(IniTrim(keyName));
     const std::string value = withoutLineBreaks(IniAsUtf8(valueText));
+    const LineWriter writer(!IsValidUtf8(text));
     enum class Where { Before, Inside, After } where = Where::Before;
     IniRawLine lastFilled;
     std::string decoded;
@@ -96,7 +141,7 @@ std::string IniWriteValue(std::string_view text, std::string_view sectionName, s
                 std::string out;
                 out.reserve(text.size() + value.size());
                 out.append(text.substr(0, line.begin));
-                out.append(entryLine(parsed.name, value));
+                out.append(writer.entry(rawKeyOf(raw), parsed.name, value));
                 out.append(text.substr(line.contentEnd));
                 return out;
             }
@@ -104,7 +149,7 @@ std::string IniWriteValue(std::string_view text, std::string_view sectionName, s
     }
 
     const std::string_view newLine = newLineFor(text);
-    const std::string entry = entryLine(key, value);
+    const std::string entry = writer.entry(writer.newName(key), key, value);
     std::string out;
     out.reserve(text.size() + section.size() + entry.size() + 8);
     if (where != Where::Before) {
@@ -122,9 +167,7 @@ std::string IniWriteValue(std::string_view text, std::string_view sectionName, s
     if (out.size() > IniBodyStart(text) && out.back() != '\r' && out.back() != '\n') {
         out.append(newLine);
     }
-    out += '[';
-    out.append(section);
-    out += ']';
+    out.append(writer.header(section));
     out.append(newLine);
     out.append(entry);
     out.append(newLine);

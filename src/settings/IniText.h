@@ -23,7 +23,9 @@ std::optional<std::string> IniReadValue(std::string_view text, std::string_view 
                                         std::string_view key);
 
 // The text with `key` set to `value`; every other line stays byte for byte. CR and LF in the value are
-// written as spaces. Names and value are written as UTF-8 (bytes that are not UTF-8 count as
-// Windows-1252). Both names must be writable.
+// written as spaces. The written line keeps the file's encoding: in a file that is not UTF-8 (so
+// Windows-1252), names and value go in Windows-1252 where it holds them and an existing key keeps its bytes;
+// otherwise, and in a UTF-8 or new file, the line is UTF-8. Names and value from the caller are UTF-8 (bytes
+// that are not count as Windows-1252). Both names must be writable.
 std::string IniWriteValue(std::string_view text, std::string_view section, std::string_view key,
                           std::string_view value);
