@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 class ProfileService;
 
@@ -16,3 +17,15 @@ using ProfileValue = std::variant<std::monostate, std::nullptr_t, std::string, s
 // "ERROR KeyValue" / "ERROR Write".
 std::string ProfileAccess(std::string_view Mode, std::string_view SecName, std::string_view KeyName,
                           const ProfileValue& KeyValue = {});
+
+// One WRITE of several done together.
+struct ProfileWrite {
+    std::string SecName;
+    std::string KeyName;
+    ProfileValue KeyValue;
+};
+
+// WRITE for several keys at once. Each key gets the status ProfileAccess would give it ("OK",
+// "ERROR Secname", "ERROR Keyname", "ERROR KeyValue" or "ERROR Write"); a key refused for its name or value
+// does not stop the others, which go to the profile together, in one replace of the file.
+std::vector<std::string> ProfileAccessWriteMany(const std::vector<ProfileWrite>& writes);

@@ -17,6 +17,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 // The most a profile read gives back; longer text would be cut on the next opening.
@@ -162,14 +165,13 @@ bool frmConfig::SaveFormValues() {
         {"ADDR3", txtPhone->text()},     {"ZIPDRIVE", cboDrive->currentText()},
         {"ID_INDEX", txtDiskID->text()},
     };
-    std::string failure;
+    // One write for all seven, so that the profile holds either the old settings or the new ones.
+    std::vector<ProfileWrite> writes;
     for (const auto& [key, value] : fields) {
-        const std::string status = ProfileAccess("WRITE", "GLOBAL", key, value.toStdString());
-        if (status == "ERROR Write" && failure.empty()) {
-            failure = key;
-        }
+        writes.push_back({"GLOBAL", key, value.toStdString()});
     }
-    if (failure.empty()) {
+    const std::vector<std::string> statuses = ProfileAccessWriteMany(writes);
+    if (std::find(statuses.begin(), statuses.end(), "ERROR Write") == statuses.end()) {
         return true;
     }
     std::string where = "the settings file";
