@@ -20,25 +20,11 @@ bool isLineBreak(char c) {
 
 } // namespace
 
-std::size_t IniDocument::FoldedHash::operator()(std::string_view name) const {
-    std::size_t hash = 14695981039346656037ULL;
-    for (const char c : name) {
-        hash = (hash ^ static_cast<unsigned char>(IniLower(c))) * 1099511628211ULL;
-    }
-    return hash;
-}
-
-bool IniDocument::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
-    return SameIniName(a, b);
-}
-
 IniDocument::IniDocument(std::string_view text) : m_text(text) {
     // A header is a line whose first non-blank byte is '['. Jumping from '[' to '[' keeps this to a memchr
     // pass even over a large file; everything else waits until its section is asked for.
     const std::size_t start = IniBodyStart(text);
     std::size_t pos = start;
-    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    std::size_t open = kNone; // the section whose end is not known yet
     while (pos < text.size()) {
         const void* hit = std::memchr(text.data() + pos, '[', text.size() - pos);
         if (hit == nullptr) {
@@ -58,14 +44,10 @@ IniDocument::IniDocument(std::string_view text) : m_text(text) {
         if (parsed.kind != IniLineKind::Header) {
             continue;
         }
-        if (open != kNone) {
-            m_sections[open].end = line.begin;
-            open = kNone;
+        if (!m_sections.empty()) {
+            m_sections.back().end = line.begin;
         }
-        if (m_sectionByName.try_emplace(parsed.name, m_sections.size()).second) {
-            open = m_sections.size();
-            m_sections.push_back({line.end, text.size()});
-        }
+        m_sections.push_back({parsed.name, line.end, text.size()});
     }
 }
 
@@ -80,11 +62,11 @@ std::string_view IniDocument::lineText(std::size_t begin, std::size_t end) {
     return m_decoded.back();
 }
 
-const IniDocument::NameMap<IniDocument::Entry>& IniDocument::keysOf(std::size_t section) {
-    const auto [found, added] = m_keys.try_emplace(section);
-    NameMap<Entry>& keys = found->second;
+const std::vector<IniDocument::Entry>& IniDocument::entriesOf(std::size_t section) {
+    const auto [found, added] = m_entries.try_emplace(section);
+    std::vector<Entry>& entries = found->second;
     if (!added) {
-        return keys;
+        return entries;
     }
     const Section& range = m_sections[section];
     std::size_t pos = range.begin;
@@ -93,23 +75,42 @@ const IniDocument::NameMap<IniDocument::Entry>& IniDocument::keysOf(std::size_t 
         pos = line.end;
         const IniLineParts parsed = ParseIniLine(lineText(line.begin, line.contentEnd));
         if (parsed.kind == IniLineKind::Entry) {
-            keys.try_emplace(parsed.name, Entry{parsed.hasValue, parsed.value}); // the first one counts
+            entries.push_back({parsed.name, parsed.hasValue, parsed.value});
         }
     }
-    return keys;
+    return entries;
+}
+
+std::optional<std::size_t> IniDocument::sectionNamed(const std::string& name) {
+    if (!m_lastName.empty() && name == m_lastName) {
+        return m_lastSection;
+    }
+    for (std::size_t s = 0; s < m_sections.size(); ++s) {
+        if (SameIniName(m_sections[s].name, name)) {
+            m_lastName = name;
+            m_lastSection = s;
+            return s;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> IniDocument::value(std::string_view sectionName, std::string_view keyName) {
-    const std::string section = IniAsUtf8(IniTrim(sectionName));
-    const auto found = m_sectionByName.find(section);
-    if (found == m_sectionByName.end()) {
+    // Only the first section of that name counts, and in it the first entry of that key.
+    const std::optional<std::size_t> section = sectionNamed(IniAsUtf8(IniTrim(sectionName)));
+    if (!section) {
         return std::nullopt;
     }
-    const NameMap<Entry>& keys = keysOf(found->second);
-    const auto entry = keys.find(IniAsUtf8(IniTrim(keyName)));
-    if (entry == keys.end() || !entry->second.hasValue) {
-        return std::nullopt;
+    const std::string key = IniAsUtf8(IniTrim(keyName));
+    for (const Entry& entry : entriesOf(*section)) {
+        if (!SameIniName(entry.key, key)) {
+            continue;
+        }
+        if (!entry.hasValue) {
+            return std::nullopt;
+        }
+        const std::string_view value = unquote(entry.value);
+        return std::string(value.substr(0, value.find('\0')));
     }
-    const std::string_view value = unquote(entry->second.value);
-    return std::string(value.substr(0, value.find('\0')));
+    return std::nullopt;
 }

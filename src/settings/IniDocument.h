@@ -9,8 +9,9 @@
 #include <vector>
 
 // INI text parsed for many reads. The section headers are found when the document is made, a section's
-// keys the first time that section is asked for; after that a read is a lookup. The answers are those of
-// the Windows service's reading rules (see IniReadValue). The document views `text`, which must outlive it.
+// keys the first time that section is asked for; after that a read is a search of short lists. The answers
+// are those of the Windows service's reading rules (see IniReadValue). The document views `text`, which
+// must outlive it.
 class IniDocument {
 public:
     explicit IniDocument(std::string_view text);
@@ -23,31 +24,30 @@ public:
     std::optional<std::string> value(std::string_view section, std::string_view key);
 
 private:
-    // Hashing and comparing names with ASCII case ignored.
-    struct FoldedHash {
-        std::size_t operator()(std::string_view name) const;
-    };
-    struct FoldedEqual {
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
-    template <typename T> using NameMap = std::unordered_map<std::string_view, T, FoldedHash, FoldedEqual>;
-
-    struct Entry {
-        bool hasValue = false;
-        std::string_view value;
-    };
-    // A section's lines: from behind its header up to the next header.
+    // A section's name and its lines: from behind its header up to the next header.
     struct Section {
+        std::string_view name;
         std::size_t begin = 0;
         std::size_t end = 0;
     };
+    struct Entry {
+        std::string_view key;
+        bool hasValue = false;
+        std::string_view value;
+    };
 
     std::string_view lineText(std::size_t begin, std::size_t end);
-    const NameMap<Entry>& keysOf(std::size_t section);
+    std::optional<std::size_t> sectionNamed(const std::string& name);
+    const std::vector<Entry>& entriesOf(std::size_t section);
 
     std::string_view m_text;
-    std::deque<std::string> m_decoded; // lines read as Windows-1252; names and values may point into them
-    std::vector<Section> m_sections;   // the first section of each name
-    NameMap<std::size_t> m_sectionByName;
-    std::unordered_map<std::size_t, NameMap<Entry>> m_keys; // the sections asked for so far
+    // Lines read as Windows-1252; names and values may point into them.
+    std::deque<std::string> m_decoded;
+    // Every section in file order, so that the first of a name is the first found. Plain lists rather than
+    // hash maps: they cost one allocation, not one per name, and a search compares lengths first.
+    std::vector<Section> m_sections;
+    std::unordered_map<std::size_t, std::vector<Entry>> m_entries; // the sections asked for so far
+    // The section found last: a caller reads several keys of one section in a row.
+    std::string m_lastName;
+    std::size_t m_lastSection = 0;
 };

@@ -8,46 +8,6 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 } // namespace
 
-bool IsIniSpace(char c) {
-    return (c >= '\t' && c <= '\r') || c == '\x1A' || c == ' ';
-}
-
-std::string_view IniTrimLeft(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && IsIniSpace(s[i])) {
-        ++i;
-    }
-    return s.substr(i);
-}
-
-std::string_view IniTrimRight(std::string_view s) {
-    std::size_t n = s.size();
-    while (n > 0 && IsIniSpace(s[n - 1])) {
-        --n;
-    }
-    return s.substr(0, n);
-}
-
-std::string_view IniTrim(std::string_view s) {
-    return IniTrimRight(IniTrimLeft(s));
-}
-
-char IniLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameIniName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (IniLower(a[i]) != IniLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string IniAsUtf8(std::string_view text) {
     return IsValidUtf8(text) ? std::string(text) : Windows1252ToUtf8(text);
 }

@@ -6,16 +6,49 @@
 
 // The line-level rules of INI text, shared by the reader (IniDocument) and the writer (IniText).
 
-// Blanks of an INI line: the bytes 0x09-0x0D, 0x1A and 0x20.
-bool IsIniSpace(char c);
+// The small helpers are inline: they run for every byte of a large file.
 
-std::string_view IniTrimLeft(std::string_view s);
-std::string_view IniTrimRight(std::string_view s);
-std::string_view IniTrim(std::string_view s);
+// Blanks of an INI line: the bytes 0x09-0x0D, 0x1A and 0x20.
+inline bool IsIniSpace(char c) {
+    return (c >= '\t' && c <= '\r') || c == '\x1A' || c == ' ';
+}
+
+inline std::string_view IniTrimLeft(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && IsIniSpace(s[i])) {
+        ++i;
+    }
+    return s.substr(i);
+}
+
+inline std::string_view IniTrimRight(std::string_view s) {
+    std::size_t n = s.size();
+    while (n > 0 && IsIniSpace(s[n - 1])) {
+        --n;
+    }
+    return s.substr(0, n);
+}
+
+inline std::string_view IniTrim(std::string_view s) {
+    return IniTrimRight(IniTrimLeft(s));
+}
 
 // Section and key names compare with ASCII letters' case ignored.
-char IniLower(char c);
-bool SameIniName(std::string_view a, std::string_view b);
+inline char IniLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+inline bool SameIniName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (IniLower(a[i]) != IniLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Text from the program as UTF-8: bytes that are not UTF-8 count as Windows-1252, as in the file.
 std::string IniAsUtf8(std::string_view text);

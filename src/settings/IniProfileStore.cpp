@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <system_error>
 #include <utility>
 
@@ -49,9 +50,36 @@ private:
     int m_fd;
 };
 
+// A file's bytes, read into memory that nothing fills first: a large profile is read once, not zeroed and
+// then read.
+class Bytes {
+public:
+    Bytes() = default;
+    explicit Bytes(std::size_t capacity)
+        : m_data(std::make_unique_for_overwrite<char[]>(capacity)), m_capacity(capacity) {}
+
+    char* data() { return m_data.get(); }
+    std::size_t size() const { return m_size; }
+    std::size_t capacity() const { return m_capacity; }
+    std::string_view view() const { return {m_data.get(), m_size}; }
+    void setSize(std::size_t size) { m_size = size; }
+    // Room for more, keeping what is there (a file that grew while it was read).
+    void grow() {
+        Bytes bigger(2 * m_capacity);
+        std::copy(m_data.get(), m_data.get() + m_size, bigger.data());
+        bigger.m_size = m_size;
+        *this = std::move(bigger);
+    }
+
+private:
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_capacity = 0;
+    std::size_t m_size = 0;
+};
+
 struct FileContents {
     enum class State { Read, Missing, Failed } state = State::Missing;
-    std::string text;
+    Bytes bytes;
     struct stat info {};
     std::string problem;
 };
@@ -79,17 +107,15 @@ FileContents readWhole(const fs::path& file) {
         contents.problem = "not a regular file: " + file.string();
         return contents;
     }
-    // Read straight into a string of the file's size (plus room to notice that it grew), so that a large
-    // profile is not copied around while it is read.
-    std::string& text = contents.text;
+    // The file's size plus room to notice that it grew.
     constexpr std::size_t kSlack = 4096;
-    text.resize(static_cast<std::size_t>(contents.info.st_size) + kSlack);
-    std::size_t filled = 0;
+    Bytes& bytes = contents.bytes;
+    bytes = Bytes(static_cast<std::size_t>(contents.info.st_size) + kSlack);
     for (;;) {
-        if (text.size() - filled < kSlack) {
-            text.resize(2 * text.size()); // the file grew while we read it
+        if (bytes.capacity() - bytes.size() < kSlack) {
+            bytes.grow();
         }
-        const ssize_t got = ::read(fd, text.data() + filled, text.size() - filled);
+        const ssize_t got = ::read(fd, bytes.data() + bytes.size(), bytes.capacity() - bytes.size());
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -101,49 +127,58 @@ FileContents readWhole(const fs::path& file) {
         if (got == 0) {
             break;
         }
-        filled += static_cast<std::size_t>(got);
+        bytes.setSize(bytes.size() + static_cast<std::size_t>(got));
     }
-    text.resize(filled);
     contents.state = FileContents::State::Read;
     return contents;
 }
 
-// The file's text as the INI code reads it (UTF-8, or Windows-1252 line by line), and how to put it back.
+// How a file's text lies in its bytes.
 enum class Layout { Bytes, Utf16LittleEndian, Utf16BigEndian };
 
 constexpr std::string_view kUtf16LittleMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BigMark = "\xFE\xFF";
 
-struct DecodedText {
-    Layout layout = Layout::Bytes;
-    std::string text;
-    bool exact = true; // false when writing the text back would not give the same bytes
+// A file's text as the INI code reads it: the bytes themselves (UTF-8, or Windows-1252 line by line), or
+// for a UTF-16 file their UTF-8 form.
+class FileText {
+public:
+    explicit FileText(Bytes bytes) : m_bytes(std::move(bytes)) {
+        const std::string_view raw = m_bytes.view();
+        if (raw.starts_with(kUtf16LittleMark) || raw.starts_with(kUtf16BigMark)) {
+            const bool little = raw.starts_with(kUtf16LittleMark);
+            m_layout = little ? Layout::Utf16LittleEndian : Layout::Utf16BigEndian;
+            m_decoded =
+                Utf16ToUtf8(raw.substr(2), little ? ByteOrder::LittleEndian : ByteOrder::BigEndian, &m_exact);
+            m_bytes = Bytes();
+        }
+    }
+    // Text that is UTF-8 already (what a write made).
+    explicit FileText(std::string text) : m_decoded(std::move(text)) {}
+
+    std::string_view text() const { return m_decoded ? std::string_view(*m_decoded) : m_bytes.view(); }
+    // False when the text could not go back to the same bytes.
+    bool exact() const { return m_exact; }
+
+    // The bytes of a file of this layout holding `text`; nothing when they are the text itself.
+    std::optional<std::string> encode(std::string_view text) const {
+        switch (m_layout) {
+        case Layout::Utf16LittleEndian:
+            return std::string(kUtf16LittleMark) + Utf8ToUtf16(text, ByteOrder::LittleEndian);
+        case Layout::Utf16BigEndian:
+            return std::string(kUtf16BigMark) + Utf8ToUtf16(text, ByteOrder::BigEndian);
+        case Layout::Bytes:
+            break;
+        }
+        return std::nullopt;
+    }
+
+private:
+    Bytes m_bytes;
+    std::optional<std::string> m_decoded;
+    Layout m_layout = Layout::Bytes;
+    bool m_exact = true;
 };
-
-DecodedText decode(std::string bytes) {
-    DecodedText decoded;
-    if (bytes.starts_with(kUtf16LittleMark) || bytes.starts_with(kUtf16BigMark)) {
-        const bool little = bytes.starts_with(kUtf16LittleMark);
-        decoded.layout = little ? Layout::Utf16LittleEndian : Layout::Utf16BigEndian;
-        decoded.text = Utf16ToUtf8(std::string_view(bytes).substr(2),
-                                   little ? ByteOrder::LittleEndian : ByteOrder::BigEndian, &decoded.exact);
-        return decoded;
-    }
-    decoded.text = std::move(bytes);
-    return decoded;
-}
-
-std::string encode(std::string text, Layout layout) {
-    switch (layout) {
-    case Layout::Utf16LittleEndian:
-        return std::string(kUtf16LittleMark) + Utf8ToUtf16(text, ByteOrder::LittleEndian);
-    case Layout::Utf16BigEndian:
-        return std::string(kUtf16BigMark) + Utf8ToUtf16(text, ByteOrder::BigEndian);
-    case Layout::Bytes:
-        break;
-    }
-    return text;
-}
 
 bool writeAll(int fd, std::string_view data) {
     while (!data.empty()) {
@@ -334,8 +369,8 @@ struct FileIdentity {
 // The file's text in one state, parsed.
 class IniProfileStore::Snapshot {
 public:
-    Snapshot(const struct stat& info, std::string text)
-        : m_identity(info), m_text(std::move(text)), m_document(m_text) {}
+    Snapshot(const struct stat& info, FileText text)
+        : m_identity(info), m_text(std::move(text)), m_document(m_text.text()) {}
     Snapshot(const Snapshot&) = delete;
     Snapshot& operator=(const Snapshot&) = delete;
 
@@ -346,7 +381,7 @@ public:
 
 private:
     FileIdentity m_identity;
-    std::string m_text;
+    FileText m_text;
     IniDocument m_document; // views m_text
 };
 
@@ -356,21 +391,19 @@ IniProfileStore::IniProfileStore(fs::path file, WriteFault fault)
 IniProfileStore::~IniProfileStore() = default;
 
 IniProfileStore::Snapshot* IniProfileStore::current() const {
-    struct stat info {};
-    if (::stat(m_file.c_str(), &info) != 0) {
+    if (m_snapshot) {
+        struct stat info {};
+        if (::stat(m_file.c_str(), &info) == 0 && m_snapshot->isOf(info)) {
+            return m_snapshot.get();
+        }
         m_snapshot.reset();
-        return nullptr;
     }
-    if (m_snapshot && m_snapshot->isOf(info)) {
-        return m_snapshot.get();
-    }
-    m_snapshot.reset();
     FileContents contents = readWhole(m_file);
     if (contents.state != FileContents::State::Read) {
         return nullptr;
     }
     // Keyed by the status taken before the read: a change made while reading shows as a new state.
-    m_snapshot = std::make_unique<Snapshot>(contents.info, decode(std::move(contents.text)).text);
+    m_snapshot = std::make_unique<Snapshot>(contents.info, FileText(std::move(contents.bytes)));
     return m_snapshot.get();
 }
 
@@ -438,13 +471,13 @@ bool IniProfileStore::commit(const std::vector<const ProfileEdit*>& edits, std::
             return false;
         }
     }
-    const DecodedText decoded = decode(std::move(contents.text));
-    if (!decoded.exact) {
+    const FileText old(std::move(contents.bytes));
+    if (!old.exact()) {
         problem = "cannot write " + file->string() +
                   ": the file is not valid UTF-16, so it could not be written back as it is";
         return false;
     }
-    std::string text = decoded.text;
+    std::string text(old.text());
     for (const ProfileEdit* edit : edits) {
         text = IniWriteValue(text, edit->section, edit->key, edit->value);
         if (const int error = faultAt(m_fault, WriteStep::KeyEdited)) {
@@ -452,18 +485,19 @@ bool IniProfileStore::commit(const std::vector<const ProfileEdit*>& edits, std::
             return false;
         }
     }
-    if (exists && text == decoded.text) {
+    if (exists && text == old.text()) {
         return true;
     }
+    const std::optional<std::string> encoded = old.encode(text);
     struct stat written {};
-    if (!replaceFile(*file, encode(text, decoded.layout), exists ? &contents.info : nullptr, m_fault, written,
-                     problem)) {
+    if (!replaceFile(*file, encoded ? std::string_view(*encoded) : std::string_view(text),
+                     exists ? &contents.info : nullptr, m_fault, written, problem)) {
         return false;
     }
     removeStaleTemporaries(*file);
     // What was written is the file's new state: the reads that follow (a save reloads the settings) need
     // not read it again.
-    m_snapshot = std::make_unique<Snapshot>(written, std::move(text));
+    m_snapshot = std::make_unique<Snapshot>(written, FileText(std::move(text)));
     return true;
 }
 
