@@ -21,6 +21,7 @@ TEST(TextEncoding, ValidUtf8) {
         {"\xe0\x80\xaf", false},     // overlong
         {"\xed\xa0\x80", false},     // surrogate
         {"\xf4\x90\x80\x80", false}, // beyond U+10FFFF
+        {"\xf5\x80\x80\x80", false}, // never a lead byte
         {"\xe2\x82x", false},        // bad continuation
     };
     for (const Case& c : cases) {
