@@ -40,7 +40,7 @@ std::string utf8(std::string_view s) {
 }
 
 // What a read of `value` gives back once written: UTF-8, line breaks as spaces, blanks at the ends gone,
-// one pair of matching quotes gone.
+// one pair of matching quotes gone, cut at the first NUL byte.
 std::string expectedRead(std::string_view value) {
     std::string text = utf8(value);
     for (char& c : text) {
@@ -52,7 +52,7 @@ std::string expectedRead(std::string_view value) {
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
         v = v.substr(1, v.size() - 2);
     }
-    return std::string(v);
+    return std::string(v.substr(0, v.find('\0')));
 }
 
 bool sameName(std::string_view a, std::string_view b) {

@@ -1,17 +1,32 @@
 #include "core/settings/IniProfileStore.h"
 
+#include "core/settings/IniDocument.h"
 #include "core/settings/IniText.h"
+#include "core/settings/TextEncoding.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <memory>
 #include <system_error>
 #include <utility>
 
+namespace fs = std::filesystem;
+
 namespace {
+
+// Linux gives up after as many links in a row; so do we, and call it a loop.
+constexpr int kMostLinks = 40;
+// A temporary file of ours this old belongs to a write that died; a live write is done well before.
+constexpr std::time_t kStaleSeconds = 60;
+// mkstemp's six random characters.
+constexpr std::size_t kTemporarySuffix = 6;
 
 class FileDescriptor {
 public:
@@ -35,18 +50,45 @@ private:
     int m_fd;
 };
 
+// A file's bytes, read into memory that nothing fills first: a large profile is read once, not zeroed and
+// then read.
+class Bytes {
+public:
+    Bytes() = default;
+    explicit Bytes(std::size_t capacity)
+        : m_data(std::make_unique_for_overwrite<char[]>(capacity)), m_capacity(capacity) {}
+
+    char* data() { return m_data.get(); }
+    std::size_t size() const { return m_size; }
+    std::size_t capacity() const { return m_capacity; }
+    std::string_view view() const { return {m_data.get(), m_size}; }
+    void setSize(std::size_t size) { m_size = size; }
+    // Room for more, keeping what is there (a file that grew while it was read).
+    void grow() {
+        Bytes bigger(2 * m_capacity);
+        std::copy(m_data.get(), m_data.get() + m_size, bigger.data());
+        bigger.m_size = m_size;
+        *this = std::move(bigger);
+    }
+
+private:
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_capacity = 0;
+    std::size_t m_size = 0;
+};
+
 struct FileContents {
     enum class State { Read, Missing, Failed } state = State::Missing;
-    std::string text;
+    Bytes bytes;
     struct stat info {};
     std::string problem;
 };
 
-std::string describe(const std::string& what, const std::filesystem::path& file, int error) {
+std::string describe(const std::string& what, const fs::path& file, int error) {
     return what + " " + file.string() + ": " + std::strerror(error);
 }
 
-FileContents readWhole(const std::filesystem::path& file) {
+FileContents readWhole(const fs::path& file) {
     FileContents contents;
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -65,17 +107,15 @@ FileContents readWhole(const std::filesystem::path& file) {
         contents.problem = "not a regular file: " + file.string();
         return contents;
     }
-    // Read straight into a string of the file's size (plus room to notice that it grew), so that a large
-    // profile is not copied around while it is read.
-    std::string& text = contents.text;
+    // The file's size plus room to notice that it grew.
     constexpr std::size_t kSlack = 4096;
-    text.resize(static_cast<std::size_t>(contents.info.st_size) + kSlack);
-    std::size_t filled = 0;
+    Bytes& bytes = contents.bytes;
+    bytes = Bytes(static_cast<std::size_t>(contents.info.st_size) + kSlack);
     for (;;) {
-        if (text.size() - filled < kSlack) {
-            text.resize(2 * text.size()); // the file grew while we read it
+        if (bytes.capacity() - bytes.size() < kSlack) {
+            bytes.grow();
         }
-        const ssize_t got = ::read(fd, text.data() + filled, text.size() - filled);
+        const ssize_t got = ::read(fd, bytes.data() + bytes.size(), bytes.capacity() - bytes.size());
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -87,12 +127,58 @@ FileContents readWhole(const std::filesystem::path& file) {
         if (got == 0) {
             break;
         }
-        filled += static_cast<std::size_t>(got);
+        bytes.setSize(bytes.size() + static_cast<std::size_t>(got));
     }
-    text.resize(filled);
     contents.state = FileContents::State::Read;
     return contents;
 }
+
+// How a file's text lies in its bytes.
+enum class Layout { Bytes, Utf16LittleEndian, Utf16BigEndian };
+
+constexpr std::string_view kUtf16LittleMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BigMark = "\xFE\xFF";
+
+// A file's text as the INI code reads it: the bytes themselves (UTF-8, or Windows-1252 line by line), or
+// for a UTF-16 file their UTF-8 form.
+class FileText {
+public:
+    explicit FileText(Bytes bytes) : m_bytes(std::move(bytes)) {
+        const std::string_view raw = m_bytes.view();
+        if (raw.starts_with(kUtf16LittleMark) || raw.starts_with(kUtf16BigMark)) {
+            const bool little = raw.starts_with(kUtf16LittleMark);
+            m_layout = little ? Layout::Utf16LittleEndian : Layout::Utf16BigEndian;
+            m_decoded =
+                Utf16ToUtf8(raw.substr(2), little ? ByteOrder::LittleEndian : ByteOrder::BigEndian, &m_exact);
+            m_bytes = Bytes();
+        }
+    }
+    // Text that is UTF-8 already (what a write made).
+    explicit FileText(std::string text) : m_decoded(std::move(text)) {}
+
+    std::string_view text() const { return m_decoded ? std::string_view(*m_decoded) : m_bytes.view(); }
+    // False when the text could not go back to the same bytes.
+    bool exact() const { return m_exact; }
+
+    // The bytes of a file of this layout holding `text`; nothing when they are the text itself.
+    std::optional<std::string> encode(std::string_view text) const {
+        switch (m_layout) {
+        case Layout::Utf16LittleEndian:
+            return std::string(kUtf16LittleMark) + Utf8ToUtf16(text, ByteOrder::LittleEndian);
+        case Layout::Utf16BigEndian:
+            return std::string(kUtf16BigMark) + Utf8ToUtf16(text, ByteOrder::BigEndian);
+        case Layout::Bytes:
+            break;
+        }
+        return std::nullopt;
+    }
+
+private:
+    Bytes m_bytes;
+    std::optional<std::string> m_decoded;
+    Layout m_layout = Layout::Bytes;
+    bool m_exact = true;
+};
 
 bool writeAll(int fd, std::string_view data) {
     while (!data.empty()) {
@@ -108,19 +194,67 @@ bool writeAll(int fd, std::string_view data) {
     return true;
 }
 
-// A symbolic link stays a link: the file it points at is the one replaced.
-std::filesystem::path resolveLink(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (std::filesystem::is_symlink(file, ec)) {
-        std::filesystem::path target = std::filesystem::weakly_canonical(file, ec);
-        if (!ec) {
-            return target;
+// The file a write replaces: the profile, or the end of its chain of symbolic links, which may not exist
+// yet. The links themselves stay as they are.
+std::optional<fs::path> resolveLinks(const fs::path& file, std::string& problem) {
+    fs::path current = file;
+    for (int hops = 0; hops <= kMostLinks; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(current, ec))) {
+            return current; // missing or not a link; reading and writing report any other trouble
         }
+        const fs::path target = fs::read_symlink(current, ec);
+        if (ec) {
+            problem = "cannot read the link " + current.string() + ": " + ec.message();
+            return std::nullopt;
+        }
+        // Relative to the link's folder, without folding "..", as the system follows it.
+        current = target.is_absolute() ? target : current.parent_path() / target;
     }
-    return file;
+    problem = "cannot write " + file.string() + ": its symbolic links go round in a loop";
+    return std::nullopt;
 }
 
-void syncDirectory(const std::filesystem::path& dir) {
+bool inGroup(gid_t group) {
+    if (group == ::getegid()) {
+        return true;
+    }
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0) {
+        return false;
+    }
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    const int got = ::getgroups(count, groups.data());
+    return got > 0 && std::find(groups.begin(), groups.begin() + got, group) != groups.begin() + got;
+}
+
+// Why an existing file may not be replaced, or nothing when it may. The mode bits are the user's intent:
+// root, whom the system lets write anything, is held to the bits of its class like anybody else.
+std::optional<std::string> readOnlyReason(const struct stat& info, const fs::path& file) {
+    const std::string readOnly = "cannot write " + file.string() + ": the file is read-only";
+    mode_t bit = S_IWOTH;
+    if (info.st_uid == ::geteuid()) {
+        bit = S_IWUSR;
+    } else if (inGroup(info.st_gid)) {
+        bit = S_IWGRP;
+    }
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+        (::geteuid() == 0 && (info.st_mode & bit) == 0)) {
+        return readOnly;
+    }
+    // The system's own answer covers access lists and read-only mounts.
+    if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
+        if (errno == EROFS) {
+            return "cannot write " + file.string() + ": the file system is read-only";
+        }
+        if (errno == EACCES || errno == EPERM) {
+            return readOnly;
+        }
+    }
+    return std::nullopt;
+}
+
+void syncDirectory(const fs::path& dir) {
     const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -128,48 +262,86 @@ void syncDirectory(const std::filesystem::path& dir) {
     }
 }
 
+std::string temporaryPrefix(const fs::path& file) {
+    return "." + file.filename().string() + ".";
+}
+
+// Removes what killed writes left behind: files of our temporary name in the file's folder that have not
+// changed for a minute, so never the temporary file of a write going on now.
+void removeStaleTemporaries(const fs::path& file) {
+    const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    const std::string prefix = temporaryPrefix(file);
+    const std::time_t now = std::time(nullptr);
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + kTemporarySuffix || !name.starts_with(prefix) ||
+            !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; })) {
+            continue;
+        }
+        struct stat info {};
+        if (::lstat(it->path().c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            now - info.st_mtim.tv_sec > kStaleSeconds) {
+            ::unlink(it->path().c_str());
+        }
+    }
+}
+
+int faultAt(const WriteFault& fault, WriteStep step) {
+    return fault ? fault(step) : 0;
+}
+
 // Puts `text` in place of `file` by a synced temporary file renamed over it. An existing file's mode and
-// owner carry over; a new file is private to the user.
-bool replaceFile(const std::filesystem::path& file, std::string_view text, const struct stat* existing,
-                 std::string& problem) {
-    const std::filesystem::path dir = file.parent_path();
+// owner carry over; a new file is private to the user. `written` receives the new file's status.
+bool replaceFile(const fs::path& file, std::string_view text, const struct stat* existing,
+                 const WriteFault& fault, struct stat& written, std::string& problem) {
+    const fs::path dir = file.parent_path();
     if (!dir.empty()) {
         std::error_code ec;
-        std::filesystem::create_directories(dir, ec);
+        fs::create_directories(dir, ec);
         if (ec) {
             problem = "cannot create folder " + dir.string() + ": " + ec.message();
             return false;
         }
     }
-    std::string temporary = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
+    std::string temporary = (dir / (temporaryPrefix(file) + std::string(kTemporarySuffix, 'X'))).string();
     const int fd = ::mkstemp(temporary.data()); // created with mode 0600
     if (fd < 0) {
         problem = describe("cannot create a temporary file in", dir, errno);
         return false;
     }
     FileDescriptor guard(fd);
-    bool ok = writeAll(fd, text);
-    int error = errno;
-    if (ok && existing != nullptr) {
+    // Each step runs while the ones before succeeded; `error` is the number of the one that failed.
+    int error = writeAll(fd, text) ? 0 : errno;
+    if (error == 0) {
+        error = faultAt(fault, WriteStep::TemporaryWritten);
+    }
+    if (error == 0 && existing != nullptr) {
         if (::fchown(fd, existing->st_uid, existing->st_gid) != 0) {
             // Only root may give the file away; a user rewriting their own file keeps the owner anyway.
         }
-        ok = ::fchmod(fd, existing->st_mode & 07777) == 0;
-        error = errno;
+        error = ::fchmod(fd, existing->st_mode & 07777) == 0 ? 0 : errno;
     }
-    if (ok) {
-        ok = ::fsync(fd) == 0;
-        error = errno;
+    if (error == 0) {
+        error = ::fsync(fd) == 0 ? 0 : errno;
     }
-    if (ok) {
-        ok = guard.close();
-        error = errno;
+    if (error == 0) {
+        error = faultAt(fault, WriteStep::Synced);
     }
-    if (ok) {
-        ok = ::rename(temporary.c_str(), file.c_str()) == 0;
-        error = errno;
+    if (error == 0) {
+        error = ::fstat(fd, &written) == 0 ? 0 : errno;
     }
-    if (!ok) {
+    if (error == 0) {
+        error = guard.close() ? 0 : errno;
+    }
+    if (error == 0) {
+        error = faultAt(fault, WriteStep::Renaming);
+    }
+    if (error == 0) {
+        error = ::rename(temporary.c_str(), file.c_str()) == 0 ? 0 : errno;
+    }
+    if (error != 0) {
         ::unlink(temporary.c_str());
         problem = describe("cannot write", file, error);
         return false;
@@ -178,44 +350,150 @@ bool replaceFile(const std::filesystem::path& file, std::string_view text, const
     return true;
 }
 
+// What makes a file state: while these stay, the parsed file stays good.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::time_t seconds = 0;
+    long nanoseconds = 0;
+
+    explicit FileIdentity(const struct stat& info)
+        : device(info.st_dev), inode(info.st_ino), size(info.st_size), seconds(info.st_mtim.tv_sec),
+          nanoseconds(info.st_mtim.tv_nsec) {}
+    bool operator==(const FileIdentity&) const = default;
+};
+
 } // namespace
 
-IniProfileStore::IniProfileStore(std::filesystem::path file) : m_file(std::move(file)) {}
+// The file's text in one state, parsed.
+class IniProfileStore::Snapshot {
+public:
+    Snapshot(const struct stat& info, FileText text)
+        : m_identity(info), m_text(std::move(text)), m_document(m_text.text()) {}
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
 
-std::optional<std::string> IniProfileStore::read(std::string_view section, std::string_view key) const {
-    const FileContents contents = readWhole(m_file);
-    if (contents.state != FileContents::State::Read) {
-        return std::nullopt;
+    bool isOf(const struct stat& info) const { return m_identity == FileIdentity(info); }
+    std::optional<std::string> value(std::string_view section, std::string_view key) {
+        return m_document.value(section, key);
     }
-    return IniReadValue(contents.text, section, key);
+
+private:
+    FileIdentity m_identity;
+    FileText m_text;
+    IniDocument m_document; // views m_text
+};
+
+IniProfileStore::IniProfileStore(fs::path file, WriteFault fault)
+    : m_file(std::move(file)), m_fault(std::move(fault)) {}
+
+IniProfileStore::~IniProfileStore() = default;
+
+IniProfileStore::Snapshot* IniProfileStore::current() const {
+    if (m_snapshot) {
+        struct stat info {};
+        if (::stat(m_file.c_str(), &info) == 0 && m_snapshot->isOf(info)) {
+            return m_snapshot.get();
+        }
+        m_snapshot.reset();
+    }
+    FileContents contents = readWhole(m_file);
+    if (contents.state != FileContents::State::Read) {
+        return nullptr;
+    }
+    // Keyed by the status taken before the read: a change made while reading shows as a new state.
+    m_snapshot = std::make_unique<Snapshot>(contents.info, FileText(std::move(contents.bytes)));
+    return m_snapshot.get();
 }
 
-bool IniProfileStore::write(std::string_view section, std::string_view key, std::string_view value,
-                            std::string* error) {
-    std::string problem;
-    const bool done = [&] {
-        if (!IsWritableSectionName(section) || !IsWritableKeyName(key)) {
-            problem = "the section or key name cannot be written";
-            return false;
-        }
-        const std::filesystem::path file = resolveLink(m_file);
-        const FileContents contents = readWhole(file);
-        if (contents.state == FileContents::State::Failed) {
-            problem = contents.problem;
-            return false;
-        }
-        const bool exists = contents.state == FileContents::State::Read;
-        const std::string text = IniWriteValue(contents.text, section, key, value);
-        if (exists && text == contents.text) {
-            return true;
-        }
-        return replaceFile(file, text, exists ? &contents.info : nullptr, problem);
-    }();
-    m_lastError = done ? std::string() : problem;
-    if (!done && error != nullptr) {
-        *error = problem;
+std::optional<std::string> IniProfileStore::read(std::string_view section, std::string_view key) const {
+    Snapshot* snapshot = current();
+    if (snapshot == nullptr) {
+        return std::nullopt;
     }
-    return done;
+    return snapshot->value(section, key);
+}
+
+ProfileWriteReport IniProfileStore::write(std::string_view section, std::string_view key, std::string_view value) {
+    return write({ProfileEdit{std::string(section), std::string(key), std::string(value)}});
+}
+
+ProfileWriteReport IniProfileStore::write(const std::vector<ProfileEdit>& edits) {
+    ProfileWriteReport report;
+    report.statuses.assign(edits.size(), ProfileStatus::Written);
+    std::vector<const ProfileEdit*> accepted;
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        if (!IsWritableSectionName(edits[i].section)) {
+            report.statuses[i] = ProfileStatus::SectionNameRefused;
+        } else if (!IsWritableKeyName(edits[i].key)) {
+            report.statuses[i] = ProfileStatus::KeyNameRefused;
+        } else {
+            accepted.push_back(&edits[i]);
+        }
+    }
+    std::string problem;
+    const bool committed = !accepted.empty() && commit(accepted, problem);
+    for (std::size_t i = 0; i < edits.size(); ++i) {
+        if (report.statuses[i] == ProfileStatus::Written && !committed) {
+            report.statuses[i] = ProfileStatus::NotWritten;
+        }
+        // The first failure's reason is the one worth telling.
+        if (report.statuses[i] != ProfileStatus::Written && report.reason.empty()) {
+            report.reason = report.statuses[i] == ProfileStatus::NotWritten
+                                ? problem
+                                : "the section or key name cannot be written";
+        }
+    }
+    return report;
+}
+
+bool IniProfileStore::commit(const std::vector<const ProfileEdit*>& edits, std::string& problem) {
+    const std::optional<fs::path> file = resolveLinks(m_file, problem);
+    if (!file) {
+        return false;
+    }
+    // Always the file as it is now, whatever was parsed for reads before.
+    FileContents contents = readWhole(*file);
+    if (contents.state == FileContents::State::Failed) {
+        problem = contents.problem;
+        return false;
+    }
+    const bool exists = contents.state == FileContents::State::Read;
+    if (exists) {
+        if (auto reason = readOnlyReason(contents.info, *file)) {
+            problem = *std::move(reason);
+            return false;
+        }
+    }
+    const FileText old(std::move(contents.bytes));
+    if (!old.exact()) {
+        problem = "cannot write " + file->string() +
+                  ": the file is not valid UTF-16, so it could not be written back as it is";
+        return false;
+    }
+    std::string text(old.text());
+    for (const ProfileEdit* edit : edits) {
+        text = IniWriteValue(text, edit->section, edit->key, edit->value);
+        if (const int error = faultAt(m_fault, WriteStep::KeyEdited)) {
+            problem = describe("cannot write", *file, error);
+            return false;
+        }
+    }
+    if (exists && text == old.text()) {
+        return true;
+    }
+    const std::optional<std::string> encoded = old.encode(text);
+    struct stat written {};
+    if (!replaceFile(*file, encoded ? std::string_view(*encoded) : std::string_view(text),
+                     exists ? &contents.info : nullptr, m_fault, written, problem)) {
+        return false;
+    }
+    removeStaleTemporaries(*file);
+    // What was written is the file's new state: the reads that follow (a save reloads the settings) need
+    // not read it again.
+    m_snapshot = std::make_unique<Snapshot>(written, FileText(std::move(text)));
+    return true;
 }
 
 std::string IniProfileStore::location() const {

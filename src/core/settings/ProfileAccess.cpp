@@ -7,13 +7,14 @@
 #include "core/settings/ProfileService.h"
 #include "core/settings/TextEncoding.h"
 
+#include <optional>
 
 namespace {
 
 // A read hands back at most this many characters.
-constexpr std::size_t kLongestValue = 49;
+constexpr std::size_t LongestValue = 49;
 
-std::string upperCase(std::string_view text) {
+std::string UpperCase(std::string_view text) {
     std::string upper(text);
     for (char& c : upper) {
         if (c >= 'a' && c <= 'z') {
@@ -24,7 +25,7 @@ std::string upperCase(std::string_view text) {
 }
 
 // The text form of a value to write; nothing for an absent or null value.
-std::optional<std::string> textForm(const ProfileValue& value) {
+std::optional<std::string> TextForm(const ProfileValue& value) {
     if (const auto* text = std::get_if<std::string>(&value)) {
         return *text;
     }
@@ -34,7 +35,7 @@ std::optional<std::string> textForm(const ProfileValue& value) {
     return std::nullopt;
 }
 
-ProfileService& profileService(const Services& services) {
+ProfileService& ProfileServiceOf(const Services& services) {
     const auto& service = services.profile;
     if (!service) {
         throw RuntimeError(RuntimeError::ObjectRequired);
@@ -42,44 +43,115 @@ ProfileService& profileService(const Services& services) {
     return *service;
 }
 
-std::string access(const Services& services, std::string_view Mode, std::string_view SecName, std::string_view KeyName,
-                   const ProfileValue& KeyValue) {
+// Why the names cannot be used, or nothing.
+std::optional<ProfileStatus> NameRefusal(std::string_view SecName, std::string_view KeyName) {
+    if (SecName.empty() || !IsWritableSectionName(SecName)) {
+        return ProfileStatus::SectionNameRefused;
+    }
+    if (KeyName.empty() || !IsWritableKeyName(KeyName)) {
+        return ProfileStatus::KeyNameRefused;
+    }
+    return std::nullopt;
+}
+
+// The text a WRITE stores, or nothing when the value is refused.
+std::optional<std::string> WritableText(const ProfileValue& KeyValue) {
+    std::optional<std::string> text = TextForm(KeyValue);
+    if (!text || text->empty()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+ProfileWriteReport WriteKeys(const Services& services, const std::vector<ProfileWrite>& writes) {
+    ProfileWriteReport report;
+    report.statuses.assign(writes.size(), ProfileStatus::Written);
+    std::vector<ProfileEdit> edits;
+    std::vector<std::size_t> editedFrom; // the write each edit comes from
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        const ProfileWrite& write = writes[i];
+        if (const auto refused = NameRefusal(write.SecName, write.KeyName)) {
+            report.statuses[i] = *refused;
+        } else if (auto text = WritableText(write.KeyValue)) {
+            edits.push_back({write.SecName, write.KeyName, *std::move(text)});
+            editedFrom.push_back(i);
+        } else {
+            report.statuses[i] = ProfileStatus::ValueRefused;
+        }
+    }
+    if (edits.empty()) {
+        return report;
+    }
+    const ProfileWriteReport written = ProfileServiceOf(services).write(edits);
+    for (std::size_t k = 0; k < edits.size(); ++k) {
+        report.statuses[editedFrom[k]] =
+            k < written.statuses.size() ? written.statuses[k] : ProfileStatus::NotWritten;
+    }
+    report.reason = written.reason;
+    return report;
+}
+
+std::string Access(const Services& services, std::string_view Mode, std::string_view SecName,
+                   std::string_view KeyName, const ProfileValue& KeyValue) {
     std::string result = "OK";
     if (Mode.empty()) {
         return "ERROR MODE";
     }
-    if (SecName.empty() || !IsWritableSectionName(SecName)) {
-        return "ERROR Secname";
+    if (const auto refused = NameRefusal(SecName, KeyName)) {
+        return ProfileStatusText(*refused);
     }
-    if (KeyName.empty() || !IsWritableKeyName(KeyName)) {
-        return "ERROR Keyname";
-    }
-    const std::string mode = upperCase(Mode);
+    const std::string mode = UpperCase(Mode);
     if (mode == "WRITE") {
-        const std::optional<std::string> text = textForm(KeyValue);
-        if (!text || text->empty()) {
-            return "ERROR KeyValue";
-        }
-        if (!profileService(services).write(SecName, KeyName, *text)) {
-            return "ERROR Write";
+        const ProfileWriteReport report =
+            WriteKeys(services, {ProfileWrite{std::string(SecName), std::string(KeyName), KeyValue}});
+        if (report.statuses[0] != ProfileStatus::Written) {
+            return ProfileStatusText(report.statuses[0]);
         }
     }
     if (mode == "GET") {
-        const std::optional<std::string> stored = profileService(services).read(SecName, KeyName);
-        result = stored ? std::string(Utf8Left(*stored, kLongestValue)) : std::string();
+        const std::optional<std::string> stored = ProfileServiceOf(services).read(SecName, KeyName);
+        result = stored ? std::string(Utf8Left(*stored, LongestValue)) : std::string();
     }
     return result;
 }
 
+// A run-time error of the service is shown with its description, and the program ends.
+[[noreturn]] void EndOnFailure(const Services& services, const RuntimeError& failure) {
+    MsgBox(services, failure.description(), 0);
+    EndProgram(services);
+}
+
 } // namespace
 
-std::string ProfileAccess(const Services& services, std::string_view Mode, std::string_view SecName, std::string_view KeyName,
-                          const ProfileValue& KeyValue) {
-    try {
-        return access(services, Mode, SecName, KeyName, KeyValue);
-    } catch (const RuntimeError& failure) {
-        // A service that cannot go on reports it as a run-time error: shown, then the program ends.
-        MsgBox(services, failure.description(), 0);
+std::string ProfileStatusText(ProfileStatus status) {
+    switch (status) {
+    case ProfileStatus::Written:
+        return "OK";
+    case ProfileStatus::SectionNameRefused:
+        return "ERROR Secname";
+    case ProfileStatus::KeyNameRefused:
+        return "ERROR Keyname";
+    case ProfileStatus::ValueRefused:
+        return "ERROR KeyValue";
+    case ProfileStatus::NotWritten:
+        break;
     }
-    EndProgram(services);
+    return "ERROR Write";
+}
+
+std::string ProfileAccess(const Services& services, std::string_view Mode, std::string_view SecName,
+                          std::string_view KeyName, const ProfileValue& KeyValue) {
+    try {
+        return Access(services, Mode, SecName, KeyName, KeyValue);
+    } catch (const RuntimeError& failure) {
+        EndOnFailure(services, failure);
+    }
+}
+
+ProfileWriteReport ProfileWriteKeys(const Services& services, const std::vector<ProfileWrite>& writes) {
+    try {
+        return WriteKeys(services, writes);
+    } catch (const RuntimeError& failure) {
+        EndOnFailure(services, failure);
+    }
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/settings/ProfileService.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 struct Services;
 
@@ -16,3 +19,18 @@ using ProfileValue = std::variant<std::monostate, std::nullptr_t, std::string, s
 // "ERROR KeyValue" / "ERROR Write".
 std::string ProfileAccess(const Services& services, std::string_view Mode, std::string_view SecName,
                           std::string_view KeyName, const ProfileValue& KeyValue = {});
+
+// One key of several written together.
+struct ProfileWrite {
+    std::string SecName;
+    std::string KeyName;
+    ProfileValue KeyValue;
+};
+
+// WRITE for several keys at once, for callers that must know what became of each and why: a key refused
+// for its name or value does not stop the others, which go to the profile together, in one replace of the
+// file. A failure of the service itself ends the program as in ProfileAccess.
+ProfileWriteReport ProfileWriteKeys(const Services& services, const std::vector<ProfileWrite>& writes);
+
+// The status text ProfileAccess gives for what became of a written key.
+std::string ProfileStatusText(ProfileStatus status);

@@ -1,5 +1,6 @@
 #include "core/settings/TextEncoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -19,8 +20,13 @@ void appendUtf8(std::string& out, char32_t cp) {
     } else if (cp < 0x800) {
         out += static_cast<char>(0xC0 | (cp >> 6));
         out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
+    } else if (cp < 0x10000) {
         out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
@@ -29,6 +35,41 @@ void appendUtf8(std::string& out, char32_t cp) {
 bool isContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
 }
+
+// The code point that starts at `i` of well-formed UTF-8 text; `i` moves past it.
+char32_t nextCodePoint(std::string_view text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i++]);
+    if (lead < 0x80) {
+        return lead;
+    }
+    const std::size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    char32_t cp = lead & (0x3F >> extra);
+    for (std::size_t k = 0; k < extra; ++k) {
+        cp = (cp << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+    }
+    return cp;
+}
+
+char16_t unitAt(std::string_view bytes, std::size_t i, ByteOrder order) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return order == ByteOrder::LittleEndian ? static_cast<char16_t>(first | (second << 8))
+                                            : static_cast<char16_t>((first << 8) | second);
+}
+
+void appendUnit(std::string& out, char16_t unit, ByteOrder order) {
+    const auto low = static_cast<char>(unit & 0xFF);
+    const auto high = static_cast<char>(unit >> 8);
+    if (order == ByteOrder::LittleEndian) {
+        out += low;
+        out += high;
+    } else {
+        out += high;
+        out += low;
+    }
+}
+
+constexpr char32_t kReplacement = 0xFFFD;
 
 } // namespace
 
@@ -97,6 +138,78 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
             appendUtf8(out, kHighControls[c - 0x80]);
         } else {
             appendUtf8(out, c);
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> Utf8ToWindows1252(std::string_view text) {
+    if (!IsValidUtf8(text)) {
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char32_t cp = nextCodePoint(text, i);
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        const auto* found = std::find(kHighControls.begin(), kHighControls.end(), cp);
+        if (found == kHighControls.end()) {
+            return std::nullopt;
+        }
+        out += static_cast<char>(0x80 + (found - kHighControls.begin()));
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, ByteOrder order, bool* exact) {
+    bool whole = bytes.size() % 2 == 0;
+    std::string out;
+    out.reserve(bytes.size());
+    const std::size_t units = bytes.size() / 2;
+    for (std::size_t n = 0; n < units; ++n) {
+        const char16_t unit = unitAt(bytes, 2 * n, order);
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            appendUtf8(out, unit);
+            continue;
+        }
+        if (unit <= 0xDBFF && n + 1 < units) {
+            const char16_t next = unitAt(bytes, 2 * (n + 1), order);
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (next - 0xDC00));
+                ++n;
+                continue;
+            }
+        }
+        appendUtf8(out, kReplacement);
+        whole = false;
+    }
+    if (bytes.size() % 2 != 0) {
+        appendUtf8(out, kReplacement);
+    }
+    if (exact != nullptr) {
+        *exact = whole;
+    }
+    return out;
+}
+
+std::string Utf8ToUtf16(std::string_view input, ByteOrder order) {
+    // Decoding below trusts the text to be well-formed; anything else is taken as Windows-1252.
+    const std::string fallback = IsValidUtf8(input) ? std::string() : Windows1252ToUtf8(input);
+    const std::string_view text = fallback.empty() ? input : std::string_view(fallback);
+    std::string out;
+    out.reserve(2 * text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char32_t cp = nextCodePoint(text, i);
+        if (cp < 0x10000) {
+            appendUnit(out, static_cast<char16_t>(cp), order);
+        } else {
+            appendUnit(out, static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)), order);
+            appendUnit(out, static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)), order);
         }
     }
     return out;

@@ -52,12 +52,10 @@ std::string NotPrintedMessage(const QPrinter& printer) {
            "again.";
 }
 
-std::string NotSavedMessage(const Services& services, std::int16_t stored) {
+std::string NotSavedMessage(const Services& services, std::int16_t stored, const std::string& why) {
     std::string where = "your settings";
-    std::string why;
-    if (const auto& profile = services.profile) {
-        where = profile->location().empty() ? where : profile->location();
-        why = profile->lastError();
+    if (const auto& profile = services.profile; profile && !profile->location().empty()) {
+        where = profile->location();
     }
     const std::string number = IntToText(stored);
     return "The label was printed, but the new disk number " + number + " could not be saved to " + where +
@@ -94,8 +92,10 @@ void frmLabel::cmdPrint_Click() {
     // The stored number advances only for a label that went to the printer.
     if (!PrintWindow(*this, *printer)) {
         MsgBox(m_services, NotPrintedMessage(*printer), 0);
-    } else if (ProfileAccess(m_services, "WRITE", "GLOBAL", "ID_INDEX", std::int64_t{*next}) != "OK") {
-        MsgBox(m_services, NotSavedMessage(m_services, *next), 0);
+    } else if (const ProfileWriteReport saved =
+                   ProfileWriteKeys(m_services, {{"GLOBAL", "ID_INDEX", std::int64_t{*next}}});
+               !saved.allWritten()) {
+        MsgBox(m_services, NotSavedMessage(m_services, *next, saved.reason), 0);
     }
     cmdRefresh_Click();
 }

@@ -17,6 +17,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 // The most a profile read gives back; longer text would be cut on the next opening.
@@ -162,22 +165,20 @@ bool frmConfig::SaveFormValues() {
         {"ADDR3", txtPhone->text()},     {"ZIPDRIVE", cboDrive->currentText()},
         {"ID_INDEX", txtDiskID->text()},
     };
-    std::string failure;
+    // One write for all seven, so that the profile holds either the old settings or the new ones.
+    std::vector<ProfileWrite> writes;
     for (const auto& [key, value] : fields) {
-        const std::string status = ProfileAccess(m_services, "WRITE", "GLOBAL", key, value.toStdString());
-        if (status == "ERROR Write" && failure.empty()) {
-            failure = key;
-        }
+        writes.push_back({"GLOBAL", key, value.toStdString()});
     }
-    if (failure.empty()) {
+    // A key refused for its value (a field left empty) keeps what is stored; only a file that could not
+    // be written is worth telling.
+    const ProfileWriteReport report = ProfileWriteKeys(m_services, writes);
+    const auto& statuses = report.statuses;
+    if (std::find(statuses.begin(), statuses.end(), ProfileStatus::NotWritten) == statuses.end()) {
         return true;
     }
-    std::string where = "the settings file";
-    std::string why;
-    if (const auto& profile = m_services.profile) {
-        where = profile->location();
-        why = profile->lastError();
-    }
+    const std::string& why = report.reason;
+    const std::string where = m_services.profile ? m_services.profile->location() : "the settings file";
     MsgBox(m_services,
         "Your settings could not be saved to " + where + (why.empty() ? "" : ":\r\n" + why) +
             "\r\n\r\nNothing you typed is lost: correct the problem and press Save again, or press Cancel.",

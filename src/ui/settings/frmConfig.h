@@ -42,7 +42,8 @@ public slots:
 
 private:
     void LoadFormValues();
-    // Writes the seven keys; false (after telling the user) when the profile could not be written.
+    // Writes the seven keys in one replace of the profile; false (after telling the user why) when it could
+    // not be written.
     bool SaveFormValues();
     // Saves and reloads the settings, each step going on past a failure; false when the save failed.
     bool saveAndReload();

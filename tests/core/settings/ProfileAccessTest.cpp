@@ -12,6 +12,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -129,6 +130,33 @@ TEST_F(ProfileAccessTest, FailedWriteSaysSoAndChangesNothing) {
     EXPECT_TRUE(messages->shown.empty());
 }
 
+TEST_F(ProfileAccessTest, WriteManyGivesEachKeyItsOwnStatus) {
+    givenProfile("[GLOBAL]\r\nOWNER=Old\r\nADDR1=Quay 1\r\n");
+    const std::vector<ProfileWrite> writes = {
+        {"GLOBAL", "OWNER", std::string("Anna")}, {"GLOBAL", "ADDR1", std::string()},
+        {"GLOBAL", "OW=NER", std::string("x")},   {"", "OWNER", std::string("x")},
+        {"GLOBAL", "ID_INDEX", std::int64_t{7}},  {"GLOBAL", "ADDR2", nullptr},
+    };
+    // Each key's status, as ProfileAccess would say it.
+    const auto texts = [&] {
+        std::vector<std::string> said;
+        for (const ProfileStatus status : ProfileWriteKeys(services, writes).statuses) {
+            said.push_back(ProfileStatusText(status));
+        }
+        return said;
+    };
+    EXPECT_EQ(texts(), (std::vector<std::string>{"OK", "ERROR KeyValue", "ERROR Keyname", "ERROR Secname",
+                                                 "OK", "ERROR KeyValue"}));
+    EXPECT_EQ(ReadBytes(profileFile), "[GLOBAL]\r\nOWNER=Anna\r\nADDR1=Quay 1\r\nID_INDEX=7\r\n");
+
+    // A store that cannot write fails every key it was given; the refused ones keep their own status.
+    WriteBytes(dir / "plain", "a file, not a folder");
+    services.profile = std::make_shared<IniProfileStore>(dir / "plain" / "Tesslin1.ini");
+    EXPECT_EQ(texts(), (std::vector<std::string>{"ERROR Write", "ERROR KeyValue", "ERROR Keyname",
+                                                 "ERROR Secname", "ERROR Write", "ERROR KeyValue"}));
+    EXPECT_TRUE(messages->shown.empty());
+}
+
 // A profile service that breaks in the middle of a call.
 class BrokenProfile final : public ProfileService {
 public:
@@ -137,9 +165,9 @@ public:
         m_fail();
         return std::nullopt;
     }
-    bool write(std::string_view, std::string_view, std::string_view, std::string*) override {
+    ProfileWriteReport write(const std::vector<ProfileEdit>& edits) override {
         m_fail();
-        return true;
+        return {std::vector<ProfileStatus>(edits.size(), ProfileStatus::Written), {}};
     }
 
 private:
@@ -165,6 +193,10 @@ TEST_F(ProfileAccessTest, UnexpectedFailureShowsItsDescriptionAndEnds) {
         EXPECT_EQ(messages->shown[0].style, 0);
         EXPECT_EQ(messages->shown[0].title, std::nullopt);
     }
+    messages->shown.clear();
+    EXPECT_THROW(ProfileWriteKeys(services, {{"GLOBAL", "OWNER", std::string("x")}}), ProgramEnded);
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_EQ(messages->shown[0].prompt, "Disk on fire");
 }
 
 TEST_F(ProfileAccessTest, NoProfileServiceIsAnUnexpectedFailure) {

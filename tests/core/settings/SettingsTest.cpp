@@ -93,7 +93,7 @@ public:
         blocks.push_back(Program().OwnerBlock);
         return std::string(key == "ID_INDEX" ? "7" : "v");
     }
-    bool write(std::string_view, std::string_view, std::string_view, std::string*) override { return false; }
+    ProfileWriteReport write(const std::vector<ProfileEdit>&) override { return {}; }
 
     mutable std::vector<std::string> reads;
     mutable std::vector<std::string> blocks;

@@ -21,6 +21,7 @@ TEST(TextEncoding, ValidUtf8) {
         {"\xe0\x80\xaf", false},     // overlong
         {"\xed\xa0\x80", false},     // surrogate
         {"\xf4\x90\x80\x80", false}, // beyond U+10FFFF
+        {"\xf5\x80\x80\x80", false}, // never a lead byte
         {"\xe2\x82x", false},        // bad continuation
     };
     for (const Case& c : cases) {
@@ -32,6 +33,71 @@ TEST(TextEncoding, Windows1252) {
     EXPECT_EQ(Windows1252ToUtf8("Caf\xe9 \x80 \x93q\x94 \xff"),
               "Caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x9cq\xe2\x80\x9d \xc3\xbf");
     EXPECT_EQ(Windows1252ToUtf8("\x81\x8d"), "\xc2\x81\xc2\x8d"); // unassigned bytes stay as C1 controls
+
+    // Every byte comes back from its UTF-8 form, so a line written in the code page reads as it was.
+    std::string everyByte;
+    for (int c = 1; c < 256; ++c) {
+        everyByte += static_cast<char>(c);
+    }
+    EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(everyByte)), everyByte);
+    for (const char* beyond : {"\xd0\xb6", "a\xe4\xb8\xad", "\xf0\x9f\x92\xbe", "\xc2\x80", "\xe9"}) {
+        EXPECT_EQ(Utf8ToWindows1252(beyond), std::nullopt) << testing::PrintToString(std::string(beyond));
+    }
+}
+
+// UTF-16 code units as bytes, written out by hand in the given order.
+std::string unitsAsBytes(std::u16string_view units, ByteOrder order) {
+    std::string bytes;
+    for (const char16_t unit : units) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        bytes += order == ByteOrder::LittleEndian ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
+}
+
+TEST(TextEncoding, Utf16BothWays) {
+    struct Case {
+        std::u16string units;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {u"", ""},
+        {u"[GLOBAL]\r\nOWNER=Jos\u00e9 \u0436\u4e2d\r\n",
+         "[GLOBAL]\r\nOWNER=Jos\xc3\xa9 \xd0\xb6\xe4\xb8\xad\r\n"},
+        {u"\U0001F4BE", "\xf0\x9f\x92\xbe"}, // a surrogate pair
+        {std::u16string(u"a\0b", 3), std::string("a\0b", 3)},
+    };
+    for (const Case& c : cases) {
+        for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
+            const std::string bytes = unitsAsBytes(c.units, order);
+            bool exact = false;
+            EXPECT_EQ(Utf16ToUtf8(bytes, order, &exact), c.utf8);
+            EXPECT_TRUE(exact);
+            EXPECT_EQ(Utf8ToUtf16(c.utf8, order), bytes);
+        }
+    }
+}
+
+TEST(TextEncoding, Utf16ThatCannotGoBackAsItWas) {
+    const std::string replacement = "\xef\xbf\xbd";
+    struct Case {
+        std::string bytes;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {unitsAsBytes(u"a\xd800"
+                      u"b",
+                      ByteOrder::LittleEndian),
+         "a" + replacement + "b"},                                       // lone high surrogate
+        {unitsAsBytes(u"\xdc00", ByteOrder::LittleEndian), replacement}, // lone low surrogate
+        {std::string("a\0b", 3), "a" + replacement},                     // odd last byte
+    };
+    for (const Case& c : cases) {
+        bool exact = true;
+        EXPECT_EQ(Utf16ToUtf8(c.bytes, ByteOrder::LittleEndian, &exact), c.utf8);
+        EXPECT_FALSE(exact);
+    }
 }
 
 TEST(TextEncoding, LeftCountsCharacters) {

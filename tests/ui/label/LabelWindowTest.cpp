@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -196,28 +197,10 @@ TEST_F(LabelWindowTest, NoPrinterOrAJobThatCannotStartLeavesTheNumber) {
     }
 }
 
-// The profile on disk, except that writing fails.
-class ReadOnlyProfile final : public ProfileService {
-public:
-    explicit ReadOnlyProfile(std::filesystem::path file) : m_store(std::move(file)) {}
-    std::optional<std::string> read(std::string_view section, std::string_view key) const override {
-        return m_store.read(section, key);
-    }
-    bool write(std::string_view, std::string_view, std::string_view, std::string* error) override {
-        if (error != nullptr) {
-            *error = "No space left on device";
-        }
-        return false;
-    }
-    std::string location() const override { return m_store.location(); }
-    std::string lastError() const override { return "No space left on device"; }
-
-private:
-    IniProfileStore m_store;
-};
-
 TEST_F(LabelWindowTest, ANumberThatCannotBeSavedAfterPrintingIsReported) {
-    services.profile = std::make_shared<ReadOnlyProfile>(profileFile);
+    // The profile on disk, on a disk that is full by the time the number is written.
+    services.profile = std::make_shared<IniProfileStore>(
+        profileFile, [](WriteStep step) { return step == WriteStep::TemporaryWritten ? ENOSPC : 0; });
     Program().AutoPrint = true;
     ShowLabelWindow(services, nullptr);
     EXPECT_EQ(PdfInfo(printer->fileName).pages, 1);

@@ -12,6 +12,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -83,9 +87,14 @@ TEST_F(ConfigDialogTest, CancelWritesNothingInARunThatStartedSetUp) {
     EXPECT_EQ(fileText(), before);
 }
 
-TEST_F(ConfigDialogTest, SaveWritesTheSevenKeysAndReloadsTheSettings) {
+TEST_F(ConfigDialogTest, SaveWritesTheSevenKeysInOneReplaceAndReloadsTheSettings) {
     store("OWNER", "Anna Berg");
     store("ZIPDRIVE", "/dev/fd0");
+    int replaces = 0;
+    services.profile = std::make_shared<IniProfileStore>(profileFile, [&](WriteStep step) {
+        replaces += step == WriteStep::Renaming ? 1 : 0;
+        return 0;
+    });
     open([](frmConfig& d) {
         // Whatever was stored, the list leaves the last removable drive showing.
         EXPECT_EQ(d.cboDrive->currentText(), "/dev/sdb");
@@ -110,6 +119,7 @@ TEST_F(ConfigDialogTest, SaveWritesTheSevenKeysAndReloadsTheSettings) {
     EXPECT_EQ(Program().OwnerBlock,
               "Anna Berg\r\nBerg Archives\r\n1 Quay Street\r\nHarbourtown\r\n(555) 123-4567");
     EXPECT_EQ(Program().NextDiskNumber, 42);
+    EXPECT_EQ(replaces, 1);
     open([](frmConfig& d) {
         EXPECT_EQ(d.txtName->text(), "Anna Berg");
         EXPECT_EQ(d.txtDiskID->text(), "41");
@@ -170,21 +180,59 @@ TEST_F(ConfigDialogTest, NoRemovableDriveEndsTheProgramWithItsMessage) {
     EXPECT_EQ(messages->shown[0].prompt, "No Zip Drive detected on this machine !");
 }
 
-TEST_F(ConfigDialogTest, AFailedSaveIsToldAndTheDialogStaysOpen) {
-    // A profile whose folder is a regular file cannot be written.
-    WriteBytes(dir / "blocker", "not a folder");
-    services.profile = std::make_shared<IniProfileStore>(dir / "blocker" / "Tesslin1.ini");
-    open([this](frmConfig& d) {
-        d.txtCompany->setText("Unsaved Co");
-        d.cmdSave->click();
-        EXPECT_TRUE(d.isVisible());
-        EXPECT_EQ(d.txtCompany->text(), "Unsaved Co");
-        ASSERT_EQ(messages->shown.size(), 1u);
-        EXPECT_NE(messages->shown[0].prompt.find("blocker/Tesslin1.ini"), std::string::npos)
-            << messages->shown[0].prompt;
-        d.cmdCancel->click();
-        EXPECT_FALSE(d.isVisible());
-    });
+TEST_F(ConfigDialogTest, AFailedSaveTellsWhyLeavesTheOldProfileAndStaysOpen) {
+    const std::string old = "[GLOBAL]\r\nOWNER=Anna Berg\r\nCOMPANY=Old Co\r\n";
+    struct Case {
+        const char* name;
+        std::function<std::shared_ptr<ProfileService>()> profile;
+        const char* where;
+        std::string why;
+    };
+    const Case cases[] = {
+        {"folder_is_a_file",
+         [&] {
+             WriteBytes(dir / "blocker", "not a folder");
+             return std::make_shared<IniProfileStore>(dir / "blocker" / "Tesslin1.ini");
+         },
+         "blocker/Tesslin1.ini", std::strerror(ENOTDIR)},
+        {"read_only",
+         [&] {
+             givenProfile(old);
+             ::chmod(profileFile.c_str(), 0444);
+             return std::make_shared<IniProfileStore>(profileFile);
+         },
+         "Tesslin1.ini", "read-only"},
+        {"fault_between_keys",
+         [&] {
+             std::filesystem::remove(profileFile);
+             givenProfile(old);
+             auto edited = std::make_shared<int>(0);
+             return std::make_shared<IniProfileStore>(profileFile, [edited](WriteStep step) {
+                 return step == WriteStep::KeyEdited && ++*edited == 3 ? EIO : 0;
+             });
+         },
+         "Tesslin1.ini", std::strerror(EIO)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages->shown.clear();
+        services.profile = c.profile();
+        const std::string before = fileText();
+        open([&](frmConfig& d) {
+            d.txtName->setText("New Name");
+            d.txtCompany->setText("Unsaved Co");
+            d.cmdSave->click();
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_EQ(d.txtCompany->text(), "Unsaved Co");
+            ASSERT_EQ(messages->shown.size(), 1u);
+            const std::string& said = messages->shown[0].prompt;
+            EXPECT_NE(said.find(c.where), std::string::npos) << said;
+            EXPECT_NE(said.find(c.why), std::string::npos) << said;
+            d.cmdCancel->click();
+            EXPECT_FALSE(d.isVisible());
+        });
+        EXPECT_EQ(fileText(), before);
+    }
 }
 
 } // namespace
