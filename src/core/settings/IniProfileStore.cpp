@@ -90,7 +90,8 @@ std::string describe(const std::string& what, const fs::path& file, int error) {
 
 FileContents readWhole(const fs::path& file) {
     FileContents contents;
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO in the file's place is refused below instead of waiting for a writer.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR) {

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -180,13 +181,22 @@ TEST_F(IniProfileStoreTest, ParentThatIsAFileFailsTheWrite) {
     EXPECT_EQ(blocked.read("GLOBAL", "OWNER"), std::nullopt);
 }
 
-TEST_F(IniProfileStoreTest, FolderInPlaceOfTheFileFailsTheWrite) {
-    fs::create_directories(file);
-    const ProfileWriteReport report = store.write("GLOBAL", "OWNER", "Anna");
-    EXPECT_FALSE(report);
-    EXPECT_FALSE(report.reason.empty());
-    EXPECT_TRUE(fs::is_directory(file));
-    EXPECT_EQ(store.read("GLOBAL", "OWNER"), std::nullopt);
+TEST_F(IniProfileStoreTest, SomethingElseInPlaceOfTheFileFailsTheWrite) {
+    fs::create_directories(file.parent_path());
+    const std::function<void()> makers[] = {
+        [&] { fs::create_directories(file); },
+        [&] { ::mkfifo(file.c_str(), 0600); }, // reading it must not wait for a writer
+    };
+    for (const auto& make : makers) {
+        fs::remove_all(file);
+        make();
+        const fs::file_type type = fs::status(file).type();
+        const ProfileWriteReport report = store.write("GLOBAL", "OWNER", "Anna");
+        EXPECT_FALSE(report);
+        EXPECT_NE(report.reason.find("not a regular file"), std::string::npos) << report.reason;
+        EXPECT_EQ(fs::status(file).type(), type);
+        EXPECT_EQ(store.read("GLOBAL", "OWNER"), std::nullopt);
+    }
 }
 
 TEST_F(IniProfileStoreTest, FullDiskLeavesTheOldFileWhole) {
@@ -334,6 +344,35 @@ INSTANTIATE_TEST_SUITE_P(
                  0644, "COMPANY", "V", "[GLOBAL]\r\nOWNER=ab" + kNul + "cd\r\nCOMPANY=V\r\n", 0644, nullptr,
                  "ab"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IniProfileStoreTest, RootFollowsTheWriteBitOfItsClass) {
+    // The system lets root write anything; the store holds it to the bit of the class it falls in.
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root, to give the file to another user";
+    }
+    constexpr uid_t kSomebody = 4321;
+    constexpr gid_t kTheirGroup = 4321;
+    struct Case {
+        uid_t owner;
+        gid_t group;
+        unsigned mode;
+        bool written;
+    };
+    const Case cases[] = {
+        {0, 0, 0464, false},                   // root's own file, without the owner's bit
+        {kSomebody, 0, 0464, true},            // root's group may write
+        {kSomebody, kTheirGroup, 0664, false}, // only its owner and group may
+        {kSomebody, kTheirGroup, 0646, true},  // anybody may
+    };
+    fs::create_directories(file.parent_path());
+    for (const Case& c : cases) {
+        WriteBytes(file, "[GLOBAL]\r\nOWNER=Anna\r\n");
+        ASSERT_EQ(::chown(file.c_str(), c.owner, c.group), 0);
+        ::chmod(file.c_str(), c.mode);
+        EXPECT_EQ(store.write("GLOBAL", "OWNER", "Berg"), c.written) << std::oct << c.mode << " " << c.owner;
+        fs::remove(file);
+    }
+}
 
 TEST_F(IniProfileStoreTest, SeveralKeysGoToDiskInOneReplace) {
     int replaces = 0;

@@ -65,7 +65,7 @@ TEST(TextEncoding, Utf16BothWays) {
         {u"", ""},
         {u"[GLOBAL]\r\nOWNER=Jos\u00e9 \u0436\u4e2d\r\n",
          "[GLOBAL]\r\nOWNER=Jos\xc3\xa9 \xd0\xb6\xe4\xb8\xad\r\n"},
-        {u"\U0001F4BE", "\xf0\x9f\x92\xbe"}, // a surrogate pair
+        {u"\U0001F4BE\U0010FFFF", "\xf0\x9f\x92\xbe\xf4\x8f\xbf\xbf"}, // surrogate pairs
         {std::u16string(u"a\0b", 3), std::string("a\0b", 3)},
     };
     for (const Case& c : cases) {
