@@ -153,7 +153,8 @@ int main(int argc, char** argv) {
         probe.settle(settleMs);
         if (n == 1 || n == windows) {
             char figures[64];
-            std::snprintf(figures, sizeof figures, "%s%.1f %ld", line.empty() ? "" : " ", ms, peakKilobytes(pid));
+            std::snprintf(figures, sizeof figures, "%s%.1f %ld", line.empty() ? "" : " ", ms,
+                          peakKilobytes(pid));
             line += figures;
         }
     }
