@@ -73,7 +73,8 @@ struct DamageCreate {
 
 constexpr std::uint8_t DamageReportNonEmpty = 3;
 
-template <typename Request> unsigned sendRequest(xcb_connection_t* c, int opcode, bool isVoid, Request& body) {
+template <typename Request>
+unsigned sendRequest(xcb_connection_t* c, int opcode, bool isVoid, Request& body) {
     const xcb_protocol_request_t request = {1, &damageExtension, static_cast<std::uint8_t>(opcode),
                                             static_cast<std::uint8_t>(isVoid ? 1 : 0)};
     iovec parts[3] = {};
@@ -248,8 +249,8 @@ int main(int argc, char** argv) {
         probe.settle(settleMs);
         if (n == 1 || n == windows) {
             char figures[96];
-            std::snprintf(figures, sizeof figures, "%s%.1f %.1f %ld", line.empty() ? "" : " ", *window->mapped,
-                          *window->painted, peakKilobytes(pid));
+            std::snprintf(figures, sizeof figures, "%s%.1f %.1f %ld", line.empty() ? "" : " ",
+                          *window->mapped, *window->painted, peakKilobytes(pid));
             line += figures;
         }
     }
