@@ -1,61 +1,75 @@
 #!/usr/bin/env bash
-# Start-up benchmark: time from process start to the first window on screen (the splash) and the peak
-# memory, for tessaline and for a minimal Qt Widgets window (the floor), in one run on one display.
-# Usage: bench/startup.sh [BUILD_DIR] [RUNS]
+# Start-up benchmark: tessaline against the floor, a Qt Widgets program that shows one window.
+#
+# On a private Xvfb display, bench/startup_probe starts a program and waits, as an X client, for the
+# MapNotify of its first window (for tessaline: the splash) and for the first drawing into it (its first
+# paint, seen through the DAMAGE extension), then reads the process's peak memory; for tessaline it also
+# waits for the main window and reads the peak memory once that is up. The two programs run in
+# alternating pairs (the order swapped every pair), so a machine that is busy with something else slows
+# both alike; the ratios are taken within each pair and their median reported.
+#
+# Usage: bench/startup.sh [BUILD_DIR] [PAIRS]     (PAIRS: 15 or more; 25 by default)
 set -euo pipefail
 build=${1:-build}
-runs=${2:-10}
+pairs=${2:-25}
 app="$build/src/tessaline"
 floor="$build/bench/floor_window"
-for exe in "$app" "$floor"; do
+probe="$build/bench/startup_probe"
+for exe in "$app" "$floor" "$probe"; do
     [ -x "$exe" ] || { echo "missing $exe: build first (cmake --build $build)" >&2; exit 1; }
 done
 
 work=$(mktemp -d)
-trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
+xvfb=
+trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 exec 3> "$work/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null &
 xvfb=$!
+exec 3>&-
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 export QT_QPA_PLATFORM=xcb
+# Keep the program away from the machine's printers and any session bus.
+export CUPS_SERVER=/nonexistent/tessaline-bench/cups.sock
+unset DBUS_SESSION_BUS_ADDRESS
 
-# One start: milliseconds until a window of the process is mapped, and its peak resident memory (kB).
-measure() {
-    local exe=$1 home
+# One start in a fresh home whose profile names a company, so the main window follows the splash
+# without the first-run dialog. Prints the probe's figures.
+run() {
+    local windows=$1 exe=$2 home
     home=$(mktemp -d "$work/home.XXXX")
-    mkdir -p "$home/runtime" && chmod 700 "$home/runtime"
-    local start end pid
-    start=$(date +%s%N)
-    HOME=$home XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/runtime "$exe" >/dev/null 2>"$home/stderr" &
-    pid=$!
-    until xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; do
-        if ! kill -0 "$pid" 2>/dev/null; then echo "process ended early:" >&2; cat "$home/stderr" >&2; return 1; fi
-    done
-    end=$(date +%s%N)
-    sleep 0.5 # let the first paint and any start-up work settle before reading the peak
-    local hwm
-    hwm=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
-    kill "$pid"; wait "$pid" 2>/dev/null || true
-    echo "$(( (end - start) / 1000000 )) $hwm"
+    mkdir -p "$home/config" "$home/runtime" && chmod 700 "$home/runtime"
+    printf '[GLOBAL]\r\nOWNER=Anna Example\r\nCOMPANY=Example Widgets\r\nZIPDRIVE=/dev/sdb\r\nID_INDEX=41\r\n' \
+        > "$home/config/Tesslin1.ini"
+    HOME=$home XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/runtime \
+        "$probe" --windows "$windows" -- "$exe" 2>"$home/stderr" || { cat "$home/stderr" >&2; return 1; }
+    rm -rf "$home"
 }
 
-summarise() { sort -n | awk '{a[NR]=$1} END {printf "median %d ms (min %d, max %d)", a[int((NR+1)/2)], a[1], a[NR]}'; }
+# A warm-up start of each, not counted: the first start of all pays for cold file caches.
+run 1 "$floor" >/dev/null
+run 2 "$app" >/dev/null
 
-: > "$work/app"; : > "$work/floor"
-for _ in $(seq "$runs"); do
-    measure "$floor" >> "$work/floor"
-    measure "$app" >> "$work/app"
+: > "$work/pairs"
+for i in $(seq "$pairs"); do
+    if [ $((i % 2)) -eq 1 ]; then
+        f=$(run 1 "$floor"); a=$(run 2 "$app")
+    else
+        a=$(run 2 "$app"); f=$(run 1 "$floor")
+    fi
+    echo "$f $a" >> "$work/pairs"
 done
-app_ms=$(cut -d' ' -f1 "$work/app" | summarise)
-floor_ms=$(cut -d' ' -f1 "$work/floor" | summarise)
-app_kb=$(cut -d' ' -f2 "$work/app" | sort -n | tail -1)
-floor_kb=$(cut -d' ' -f2 "$work/floor" | sort -n | tail -1)
-app_med=$(cut -d' ' -f1 "$work/app" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
-floor_med=$(cut -d' ' -f1 "$work/floor" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+# Columns: floor map, paint, peak kB; tessaline splash map, paint, peak kB; main window map, paint, peak kB.
 
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $runs runs each"
-echo "tessaline to splash on screen: $app_ms, peak memory $app_kb kB"
-echo "floor (one Qt window):         $floor_ms, peak memory $floor_kb kB"
-awk -v a="$app_med" -v f="$floor_med" -v am="$app_kb" -v fm="$floor_kb" \
-    'BEGIN {printf "ratio: time %.2f x the floor, memory %.2f x the floor\n", a / f, am / fm}'
+median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+column() { awk -v c="$1" '{print $c}' "$work/pairs" | median; }
+ratio() { awk -v n="$1" -v d="$2" '{print $n / $d}' "$work/pairs" | median; }
+
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "pairs: $pairs (floor and tessaline alternating); medians:"
+printf 'first window mapped:         floor %6.1f ms, tessaline (splash) %6.1f ms\n' "$(column 1)" "$(column 4)"
+printf 'first window painted:        floor %6.1f ms, tessaline (splash) %6.1f ms\n' "$(column 2)" "$(column 5)"
+printf 'peak memory, first window:   floor %6d kB, tessaline (splash) %6d kB\n' "$(column 3)" "$(column 6)"
+printf 'peak memory, main window up: tessaline %d kB (main window mapped at %.0f ms)\n' "$(column 9)" "$(column 7)"
+printf 'ratio to the floor (median of pairs): time to map %.2f x, to first paint %.2f x;\n' "$(ratio 4 1)" "$(ratio 5 2)"
+printf '  peak memory %.2f x at the splash, %.2f x with the main window up\n' "$(ratio 6 3)" "$(ratio 9 3)"

@@ -3,6 +3,7 @@
 #include "ui/app/InstanceGuard.h"
 #include "ui/app/frmMain.h"
 #include "ui/app/frmSplash.h"
+#include "ui/resources/Artwork.h"
 #include "core/runtime/Runtime.h"
 
 #include <string>
@@ -19,6 +20,9 @@ bool Shell::Main(const InstanceGuard& guard) {
     m_splash = std::make_unique<frmSplash>(m_services, [this] { openMainWindow(); });
     m_splash->Form_Load();
     m_splash->show();
+    // The splash has no title bar, so its icon is never seen: it is drawn once the splash is up, not
+    // before.
+    m_splash->setWindowIcon(Artwork::SplashIcon());
     return true;
 }
 

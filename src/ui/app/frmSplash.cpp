@@ -3,7 +3,6 @@
 #include "ui/forms/DateFormats.h"
 #include "ui/forms/Geometry.h"
 #include "core/runtime/Runtime.h"
-#include "ui/resources/Artwork.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,7 +20,6 @@ frmSplash::frmSplash(const WindowServices& services, std::function<void()> openM
       m_openMain(std::move(openMain)) {
     setObjectName("frmSplash");
     setAttribute(Qt::WA_DeleteOnClose, false);
-    setWindowIcon(Artwork::SplashIcon());
     setFont(FormFont("MS Sans Serif", 8.25));
     FixClientSizeTwips(*this, 6390, 2730);
 

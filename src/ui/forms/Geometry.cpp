@@ -2,9 +2,13 @@
 
 #include "ui/forms/Screen.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHash>
 #include <QScreen>
 #include <QWidget>
+
+#include <vector>
 
 void PlaceTwips(QWidget& widget, int left, int top, int width, int height) {
     widget.setGeometry(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
@@ -27,22 +31,62 @@ void CentreOnScreen(QWidget& window) {
 
 namespace {
 
-// The windows were laid out with the classic Windows families; map them to the metric-compatible or
+struct ClassicFamily {
+    const char* family;
+    QStringList substitutes;
+};
+
+// The windows were laid out with the classic Windows families; they map to the metric-compatible or
 // closest free families so that texts fit their boxes as designed.
-void substituteClassicFamilies() {
-    QFont::insertSubstitutions("MS Sans Serif", {"Liberation Sans", "Arial", "Nimbus Sans", "DejaVu Sans"});
-    QFont::insertSubstitutions("Arial", {"Liberation Sans", "Nimbus Sans", "DejaVu Sans"});
-    QFont::insertSubstitutions("Arial Black", {"Liberation Sans", "Nimbus Sans", "DejaVu Sans"});
-    QFont::insertSubstitutions("Arial Rounded MT Bold", {"Liberation Sans", "Nimbus Sans", "DejaVu Sans"});
-    QFont::insertSubstitutions("Comic Sans MS", {"Comic Neue", "Liberation Sans", "DejaVu Sans"});
+const std::vector<ClassicFamily>& classicFamilies() {
+    static const std::vector<ClassicFamily> families = {
+        {"MS Sans Serif", {"Liberation Sans", "Arial", "Nimbus Sans", "DejaVu Sans"}},
+        {"Arial", {"Liberation Sans", "Nimbus Sans", "DejaVu Sans"}},
+        {"Arial Black", {"Liberation Sans", "Nimbus Sans", "DejaVu Sans"}},
+        {"Arial Rounded MT Bold", {"Liberation Sans", "Nimbus Sans", "DejaVu Sans"}},
+        {"Comic Sans MS", {"Comic Neue", "Liberation Sans", "DejaVu Sans"}},
+    };
+    return families;
+}
+
+// Qt applies the substitutions only after the requested family fails to match, and first asks the
+// system for its own fallbacks of that family (a fontconfig sort, a millisecond or so per font at
+// start-up), so a form font names the installed family itself. The substitutions stay for fonts made
+// from a face name elsewhere.
+QString installedFamily(const QString& family) {
+    static const bool substituted = [] {
+        for (const ClassicFamily& classic : classicFamilies()) {
+            QFont::insertSubstitutions(classic.family, classic.substitutes);
+        }
+        return true;
+    }();
+    (void)substituted;
+    static const QStringList installed = QFontDatabase::families();
+    static QHash<QString, QString> chosen;
+    if (const auto known = chosen.constFind(family); known != chosen.constEnd()) {
+        return *known;
+    }
+    QStringList candidates{family};
+    for (const ClassicFamily& classic : classicFamilies()) {
+        if (family.compare(QLatin1String(classic.family), Qt::CaseInsensitive) == 0) {
+            candidates += classic.substitutes;
+        }
+    }
+    QString result = family;
+    for (const QString& candidate : candidates) {
+        if (installed.contains(candidate, Qt::CaseInsensitive)) {
+            result = candidate;
+            break;
+        }
+    }
+    chosen.insert(family, result);
+    return result;
 }
 
 } // namespace
 
 QFont FormFont(const QString& family, double points, bool bold, bool italic) {
-    static const bool substituted = (substituteClassicFamilies(), true);
-    (void)substituted;
-    QFont font(family);
+    QFont font(installedFamily(family));
     font.setPointSizeF(points);
     font.setBold(bold);
     font.setItalic(italic);

@@ -11,5 +11,5 @@ void PlaceTwips(QWidget& widget, int left, int top, int width, int height);
 void FixClientSizeTwips(QWidget& window, int width, int height);
 // Centres a top-level window on the screen that holds it.
 void CentreOnScreen(QWidget& window);
-// A font by family and points; the system falls back to the nearest installed family.
+// A font by family and points: the family itself when installed, else its nearest installed substitute.
 QFont FormFont(const QString& family, double points, bool bold = false, bool italic = false);

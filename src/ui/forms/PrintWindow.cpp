@@ -7,8 +7,11 @@
 #include <QPrinter>
 #include <QWidget>
 
+#include <optional>
+
 #ifdef TESSALINE_HAVE_CUPS
 #include <cups/cups.h>
+#include <dlfcn.h>
 #endif
 
 namespace {
@@ -56,12 +59,31 @@ private:
     QPrinter& m_printer;
 };
 
+#ifdef TESSALINE_HAVE_CUPS
+// The status of this thread's last CUPS request, from the libcups that Qt's CUPS printing loaded. The
+// program does not link libcups (it would load at every start); when nothing loaded it, no request was
+// made and there is no status to read.
+std::optional<ipp_status_t> lastCupsStatus() {
+    void* cups = dlopen("libcups.so.2", RTLD_LAZY | RTLD_NOLOAD);
+    if (cups == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<ipp_status_t> status;
+    if (auto* lastError = reinterpret_cast<decltype(&cupsLastError)>(dlsym(cups, "cupsLastError"))) {
+        status = lastError();
+    }
+    dlclose(cups);
+    return status;
+}
+#endif
+
 // Ending the painter hands a CUPS job over, but Qt keeps quiet when the scheduler refuses it (a queue
 // that rejects jobs, a printer removed meanwhile). libcups keeps the status of this thread's last request.
 bool JobAccepted(const QPrinter& printer) {
 #ifdef TESSALINE_HAVE_CUPS
     if (printer.outputFormat() == QPrinter::NativeFormat) {
-        return cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE;
+        const std::optional<ipp_status_t> status = lastCupsStatus();
+        return !status || *status <= IPP_STATUS_OK_EVENTS_COMPLETE;
     }
 #else
     (void)printer;

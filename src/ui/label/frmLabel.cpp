@@ -11,6 +11,7 @@
 #include "core/runtime/ProgramState.h"
 #include "core/runtime/Runtime.h"
 #include "core/runtime/RuntimeError.h"
+#include "ui/forms/SharedPalettes.h"
 #include "ui/forms/SystemColors.h"
 #include "core/label/LabelComposition.h"
 #include "core/label/LabelText.h"
@@ -185,6 +186,9 @@ frmLabel::frmLabel(const WindowServices& services, QWidget* parent) : QDialog(pa
     connect(cmdRefresh, &QPushButton::clicked, this, &frmLabel::cmdRefresh_Click);
     connect(drvList, &DriveListBox::Change, this, &frmLabel::drvList_Change);
     connect(dirList, &FolderListBox::LostFocus, this, &frmLabel::DirList_LostFocus);
+
+    // A label window is made for every Examine: its widgets reuse the style's pictures of the last one.
+    ShareIdenticalPalettes(*this);
 }
 
 void frmLabel::Form_Load() {

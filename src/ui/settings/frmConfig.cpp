@@ -3,6 +3,7 @@
 #include "core/disks/ZipDriveList.h"
 #include "ui/forms/Geometry.h"
 #include "ui/forms/ModalRunner.h"
+#include "ui/forms/WideListComboBox.h"
 #include "core/runtime/ProgramState.h"
 #include "core/runtime/Runtime.h"
 #include "core/runtime/RuntimeError.h"
@@ -95,7 +96,9 @@ frmConfig::frmConfig(const WindowServices& services, QWidget* parent) : QDialog(
     }
     Label5->setFont(FormFont("MS Sans Serif", 9.75));
 
-    cboDrive = new QComboBox(this);
+    // Device names and typed folders can be longer than the box: its list widens and its tooltip shows
+    // the whole text.
+    cboDrive = new WideListComboBox(this);
     cboDrive->setObjectName("cboDrive");
     cboDrive->setEditable(true);
     cboDrive->setInsertPolicy(QComboBox::NoInsert);

@@ -369,7 +369,7 @@ TEST_F(IniProfileStoreTest, RootFollowsTheWriteBitOfItsClass) {
         WriteBytes(file, "[GLOBAL]\r\nOWNER=Anna\r\n");
         ASSERT_EQ(::chown(file.c_str(), c.owner, c.group), 0);
         ::chmod(file.c_str(), c.mode);
-        EXPECT_EQ(store.write("GLOBAL", "OWNER", "Berg"), c.written) << std::oct << c.mode << " " << c.owner;
+        EXPECT_EQ(store.write("GLOBAL", "OWNER", "Berg").allWritten(), c.written) << std::oct << c.mode << " " << c.owner;
         fs::remove(file);
     }
 }

@@ -1,10 +1,12 @@
 #include "ui/forms/DateFormats.h"
+#include "ui/forms/Geometry.h"
 #include "ui/forms/QtLocaleFormats.h"
 #include "ui/forms/SystemColors.h"
 #include "support/LocalTime.h"
 #include "support/ScopedLocale.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QLocale>
 #include <QPalette>
 
@@ -59,6 +61,31 @@ TEST(SystemColors, PlainValuesPassAndReferencesUseThePalette) {
     EXPECT_EQ(TranslateColor(0x800000FFu), 0u);
 
     QApplication::setPalette(saved);
+}
+
+TEST(FormFont, ClassicFamiliesAreAskedForByTheirInstalledSubstitute) {
+    // The fonts that scripts/bootstrap installs.
+    const struct {
+        const char* family;
+        bool bold;
+        bool italic;
+        const char* used;
+    } cases[] = {
+        {"MS Sans Serif", false, false, "Liberation Sans"}, {"MS Sans Serif", false, true, "Liberation Sans"},
+        {"Arial", true, false, "Liberation Sans"},          {"Arial Black", false, false, "Liberation Sans"},
+        {"Comic Sans MS", true, false, "Comic Neue"},       {"DejaVu Sans", false, false, "DejaVu Sans"},
+    };
+    for (const auto& c : cases) {
+        const QFont font = FormFont(c.family, 12, c.bold, c.italic);
+        // Asked for by the installed name, the font matches at once, without the system's fallbacks.
+        EXPECT_EQ(font.family(), c.used) << c.family;
+        EXPECT_EQ(QFontInfo(font).family(), c.used) << c.family;
+        EXPECT_EQ(font.pointSizeF(), 12);
+        EXPECT_EQ(font.bold(), c.bold);
+        EXPECT_EQ(font.italic(), c.italic);
+    }
+    // A font made from a classic face name elsewhere finds the same substitute.
+    EXPECT_EQ(QFontInfo(QFont("Comic Sans MS")).family(), "Comic Neue");
 }
 
 } // namespace

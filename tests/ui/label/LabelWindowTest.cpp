@@ -5,10 +5,12 @@
 #include "ui/forms/FolderListBox.h"
 #include "ui/forms/PictureBox.h"
 #include "ui/forms/Screen.h"
+#include "ui/forms/SystemColors.h"
 #include "ui/label/ShowLabelWindow.h"
 #include "ui/label/frmLabel.h"
 #include "core/settings/ProfileAccess.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -266,6 +268,45 @@ TEST_F(LabelWindowTest, CancelClosesTheWindowAndClearsAutoPrint) {
     });
     EXPECT_EQ(printer->asked, 0);
     EXPECT_EQ(storedIndex(), "41");
+}
+
+TEST_F(LabelWindowTest, AWindowMadeAgainDrawsWithTheSamePalettesAndColours) {
+    // The style keeps its drawn pictures under the palette's key: an Examine that made new keys for the
+    // same colours would fill the cache with copies.
+    const frmLabel first(services);
+    const frmLabel again(services);
+    EXPECT_EQ(again.palette().cacheKey(), first.palette().cacheKey());
+    const QList<QWidget*> widgets = first.findChildren<QWidget*>();
+    const QList<QWidget*> widgetsAgain = again.findChildren<QWidget*>();
+    ASSERT_EQ(widgets.size(), widgetsAgain.size());
+    for (qsizetype i = 0; i < widgets.size(); ++i) {
+        EXPECT_EQ(widgetsAgain[i]->palette().cacheKey(), widgets[i]->palette().cacheKey())
+            << widgets[i]->metaObject()->className() << " " << widgets[i]->objectName().toStdString();
+    }
+
+    // Sharing keeps each widget's own colours.
+    const auto colour = [](std::uint32_t value) {
+        const std::uint32_t bgr = TranslateColor(value);
+        return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                      static_cast<int>((bgr >> 16) & 0xFF));
+    };
+    const struct {
+        const QWidget* widget;
+        QPalette::ColorRole role;
+        std::uint32_t colour;
+    } designed[] = {
+        {&again, QPalette::WindowText, SystemColor::HighlightText},
+        {again.lblNameTag, QPalette::Window, SystemColor::ButtonFace},
+        {again.Picture1, QPalette::Window, SystemColor::ActiveBorder},
+        {again.lblVTag, QPalette::Window, SystemColor::Window},
+        {again.lblDateTime, QPalette::WindowText, SystemColor::WindowText},
+    };
+    for (const auto& d : designed) {
+        EXPECT_EQ(d.widget->palette().color(d.role), colour(d.colour))
+            << d.widget->objectName().toStdString();
+    }
+    EXPECT_EQ(again.cmdPrint->palette().color(QPalette::ButtonText),
+              QApplication::palette().color(QPalette::ButtonText));
 }
 
 } // namespace

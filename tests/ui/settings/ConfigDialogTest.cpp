@@ -7,6 +7,7 @@
 #include "support/WindowFixture.h"
 #include "support/ScriptedModal.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -166,6 +167,38 @@ TEST_F(ConfigDialogTest, EnterSavesAndEscapeCancels) {
         EXPECT_EQ(d.result(), QDialog::Rejected);
     });
     EXPECT_EQ(stored("COMPANY"), "Enter Co");
+}
+
+TEST_F(ConfigDialogTest, LongDriveTextsCanBeReadInTheListAndTheTooltip) {
+    drives->addDrive("/dev/mmcblk0", DriveRemovable);
+    drives->addDrive("/dev/disk/by-id/usb-Generic_SD_Reader-0:0", DriveRemovable);
+    open([](frmConfig& d) {
+        const QRect placed = d.cboDrive->geometry();
+        // The list is as wide as its longest item, here wider than the box, which keeps its size and place.
+        d.cboDrive->showPopup();
+        QAbstractItemView* list = d.cboDrive->view();
+        ASSERT_TRUE(list->isVisible());
+        ASSERT_GT(list->sizeHintForColumn(0), placed.width());
+        EXPECT_GE(list->viewport()->width(), list->sizeHintForColumn(0));
+        d.cboDrive->hidePopup();
+        EXPECT_EQ(d.cboDrive->geometry(), placed);
+
+        // The tooltip holds the whole text exactly when the box cuts it.
+        const struct {
+            const char* text;
+            bool cut;
+        } cases[] = {
+            {"/dev/sdb", false},
+            {"/dev/mmcblk0", true},
+            {"/media/anna/Holiday Photos 2024", true},
+            {"/dev/fd0", false},
+        };
+        for (const auto& c : cases) {
+            d.cboDrive->setCurrentText(c.text);
+            EXPECT_EQ(d.cboDrive->toolTip(), c.cut ? QString(c.text) : QString()) << c.text;
+        }
+        d.cmdCancel->click();
+    });
 }
 
 TEST_F(ConfigDialogTest, NoRemovableDriveEndsTheProgramWithItsMessage) {
