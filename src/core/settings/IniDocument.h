@@ -9,7 +9,7 @@
 #include <vector>
 
 // INI text parsed for many reads. The section headers are found when the document is made, a section's
-// keys the first time that section is asked for; after that a read is a search of short lists. The answers
+// keys the first time that section is asked for; after that a read only searches what was split. The answers
 // are those of the Windows service's reading rules (see IniReadValue). The document views `text`, which
 // must outlive it.
 class IniDocument {
