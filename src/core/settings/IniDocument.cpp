@@ -6,7 +6,7 @@
 
 namespace {
 
-std::string_view unquote(std::string_view value) {
+std::string_view Unquote(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         return value.substr(1, value.size() - 2);
@@ -14,7 +14,7 @@ std::string_view unquote(std::string_view value) {
     return value;
 }
 
-bool isLineBreak(char c) {
+bool IsLineBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
@@ -32,12 +32,12 @@ IniDocument::IniDocument(std::string_view text) : m_text(text) {
         }
         const auto bracket = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
         std::size_t lineBegin = bracket;
-        while (lineBegin > start && IsIniSpace(text[lineBegin - 1]) && !isLineBreak(text[lineBegin - 1])) {
+        while (lineBegin > start && IsIniSpace(text[lineBegin - 1]) && !IsLineBreak(text[lineBegin - 1])) {
             --lineBegin;
         }
         const IniRawLine line = IniLineAt(text, lineBegin);
         pos = line.end;
-        if (lineBegin > start && !isLineBreak(text[lineBegin - 1])) {
+        if (lineBegin > start && !IsLineBreak(text[lineBegin - 1])) {
             continue; // a '[' inside a line
         }
         const IniLineParts parsed = ParseIniLine(lineText(line.begin, line.contentEnd));
@@ -109,7 +109,7 @@ std::optional<std::string> IniDocument::value(std::string_view sectionName, std:
         if (!entry.hasValue) {
             return std::nullopt;
         }
-        const std::string_view value = unquote(entry.value);
+        const std::string_view value = Unquote(entry.value);
         return std::string(value.substr(0, value.find('\0')));
     }
     return std::nullopt;

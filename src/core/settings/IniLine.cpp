@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 } // namespace
 
@@ -13,7 +13,7 @@ std::string IniAsUtf8(std::string_view text) {
 }
 
 std::size_t IniBodyStart(std::string_view text) {
-    return text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    return text.starts_with(ByteOrderMark) ? ByteOrderMark.size() : 0;
 }
 
 IniRawLine IniLineAt(std::string_view text, std::size_t pos) {

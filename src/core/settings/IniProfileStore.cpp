@@ -22,11 +22,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // Linux gives up after as many links in a row; so do we, and call it a loop.
-constexpr int kMostLinks = 40;
+constexpr int MostLinks = 40;
 // A temporary file of ours this old belongs to a write that died; a live write is done well before.
-constexpr std::time_t kStaleSeconds = 60;
+constexpr std::time_t StaleSeconds = 60;
 // mkstemp's six random characters.
-constexpr std::size_t kTemporarySuffix = 6;
+constexpr std::size_t TemporarySuffix = 6;
 
 class FileDescriptor {
 public:
@@ -84,11 +84,11 @@ struct FileContents {
     std::string problem;
 };
 
-std::string describe(const std::string& what, const fs::path& file, int error) {
+std::string Describe(const std::string& what, const fs::path& file, int error) {
     return what + " " + file.string() + ": " + std::strerror(error);
 }
 
-FileContents readWhole(const fs::path& file) {
+FileContents ReadWhole(const fs::path& file) {
     FileContents contents;
     // Non-blocking, so that a FIFO in the file's place is refused below instead of waiting for a writer.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -98,7 +98,7 @@ FileContents readWhole(const fs::path& file) {
             contents.state = FileContents::State::Missing;
         } else {
             contents.state = FileContents::State::Failed;
-            contents.problem = describe("cannot open", file, error);
+            contents.problem = Describe("cannot open", file, error);
         }
         return contents;
     }
@@ -109,11 +109,11 @@ FileContents readWhole(const fs::path& file) {
         return contents;
     }
     // The file's size plus room to notice that it grew.
-    constexpr std::size_t kSlack = 4096;
+    constexpr std::size_t Slack = 4096;
     Bytes& bytes = contents.bytes;
-    bytes = Bytes(static_cast<std::size_t>(contents.info.st_size) + kSlack);
+    bytes = Bytes(static_cast<std::size_t>(contents.info.st_size) + Slack);
     for (;;) {
-        if (bytes.capacity() - bytes.size() < kSlack) {
+        if (bytes.capacity() - bytes.size() < Slack) {
             bytes.grow();
         }
         const ssize_t got = ::read(fd, bytes.data() + bytes.size(), bytes.capacity() - bytes.size());
@@ -122,7 +122,7 @@ FileContents readWhole(const fs::path& file) {
                 continue;
             }
             contents.state = FileContents::State::Failed;
-            contents.problem = describe("cannot read", file, errno);
+            contents.problem = Describe("cannot read", file, errno);
             return contents;
         }
         if (got == 0) {
@@ -137,8 +137,8 @@ FileContents readWhole(const fs::path& file) {
 // How a file's text lies in its bytes.
 enum class Layout { Bytes, Utf16LittleEndian, Utf16BigEndian };
 
-constexpr std::string_view kUtf16LittleMark = "\xFF\xFE";
-constexpr std::string_view kUtf16BigMark = "\xFE\xFF";
+constexpr std::string_view Utf16LittleMark = "\xFF\xFE";
+constexpr std::string_view Utf16BigMark = "\xFE\xFF";
 
 // A file's text as the INI code reads it: the bytes themselves (UTF-8, or Windows-1252 line by line), or
 // for a UTF-16 file their UTF-8 form.
@@ -146,8 +146,8 @@ class FileText {
 public:
     explicit FileText(Bytes bytes) : m_bytes(std::move(bytes)) {
         const std::string_view raw = m_bytes.view();
-        if (raw.starts_with(kUtf16LittleMark) || raw.starts_with(kUtf16BigMark)) {
-            const bool little = raw.starts_with(kUtf16LittleMark);
+        if (raw.starts_with(Utf16LittleMark) || raw.starts_with(Utf16BigMark)) {
+            const bool little = raw.starts_with(Utf16LittleMark);
             m_layout = little ? Layout::Utf16LittleEndian : Layout::Utf16BigEndian;
             m_decoded =
                 Utf16ToUtf8(raw.substr(2), little ? ByteOrder::LittleEndian : ByteOrder::BigEndian, &m_exact);
@@ -165,9 +165,9 @@ public:
     std::optional<std::string> encode(std::string_view text) const {
         switch (m_layout) {
         case Layout::Utf16LittleEndian:
-            return std::string(kUtf16LittleMark) + Utf8ToUtf16(text, ByteOrder::LittleEndian);
+            return std::string(Utf16LittleMark) + Utf8ToUtf16(text, ByteOrder::LittleEndian);
         case Layout::Utf16BigEndian:
-            return std::string(kUtf16BigMark) + Utf8ToUtf16(text, ByteOrder::BigEndian);
+            return std::string(Utf16BigMark) + Utf8ToUtf16(text, ByteOrder::BigEndian);
         case Layout::Bytes:
             break;
         }
@@ -181,7 +181,7 @@ private:
     bool m_exact = true;
 };
 
-bool writeAll(int fd, std::string_view data) {
+bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         const ssize_t put = ::write(fd, data.data(), data.size());
         if (put < 0) {
@@ -197,9 +197,9 @@ bool writeAll(int fd, std::string_view data) {
 
 // The file a write replaces: the profile, or the end of its chain of symbolic links, which may not exist
 // yet. The links themselves stay as they are.
-std::optional<fs::path> resolveLinks(const fs::path& file, std::string& problem) {
+std::optional<fs::path> ResolveLinks(const fs::path& file, std::string& problem) {
     fs::path current = file;
-    for (int hops = 0; hops <= kMostLinks; ++hops) {
+    for (int hops = 0; hops <= MostLinks; ++hops) {
         std::error_code ec;
         if (!fs::is_symlink(fs::symlink_status(current, ec))) {
             return current; // missing or not a link; reading and writing report any other trouble
@@ -216,7 +216,7 @@ std::optional<fs::path> resolveLinks(const fs::path& file, std::string& problem)
     return std::nullopt;
 }
 
-bool inGroup(gid_t group) {
+bool InGroup(gid_t group) {
     if (group == ::getegid()) {
         return true;
     }
@@ -231,12 +231,12 @@ bool inGroup(gid_t group) {
 
 // Why an existing file may not be replaced, or nothing when it may. The mode bits are the user's intent:
 // root, whom the system lets write anything, is held to the bits of its class like anybody else.
-std::optional<std::string> readOnlyReason(const struct stat& info, const fs::path& file) {
+std::optional<std::string> ReadOnlyReason(const struct stat& info, const fs::path& file) {
     const std::string readOnly = "cannot write " + file.string() + ": the file is read-only";
     mode_t bit = S_IWOTH;
     if (info.st_uid == ::geteuid()) {
         bit = S_IWUSR;
-    } else if (inGroup(info.st_gid)) {
+    } else if (InGroup(info.st_gid)) {
         bit = S_IWGRP;
     }
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
@@ -255,7 +255,7 @@ std::optional<std::string> readOnlyReason(const struct stat& info, const fs::pat
     return std::nullopt;
 }
 
-void syncDirectory(const fs::path& dir) {
+void SyncDirectory(const fs::path& dir) {
     const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -263,39 +263,39 @@ void syncDirectory(const fs::path& dir) {
     }
 }
 
-std::string temporaryPrefix(const fs::path& file) {
+std::string TemporaryPrefix(const fs::path& file) {
     return "." + file.filename().string() + ".";
 }
 
 // Removes what killed writes left behind: files of our temporary name in the file's folder that have not
 // changed for a minute, so never the temporary file of a write going on now.
-void removeStaleTemporaries(const fs::path& file) {
+void RemoveStaleTemporaries(const fs::path& file) {
     const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-    const std::string prefix = temporaryPrefix(file);
+    const std::string prefix = TemporaryPrefix(file);
     const std::time_t now = std::time(nullptr);
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() != prefix.size() + kTemporarySuffix || !name.starts_with(prefix) ||
+        if (name.size() != prefix.size() + TemporarySuffix || !name.starts_with(prefix) ||
             !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
                          [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; })) {
             continue;
         }
         struct stat info {};
         if (::lstat(it->path().c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            now - info.st_mtim.tv_sec > kStaleSeconds) {
+            now - info.st_mtim.tv_sec > StaleSeconds) {
             ::unlink(it->path().c_str());
         }
     }
 }
 
-int faultAt(const WriteFault& fault, WriteStep step) {
+int FaultAt(const WriteFault& fault, WriteStep step) {
     return fault ? fault(step) : 0;
 }
 
 // Puts `text` in place of `file` by a synced temporary file renamed over it. An existing file's mode and
 // owner carry over; a new file is private to the user. `written` receives the new file's status.
-bool replaceFile(const fs::path& file, std::string_view text, const struct stat* existing,
+bool ReplaceFile(const fs::path& file, std::string_view text, const struct stat* existing,
                  const WriteFault& fault, struct stat& written, std::string& problem) {
     const fs::path dir = file.parent_path();
     if (!dir.empty()) {
@@ -306,17 +306,17 @@ bool replaceFile(const fs::path& file, std::string_view text, const struct stat*
             return false;
         }
     }
-    std::string temporary = (dir / (temporaryPrefix(file) + std::string(kTemporarySuffix, 'X'))).string();
+    std::string temporary = (dir / (TemporaryPrefix(file) + std::string(TemporarySuffix, 'X'))).string();
     const int fd = ::mkstemp(temporary.data()); // created with mode 0600
     if (fd < 0) {
-        problem = describe("cannot create a temporary file in", dir, errno);
+        problem = Describe("cannot create a temporary file in", dir, errno);
         return false;
     }
     FileDescriptor guard(fd);
     // Each step runs while the ones before succeeded; `error` is the number of the one that failed.
-    int error = writeAll(fd, text) ? 0 : errno;
+    int error = WriteAll(fd, text) ? 0 : errno;
     if (error == 0) {
-        error = faultAt(fault, WriteStep::TemporaryWritten);
+        error = FaultAt(fault, WriteStep::TemporaryWritten);
     }
     if (error == 0 && existing != nullptr) {
         if (::fchown(fd, existing->st_uid, existing->st_gid) != 0) {
@@ -328,7 +328,7 @@ bool replaceFile(const fs::path& file, std::string_view text, const struct stat*
         error = ::fsync(fd) == 0 ? 0 : errno;
     }
     if (error == 0) {
-        error = faultAt(fault, WriteStep::Synced);
+        error = FaultAt(fault, WriteStep::Synced);
     }
     if (error == 0) {
         error = ::fstat(fd, &written) == 0 ? 0 : errno;
@@ -337,17 +337,17 @@ bool replaceFile(const fs::path& file, std::string_view text, const struct stat*
         error = guard.close() ? 0 : errno;
     }
     if (error == 0) {
-        error = faultAt(fault, WriteStep::Renaming);
+        error = FaultAt(fault, WriteStep::Renaming);
     }
     if (error == 0) {
         error = ::rename(temporary.c_str(), file.c_str()) == 0 ? 0 : errno;
     }
     if (error != 0) {
         ::unlink(temporary.c_str());
-        problem = describe("cannot write", file, error);
+        problem = Describe("cannot write", file, error);
         return false;
     }
-    syncDirectory(dir);
+    SyncDirectory(dir);
     return true;
 }
 
@@ -399,7 +399,7 @@ IniProfileStore::Snapshot* IniProfileStore::current() const {
         }
         m_snapshot.reset();
     }
-    FileContents contents = readWhole(m_file);
+    FileContents contents = ReadWhole(m_file);
     if (contents.state != FileContents::State::Read) {
         return nullptr;
     }
@@ -450,19 +450,19 @@ ProfileWriteReport IniProfileStore::write(const std::vector<ProfileEdit>& edits)
 }
 
 bool IniProfileStore::commit(const std::vector<const ProfileEdit*>& edits, std::string& problem) {
-    const std::optional<fs::path> file = resolveLinks(m_file, problem);
+    const std::optional<fs::path> file = ResolveLinks(m_file, problem);
     if (!file) {
         return false;
     }
     // Always the file as it is now, whatever was parsed for reads before.
-    FileContents contents = readWhole(*file);
+    FileContents contents = ReadWhole(*file);
     if (contents.state == FileContents::State::Failed) {
         problem = contents.problem;
         return false;
     }
     const bool exists = contents.state == FileContents::State::Read;
     if (exists) {
-        if (auto reason = readOnlyReason(contents.info, *file)) {
+        if (auto reason = ReadOnlyReason(contents.info, *file)) {
             problem = *std::move(reason);
             return false;
         }
@@ -476,8 +476,8 @@ bool IniProfileStore::commit(const std::vector<const ProfileEdit*>& edits, std::
     std::string text(old.text());
     for (const ProfileEdit* edit : edits) {
         text = IniWriteValue(text, edit->section, edit->key, edit->value);
-        if (const int error = faultAt(m_fault, WriteStep::KeyEdited)) {
-            problem = describe("cannot write", *file, error);
+        if (const int error = FaultAt(m_fault, WriteStep::KeyEdited)) {
+            problem = Describe("cannot write", *file, error);
             return false;
         }
     }
@@ -486,11 +486,11 @@ bool IniProfileStore::commit(const std::vector<const ProfileEdit*>& edits, std::
     }
     const std::optional<std::string> encoded = old.encode(text);
     struct stat written {};
-    if (!replaceFile(*file, encoded ? std::string_view(*encoded) : std::string_view(text),
+    if (!ReplaceFile(*file, encoded ? std::string_view(*encoded) : std::string_view(text),
                      exists ? &contents.info : nullptr, m_fault, written, problem)) {
         return false;
     }
-    removeStaleTemporaries(*file);
+    RemoveStaleTemporaries(*file);
     // What was written is the file's new state: the reads that follow (a save reloads the settings) need
     // not read it again.
     m_snapshot = std::make_unique<Snapshot>(written, FileText(std::move(text)));

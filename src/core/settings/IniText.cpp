@@ -8,7 +8,7 @@
 namespace {
 
 // CR LF, unless every line ending of the text is a bare LF or every one a bare CR.
-std::string_view newLineFor(std::string_view text) {
+std::string_view NewLineFor(std::string_view text) {
     bool crlf = false;
     bool cr = false;
     bool lf = false;
@@ -34,14 +34,14 @@ std::string_view newLineFor(std::string_view text) {
 }
 
 // The key of a line as the file spells it, in the file's bytes.
-std::string_view rawKeyOf(std::string_view rawLine) {
+std::string_view RawKeyOf(std::string_view rawLine) {
     const std::string_view content = IniTrim(rawLine);
     const std::size_t equals = content.find('=');
     return equals == std::string_view::npos ? content : IniTrimRight(content.substr(0, equals));
 }
 
 // How the reader will see a written line.
-std::string asRead(std::string_view line) {
+std::string AsRead(std::string_view line) {
     return IniAsUtf8(line);
 }
 
@@ -58,7 +58,7 @@ public:
         if (m_keep1252) {
             if (const auto encoded = Utf8ToWindows1252(value)) {
                 std::string line = std::string(fileKey) + '=' + *encoded;
-                if (asRead(line) == meant) {
+                if (AsRead(line) == meant) {
                     return line;
                 }
             }
@@ -79,14 +79,14 @@ public:
     std::string header(std::string_view section) const {
         const std::string meant = '[' + std::string(section) + ']';
         const std::string line = '[' + newName(section) + ']';
-        return asRead(line) == meant ? line : meant;
+        return AsRead(line) == meant ? line : meant;
     }
 
 private:
     bool m_keep1252;
 };
 
-std::string withoutLineBreaks(std::string_view value) {
+std::string WithoutLineBreaks(std::string_view value) {
     std::string clean(value);
     for (char& c : clean) {
         if (c == '\r' || c == '\n') {
@@ -116,7 +116,7 @@ std::string IniWriteValue(std::string_view text, std::string_view sectionName, s
                           std::string_view valueText) {
     const std::string section = IniAsUtf8(IniTrim(sectionName));
     const std::string key = IniAsUtf8(IniTrim(keyName));
-    const std::string value = withoutLineBreaks(IniAsUtf8(valueText));
+    const std::string value = WithoutLineBreaks(IniAsUtf8(valueText));
     const LineWriter writer(!IsValidUtf8(text));
     enum class Where { Before, Inside, After } where = Where::Before;
     IniRawLine lastFilled;
@@ -141,14 +141,14 @@ std::string IniWriteValue(std::string_view text, std::string_view sectionName, s
                 std::string out;
                 out.reserve(text.size() + value.size());
                 out.append(text.substr(0, line.begin));
-                out.append(writer.entry(rawKeyOf(raw), parsed.name, value));
+                out.append(writer.entry(RawKeyOf(raw), parsed.name, value));
                 out.append(text.substr(line.contentEnd));
                 return out;
             }
         }
     }
 
-    const std::string_view newLine = newLineFor(text);
+    const std::string_view newLine = NewLineFor(text);
     const std::string entry = writer.entry(writer.newName(key), key, value);
     std::string out;
     out.reserve(text.size() + section.size() + entry.size() + 8);

@@ -8,13 +8,13 @@
 namespace {
 
 // Code points of 0x80..0x9F in Windows-1252; the rest of the upper half equals Latin-1.
-constexpr std::array<char16_t, 32> kHighControls = {
+constexpr std::array<char16_t, 32> HighControls = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-void appendUtf8(std::string& out, char32_t cp) {
+void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -32,12 +32,12 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-bool isContinuation(unsigned char c) {
+bool IsContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
 }
 
 // The code point that starts at `i` of well-formed UTF-8 text; `i` moves past it.
-char32_t nextCodePoint(std::string_view text, std::size_t& i) {
+char32_t NextCodePoint(std::string_view text, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(text[i++]);
     if (lead < 0x80) {
         return lead;
@@ -50,14 +50,14 @@ char32_t nextCodePoint(std::string_view text, std::size_t& i) {
     return cp;
 }
 
-char16_t unitAt(std::string_view bytes, std::size_t i, ByteOrder order) {
+char16_t UnitAt(std::string_view bytes, std::size_t i, ByteOrder order) {
     const auto first = static_cast<unsigned char>(bytes[i]);
     const auto second = static_cast<unsigned char>(bytes[i + 1]);
     return order == ByteOrder::LittleEndian ? static_cast<char16_t>(first | (second << 8))
                                             : static_cast<char16_t>((first << 8) | second);
 }
 
-void appendUnit(std::string& out, char16_t unit, ByteOrder order) {
+void AppendUnit(std::string& out, char16_t unit, ByteOrder order) {
     const auto low = static_cast<char>(unit & 0xFF);
     const auto high = static_cast<char>(unit >> 8);
     if (order == ByteOrder::LittleEndian) {
@@ -69,7 +69,7 @@ void appendUnit(std::string& out, char16_t unit, ByteOrder order) {
     }
 }
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t Replacement = 0xFFFD;
 
 } // namespace
 
@@ -118,7 +118,7 @@ bool IsValidUtf8(std::string_view bytes) {
             return false;
         }
         for (std::size_t k = 2; k < length; ++k) {
-            if (!isContinuation(p[i + k])) {
+            if (!IsContinuation(p[i + k])) {
                 return false;
             }
         }
@@ -135,9 +135,9 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
         if (c < 0x80) {
             out += ch;
         } else if (c < 0xA0) {
-            appendUtf8(out, kHighControls[c - 0x80]);
+            AppendUtf8(out, HighControls[c - 0x80]);
         } else {
-            appendUtf8(out, c);
+            AppendUtf8(out, c);
         }
     }
     return out;
@@ -151,16 +151,16 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view text) {
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        const char32_t cp = nextCodePoint(text, i);
+        const char32_t cp = NextCodePoint(text, i);
         if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
             out += static_cast<char>(cp);
             continue;
         }
-        const auto* found = std::find(kHighControls.begin(), kHighControls.end(), cp);
-        if (found == kHighControls.end()) {
+        const auto* found = std::find(HighControls.begin(), HighControls.end(), cp);
+        if (found == HighControls.end()) {
             return std::nullopt;
         }
-        out += static_cast<char>(0x80 + (found - kHighControls.begin()));
+        out += static_cast<char>(0x80 + (found - HighControls.begin()));
     }
     return out;
 }
@@ -171,24 +171,24 @@ std::string Utf16ToUtf8(std::string_view bytes, ByteOrder order, bool* exact) {
     out.reserve(bytes.size());
     const std::size_t units = bytes.size() / 2;
     for (std::size_t n = 0; n < units; ++n) {
-        const char16_t unit = unitAt(bytes, 2 * n, order);
+        const char16_t unit = UnitAt(bytes, 2 * n, order);
         if (unit < 0xD800 || unit > 0xDFFF) {
-            appendUtf8(out, unit);
+            AppendUtf8(out, unit);
             continue;
         }
         if (unit <= 0xDBFF && n + 1 < units) {
-            const char16_t next = unitAt(bytes, 2 * (n + 1), order);
+            const char16_t next = UnitAt(bytes, 2 * (n + 1), order);
             if (next >= 0xDC00 && next <= 0xDFFF) {
-                appendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (next - 0xDC00));
+                AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (next - 0xDC00));
                 ++n;
                 continue;
             }
         }
-        appendUtf8(out, kReplacement);
+        AppendUtf8(out, Replacement);
         whole = false;
     }
     if (bytes.size() % 2 != 0) {
-        appendUtf8(out, kReplacement);
+        AppendUtf8(out, Replacement);
     }
     if (exact != nullptr) {
         *exact = whole;
@@ -204,12 +204,12 @@ std::string Utf8ToUtf16(std::string_view input, ByteOrder order) {
     out.reserve(2 * text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        const char32_t cp = nextCodePoint(text, i);
+        const char32_t cp = NextCodePoint(text, i);
         if (cp < 0x10000) {
-            appendUnit(out, static_cast<char16_t>(cp), order);
+            AppendUnit(out, static_cast<char16_t>(cp), order);
         } else {
-            appendUnit(out, static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)), order);
-            appendUnit(out, static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)), order);
+            AppendUnit(out, static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)), order);
+            AppendUnit(out, static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)), order);
         }
     }
     return out;
@@ -222,7 +222,7 @@ std::string_view Utf8Left(std::string_view text, std::size_t count) {
             return text.substr(0, i);
         }
         ++i;
-        while (i < text.size() && isContinuation(static_cast<unsigned char>(text[i]))) {
+        while (i < text.size() && IsContinuation(static_cast<unsigned char>(text[i]))) {
             ++i;
         }
     }

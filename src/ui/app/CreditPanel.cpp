@@ -11,7 +11,7 @@
 
 namespace {
 
-QLabel* autoSizedLabel(QWidget* parent, const char* name, const QFont& font, int left, int top, int width,
+QLabel* AutoSizedLabel(QWidget* parent, const char* name, const QFont& font, int left, int top, int width,
                        int height) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
@@ -32,11 +32,11 @@ CreditPanel BuildCreditPanel(QWidget& window, int logoLeft, int logoTop, int log
 
     QFrame* frame = panel.Frame1;
     panel.lblProductName =
-        autoSizedLabel(frame, "lblProductName", FormFont("Arial", 32.25, true), 120, 240, 2430, 765);
+        AutoSizedLabel(frame, "lblProductName", FormFont("Arial", 32.25, true), 120, 240, 2430, 765);
     panel.lblDesc =
-        autoSizedLabel(frame, "lblDesc", FormFont("MS Sans Serif", 12, false, true), 120, 1080, 3135, 300);
+        AutoSizedLabel(frame, "lblDesc", FormFont("MS Sans Serif", 12, false, true), 120, 1080, 3135, 300);
     panel.lblCompany =
-        autoSizedLabel(frame, "lblCompany", FormFont("Comic Sans MS", 14.25, true), 120, 1440, 3930, 765);
+        AutoSizedLabel(frame, "lblCompany", FormFont("Comic Sans MS", 14.25, true), 120, 1440, 3930, 765);
 
     panel.imgLogo = new QLabel(frame);
     panel.imgLogo->setObjectName("imgLogo");

@@ -38,7 +38,7 @@ struct ClassicFamily {
 
 // The windows were laid out with the classic Windows families; they map to the metric-compatible or
 // closest free families so that texts fit their boxes as designed.
-const std::vector<ClassicFamily>& classicFamilies() {
+const std::vector<ClassicFamily>& ClassicFamilies() {
     static const std::vector<ClassicFamily> families = {
         {"MS Sans Serif", {"Liberation Sans", "Arial", "Nimbus Sans", "DejaVu Sans"}},
         {"Arial", {"Liberation Sans", "Nimbus Sans", "DejaVu Sans"}},
@@ -53,9 +53,9 @@ const std::vector<ClassicFamily>& classicFamilies() {
 // system for its own fallbacks of that family (a fontconfig sort, a millisecond or so per font at
 // start-up), so a form font names the installed family itself. The substitutions stay for fonts made
 // from a face name elsewhere.
-QString installedFamily(const QString& family) {
+QString InstalledFamily(const QString& family) {
     static const bool substituted = [] {
-        for (const ClassicFamily& classic : classicFamilies()) {
+        for (const ClassicFamily& classic : ClassicFamilies()) {
             QFont::insertSubstitutions(classic.family, classic.substitutes);
         }
         return true;
@@ -67,7 +67,7 @@ QString installedFamily(const QString& family) {
         return *known;
     }
     QStringList candidates{family};
-    for (const ClassicFamily& classic : classicFamilies()) {
+    for (const ClassicFamily& classic : ClassicFamilies()) {
         if (family.compare(QLatin1String(classic.family), Qt::CaseInsensitive) == 0) {
             candidates += classic.substitutes;
         }
@@ -86,7 +86,7 @@ QString installedFamily(const QString& family) {
 } // namespace
 
 QFont FormFont(const QString& family, double points, bool bold, bool italic) {
-    QFont font(installedFamily(family));
+    QFont font(InstalledFamily(family));
     font.setPointSizeF(points);
     font.setBold(bold);
     font.setItalic(italic);

@@ -63,7 +63,7 @@ private:
 // The status of this thread's last CUPS request, from the libcups that Qt's CUPS printing loaded. The
 // program does not link libcups (it would load at every start); when nothing loaded it, no request was
 // made and there is no status to read.
-std::optional<ipp_status_t> lastCupsStatus() {
+std::optional<ipp_status_t> LastCupsStatus() {
     void* cups = dlopen("libcups.so.2", RTLD_LAZY | RTLD_NOLOAD);
     if (cups == nullptr) {
         return std::nullopt;
@@ -82,7 +82,7 @@ std::optional<ipp_status_t> lastCupsStatus() {
 bool JobAccepted(const QPrinter& printer) {
 #ifdef TESSALINE_HAVE_CUPS
     if (printer.outputFormat() == QPrinter::NativeFormat) {
-        const std::optional<ipp_status_t> status = lastCupsStatus();
+        const std::optional<ipp_status_t> status = LastCupsStatus();
         return !status || *status <= IPP_STATUS_OK_EVENTS_COMPLETE;
     }
 #else

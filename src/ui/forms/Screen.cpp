@@ -7,7 +7,7 @@
 
 namespace {
 
-double logicalDpi(bool horizontal) {
+double LogicalDpi(bool horizontal) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return 96.0;
@@ -18,7 +18,7 @@ double logicalDpi(bool horizontal) {
 
 } // namespace
 
-double TwipsPerPixelX() { return 1440.0 / logicalDpi(true); }
-double TwipsPerPixelY() { return 1440.0 / logicalDpi(false); }
+double TwipsPerPixelX() { return 1440.0 / LogicalDpi(true); }
+double TwipsPerPixelY() { return 1440.0 / LogicalDpi(false); }
 int TwipsToPixelsX(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelX())); }
 int TwipsToPixelsY(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelY())); }

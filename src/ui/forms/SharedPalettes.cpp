@@ -9,7 +9,7 @@ namespace {
 
 // The one palette object for these colours. Every role is marked as set, so that a widget takes the
 // palette as it is instead of resolving it against its parent's into a fresh copy.
-QPalette sharedPalette(const QPalette& palette) {
+QPalette SharedPalette(const QPalette& palette) {
     static std::vector<QPalette> known;
     for (const QPalette& candidate : known) {
         if (candidate == palette) {
@@ -31,9 +31,9 @@ QPalette sharedPalette(const QPalette& palette) {
 } // namespace
 
 void ShareIdenticalPalettes(QWidget& window) {
-    window.setPalette(sharedPalette(window.palette()));
+    window.setPalette(SharedPalette(window.palette()));
     // Parents come before their children, so each child is given what it inherits by then.
     for (QWidget* widget : window.findChildren<QWidget*>()) {
-        widget->setPalette(sharedPalette(widget->palette()));
+        widget->setPalette(SharedPalette(widget->palette()));
     }
 }

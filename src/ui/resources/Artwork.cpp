@@ -5,7 +5,7 @@
 namespace {
 
 // One 3.5-inch style disk: a rounded square with a shutter and a label patch.
-void paintDisk(QPainter& p, const QRectF& r, const QColor& body) {
+void PaintDisk(QPainter& p, const QRectF& r, const QColor& body) {
     p.setPen(QPen(body.darker(160), r.width() / 24.0));
     p.setBrush(body);
     p.drawRoundedRect(r, r.width() / 10.0, r.width() / 10.0);
@@ -17,7 +17,7 @@ void paintDisk(QPainter& p, const QRectF& r, const QColor& body) {
         QRectF(r.left() + r.width() * 0.18, r.top() + r.height() * 0.5, r.width() * 0.64, r.height() * 0.42));
 }
 
-QImage paintLogo(int size, const QColor& card) {
+QImage PaintLogo(int size, const QColor& card) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
@@ -33,16 +33,16 @@ QImage paintLogo(int size, const QColor& card) {
     p.drawRect(QRectF(cardRect.left(), cardRect.top(), cardRect.width(), s * 0.14));
     // Three disks fanned in front of it.
     const double d = s * 0.46;
-    paintDisk(p, QRectF(s * 0.02, s * 0.50, d, d), QColor(200, 30, 40));
-    paintDisk(p, QRectF(s * 0.27, s * 0.42, d, d), QColor(30, 140, 50));
-    paintDisk(p, QRectF(s * 0.52, s * 0.50, d, d), QColor(30, 60, 190));
+    PaintDisk(p, QRectF(s * 0.02, s * 0.50, d, d), QColor(200, 30, 40));
+    PaintDisk(p, QRectF(s * 0.27, s * 0.42, d, d), QColor(30, 140, 50));
+    PaintDisk(p, QRectF(s * 0.52, s * 0.50, d, d), QColor(30, 60, 190));
     return image;
 }
 
-QIcon iconWith(const QColor& card) {
+QIcon IconWith(const QColor& card) {
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128}) {
-        icon.addPixmap(QPixmap::fromImage(paintLogo(size, card)));
+        icon.addPixmap(QPixmap::fromImage(PaintLogo(size, card)));
     }
     return icon;
 }
@@ -53,14 +53,14 @@ constexpr int StripHeight = 45;
 constexpr int LitWidth = 110;
 const QColor CaptionYellow(255, 230, 0);
 
-QFont captionFont() {
+QFont CaptionFont() {
     QFont font("DejaVu Sans");
     font.setPixelSize(13);
     font.setBold(true);
     return font;
 }
 
-int buttonLeftPixels(int button) {
+int ButtonLeftPixels(int button) {
     return (500 + (button - 1) * 1680) / 15;
 }
 
@@ -93,10 +93,10 @@ QImage ToolbarStrip() {
         p.setPen(QColor(96, 96, 96));
         p.drawLine(x + 1, 5, x + 1, StripHeight - 6);
     }
-    p.setFont(captionFont());
+    p.setFont(CaptionFont());
     p.setPen(CaptionYellow);
     for (int b = 1; b <= 4; ++b) {
-        p.drawText(QRect(buttonLeftPixels(b), 0, LitWidth, StripHeight), Qt::AlignCenter, ToolbarCaption(b));
+        p.drawText(QRect(ButtonLeftPixels(b), 0, LitWidth, StripHeight), Qt::AlignCenter, ToolbarCaption(b));
     }
     return image;
 }
@@ -107,23 +107,23 @@ QImage ToolbarLit(int button) {
     QPainter p(&image);
     p.setPen(QColor(64, 64, 192));
     p.drawRect(0, 0, LitWidth - 1, StripHeight - 1);
-    p.setFont(captionFont());
+    p.setFont(CaptionFont());
     p.setPen(CaptionYellow);
     p.drawText(QRect(0, 0, LitWidth, StripHeight), Qt::AlignCenter, ToolbarCaption(button));
     return image;
 }
 
 QImage Logo(int size) {
-    return paintLogo(size, QColor(0, 0, 128));
+    return PaintLogo(size, QColor(0, 0, 128));
 }
 QIcon MainIcon() {
-    return iconWith(QColor(0, 0, 128));
+    return IconWith(QColor(0, 0, 128));
 }
 QIcon AboutIcon() {
-    return iconWith(QColor(0, 128, 128));
+    return IconWith(QColor(0, 128, 128));
 }
 QIcon SplashIcon() {
-    return iconWith(QColor(128, 0, 128));
+    return IconWith(QColor(128, 0, 128));
 }
 
 } // namespace Artwork

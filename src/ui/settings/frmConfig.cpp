@@ -36,11 +36,11 @@ private:
     QComboBox& m_box;
 };
 
-QString text(const std::string& s) {
+QString Text(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-QLineEdit* makeTextBox(QWidget* parent, const char* name, int left, int top, int width, int height) {
+QLineEdit* MakeTextBox(QWidget* parent, const char* name, int left, int top, int width, int height) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
     box->setMaxLength(MaxFieldLength);
@@ -48,7 +48,7 @@ QLineEdit* makeTextBox(QWidget* parent, const char* name, int left, int top, int
     return box;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const char* caption, int left, int top, int width,
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int left, int top, int width,
                   int height) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
@@ -73,19 +73,19 @@ frmConfig::frmConfig(const WindowServices& services, QWidget* parent) : QDialog(
     Frame1->setFont(frameFont);
     const QFont plain = FormFont("MS Sans Serif", 8.25);
 
-    Label1 = makeLabel(Frame1, "Label1", "Company/Organization", 120, 360, 1935, 255);
-    Label2 = makeLabel(Frame1, "Label2", "Next Disk Number", 3720, 360, 1455, 255);
-    txtCompany = makeTextBox(Frame1, "txtCompany", 120, 600, 3495, 285);
-    txtDiskID = makeTextBox(Frame1, "txtDiskID", 3720, 600, 1455, 285);
-    lblName = makeLabel(Frame1, "lblName", "Name", 120, 1200, 855, 255);
-    txtName = makeTextBox(Frame1, "txtName", 1680, 1200, 3495, 285);
-    lblAddress = makeLabel(Frame1, "lblAddress", "Address", 120, 1560, 855, 255);
-    txtAddress = makeTextBox(Frame1, "txtAddress", 1680, 1560, 3495, 285);
-    lblCity = makeLabel(Frame1, "lblCity", "City/State/Zip", 120, 1920, 1455, 255);
-    txtCity = makeTextBox(Frame1, "txtCity", 1680, 1920, 3495, 285);
-    lblPhone = makeLabel(Frame1, "lblPhone", "Telephone No.", 120, 2400, 1215, 255);
-    txtPhone = makeTextBox(Frame1, "txtPhone", 1680, 2280, 3495, 285);
-    Label5 = makeLabel(Frame1, "Label5", "Zip Drive", 2760, 2760, 975, 255);
+    Label1 = MakeLabel(Frame1, "Label1", "Company/Organization", 120, 360, 1935, 255);
+    Label2 = MakeLabel(Frame1, "Label2", "Next Disk Number", 3720, 360, 1455, 255);
+    txtCompany = MakeTextBox(Frame1, "txtCompany", 120, 600, 3495, 285);
+    txtDiskID = MakeTextBox(Frame1, "txtDiskID", 3720, 600, 1455, 285);
+    lblName = MakeLabel(Frame1, "lblName", "Name", 120, 1200, 855, 255);
+    txtName = MakeTextBox(Frame1, "txtName", 1680, 1200, 3495, 285);
+    lblAddress = MakeLabel(Frame1, "lblAddress", "Address", 120, 1560, 855, 255);
+    txtAddress = MakeTextBox(Frame1, "txtAddress", 1680, 1560, 3495, 285);
+    lblCity = MakeLabel(Frame1, "lblCity", "City/State/Zip", 120, 1920, 1455, 255);
+    txtCity = MakeTextBox(Frame1, "txtCity", 1680, 1920, 3495, 285);
+    lblPhone = MakeLabel(Frame1, "lblPhone", "Telephone No.", 120, 2400, 1215, 255);
+    txtPhone = MakeTextBox(Frame1, "txtPhone", 1680, 2280, 3495, 285);
+    Label5 = MakeLabel(Frame1, "Label5", "Zip Drive", 2760, 2760, 975, 255);
     for (QWidget* child :
          {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2), static_cast<QWidget*>(lblName),
           static_cast<QWidget*>(lblAddress), static_cast<QWidget*>(lblCity), static_cast<QWidget*>(lblPhone),
@@ -141,19 +141,19 @@ std::string frmConfig::get(const char* key) const {
 }
 
 void frmConfig::LoadFormValues() {
-    txtName->setText(text(get("OWNER")));
+    txtName->setText(Text(get("OWNER")));
     if (SortsAtOrBelowSpace(txtName->text().toStdString())) {
         txtName->setText("Your NAME Goes Here !!!");
     }
-    txtCompany->setText(text(get("COMPANY")));
+    txtCompany->setText(Text(get("COMPANY")));
     if (SortsAtOrBelowSpace(txtCompany->text().toStdString())) {
         txtCompany->setText("Your COMPANY NAME Goes Here !!!");
     }
-    txtAddress->setText(text(get("ADDR1")));
-    txtCity->setText(text(get("ADDR2")));
-    txtPhone->setText(text(get("ADDR3")));
-    cboDrive->setCurrentText(text(get("ZIPDRIVE")));
-    txtDiskID->setText(text(get("ID_INDEX")));
+    txtAddress->setText(Text(get("ADDR1")));
+    txtCity->setText(Text(get("ADDR2")));
+    txtPhone->setText(Text(get("ADDR3")));
+    cboDrive->setCurrentText(Text(get("ZIPDRIVE")));
+    txtDiskID->setText(Text(get("ID_INDEX")));
     if (SortsAtOrBelowSpace(txtDiskID->text().toStdString())) {
         txtDiskID->setText("1");
     }
