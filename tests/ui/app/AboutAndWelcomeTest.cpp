@@ -34,10 +34,6 @@ TEST_F(AboutTest, ShowsTheDateOfEachOpeningAndEnterCloses) {
     std::vector<QString> dates;
     auto modal = std::make_shared<ScriptedModal>([&](QDialog& dialog) {
         auto& about = static_cast<frmAbout&>(dialog);
-        EXPECT_EQ(about.lblProductName->text(), "Tessaline 1.0");
-        EXPECT_EQ(about.lblDesc->text(), "a simple program brought to you by...");
-        EXPECT_EQ(about.lblCompany->text(), "Dorvanel\r\nVantrell");
-        EXPECT_TRUE(about.Command1->isDefault());
         dates.push_back(about.lblNow->text());
         QTest::keyClick(&about, Qt::Key_Return);
         EXPECT_EQ(dialog.result(), QDialog::Accepted);

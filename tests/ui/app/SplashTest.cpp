@@ -24,17 +24,6 @@ protected:
     int mainOpened = 0;
 };
 
-TEST_F(SplashTest, LoadFillsTheTexts) {
-    clock->at = atSecond(0);
-    frmSplash splash(services, [this] { ++mainOpened; });
-    splash.Form_Load();
-    EXPECT_EQ(splash.lblProductName->text(), "Tessaline 1.0");
-    EXPECT_EQ(splash.lblDesc->text(), "...a simple offering from ...");
-    EXPECT_EQ(splash.lblCompany->text(), "Dorvanel\r\nVantrell");
-    EXPECT_EQ(splash.lblNow->text(), "Saturday, December 5, 2026");
-    EXPECT_EQ(mainOpened, 0);
-}
-
 TEST_F(SplashTest, StopSecondWrapsAroundTheMinute) {
     const struct { int tick, stop; } cases[] = {{57, 0}, {58, 1}, {59, 2}, {10, 13}, {0, 3}};
     for (const auto& c : cases) {

@@ -84,14 +84,17 @@ TEST_F(DriveListBoxTest, UserChoiceRaisesChange) {
     EXPECT_EQ(changes.count(), 1);
 }
 
-TEST_F(DriveListBoxTest, RefreshShowsNewMediaAndKeepsTheDrive) {
+TEST_F(DriveListBoxTest, OpeningTheListShowsNewMediaAndKeepsTheDrive) {
     DriveListBox box(drives);
+    box.show();
     box.setDrive("/dev/sdc");
     QSignalSpy changes(&box, &DriveListBox::Change);
     drives->volumes.insert_or_assign("/dev/sdc", VolumeInformation{"PHOTOS", 1});
     drives->roots.insert(drives->roots.begin(), "/dev/fd1");
 
-    box.refresh();
+    static_cast<QComboBox&>(box).showPopup(); // the media may have changed since the list was filled
+    box.hidePopup();
+    EXPECT_EQ(box.count(), 4);
     EXPECT_EQ(box.drive(), "/dev/sdc");
     EXPECT_EQ(box.currentText().toStdString(), "/dev/sdc [PHOTOS]");
     EXPECT_EQ(changes.count(), 0);

@@ -36,17 +36,21 @@ protected:
     }
 };
 
+// The golden picture of the window pins how the label looks; this pins what it is made of.
 TEST_F(LabelWindowTest, ExamineShowsTheLabelOfTheDiskInTheZipDrive) {
+    // A name that looks like markup is shown as typed.
+    std::string profile = ReadBytes(profileFile);
+    WriteBytes(profileFile, profile.replace(profile.find("Anna Example"), 12, "<b>Anna</b>"));
+    LoadSettings(services);
     bool shown = false;
     examine([&](frmLabel& w) {
         shown = true;
-        EXPECT_EQ(w.windowTitle().toStdString(), "Tessaline 1.0");
-        EXPECT_EQ(text(w.lblNameTag),
-                  "Anna Example\nExample Widgets\n12 Harbour Road\nDunmore 4410\n555 0199");
+        EXPECT_EQ(text(w.lblNameTag), "<b>Anna</b>\nExample Widgets\n12 Harbour Road\nDunmore 4410\n555 0199");
+        for (const QLabel* label : w.findChildren<QLabel*>()) {
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+        }
         EXPECT_EQ(w.txtID->text().toStdString(), "#42");
         EXPECT_EQ(text(w.lblVTag), "#\n4\n2\n");
-        EXPECT_EQ(text(w.lblDrvSpace),
-                  "Drive Type\nVolume ID\nSerial No\n\nDisk Cap.\nUsed Space\n\nFree Space\n");
         EXPECT_EQ(text(w.lblRJValues), "REMOVABLE\nZIPDISK\n1A2B-3C4D\n\n95.63 MB\n95.50 MB\n\n0.13 MB");
         EXPECT_EQ(text(w.lblDateTime), "01-Jan-70,  12:00 AM");
         EXPECT_EQ(w.drvList->drive(), ZipRoot);
@@ -55,8 +59,6 @@ TEST_F(LabelWindowTest, ExamineShowsTheLabelOfTheDiskInTheZipDrive) {
         // 99.869 % used rounds to a full bar.
         EXPECT_EQ(w.progBarWidthTwips(), 4900.0f);
         EXPECT_EQ(w.logo().Caption(), "Example Widgets");
-        EXPECT_TRUE(w.cmdPrint->isVisibleTo(&w));
-        EXPECT_TRUE(w.cmdRefresh->isVisibleTo(&w));
     });
     EXPECT_TRUE(shown);
     EXPECT_EQ(modal->runs, 1);
@@ -75,7 +77,6 @@ TEST_F(LabelWindowTest, ShowProgBarRoundsThePercentHalfToEvenAndScalesTheFullBar
         w.ShowProgBar(c.percent);
         EXPECT_EQ(w.progBarWidthTwips(), c.twips) << c.percent;
         EXPECT_EQ(w.picProgBar->width(), TwipsToPixelsX(c.twips)) << c.percent;
-        EXPECT_EQ(w.picProgBar->x(), TwipsToPixelsX(440)) << c.percent;
         EXPECT_TRUE(w.picProgBar->isVisibleTo(&w)) << c.percent;
     }
     // The bar shows the blue end of its picture.
@@ -284,29 +285,6 @@ TEST_F(LabelWindowTest, AWindowMadeAgainDrawsWithTheSamePalettesAndColours) {
             << widgets[i]->metaObject()->className() << " " << widgets[i]->objectName().toStdString();
     }
 
-    // Sharing keeps each widget's own colours.
-    const auto colour = [](std::uint32_t value) {
-        const std::uint32_t bgr = TranslateColor(value);
-        return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                      static_cast<int>((bgr >> 16) & 0xFF));
-    };
-    const struct {
-        const QWidget* widget;
-        QPalette::ColorRole role;
-        std::uint32_t colour;
-    } designed[] = {
-        {&again, QPalette::WindowText, SystemColor::HighlightText},
-        {again.lblNameTag, QPalette::Window, SystemColor::ButtonFace},
-        {again.Picture1, QPalette::Window, SystemColor::ActiveBorder},
-        {again.lblVTag, QPalette::Window, SystemColor::Window},
-        {again.lblDateTime, QPalette::WindowText, SystemColor::WindowText},
-    };
-    for (const auto& d : designed) {
-        EXPECT_EQ(d.widget->palette().color(d.role), colour(d.colour))
-            << d.widget->objectName().toStdString();
-    }
-    EXPECT_EQ(again.cmdPrint->palette().color(QPalette::ButtonText),
-              QApplication::palette().color(QPalette::ButtonText));
 }
 
 } // namespace
