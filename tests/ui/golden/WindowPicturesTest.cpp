@@ -97,6 +97,9 @@ private:
         QImage onScreen(screen.size(), QImage::Format_RGB32);
         onScreen.fill(Qt::black);
         QPainter(&onScreen).drawPixmap(window.geometry().topLeft() - screen.topLeft(), window.grab());
+        // Closed before it is destroyed, as a modal window is: one destroyed while shown hands its focus on
+        // from its destructor, to slots of a window half gone.
+        window.hide();
         return onScreen;
     }
     template <typename Open> QImage modalPicture(Open open) {
