@@ -191,6 +191,12 @@ frmLabel::frmLabel(const WindowServices& services, QWidget* parent) : QDialog(pa
     ShareIdenticalPalettes(*this);
 }
 
+frmLabel::~frmLabel() {
+    // A window destroyed while shown hands its focus on from QWidget's destructor: the folder list's
+    // LostFocus must not reach this window, which is already gone by then.
+    dirList->disconnect(this);
+}
+
 void frmLabel::Form_Load() {
     setWindowTitle(ProductTitle);
     m_logo.setDrawingObject(picLogo);

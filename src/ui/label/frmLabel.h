@@ -20,6 +20,9 @@ class frmLabel final : public QDialog {
     Q_OBJECT
 public:
     explicit frmLabel(const WindowServices& services, QWidget* parent = nullptr);
+    ~frmLabel() override;
+    frmLabel(const frmLabel&) = delete;
+    frmLabel& operator=(const frmLabel&) = delete;
 
     // Fills the label of `frm` from the settings and the disk. Never fails: an error shows the message
     // that the disk could not be read and closes this window.
