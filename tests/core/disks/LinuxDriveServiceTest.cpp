@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -119,9 +119,10 @@ protected:
 };
 
 TEST_F(LinuxMachine, OffersTheRemovableDrivesSortedByName) {
-    const std::vector<std::string> expected{tree.node("fd0"), tree.node("mmcblk0"), tree.node("sdb"),
-                                            tree.node("sdc"), tree.node("sdd"),     tree.node("sde"),
-                                            tree.node("sdg")};
+    std::vector<std::string> expected;
+    for (const char* name : {"fd0", "mmcblk0", "sdb", "sdc", "sdd", "sde", "sdg"}) {
+        expected.push_back(tree.node(name));
+    }
     EXPECT_EQ(tree.service().driveRoots(), expected);
     services.drives = std::make_shared<LinuxDriveService>(tree.service());
     RecordingDriveList list;
@@ -131,86 +132,64 @@ TEST_F(LinuxMachine, OffersTheRemovableDrivesSortedByName) {
 }
 
 TEST_F(LinuxMachine, TypesOfDevicesDirectoriesAndNothing) {
-    const struct {
-        std::string root;
-        int type;
-    } cases[] = {
-        {tree.node("sda"), DriveFixed},
-        {tree.node("sda1"), DriveFixed},
-        {tree.node("sdb"), DriveRemovable}, // removable 0, but on usb
-        {tree.node("sdb1"), DriveRemovable},
-        {tree.node("sdc"), DriveRemovable}, // empty slot
-        {tree.node("sdd"), DriveRemovable}, // port says "removable"
-        {tree.node("mmcblk0"), DriveRemovable},
-        {tree.node("mmcblk0p1"), DriveRemovable},
-        {tree.node("mmcblk1"), DriveFixed},
-        {tree.node("mmcblk1boot0"), DriveFixed},
-        {tree.node("fd0"), DriveRemovable},
-        {tree.node("sr0"), DriveCdRom},
-        {tree.node("sdf"), DriveCdRom},
-        {tree.node("loop0"), DriveFixed},
-        {tree.node("dm-0"), DriveFixed},
-        {tree.node("zram0"), DriveRamDisk},
-        {tree.node("sdz"), DriveNoRoot},
-        {"", DriveNoRoot},
-        {tree.path("missing"), DriveNoRoot},
-        {tree.path("plain-file"), DriveNoRoot},
-        {tree.path("ram"), DriveRamDisk},
-        {tree.path("net"), DriveRemote},
-        {tree.path("stack"), DriveRemote},
-        {tree.path("proc"), DriveUndetermined},
+    const std::pair<std::string, int> cases[] = {
+        {tree.node("sda"), DriveFixed},           {tree.node("sda1"), DriveFixed},
+        {tree.node("sdb"), DriveRemovable},       {tree.node("sdb1"), DriveRemovable}, // removable 0, but on usb
+        {tree.node("sdc"), DriveRemovable},       {tree.node("sdd"), DriveRemovable},  // port says "removable"
+        {tree.node("mmcblk0"), DriveRemovable},   {tree.node("mmcblk0p1"), DriveRemovable},
+        {tree.node("mmcblk1"), DriveFixed},       {tree.node("mmcblk1boot0"), DriveFixed},
+        {tree.node("fd0"), DriveRemovable},       {tree.node("sr0"), DriveCdRom},
+        {tree.node("sdf"), DriveCdRom},           {tree.node("loop0"), DriveFixed},
+        {tree.node("dm-0"), DriveFixed},          {tree.node("zram0"), DriveRamDisk},
+        {tree.node("sdz"), DriveNoRoot},          {"", DriveNoRoot},
+        {tree.path("missing"), DriveNoRoot},      {tree.path("plain-file"), DriveNoRoot},
+        {tree.path("ram"), DriveRamDisk},         {tree.path("net"), DriveRemote},
+        {tree.path("stack"), DriveRemote},        {tree.path("proc"), DriveUndetermined},
         {tree.path("bind/2024"), DriveRemovable}, // a folder of the stick, through the bind mount
         {tree.path("dev"), DriveFixed},           // held by the system disk's "/"
     };
     const auto service = tree.service();
-    for (const auto& c : cases) {
-        EXPECT_EQ(service.driveType(c.root), c.type) << c.root;
+    for (const auto& [root, type] : cases) {
+        EXPECT_EQ(service.driveType(root), type) << root;
     }
 }
 
+// What the service tells of a root, in one line: mount point | space | volume; a failure shows as "-" when
+// it gives its reason.
+std::string Describe(const LinuxDriveService& service, const std::string& root) {
+    std::ostringstream out;
+    const auto failed = [&](const std::string& reason) { out << (reason.empty() ? "(no reason)" : "-"); };
+    const Result<std::string> mount = service.mountPoint(root);
+    mount ? void(out << *mount) : failed(mount.reason());
+    const Result<DiskSpace> space = service.diskSpace(root);
+    out << " | ";
+    space ? void(out << space->bytesPerSector << "x" << space->sectorsPerCluster << " " << space->freeClusters
+                     << "/" << space->totalClusters)
+          : failed(space.reason());
+    const Result<VolumeInformation> volume = service.volumeInformation(root);
+    out << " | ";
+    volume ? void(out << volume->name << " " << std::hex << std::uppercase << volume->serial) : failed(volume.reason());
+    return out.str();
+}
+
 // A drive is examined through the filesystem mounted from it now; one with nothing mounted, whether or not
-// a disk is in it, answers as empty, and a failing statvfs leaves only the space unknown. Every failure
-// says why.
+// a disk is in it, answers as empty, and a failing statvfs leaves only the space unknown.
 TEST_F(LinuxMachine, ExaminesTheFilesystemMountedNow) {
-    const auto fields = [](const DiskSpace& s) {
-        return std::tuple(s.bytesPerSector, s.sectorsPerCluster, s.freeClusters, s.totalClusters);
-    };
-    const struct {
-        std::string root;
-        std::optional<std::string> mountPoint;
-        std::optional<DiskSpace> space;
-        std::optional<VolumeInformation> volume;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         // The bind mount has the lower id; the mount of the whole filesystem wins. \040 is a space.
-        {tree.node("sdb"), "/media/anna/ZIP 100", DiskSpace{4096, 1, 1000, 15000000},
-         VolumeInformation{"ZIP 100", 0x0012AB34}},
-        {tree.node("sdb1"), "/media/anna/ZIP 100", DiskSpace{4096, 1, 1000, 15000000},
-         VolumeInformation{"ZIP 100", 0x0012AB34}},
-        {tree.node("sdd"), "/media/zip", DiskSpace{512, 1, 8080, 196416}, VolumeInformation{"ZIP-100", 0x1A2B3C4D}},
-        {tree.node("sde"), "/media/e2", DiskSpace{4096, 1, 10, 20}, VolumeInformation{"", 0xC5D6E7F8}},
-        {tree.node("mmcblk0"), "/media/anna/CAMERA", std::nullopt, VolumeInformation{"CAMERA", 0x6F3E0A12}},
-        {tree.path("ram"), tree.path("ram"), DiskSpace{4096, 1, 7, 9}, VolumeInformation{"", 0}},
-        {tree.node("sdc"), std::nullopt, std::nullopt, std::nullopt},
-        {tree.node("sdg"), std::nullopt, std::nullopt, std::nullopt},
-        {tree.node("sdd1"), std::nullopt, std::nullopt, std::nullopt},
-        {tree.node("sdz"), std::nullopt, std::nullopt, std::nullopt},
+        {tree.node("sdb"), "/media/anna/ZIP 100 | 4096x1 1000/15000000 | ZIP 100 12AB34"},
+        {tree.node("sdb1"), "/media/anna/ZIP 100 | 4096x1 1000/15000000 | ZIP 100 12AB34"},
+        {tree.node("sdd"), "/media/zip | 512x1 8080/196416 | ZIP-100 1A2B3C4D"},
+        {tree.node("sde"), "/media/e2 | 4096x1 10/20 |  C5D6E7F8"},
+        {tree.node("mmcblk0"), "/media/anna/CAMERA | - | CAMERA 6F3E0A12"},
+        {tree.path("ram"), tree.path("ram") + " | 4096x1 7/9 |  0"},
+        {tree.node("sdc"), "- | - | -"},
+        {tree.node("sdg"), "- | - | -"},
+        {tree.node("sdd1"), "- | - | -"},
+        {tree.node("sdz"), "- | - | -"},
     };
-    const auto service = tree.service();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.root);
-        const Result<std::string> mountPoint = service.mountPoint(c.root);
-        EXPECT_EQ(mountPoint.value_or("(none)"), c.mountPoint.value_or("(none)"));
-        EXPECT_NE(mountPoint.ok(), !mountPoint.reason().empty());
-        const Result<DiskSpace> space = service.diskSpace(c.root);
-        EXPECT_EQ(space.ok(), c.space.has_value());
-        EXPECT_EQ(fields(space.value_or({})), fields(c.space.value_or(DiskSpace{})));
-        EXPECT_NE(space.ok(), !space.reason().empty());
-        const Result<VolumeInformation> volume = service.volumeInformation(c.root);
-        ASSERT_EQ(volume.ok(), c.volume.has_value());
-        EXPECT_NE(volume.ok(), !volume.reason().empty());
-        if (volume) {
-            EXPECT_EQ(std::tie(volume->name, volume->serial), std::tie(c.volume->name, c.volume->serial));
-        }
+    for (const auto& [root, facts] : cases) {
+        EXPECT_EQ(Describe(tree.service(), root), facts) << root;
     }
     tree.mount("120 26 8:32 / /media/anna/OTHER rw - vfat /dev/sdc rw");
     EXPECT_EQ(tree.service().mountPoint(tree.node("sdc")).value_or(""), "/media/anna/OTHER");
@@ -222,8 +201,7 @@ TEST_F(LinuxMachine, DiskInfoThroughTheService) {
     const std::string nul(1, '\0');
     const struct {
         std::string root;
-        double freeMB;
-        double capacityMB;
+        double freeMB, capacityMB;
         std::string name;
         const char* serial;
     } cases[] = {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -34,15 +35,12 @@ TEST(MountInfo, ReadsTheWellFormedLinesAroundTheSeparator) {
 }
 
 TEST(MountInfo, UnescapesSpaceTabNewlineAndBackslash) {
-    const struct {
-        const char* field;
-        const char* text;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"a\\011b\\012c", "a\tb\nc"}, {"a\\134b", "a\\b"},         {"\\134040", "\\040"},
         {"a\\041b", "a\\041b"},       {"trailing\\04", "trailing\\04"}, {"", ""},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(UnescapeMountField(c.field), c.text) << c.field;
+    for (const auto& [field, text] : cases) {
+        EXPECT_EQ(UnescapeMountField(field), text) << field;
     }
 }
 
@@ -65,19 +63,13 @@ TEST(MountInfo, DeviceMountsDropPseudoFilesystemsAndCountEachDeviceOnce) {
 }
 
 TEST(VolumeIds, LabelsAndSerials) {
-    const struct {
-        const char* in;
-        const char* out;
-    } labels[] = {{"ZIP\\x20100", "ZIP 100"}, {"a\\x2Fb", "a/b"},         {"\\x5cx41", "\\x41"},
+    const std::pair<const char*, const char*> labels[] = {{"ZIP\\x20100", "ZIP 100"}, {"a\\x2Fb", "a/b"},         {"\\x5cx41", "\\x41"},
                   {"end\\x2", "end\\x2"},     {"bad\\xZZ", "bad\\xZZ"},   {"bad\\xaZ", "bad\\xaZ"},
                   {"caf\\xc3\\xa9", "caf\xc3\xa9"}};
-    for (const auto& c : labels) {
-        EXPECT_EQ(DecodeHexEscapes(c.in), c.out) << c.in;
+    for (const auto& [in, out] : labels) {
+        EXPECT_EQ(DecodeHexEscapes(in), out) << in;
     }
-    const struct {
-        const char* uuid;
-        std::uint32_t serial;
-    } serials[] = {
+    const std::pair<const char*, std::uint32_t> serials[] = {
         {"0012-AB34", 0x0012AB34},                            // FAT
         {"6f3e-0a12", 0x6F3E0A12},                            // lower case
         {"01D2A3B4C5D6E7F8", 0xC5D6E7F8},                     // NTFS: low 32 bits
@@ -87,8 +79,8 @@ TEST(VolumeIds, LabelsAndSerials) {
         {"", 0},
         {"xyz", 0},
     };
-    for (const auto& c : serials) {
-        EXPECT_EQ(SerialFromUuid(c.uuid), c.serial) << c.uuid;
+    for (const auto& [uuid, serial] : serials) {
+        EXPECT_EQ(SerialFromUuid(uuid), serial) << uuid;
     }
 }
 

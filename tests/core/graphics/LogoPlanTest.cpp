@@ -43,8 +43,7 @@ TEST(LogoPlan, LabelStripBlackToButtonFace) {
 // the end color, the last band reaching row 0.
 TEST(LogoPlan, BandsTileDownwardFromTheBottomEdge) {
     const struct {
-        int H;
-        int S;
+        int H, S;
         std::size_t passes;
     } cases[] = {{1, 1, 2}, {255, 1, 256}, {509, 1, 510}, {510, 2, 256}, {764, 2, 383}, {765, 3, 256}, {2000, 7, 286}};
     for (const auto& c : cases) {
@@ -78,8 +77,7 @@ TEST(LogoPlan, ColorsStepHalfToEvenInEachChannel) {
 
 TEST(LogoPlan, GeometryRoundsHalfToEvenAndTruncatesTheDivision) {
     const struct {
-        double twips;
-        double tpp;
+        double twips, tpp;
         int pixels;
     } cases[] = {{5400, 15, 360}, {5400.5, 15, 360}, {5401.5, 15, 360}, {29, 15, 1},
                  {14.5, 15, 0},   {300, 7.5, 37},    {300, 8.5, 37},    {375, 15, 25}};

@@ -17,10 +17,7 @@ using namespace std::string_literals;
 
 // As many characters as the trimmed text holds, taken from the text itself, one per line; the text stays.
 TEST(LabelText, VerticalText) {
-    const struct {
-        std::string in;
-        std::string out;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {DiskNumberText(7), "#\r\n7\r\n"},
         {DiskNumberText(-32768), "#\r\n-\r\n3\r\n2\r\n7\r\n6\r\n8\r\n"},
         {"", ""},
@@ -29,10 +26,10 @@ TEST(LabelText, VerticalText) {
         {"AB  ", "A\r\nB\r\n"},
         {" A B ", " \r\nA\r\n \r\n"},
     };
-    for (const auto& c : cases) {
-        std::string s = c.in;
-        EXPECT_EQ(VerticalText(s), c.out) << '"' << c.in.substr(0, 10) << '"';
-        EXPECT_EQ(s, c.in) << "the argument must stay as it was";
+    for (const auto& [in, out] : cases) {
+        std::string s = in;
+        EXPECT_EQ(VerticalText(s), out) << '"' << in << '"';
+        EXPECT_EQ(s, in) << "the argument must stay as it was";
     }
     // The count is a 16-bit integer.
     std::string longest(32767, 'x'), tooLong(32768, 'x');
@@ -43,20 +40,12 @@ TEST(LabelText, VerticalText) {
 // Trims its argument in place and keeps only blank..tilde of it.
 TEST(LabelText, PrintableText) {
     const struct {
-        std::string in;
-        std::string trimmed;
-        std::string out;
+        std::string in, trimmed, out;
     } cases[] = {
         {"ZIP-100\0"s, "ZIP-100\0"s, "ZIP-100"},
         {"  Removable  ", "Removable", "Removable"},
         {"", "", ""},
-        {"A\tB\x1F"
-         "C\x7F"
-         "D~ ",
-         "A\tB\x1F"
-         "C\x7F"
-         "D~",
-         "ABCD~"},
+        {"A\tB\037C\177D~ ", "A\tB\037C\177D~", "ABCD~"},
         {"caf\xC3\xA9", "caf\xC3\xA9", "caf"},
         {"\x01 in \x01", "\x01 in \x01", " in "},
     };
@@ -79,13 +68,9 @@ TEST(LabelComposition, ValueColumnFormatsAndTrimsTheDiskFacts) {
          {"Removable", 0.125, 95.625, "ZIP-100\0"s, "1A2B-3C4D"}},
         {{" Fixed ", 0, 0, "", "  0000-0001"}, ',', "Fixed\r\n\r\n0000-0001\r\n\r\n0,00 MB\r\n0,00 MB\r\n\r\n0,00 MB",
          {"Fixed", 0, 0, "", "0000-0001"}},
-        {{"Remov\x01"
-          "able",
-          1023.995, 1500, " PHO\xC3\x96TOS", "\t"},
-         '.', "Removable\r\nPHOTOS\r\n\r\n\r\n1500.00 MB\r\n476.01 MB\r\n\r\n1024.00 MB",
-         {"Remov\x01"
-          "able",
-          1023.995, 1500, "PHO\xC3\x96TOS", "\t"}},
+        {{"Remov\001able", 1023.995, 1500, " PHO\xC3\x96TOS", "\t"}, '.',
+         "Removable\r\nPHOTOS\r\n\r\n\r\n1500.00 MB\r\n476.01 MB\r\n\r\n1024.00 MB",
+         {"Remov\001able", 1023.995, 1500, "PHO\xC3\x96TOS", "\t"}},
     };
     for (const auto& c : cases) {
         DiskFactsRecord facts = c.facts;
@@ -98,9 +83,7 @@ TEST(LabelComposition, ValueColumnFormatsAndTrimsTheDiskFacts) {
 
 TEST(LabelComposition, UsedPercentageOfTheCapacity) {
     const struct {
-        double capacity;
-        double free;
-        double percentage;
+        double capacity, free, percentage;
     } cases[] = {{95.625, 0.125, 99.869281045751634}, {100, 62.5, 37.5}, {100, 100, 0}, {1, 0, 100}};
     for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(UsedPercentage({"", c.free, c.capacity, "", ""}), c.percentage);

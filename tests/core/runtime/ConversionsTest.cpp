@@ -4,17 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
 TEST(Conversions, TextToDoubleTakesPlainDecimalsOnly) {
-    const struct {
-        const char* text;
-        double value;
-    } cases[] = {{"41", 41}, {"-1", -1}, {"+7", 7}, {"  100\t ", 100}, {".5", 0.5}, {"5.", 5}, {"-0.25", -0.25},
+    const std::pair<const char*, double> cases[] = {{"41", 41}, {"-1", -1}, {"+7", 7}, {"  100\t ", 100}, {".5", 0.5}, {"5.", 5}, {"-0.25", -0.25},
                  {"\t32767", 32767}, {"1234567.125", 1234567.125}};
-    for (const auto& c : cases) {
-        EXPECT_DOUBLE_EQ(TextToDouble(c.text), c.value) << c.text;
+    for (const auto& [text, value] : cases) {
+        EXPECT_DOUBLE_EQ(TextToDouble(text), value) << text;
     }
     for (const char* text : {"", "   ", "-", ".", "1.2.3", "12a", "a12", "1 2", "--1", "+-1", "1e5", "0x10", "1,5",
                              "Failed"}) {
@@ -23,13 +21,10 @@ TEST(Conversions, TextToDoubleTakesPlainDecimalsOnly) {
 }
 
 TEST(Conversions, CIntRoundsHalfToEvenWithinSixteenBits) {
-    const struct {
-        double in;
-        int out;
-    } cases[] = {{2.5, 2},   {3.5, 4},    {-2.5, -2},       {-3.5, -4},        {1.4999, 1},       {1.5001, 2},
+    const std::pair<double, int> cases[] = {{2.5, 2},   {3.5, 4},    {-2.5, -2},       {-3.5, -4},        {1.4999, 1},       {1.5001, 2},
                  {0.5, 0},   {-0.5, 0},   {101.0, 101},     {32767.4, 32767},  {-32768.5, -32768}, {32766.5, 32766}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(CInt(c.in), c.out) << c.in;
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(CInt(in), out) << in;
     }
     for (double v : {32767.5, 32768.0, -32768.6, -32769.0, 1e300, std::numeric_limits<double>::infinity(),
                      std::numeric_limits<double>::quiet_NaN()}) {

@@ -11,9 +11,7 @@ namespace {
 TEST(IniText, ReadFindsTheValueAsWindowsDoes) {
     const struct {
         const char* name;
-        std::string text;
-        std::string section;
-        std::string key;
+        std::string text, section, key;
         std::optional<std::string> expected;
     } cases[] = {
         {"lf", "[GLOBAL]\nOWNER=Anna\nCOMPANY=V\n", "GLOBAL", "COMPANY", "V"},
@@ -65,11 +63,7 @@ TEST(IniText, ReadFindsTheValueAsWindowsDoes) {
 TEST(IniText, WriteChangesOnlyTheKeysLine) {
     const struct {
         const char* name;
-        std::string before;
-        std::string section;
-        std::string key;
-        std::string value;
-        std::string after;
+        std::string before, section, key, value, after;
     } cases[] = {
         {"replace_keeps_everything_else",
          "; Tessaline\r\n\r\n[global]\r\n  owner = Old ; c\r\n\r\n; note\r\nCOMPANY = V \r\n", "GLOBAL", "OWNER",

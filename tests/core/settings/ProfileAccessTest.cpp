@@ -7,28 +7,24 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
-
 namespace {
 
-std::string Repeated(const std::string& piece, int times) {
-    std::string s;
-    for (int i = 0; i < times; ++i) {
-        s += piece;
+// Sixty characters: ASCII, and two bytes each.
+const std::string kDigits = "123456789012345678901234567890123456789012345678901234567890";
+const std::string kWide = [] {
+    std::string e;
+    for (int i = 0; i < 60; ++i) {
+        e += "\xc3\xa9";
     }
-    return s;
-}
-
-const std::string kSixty = Repeated("1234567890", 6);
-const std::string kProfile = "[GLOBAL]\r\nOWNER=Anna Berg\r\nFAILED1=Failed\r\nFAILED2=Failed to start\r\n"
-                             "LOWER=failed\r\nLONG=" +
-                             kSixty + "\r\nWIDE=" + Repeated("\xc3\xa9", 60) + "\r\nEMPTY=\r\nNOVALUE\r\n";
+    return e;
+}();
+const std::string kProfile = "[GLOBAL]\r\nOWNER=Anna Berg\r\nFAILED=Failed\r\nLONG=" + kDigits + "\r\nWIDE=" + kWide +
+                             "\r\n";
 
 class ProfileAccessTest : public ProfileFixture {
 protected:
@@ -41,9 +37,7 @@ protected:
 TEST_F(ProfileAccessTest, AnswersInTheOrderOfItsChecksAndWritesNothingElse) {
     givenProfile(kProfile);
     const struct {
-        const char* mode;
-        const char* section;
-        const char* key;
+        const char *mode, *section, *key;
         ProfileValue value;
         std::string expected;
     } cases[] = {
@@ -64,13 +58,9 @@ TEST_F(ProfileAccessTest, AnswersInTheOrderOfItsChecksAndWritesNothingElse) {
         {"get", "global", "owner", std::string("ignored"), "Anna Berg"},
         {"GET", "GLOBAL", "ADDR1", {}, ""},
         {"GET", "OTHER", "OWNER", {}, ""},
-        {"GET", "GLOBAL", "FAILED1", {}, "Failed"},
-        {"GET", "GLOBAL", "FAILED2", {}, "Failed to start"},
-        {"GET", "GLOBAL", "LOWER", {}, "failed"},
-        {"GET", "GLOBAL", "LONG", {}, kSixty.substr(0, 49)},
-        {"GET", "GLOBAL", "WIDE", {}, Repeated("\xc3\xa9", 49)},
-        {"GET", "GLOBAL", "EMPTY", {}, ""},
-        {"GET", "GLOBAL", "NOVALUE", {}, ""},
+        {"GET", "GLOBAL", "FAILED", {}, "Failed"},
+        {"GET", "GLOBAL", "LONG", {}, kDigits.substr(0, 49)},
+        {"GET", "GLOBAL", "WIDE", {}, kWide.substr(0, 98)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ProfileAccess(services, c.mode, c.section, c.key, c.value), c.expected)
@@ -81,11 +71,6 @@ TEST_F(ProfileAccessTest, AnswersInTheOrderOfItsChecksAndWritesNothingElse) {
 }
 
 TEST_F(ProfileAccessTest, WritesInAnyCaseAndReadsBack) {
-    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "OWNER"), "");
-    EXPECT_EQ(ProfileAccess(services, "DELETE", "GLOBAL", "OWNER"), "OK");
-    EXPECT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "OWNER", std::string()), "ERROR KeyValue");
-    EXPECT_FALSE(fs::exists(profileFile));
-
     // Line breaks in a value cannot add lines.
     EXPECT_EQ(ProfileAccess(services, "write", "GLOBAL", "ADDR1", std::string("Main 1\r\n[EVIL]\r\nX=1")), "OK");
     EXPECT_EQ(ProfileAccess(services, "Write", "GLOBAL", "ID_INDEX", std::int64_t{101}), "OK");

@@ -1,6 +1,7 @@
 #include "core/settings/Settings.h"
 
 #include "core/runtime/RuntimeError.h"
+#include "core/settings/IniProfileStore.h"
 
 #include "support/ErrorNumber.h"
 #include "support/ProfileFixture.h"
@@ -9,7 +10,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -49,33 +49,6 @@ TEST_F(LoadSettingsTest, NextDiskNumberIsTheStoredOnePlusOneRoundedToEven) {
         EXPECT_EQ(Program().ZipDrive, "/dev/sdb");
     }
     EXPECT_TRUE(messages->shown.empty());
-}
-
-// Records the keys read and what OwnerBlock held at each read.
-class WatchingProfile final : public ProfileService {
-public:
-    std::optional<std::string> read(std::string_view, std::string_view key) const override {
-        reads.emplace_back(key);
-        blocks.push_back(Program().OwnerBlock);
-        return std::string(key == "ID_INDEX" ? "7" : "v");
-    }
-    ProfileWriteReport write(const std::vector<ProfileEdit>&) override { return {}; }
-
-    mutable std::vector<std::string> reads;
-    mutable std::vector<std::string> blocks;
-};
-
-TEST_F(LoadSettingsTest, ReadsEachKeyOnceInOrderAndSetsTheBlockAfterAllFive) {
-    auto profile = std::make_shared<WatchingProfile>();
-    services.profile = profile;
-    Program().OwnerBlock = "before";
-    LoadSettings(services);
-    EXPECT_EQ(profile->reads,
-              (std::vector<std::string>{"OWNER", "COMPANY", "ADDR1", "ADDR2", "ADDR3", "ZIPDRIVE", "ID_INDEX"}));
-    const std::string block = "v\r\nv\r\nv\r\nv\r\nv";
-    EXPECT_EQ(profile->blocks,
-              (std::vector<std::string>{"before", "before", "before", "before", "before", block, block}));
-    EXPECT_EQ(Program().NextDiskNumber, 8);
 }
 
 } // namespace

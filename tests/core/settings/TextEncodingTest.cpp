@@ -5,14 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
 TEST(TextEncoding, ValidUtf8) {
-    const struct {
-        std::string bytes;
-        bool valid;
-    } cases[] = {
+    const std::pair<std::string, bool> cases[] = {
         {"", true},
         {"plain text, longer than a word", true},
         {"Jos\xc3\xa9 \xe2\x82\xac \xf0\x9f\x92\xbe \xf4\x8f\xbf\xbf", true},
@@ -28,8 +26,8 @@ TEST(TextEncoding, ValidUtf8) {
         {"\xe2\x82x", false},        // bad continuation
         {"\xf0\x9f\x92x", false},    // bad last continuation
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << testing::PrintToString(c.bytes);
+    for (const auto& [bytes, valid] : cases) {
+        EXPECT_EQ(IsValidUtf8(bytes), valid) << testing::PrintToString(bytes);
     }
 }
 
@@ -50,32 +48,26 @@ TEST(TextEncoding, Windows1252BothWays) {
 }
 
 TEST(TextEncoding, Utf16BothWays) {
-    const struct {
-        std::u16string units;
-        std::string utf8;
-    } cases[] = {
+    const std::pair<std::u16string, std::string> cases[] = {
         {u"", ""},
         {u"[GLOBAL]\r\nOWNER=Jos\u00e9 \u0436\u4e2d\r\n", "[GLOBAL]\r\nOWNER=Jos\xc3\xa9 \xd0\xb6\xe4\xb8\xad\r\n"},
         {u"\U0001F4BE\U0010FFFF", "\xf0\x9f\x92\xbe\xf4\x8f\xbf\xbf"}, // surrogate pairs
         {std::u16string(u"a\0b", 3), std::string("a\0b", 3)},
     };
-    for (const auto& c : cases) {
+    for (const auto& [units, utf8] : cases) {
         for (const bool big : {false, true}) {
             const ByteOrder order = big ? ByteOrder::BigEndian : ByteOrder::LittleEndian;
             bool exact = false;
-            EXPECT_EQ(Utf16ToUtf8(Utf16Bytes(c.units, big), order, &exact), c.utf8);
+            EXPECT_EQ(Utf16ToUtf8(Utf16Bytes(units, big), order, &exact), utf8);
             EXPECT_TRUE(exact);
-            EXPECT_EQ(Utf8ToUtf16(c.utf8, order), Utf16Bytes(c.units, big));
+            EXPECT_EQ(Utf8ToUtf16(utf8, order), Utf16Bytes(units, big));
         }
     }
     EXPECT_EQ(Utf8ToUtf16("Jos\xe9", ByteOrder::LittleEndian), Utf16Bytes(u"Jos\u00e9")); // Windows-1252 bytes
 
     // What cannot go back as it was reads with U+FFFD and says so.
     const std::string replacement = "\xef\xbf\xbd";
-    const struct {
-        std::string bytes;
-        std::string utf8;
-    } inexact[] = {
+    const std::pair<std::string, std::string> inexact[] = {
         {Utf16Bytes(u"a\xd800"
                     u"b"),
          "a" + replacement + "b"},                           // lone high surrogate
@@ -83,9 +75,9 @@ TEST(TextEncoding, Utf16BothWays) {
         {Utf16Bytes(u"\xdc00"), replacement},                // lone low surrogate
         {std::string("a\0b", 3), "a" + replacement},         // odd last byte
     };
-    for (const auto& c : inexact) {
+    for (const auto& [bytes, utf8] : inexact) {
         bool exact = true;
-        EXPECT_EQ(Utf16ToUtf8(c.bytes, ByteOrder::LittleEndian, &exact), c.utf8);
+        EXPECT_EQ(Utf16ToUtf8(bytes, ByteOrder::LittleEndian, &exact), utf8);
         EXPECT_FALSE(exact);
     }
 }
