@@ -82,13 +82,4 @@ TEST(TextEncoding, Utf16BothWays) {
     }
 }
 
-TEST(TextEncoding, LeftCountsCharacters) {
-    EXPECT_EQ(Utf8Left("abc", 0), "");
-    EXPECT_EQ(Utf8Left("abc", 5), "abc");
-    EXPECT_EQ(Utf8Left("a\xf0\x9f\x92\xbe"
-                       "b",
-                       2),
-              "a\xf0\x9f\x92\xbe");
-}
-
 } // namespace
