@@ -51,7 +51,7 @@ TEST(TextEncoding, Utf16BothWays) {
     const std::pair<std::u16string, std::string> cases[] = {
         {u"", ""},
         {u"[GLOBAL]\r\nOWNER=Jos\u00e9 \u0436\u4e2d\r\n", "[GLOBAL]\r\nOWNER=Jos\xc3\xa9 \xd0\xb6\xe4\xb8\xad\r\n"},
-        {u"\U0001F4BE\U0010FFFF", "\xf0\x9f\x92\xbe\xf4\x8f\xbf\xbf"}, // surrogate pairs
+        {u"\U00010000\U0001F4BE\U0010FFFF", "\xf0\x90\x80\x80\xf0\x9f\x92\xbe\xf4\x8f\xbf\xbf"}, // surrogate pairs
         {std::u16string(u"a\0b", 3), std::string("a\0b", 3)},
     };
     for (const auto& [units, utf8] : cases) {
