@@ -70,7 +70,8 @@ TEST_F(DiskInfo, ReadsEachFactInTurn) {
         bool message = false;
     } cases[] = {
         {Fake(2, zip100, zip), {"REMOVABLE", 15.78125, 95.625, "ZIP-100\0"s, "0012-AB34"}},
-        {Fake(3, {512, 64, 65536, 65536}, VolumeInformation{"", 0xFFFFFFFF}), {"FIXED", 2048, 2048, "\0"s, "FFFF-FFFF"}},
+        {Fake(3, {512, 64, 65536, 65536}, VolumeInformation{"", 0xFFFFFFFF}),
+         {"FIXED", 2048, 2048, "\0"s, "FFFF-FFFF"}},
         {Fake(0, {512, 1, 0, 125000000}, VolumeInformation{"MY DISK", 0x10000}),
          {"UNDETERMINED", 0, 61035.15625, "MY DISK\0"s, "0001-0000"}},
         {Fake(1, {4096, 1, 122070312, 488281250}, VolumeInformation{"  LEFT", 0xF}),

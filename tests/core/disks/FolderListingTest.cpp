@@ -26,8 +26,10 @@ TEST(FolderListing, ListsTheSubfoldersSorted) {
     fs::create_directory_symlink(dir / "gone", dir / "dangling");
     EXPECT_EQ(ListSubfolders(dir.path().string()),
               (std::vector<std::string>{"al", "Alpha", "B", "b", "beta", "link-to-beta"}));
-    EXPECT_EQ(ErrorNumberOf([&] { ListSubfolders((dir / "notes.txt").string()); }), RuntimeError::PathNotFound);
-    EXPECT_EQ(ErrorNumberOf([&] { ListSubfolders((dir / "gone").string()); }), RuntimeError::PathNotFound);
+    for (const char* notAFolder : {"notes.txt", "gone"}) {
+        const std::string path = (dir / notAFolder).string();
+        EXPECT_EQ(ErrorNumberOf([&] { ListSubfolders(path); }), RuntimeError::PathNotFound) << path;
+    }
 }
 
 } // namespace

@@ -135,8 +135,8 @@ TEST_F(LinuxMachine, OffersTheRemovableDrivesSortedByName) {
 TEST_F(LinuxMachine, TypesOfDevicesDirectoriesAndNothing) {
     const std::pair<std::string, int> cases[] = {
         {tree.node("sda"), DriveFixed},           {tree.node("sda1"), DriveFixed},
-        {tree.node("sdb"), DriveRemovable},       {tree.node("sdb1"), DriveRemovable}, // removable 0, but on usb
-        {tree.node("sdc"), DriveRemovable},       {tree.node("sdd"), DriveRemovable},  // port says "removable"
+        {tree.node("sdb"), DriveRemovable},       {tree.node("sdb1"), DriveRemovable}, // removable 0, on usb
+        {tree.node("sdc"), DriveRemovable},       {tree.node("sdd"), DriveRemovable},  // port: "removable"
         {tree.node("mmcblk0"), DriveRemovable},   {tree.node("mmcblk0p1"), DriveRemovable},
         {tree.node("mmcblk1"), DriveFixed},       {tree.node("mmcblk1boot0"), DriveFixed},
         {tree.node("fd0"), DriveRemovable},       {tree.node("sr0"), DriveCdRom},
@@ -169,7 +169,8 @@ std::string Describe(const LinuxDriveService& service, const std::string& root) 
           : failed(space.reason());
     const Result<VolumeInformation> volume = service.volumeInformation(root);
     out << " | ";
-    volume ? void(out << volume->name << " " << std::hex << std::uppercase << volume->serial) : failed(volume.reason());
+    volume ? void(out << volume->name << " " << std::hex << std::uppercase << volume->serial)
+           : failed(volume.reason());
     return out.str();
 }
 

@@ -29,7 +29,8 @@ TEST(MountInfo, ReadsTheWellFormedLinesAroundTheSeparator) {
     ASSERT_EQ(mounts.size(), 3u);
     EXPECT_EQ(fields(mounts[0]), fields({36, 35, 98, 0, "/mnt1", "/mnt2", "ext3", "/dev/root"}));
     EXPECT_EQ(fields(mounts[1]), fields({41, 26, 8, 17, "/", "/media/anna/ZIP 100", "vfat", "/dev/sdb1"}));
-    EXPECT_EQ(fields(mounts[2]), fields({51, 26, 0, 45, "/", "/media/x", "fuse.sshfs", "anna@host:/srv/a b"}));
+    EXPECT_EQ(fields(mounts[2]), fields({51, 26, 0, 45, "/", "/media/x", "fuse.sshfs", "anna@host:/srv/a b"}))
+        << "the source is unescaped too";
     EXPECT_TRUE(mounts[1].isBlockDevice());
     EXPECT_FALSE(mounts[2].isBlockDevice());
 }
@@ -63,9 +64,11 @@ TEST(MountInfo, DeviceMountsDropPseudoFilesystemsAndCountEachDeviceOnce) {
 }
 
 TEST(VolumeIds, LabelsAndSerials) {
-    const std::pair<const char*, const char*> labels[] = {{"ZIP\\x20100", "ZIP 100"}, {"a\\x2Fb", "a/b"},         {"\\x5cx41", "\\x41"},
-                  {"end\\x2", "end\\x2"},     {"bad\\xZZ", "bad\\xZZ"},   {"bad\\xaZ", "bad\\xaZ"},
-                  {"caf\\xc3\\xa9", "caf\xc3\xa9"}};
+    const std::pair<const char*, const char*> labels[] = {
+        {"ZIP\\x20100", "ZIP 100"}, {"a\\x2Fb", "a/b"},       {"\\x5cx41", "\\x41"},
+        {"end\\x2", "end\\x2"},     {"bad\\xZZ", "bad\\xZZ"},   {"bad\\xaZ", "bad\\xaZ"},
+        {"caf\\xc3\\xa9", "caf\xc3\xa9"},
+    };
     for (const auto& [in, out] : labels) {
         EXPECT_EQ(DecodeHexEscapes(in), out) << in;
     }

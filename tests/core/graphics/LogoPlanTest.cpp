@@ -28,14 +28,16 @@ TEST(LogoPlan, LabelStripBlackToButtonFace) {
     EXPECT_EQ(plan.bands[2].color, 0x010101u);
     EXPECT_EQ(plan.bands[359].color, 0xBFBFBFu);
     EXPECT_EQ(plan.bands.back(), (LogoBand{0, -1, 25, 0, 0xBFBFBFu})); // above the strip, short of the end
-    EXPECT_EQ(std::tie(plan.font.height, plan.font.weight, plan.font.escapement), std::make_tuple(-19, 700, 900));
+    EXPECT_EQ(std::tie(plan.font.height, plan.font.weight, plan.font.escapement),
+              std::make_tuple(-19, 700, 900));
     EXPECT_EQ(plan.captionOrigin, (LogoPoint{0, 344}));
 
     // A zero-height strip faults in the color step after its first band (0/0).
     input.heightTwips = 0;
     EXPECT_EQ(ErrorNumberOf([&] { PlanLogo(input); }), RuntimeError::Overflow);
     std::vector<LogoBand> bands;
-    EXPECT_THROW(ForEachLogoBand({0, 25, 1}, {}, {}, [&](const LogoBand& b) { bands.push_back(b); }), RuntimeError);
+    const auto keep = [&](const LogoBand& b) { bands.push_back(b); };
+    EXPECT_THROW(ForEachLogoBand({0, 25, 1}, {}, {}, keep), RuntimeError);
     EXPECT_EQ(bands, (std::vector{LogoBand{0, -1, 25, 0, 0}}));
 }
 
@@ -45,7 +47,8 @@ TEST(LogoPlan, BandsTileDownwardFromTheBottomEdge) {
     const struct {
         int H, S;
         std::size_t passes;
-    } cases[] = {{1, 1, 2}, {255, 1, 256}, {509, 1, 510}, {510, 2, 256}, {764, 2, 383}, {765, 3, 256}, {2000, 7, 286}};
+    } cases[] = {{1, 1, 2},     {255, 1, 256}, {509, 1, 510}, {510, 2, 256},
+                 {764, 2, 383}, {765, 3, 256}, {2000, 7, 286}};
     for (const auto& c : cases) {
         const LogoGeometry g = PlanLogoGeometry(c.H * 15.0, 375, 15, 15);
         EXPECT_EQ(std::tie(g.H, g.S), std::tie(c.H, c.S));
@@ -123,9 +126,10 @@ TEST(LogoPlan, MulDiv) {
     const struct {
         std::int32_t a, b, c, result;
     } cases[] = {
-        {14, 96, 72, 19}, {8, 96, 72, 11}, {1, 1, 2, 1},         {-1, 1, 2, -1},           {3, 1, 2, 2},
-        {7, 1, 3, 2},     {8, 1, 3, 3},    {1, 1, -2, -1},       {-7, -1, 3, 2},           {5, 1, 0, -1},
-        {0, 0, 7, 0},     {INT_MAX, 2, 1, -1}, {INT_MAX, 2, 2, INT_MAX}, {INT_MIN, 1, 1, -1}, {-INT_MAX, 1, 1, -INT_MAX},
+        {14, 96, 72, 19},   {8, 96, 72, 11},         {1, 1, 2, 1},       {-1, 1, 2, -1},  {3, 1, 2, 2},
+        {7, 1, 3, 2},       {8, 1, 3, 3},            {1, 1, -2, -1},     {-7, -1, 3, 2},  {5, 1, 0, -1},
+        {0, 0, 7, 0},       {INT_MAX, 2, 1, -1},     {INT_MAX, 2, 2, INT_MAX},            {INT_MIN, 1, 1, -1},
+        {-INT_MAX, 1, 1, -INT_MAX},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.result) << c.a << " * " << c.b << " / " << c.c;

@@ -66,7 +66,8 @@ TEST(LabelComposition, ValueColumnFormatsAndTrimsTheDiskFacts) {
         {{"Removable", 0.125, 95.625, "ZIP-100\0"s, "1A2B-3C4D"}, '.',
          "Removable\r\nZIP-100\r\n1A2B-3C4D\r\n\r\n95.63 MB\r\n95.50 MB\r\n\r\n0.13 MB",
          {"Removable", 0.125, 95.625, "ZIP-100\0"s, "1A2B-3C4D"}},
-        {{" Fixed ", 0, 0, "", "  0000-0001"}, ',', "Fixed\r\n\r\n0000-0001\r\n\r\n0,00 MB\r\n0,00 MB\r\n\r\n0,00 MB",
+        {{" Fixed ", 0, 0, "", "  0000-0001"}, ',',
+         "Fixed\r\n\r\n0000-0001\r\n\r\n0,00 MB\r\n0,00 MB\r\n\r\n0,00 MB",
          {"Fixed", 0, 0, "", "0000-0001"}},
         {{"Remov\001able", 1023.995, 1500, " PHO\xC3\x96TOS", "\t"}, '.',
          "Removable\r\nPHOTOS\r\n\r\n\r\n1500.00 MB\r\n476.01 MB\r\n\r\n1024.00 MB",
@@ -75,9 +76,10 @@ TEST(LabelComposition, ValueColumnFormatsAndTrimsTheDiskFacts) {
     for (const auto& c : cases) {
         DiskFactsRecord facts = c.facts;
         EXPECT_EQ(ValueColumn(facts, c.separator), c.column);
-        EXPECT_EQ(std::tie(facts.DriveTypeName, facts.FreeMB, facts.CapacityMB, facts.VolumeName, facts.SerialText),
-                  std::tie(c.after.DriveTypeName, c.after.FreeMB, c.after.CapacityMB, c.after.VolumeName,
-                           c.after.SerialText));
+        const auto fields = [](const DiskFactsRecord& f) {
+            return std::tie(f.DriveTypeName, f.FreeMB, f.CapacityMB, f.VolumeName, f.SerialText);
+        };
+        EXPECT_EQ(fields(facts), fields(c.after));
     }
 }
 

@@ -17,8 +17,7 @@ TEST(IniText, ReadFindsTheValueAsWindowsDoes) {
         {"lf", "[GLOBAL]\nOWNER=Anna\nCOMPANY=V\n", "GLOBAL", "COMPANY", "V"},
         {"bare_cr", "[GLOBAL]\rOWNER=Anna\rCOMPANY=V", "GLOBAL", "COMPANY", "V"},
         {"runs_of_breaks", "\r\n\n\r[GLOBAL]\n\r\r\n\nOWNER=Anna\r\r", "GLOBAL", "OWNER", "Anna"},
-        {"blanks_trimmed_inner_kept", "  [GLOBAL]  \n \t OWNER \x0b = \x1a Anna  Berg \t\f\n", "GLOBAL", "OWNER",
-         "Anna  Berg"},
+        {"blanks_trimmed_inner_kept", "  [G]  \n \t A \x0b = \x1a Anna  Berg \t\f\n", "G", "A", "Anna  Berg"},
         {"header_trimmed", "[ GLOBAL ]\nOWNER=x\n", "GLOBAL", "OWNER", "x"},
         {"text_after_header", "[GLOBAL] ; main\nOWNER=x\n", "GLOBAL", "OWNER", "x"},
         {"last_bracket_ends_name", "[GL]OB]AL\nOWNER=x\n", "GL]OB", "OWNER", "x"},
@@ -65,13 +64,13 @@ TEST(IniText, WriteChangesOnlyTheKeysLine) {
         const char* name;
         std::string before, section, key, value, after;
     } cases[] = {
-        {"replace_keeps_everything_else",
-         "; Tessaline\r\n\r\n[global]\r\n  owner = Old ; c\r\n\r\n; note\r\nCOMPANY = V \r\n", "GLOBAL", "OWNER",
-         "New", "; Tessaline\r\n\r\n[global]\r\nowner=New\r\n\r\n; note\r\nCOMPANY = V \r\n"},
+        {"replace_keeps_everything_else", "; T\r\n\r\n[global]\r\n  owner = Old ; c\r\n\r\n; n\r\nB = V \r\n",
+         "GLOBAL", "OWNER", "New", "; T\r\n\r\n[global]\r\nowner=New\r\n\r\n; n\r\nB = V \r\n"},
         {"replace_keeps_line_ending", "[G]\nA=1\r\nB=2\r", "G", "A", "9", "[G]\nA=9\r\nB=2\r"},
         {"replace_last_line_without_ending", "[G]\r\nA=1", "G", "a", "2", "[G]\r\nA=2"},
         {"replace_key_without_equals", "[G]\nOWNER\n", "G", "OWNER", "x", "[G]\nOWNER=x\n"},
-        {"first_key_of_first_section", "[G]\nA=1\nA=2\n[G]\nA=3\n", "G", "A", "9", "[G]\nA=9\nA=2\n[G]\nA=3\n"},
+        {"first_key_of_first_section", "[G]\nA=1\nA=2\n[G]\nA=3\n", "G", "A", "9",
+         "[G]\nA=9\nA=2\n[G]\nA=3\n"},
         {"new_key_in_first_section", "[G]\nB=1\n[G]\nA=3\n", "G", "A", "9", "[G]\nB=1\nA=9\n[G]\nA=3\n"},
         {"new_key_after_last_filled_line", "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "A", "z", "3",
          "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"},
@@ -89,10 +88,12 @@ TEST(IniText, WriteChangesOnlyTheKeysLine) {
         {"byte_order_mark_kept", "\xef\xbb\xbf[G]\r\nA=1\r\n", "G", "A", "2", "\xef\xbb\xbf[G]\r\nA=2\r\n"},
         {"byte_order_mark_only", "\xef\xbb\xbf", "G", "A", "2", "\xef\xbb\xbf[G]\r\nA=2\r\n"},
         // A Windows-1252 file stays one: a line goes in that code page wherever it reads back as meant.
-        {"1252_value_in_1252", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=x\r\n", "G", "COMPANY", "Caf\xc3\xa9 \xe2\x82\xac",
+        {"1252_value_in_1252", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=x\r\n", "G", "COMPANY",
+         "Caf\xc3\xa9 \xe2\x82\xac",
          "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=Caf\xe9 \x80\r\n"},
         {"1252_key_keeps_its_bytes", "[G]\r\nCL\xc9=1\r\n", "G", "cl\xc3\x89", "2", "[G]\r\nCL\xc9=2\r\n"},
-        {"1252_value_beyond_1252_in_utf8", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=x\r\n", "G", "COMPANY", "\xd0\xb6",
+        {"1252_value_beyond_1252_in_utf8", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=x\r\n", "G", "COMPANY",
+         "\xd0\xb6",
          "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=\xd0\xb6\r\n"},
         {"1252_key_goes_utf8_with_such_a_value", "[G]\r\nCL\xc9=1\r\n", "G", "CL\xc3\x89", "\xe4\xb8\xad",
          "[G]\r\nCL\xc3\x89=\xe4\xb8\xad\r\n"},
@@ -100,7 +101,8 @@ TEST(IniText, WriteChangesOnlyTheKeysLine) {
          "[A]\r\nx=\xe9\r\n[\xc9T\xc9]\r\nCL\xc9=\xe9\r\n"},
         {"1252_bytes_that_would_pass_for_utf8", "[G]\r\nA=\xe9\r\n", "G", "A", "\xc3\x83\xc2\xa9",
          "[G]\r\nA=\xc3\x83\xc2\xa9\r\n"},
-        {"utf8_file_stays_utf8", "[G]\r\nA=\xc3\xa9\r\n", "G", "B", "\xc3\xbc", "[G]\r\nA=\xc3\xa9\r\nB=\xc3\xbc\r\n"},
+        {"utf8_file_stays_utf8", "[G]\r\nA=\xc3\xa9\r\n", "G", "B", "\xc3\xbc",
+         "[G]\r\nA=\xc3\xa9\r\nB=\xc3\xbc\r\n"},
         {"new_file_in_utf8", "", "G", "k", "\xe9", "[G]\r\nk=\xc3\xa9\r\n"},
     };
     for (const auto& c : cases) {

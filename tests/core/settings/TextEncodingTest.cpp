@@ -50,8 +50,9 @@ TEST(TextEncoding, Windows1252BothWays) {
 TEST(TextEncoding, Utf16BothWays) {
     const std::pair<std::u16string, std::string> cases[] = {
         {u"", ""},
-        {u"[GLOBAL]\r\nOWNER=Jos\u00e9 \u0436\u4e2d\r\n", "[GLOBAL]\r\nOWNER=Jos\xc3\xa9 \xd0\xb6\xe4\xb8\xad\r\n"},
-        {u"\U00010000\U0001F4BE\U0010FFFF", "\xf0\x90\x80\x80\xf0\x9f\x92\xbe\xf4\x8f\xbf\xbf"}, // surrogate pairs
+        {u"[G]\r\nA=Jos\u00e9 \u0436\u4e2d\r\n", "[G]\r\nA=Jos\xc3\xa9 \xd0\xb6\xe4\xb8\xad\r\n"},
+        // Surrogate pairs, from the first code point that needs one to the last.
+        {u"\U00010000\U0001F4BE\U0010FFFF", "\xf0\x90\x80\x80\xf0\x9f\x92\xbe\xf4\x8f\xbf\xbf"},
         {std::u16string(u"a\0b", 3), std::string("a\0b", 3)},
     };
     for (const auto& [units, utf8] : cases) {
@@ -63,7 +64,8 @@ TEST(TextEncoding, Utf16BothWays) {
             EXPECT_EQ(Utf8ToUtf16(utf8, order), Utf16Bytes(units, big));
         }
     }
-    EXPECT_EQ(Utf8ToUtf16("Jos\xe9", ByteOrder::LittleEndian), Utf16Bytes(u"Jos\u00e9")); // Windows-1252 bytes
+    // Bytes that are not UTF-8 count as Windows-1252.
+    EXPECT_EQ(Utf8ToUtf16("Jos\xe9", ByteOrder::LittleEndian), Utf16Bytes(u"Jos\u00e9"));
 
     // What cannot go back as it was reads with U+FFFD and says so.
     const std::string replacement = "\xef\xbf\xbd";
