@@ -19,7 +19,8 @@ std::vector<LogoBand> BandsOf(const LogoGeometry& g, LogoRgb start, LogoRgb end)
 
 // The label's strip: black at the bottom edge up to just short of button face, the caption reading upward.
 TEST(LogoPlan, LabelStripBlackToButtonFace) {
-    LogoPlanInput input{5400, 375, 15, 15, {0, 0, 0}, {192, 192, 192}, {"Arial", 14.25, true, true}};
+    LogoPlanInput input{.heightTwips = 5400, .widthTwips = 375, .start = {0, 0, 0}, .end = {192, 192, 192},
+                        .font = {"Arial", 14.25, true, true}}; // 15 twips a pixel, 96 dpi
     const LogoPlan plan = PlanLogo(input);
     EXPECT_EQ(std::tie(plan.geometry.H, plan.geometry.W, plan.geometry.S), std::make_tuple(360, 25, 1));
     ASSERT_EQ(plan.bands.size(), 361u);

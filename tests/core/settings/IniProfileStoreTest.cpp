@@ -20,8 +20,8 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
