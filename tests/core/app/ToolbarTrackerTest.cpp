@@ -2,91 +2,64 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 namespace {
 
-constexpr double StripWidth = 8655;
-constexpr double StripHeight = 675;
+constexpr double Width = 8655;
+constexpr double Height = 675;
 
-TEST(ToolbarHitTest, MapsPositionsToButtons) {
-    const struct {
-        double x;
-        int button;
-    } cases[] = {
-        {0, 0},      {499, 0},  {499.9, 0},  {500, 1},   {2149, 1}, {2179, 1}, // the gap is button 1's
-        {2179.5, 2}, {2180, 2}, {3859, 2},   {3860, 3},  {5540, 4}, {7219, 4},
-        {7220, 5},   {8655, 5}, {2179.4, 1}, {500.5, 1},
+TEST(ToolbarTracker, HitTestMapsPositionsToButtons) {
+    const std::pair<double, int> cases[] = {
+        {0, 0},    {499.9, 0}, {500, 1},  {500.5, 1}, {2179, 1},  {2179.4, 1}, // the gap is button 1's
+        {2179.5, 2}, {2180, 2}, {3859, 2}, {3860, 3}, {5540, 4}, {7219, 4}, {7220, 5}, {8655, 5},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ToolbarTracker::HitTest(c.x), c.button) << c.x;
+    for (const auto& [x, button] : cases) {
+        EXPECT_EQ(ToolbarTracker::HitTest(x), button) << x;
+    }
+    for (int b = 1; b <= 4; ++b) { // where the lit pictures go
+        EXPECT_EQ(ToolbarTracker::HitTest(ToolbarTracker::ButtonLeft(b) - 1), b - 1);
+        EXPECT_EQ(ToolbarTracker::HitTest(ToolbarTracker::ButtonLeft(b)), b);
     }
 }
 
-TEST(ToolbarTracker, FirstMoveTakesTheMouseAndLightsTheButton) {
-    ToolbarTracker t;
-    auto r = t.MouseMove(500, 100, StripWidth, StripHeight);
-    EXPECT_TRUE(r.takeCapture);
-    EXPECT_TRUE(r.clearLit);
-    EXPECT_EQ(r.light, 1);
-    EXPECT_EQ(t.HotButton, 1);
-    EXPECT_TRUE(t.MouseCaptured);
-
-    // Staying on the button redraws nothing.
-    r = t.MouseMove(900, 200, StripWidth, StripHeight);
-    EXPECT_FALSE(r.takeCapture);
-    EXPECT_FALSE(r.clearLit);
-    EXPECT_EQ(r.light, 0);
-
-    // Straight on to button 2: one change of picture.
-    r = t.MouseMove(2180, 200, StripWidth, StripHeight);
-    EXPECT_TRUE(r.clearLit);
-    EXPECT_EQ(r.light, 2);
-    EXPECT_EQ(t.HotButton, 2);
-}
-
-TEST(ToolbarTracker, GripAndFarEndLightNothing) {
-    ToolbarTracker t;
-    auto r = t.MouseMove(499, 10, StripWidth, StripHeight);
-    EXPECT_EQ(r.light, 0);
-    EXPECT_EQ(t.HotButton, 0);
-    r = t.MouseMove(7220, 10, StripWidth, StripHeight);
-    EXPECT_TRUE(r.clearLit);
-    EXPECT_EQ(r.light, 0);
-    EXPECT_EQ(t.HotButton, 5);
-    EXPECT_EQ(t.ClickCommand(), 0);
-    t.ClickDone();
-    EXPECT_EQ(t.HotButton, 0);
-}
-
-TEST(ToolbarTracker, LeavingThroughAnyEdgeClearsAndReleases) {
+// One pointer's way over the strip: what each move asks of the window and what a click would run.
+TEST(ToolbarTracker, MovesLightTheButtonUnderThePointer) {
     const struct {
         double x, y;
-    } outside[] = {{-1, 100}, {StripWidth + 1, 100}, {1000, -0.5}, {1000, StripHeight + 1}};
-    for (const auto& p : outside) {
-        ToolbarTracker t;
-        t.MouseMove(3000, 100, StripWidth, StripHeight);
-        ASSERT_EQ(t.HotButton, 2);
-        const auto r = t.MouseMove(p.x, p.y, StripWidth, StripHeight);
-        EXPECT_TRUE(r.clearLit);
-        EXPECT_TRUE(r.releaseCapture);
-        EXPECT_EQ(t.HotButton, 0);
-        EXPECT_FALSE(t.MouseCaptured);
-    }
-    // The far edges themselves are still inside.
+        bool take, release, clear;
+        int light, hot, click;
+    } steps[] = {
+        {500, 100, true, false, true, 1, 1, 1},         // the first move takes the mouse
+        {900, 200, false, false, false, 0, 1, 1},       // staying on the button redraws nothing
+        {2180, 200, false, false, true, 2, 2, 2},       // straight on to the next: one change of picture
+        {7220, 10, false, false, true, 0, 5, 0},        // beyond the fourth button: nothing lit
+        {Width, Height, false, false, false, 0, 5, 0},  // the far edges are still inside
+        {499, 10, false, false, true, 0, 0, 0},         // the grip
+        {5540, 10, false, false, true, 4, 4, 4},
+        {-1, 100, false, true, true, 0, 0, 0},          // out through each edge
+        {3000, 100, true, false, true, 2, 2, 2},
+        {Width + 1, 100, false, true, true, 0, 0, 0},
+        {3000, 100, true, false, true, 2, 2, 2},
+        {1000, -0.5, false, true, true, 0, 0, 0},
+        {3860, 100, true, false, true, 3, 3, 3},
+        {1000, Height + 1, false, true, true, 0, 0, 0},
+    };
     ToolbarTracker t;
-    t.MouseMove(StripWidth, StripHeight, StripWidth, StripHeight);
-    EXPECT_EQ(t.HotButton, 5);
-    EXPECT_TRUE(t.MouseCaptured);
-}
-
-TEST(ToolbarTracker, ClickRunsTheLitButtonsCommand) {
-    for (int b = 1; b <= 4; ++b) {
-        ToolbarTracker t;
-        t.MouseMove(ToolbarTracker::ButtonLeft(b) + 10, 100, StripWidth, StripHeight);
-        EXPECT_EQ(t.ClickCommand(), b);
-        t.ClickDone();
-        EXPECT_EQ(t.HotButton, 0);
-        EXPECT_EQ(t.ClickCommand(), 0);
+    for (const auto& s : steps) {
+        const auto r = t.MouseMove(s.x, s.y, Width, Height);
+        EXPECT_EQ(std::tie(r.takeCapture, r.releaseCapture, r.clearLit, r.light, t.HotButton),
+                  std::tie(s.take, s.release, s.clear, s.light, s.hot))
+            << s.x << ", " << s.y;
+        EXPECT_EQ(t.MouseCaptured, !s.release);
+        EXPECT_EQ(t.ClickCommand(), s.click);
     }
+    // A click's command has run: nothing is lit any more.
+    t.MouseMove(3000, 100, Width, Height);
+    t.ClickDone();
+    EXPECT_EQ(std::tie(t.HotButton, t.MouseCaptured), std::make_tuple(0, true));
+    EXPECT_EQ(t.ClickCommand(), 0);
 }
 
 } // namespace

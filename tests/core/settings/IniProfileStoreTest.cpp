@@ -1,14 +1,17 @@
 #include "core/settings/IniProfileStore.h"
 #include "core/settings/ProfilePath.h"
 
+#include "Utf16Bytes.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -18,6 +21,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -25,129 +29,269 @@ namespace fs = std::filesystem;
 
 namespace {
 
-unsigned modeOf(const fs::path& file) {
+using namespace std::string_literals;
+using P = const fs::path&;
+
+const std::string kPlain = "[GLOBAL]\r\nOWNER=Anna\r\n";
+const std::vector<ProfileEdit> kThreeKeys = {
+    {"GLOBAL", "OWNER", "Berg"}, {"GLOBAL", "COMPANY", "New Co"}, {"GLOBAL", "ADDR1", "Quay 1"}};
+constexpr std::time_t kThen = 1600000000;
+
+struct stat StatOf(P file) {
     struct stat info {};
     ::stat(file.c_str(), &info);
-    return info.st_mode & 07777;
+    return info;
 }
 
-ino_t inodeOf(const fs::path& file) {
-    struct stat info {};
-    ::stat(file.c_str(), &info);
-    return info.st_ino;
-}
-
-void setModifiedTime(const fs::path& file, std::time_t seconds, long nanoseconds = 0) {
+void SetModifiedTime(P file, std::time_t seconds, long nanoseconds = 0) {
     const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
     ::utimensat(AT_FDCWD, file.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
-// UTF-16 text as a Windows editor saves it: the byte-order mark, then each code unit in the given order.
-std::string unicodeFile(std::u16string_view text, bool bigEndian = false) {
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : text) {
-        const char low = static_cast<char>(unit & 0xFF);
-        const char high = static_cast<char>(unit >> 8);
-        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
-    return bytes;
+fs::path Put(P file, std::string_view bytes, unsigned mode = 0644) {
+    fs::create_directories(file.parent_path().lexically_normal());
+    WriteBytes(file, bytes);
+    ::chmod(file.c_str(), mode);
+    return file;
 }
 
-// Everything in a folder, so that a test can see no temporary file was left behind.
-std::vector<std::string> namesIn(const fs::path& dir) {
+fs::path Link(P at, P target) {
+    fs::create_directories(at.parent_path());
+    fs::create_symlink(target, at);
+    return at;
+}
+
+// Everything in a folder (nothing when it is not one), so that a test sees what a write left behind.
+std::vector<std::string> NamesIn(P dir) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        names.push_back(entry.path().filename().string());
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        names.push_back(it->path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
 }
 
-// Limits the size of files this process may write, as a full disk would, for the life of the object.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        ::signal(SIGXFSZ, m_oldHandler);
-    }
+// Fails the given step of a write with EIO the `occurrence`-th time it comes round.
+WriteFault FailAt(WriteStep step, int occurrence = 1) {
+    return [step, occurrence, seen = 0](WriteStep now) mutable {
+        return now == step && ++seen == occurrence ? EIO : 0;
+    };
+}
 
-private:
-    rlimit m_saved{};
-    sighandler_t m_oldHandler;
-};
+fs::path Profile(P dir) {
+    return dir / "config/Tesslin1.ini";
+}
 
-class IniProfileStoreTest : public ::testing::Test {
-protected:
+// A write that succeeds changes only the keys' lines and keeps the file where the user put it, in its
+// encoding, with its mode and its links; a value the file already holds leaves the file untouched.
+TEST(IniProfileStore, AWriteKeepsTheFileAsTheUserLeftIt) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> before;
+        std::string key, value, after, ownerAfter;
+        std::vector<std::pair<std::string, std::string>> links = {}; // where (in the folder) -> what it holds
+        std::string real = "config/Tesslin1.ini";                    // the file written, in the folder
+        unsigned mode = 0644;                                        // kept; a new file is private
+    };
+    const Case cases[] = {
+        {"link_to_a_file", "[GLOBAL]\nOWNER=Anna\n", "OWNER", "Berg", "[GLOBAL]\nOWNER=Berg\n", "Berg",
+         {{"config/Tesslin1.ini", "../dotfiles/Tesslin1.ini"}}, "dotfiles/Tesslin1.ini", 0640},
+        {"chain_of_links_to_a_missing_file_and_folder", std::nullopt, "OWNER", "Berg",
+         "[GLOBAL]\r\nOWNER=Berg\r\n", "Berg",
+         {{"config/Tesslin1.ini", "../hop/one"}, {"hop/one", "two"}, {"hop/two", "../dotfiles/t.ini"}},
+         "dotfiles/t.ini"},
+        // UTF-16 as Windows editors save it stays UTF-16 with its mark; other lines keep their bytes.
+        {"utf16_little_endian", Utf16File(u"; Tesslin1\r\n\r\n[GLOBAL]\r\nOWNER=Jos\u00e9\r\n"), "COMPANY",
+         "Caf\xc3\xa9 \xd0\xb6\xe4\xb8\xad",
+         Utf16File(u"; Tesslin1\r\n\r\n[GLOBAL]\r\nOWNER=Jos\u00e9\r\nCOMPANY=Caf\u00e9 \u0436\u4e2d\r\n"),
+         "Jos\xc3\xa9"},
+        {"utf16_big_endian", Utf16File(u"[GLOBAL]\nOWNER=Anna\n", true), "OWNER", "\xc3\x85sa",
+         Utf16File(u"[GLOBAL]\nOWNER=\u00c5sa\n", true), "\xc3\x85sa"},
+        // A Windows-1252 file goes to the text rules as it is (where it stays Windows-1252).
+        {"held_value_not_rewritten", "[GLOBAL]\r\nOWNER=Jos\xe9\r\n", "OWNER", "Jos\xc3\xa9",
+         "[GLOBAL]\r\nOWNER=Jos\xe9\r\n", "Jos\xc3\xa9"},
+        // A value ends at its first NUL byte; the line itself is kept.
+        {"nul_in_a_value", "[GLOBAL]\r\nOWNER=ab\0cd\r\n"s, "COMPANY", "V",
+         "[GLOBAL]\r\nOWNER=ab\0cd\r\nCOMPANY=V\r\n"s, "ab"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const fs::path real = dir / c.real;
+        ino_t inode = 0;
+        if (c.before) {
+            SetModifiedTime(Put(real, *c.before, c.mode), kThen);
+            inode = StatOf(real).st_ino;
+        }
+        for (const auto& [at, target] : c.links) {
+            Link(dir / at, target);
+        }
+        IniProfileStore store(Profile(dir.path()));
+
+        const ProfileWriteReport report = store.write("GLOBAL", c.key, c.value);
+        EXPECT_TRUE(report.allWritten()) << report.reason;
+        EXPECT_EQ(ReadBytes(real), c.after);
+        EXPECT_EQ(StatOf(real).st_mode & 07777, c.before ? c.mode : 0600u);
+        // A changed file is replaced as a whole; an unchanged one is not touched at all.
+        const bool untouched = c.before == c.after;
+        EXPECT_EQ(StatOf(real).st_ino == inode, untouched);
+        EXPECT_EQ(StatOf(real).st_mtim.tv_sec == kThen, untouched);
+        for (const auto& [at, target] : c.links) {
+            EXPECT_TRUE(fs::is_symlink(dir / at)) << at;
+        }
+        EXPECT_EQ(store.read("GLOBAL", "OWNER"), c.ownerAfter);
+        for (const std::string& name : NamesIn(real.parent_path())) {
+            EXPECT_NE(name[0], '.') << "a temporary file was left behind";
+        }
+    }
+}
+
+// The profile's bytes and inode, and what its folder holds, to see that a failed write changed nothing.
+auto SeenAt(P profile) {
+    std::error_code ec;
+    const bool regular = fs::is_regular_file(fs::status(profile, ec));
+    return std::tuple(regular ? ReadBytes(profile) : "", StatOf(profile).st_ino,
+                      NamesIn(profile.parent_path()));
+}
+
+// A write that cannot be done fails every key it was given, says why, and leaves everything as it was: the
+// file, its folder (no temporary file left), and what a read answers.
+TEST(IniProfileStore, AFailedWriteChangesNothingAndSaysWhy) {
+    const std::string eio = std::strerror(EIO);
+    rlimit unlimited{}, full{};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    full = {kPlain.size() + 8, unlimited.rlim_max};
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct Case {
+        const char* name;
+        std::string reason;
+        WriteFault fault = {};
+        unsigned mode = 0644;
+        std::vector<ProfileEdit> edits = kThreeKeys;
+        std::function<fs::path(P dir)> arrange = {}; // gives the profile's path; else a plain file of `mode`
+    };
+    const Case cases[] = {
+        // Read-only: the mode bits say so, for root as for anybody, even when nothing would change.
+        {.name = "read_only", .reason = "read-only", .mode = 0444},
+        {.name = "read_only_for_its_owner", .reason = "read-only", .mode = 0464},
+        {.name = "read_only_held_value", .reason = "read-only", .mode = 0444,
+         .edits = {{"GLOBAL", "OWNER", "Anna"}}},
+        {.name = "link_to_a_read_only_file", .reason = "read-only", .arrange = [](P d) {
+             Put(d / "dotfiles/t.ini", kPlain, 0444);
+             return Link(Profile(d), "../dotfiles/t.ini");
+         }},
+        {.name = "loop_of_links", .reason = "loop", .arrange = [](P d) {
+             Link(d / "config/loop", "Tesslin1.ini");
+             return Link(Profile(d), "loop");
+         }},
+        {.name = "utf16_that_cannot_go_back", .reason = "UTF-16",
+         .arrange = [](P d) { return Put(Profile(d), Utf16File(u"[GLOBAL]\r\nOWNER=\xd800\r\n")); }},
+        {.name = "folder_is_a_file", .reason = "cannot create folder",
+         .arrange = [](P d) { return Put(d / "config", "a file") / "Tesslin1.ini"; }},
+        // Not a regular file; reading it must not wait for a writer.
+        {.name = "a_fifo_in_its_place", .reason = "not a regular file", .arrange = [](P d) {
+             fs::create_directories(d / "config");
+             ::mkfifo(Profile(d).c_str(), 0600);
+             return Profile(d);
+         }},
+        // ".NAME.XXXXXX" is longer than a file name may be: no temporary file in an existing folder.
+        {.name = "no_room_for_a_temporary", .reason = "cannot create a temporary file",
+         .arrange = [](P d) { return Put(d / std::string(255, 'n'), kPlain); }},
+        // From the last key on the disk is full, as a file size limit makes it.
+        {.name = "full_disk", .reason = std::strerror(EFBIG), .fault = [&](WriteStep step) {
+             return step == WriteStep::KeyEdited ? ::setrlimit(RLIMIT_FSIZE, &full) : 0;
+         }},
+        // A fault at each step, as a kill or a failing disk would cause it there.
+        {.name = "fault_at_the_second_key", .reason = eio, .fault = FailAt(WriteStep::KeyEdited, 2)},
+        {.name = "fault_after_writing", .reason = eio, .fault = FailAt(WriteStep::TemporaryWritten)},
+        {.name = "fault_after_syncing", .reason = eio, .fault = FailAt(WriteStep::Synced)},
+        {.name = "fault_before_renaming", .reason = eio, .fault = FailAt(WriteStep::Renaming)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const fs::path file = c.arrange ? c.arrange(dir.path()) : Put(Profile(dir.path()), kPlain, c.mode);
+        IniProfileStore store(file, c.fault);
+        const std::optional<std::string> owner = store.read("GLOBAL", "OWNER");
+        const auto before = SeenAt(file);
+        const ProfileWriteReport report = store.write(c.edits);
+        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+
+        EXPECT_EQ(report.statuses, std::vector<ProfileStatus>(c.edits.size(), ProfileStatus::NotWritten));
+        EXPECT_NE(report.reason.find(c.reason), std::string::npos) << report.reason;
+        EXPECT_EQ(SeenAt(file), before);
+        EXPECT_EQ(store.read("GLOBAL", "OWNER"), owner);
+    }
+}
+
+// The system lets root write anything; the store holds it to the write bit of the class it falls in (root's
+// own file without the owner's bit is among the failed writes above).
+TEST(IniProfileStore, RootFollowsTheWriteBitOfItsClass) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root, to give the file to another user";
+    }
+    const struct {
+        uid_t owner;
+        gid_t group;
+        unsigned mode;
+        bool written;
+    } cases[] = {{4321, 0, 0464, true}, {4321, 4321, 0664, false}, {4321, 4321, 0646, true}};
     TempDir dir;
-    fs::path file = dir / "config" / "Tesslin1.ini";
-    IniProfileStore store{file};
-};
-
-TEST_F(IniProfileStoreTest, MissingFileReadsNothingAndFirstWriteCreatesItPrivately) {
-    EXPECT_EQ(store.read("GLOBAL", "OWNER"), std::nullopt);
-    EXPECT_FALSE(fs::exists(file));
-
-    ASSERT_TRUE(store.write("GLOBAL", "OWNER", "Anna Berg"));
-    EXPECT_EQ(ReadBytes(file), "[GLOBAL]\r\nOWNER=Anna Berg\r\n");
-    EXPECT_EQ(modeOf(file), 0600u);
-    EXPECT_EQ(store.read("GLOBAL", "OWNER"), "Anna Berg");
-    EXPECT_EQ(namesIn(file.parent_path()), std::vector<std::string>{"Tesslin1.ini"});
+    for (const auto& c : cases) {
+        ASSERT_EQ(::chown(Put(dir / "Tesslin1.ini", kPlain, c.mode).c_str(), c.owner, c.group), 0);
+        const ProfileWriteReport report = IniProfileStore(dir / "Tesslin1.ini").write("GLOBAL", "OWNER", "B");
+        EXPECT_EQ(report.allWritten(), c.written) << std::oct << c.mode << " " << c.owner;
+    }
 }
 
-TEST_F(IniProfileStoreTest, WindowsFileKeepsEveryOtherByte) {
-    fs::create_directories(file.parent_path());
-    const std::string windows =
-        "\xef\xbb\xbf; Tesslin1 settings\r\n\r\n[GLOBAL]\r\nOWNER=Jos\xe9 M\xfcller\r\n"
-        "COMPANY = \"Vantrell \" \r\nID_INDEX=99\r\n\r\n[Other]\r\nx=1\r\n";
-    WriteBytes(file, windows);
-    ::chmod(file.c_str(), 0644);
+TEST(IniProfileStore, KeysWithWritableNamesGoToDiskInOneReplace) {
+    TempDir dir;
+    int replaces = 0;
+    IniProfileStore store(dir / "Tesslin1.ini", [&](WriteStep step) {
+        replaces += step == WriteStep::Renaming ? 1 : 0;
+        return 0;
+    });
+    const ProfileWriteReport refused = store.write({{"GLO]BAL", "OWNER", "x"}, {"GLOBAL", "OW=NER", "x"}});
+    EXPECT_EQ(refused.statuses,
+              (std::vector{ProfileStatus::SectionNameRefused, ProfileStatus::KeyNameRefused}));
+    EXPECT_FALSE(fs::exists(dir / "Tesslin1.ini"));
 
-    EXPECT_EQ(store.read("global", "owner"), "Jos\xc3\xa9 M\xc3\xbcller");
-    EXPECT_EQ(store.read("GLOBAL", "COMPANY"), "Vantrell ");
-    ASSERT_TRUE(store.write("GLOBAL", "ID_INDEX", "100"));
-    ASSERT_TRUE(store.write("GLOBAL", "ZIPDRIVE", "/dev/sdb"));
-
-    EXPECT_EQ(ReadBytes(file),
-              "\xef\xbb\xbf; Tesslin1 settings\r\n\r\n[GLOBAL]\r\nOWNER=Jos\xe9 M\xfcller\r\n"
-              "COMPANY = \"Vantrell \" \r\nID_INDEX=100\r\nZIPDRIVE=/dev/sdb\r\n\r\n[Other]\r\nx=1\r\n");
-    EXPECT_EQ(modeOf(file), 0644u) << "an existing file keeps its permissions";
+    const ProfileWriteReport report =
+        store.write({{"GLOBAL", "OWNER", "Anna"}, {"GLOBAL", "OW=NER", "x"}, {"GLOBAL", "COMPANY", "V"}});
+    EXPECT_EQ(report.statuses,
+              (std::vector{ProfileStatus::Written, ProfileStatus::KeyNameRefused, ProfileStatus::Written}));
+    EXPECT_NE(report.reason.find("name"), std::string::npos) << report.reason;
+    EXPECT_EQ(replaces, 1);
+    EXPECT_EQ(ReadBytes(dir / "Tesslin1.ini"), "[GLOBAL]\r\nOWNER=Anna\r\nCOMPANY=V\r\n");
 }
 
-TEST_F(IniProfileStoreTest, AHandEditBetweenTwoReadsIsSeen) {
+TEST(IniProfileStore, AHandEditBetweenTwoReadsIsSeen) {
     // The parsed file is reused while its identity, size and modification time stay; any of them changing
     // shows a new state. The edits keep the size where they can, as a one-letter change would.
-    struct Case {
+    const struct {
         const char* name;
         std::string edited;
         bool replaced; // a new file renamed into place (a new inode) rather than rewritten in place
         long nanoseconds;
         const char* seen;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"same_size_new_time", "[GLOBAL]\r\nOWNER=Bert\r\n", false, 1, "Bert"},
         {"same_size_same_time_new_inode", "[GLOBAL]\r\nOWNER=Bert\r\n", true, 0, "Bert"},
         {"new_size_same_time", "[GLOBAL]\r\nOWNER=Berta\r\n", false, 0, "Berta"},
         {"same_state_reuses_the_parse", "[GLOBAL]\r\nOWNER=Bert\r\n", false, 0, "Anna"},
     };
-    fs::create_directories(file.parent_path());
-    constexpr std::time_t kThen = 1600000000;
-    for (const Case& c : cases) {
+    TempDir dir;
+    const fs::path file = dir / "Tesslin1.ini";
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteBytes(file, "[GLOBAL]\r\nOWNER=Anna\r\n");
-        setModifiedTime(file, kThen);
+        SetModifiedTime(Put(file, kPlain), kThen);
         IniProfileStore reader(file);
         ASSERT_EQ(reader.read("GLOBAL", "OWNER"), "Anna");
 
         const fs::path written = c.replaced ? dir / "edited.ini" : file;
         WriteBytes(written, c.edited);
-        setModifiedTime(written, kThen, c.nanoseconds);
+        SetModifiedTime(written, kThen, c.nanoseconds);
         if (c.replaced) {
             fs::rename(written, file);
         }
@@ -159,310 +303,65 @@ TEST_F(IniProfileStoreTest, AHandEditBetweenTwoReadsIsSeen) {
     }
 }
 
-TEST_F(IniProfileStoreTest, WritingTheHeldValueLeavesTheFileAlone) {
-    fs::create_directories(file.parent_path());
-    WriteBytes(file, "[GLOBAL]\r\nOWNER=Jos\xe9\r\n");
-    setModifiedTime(file, 1600000000);
-    const ino_t inode = inodeOf(file);
-    ASSERT_TRUE(store.write("GLOBAL", "OWNER", "Jos\xc3\xa9"));
-    struct stat info {};
-    ::stat(file.c_str(), &info);
-    EXPECT_EQ(info.st_ino, inode);
-    EXPECT_EQ(info.st_mtim.tv_sec, 1600000000);
-}
-
-TEST_F(IniProfileStoreTest, ParentThatIsAFileFailsTheWrite) {
-    WriteBytes(dir / "plain", "not a folder");
-    IniProfileStore blocked(dir / "plain" / "Tesslin1.ini");
-    const ProfileWriteReport report = blocked.write("GLOBAL", "OWNER", "Anna");
-    EXPECT_EQ(report.statuses, std::vector{ProfileStatus::NotWritten});
-    EXPECT_FALSE(report.reason.empty());
-    EXPECT_EQ(ReadBytes(dir / "plain"), "not a folder");
-    EXPECT_EQ(blocked.read("GLOBAL", "OWNER"), std::nullopt);
-}
-
-TEST_F(IniProfileStoreTest, SomethingElseInPlaceOfTheFileFailsTheWrite) {
-    fs::create_directories(file.parent_path());
-    const std::function<void()> makers[] = {
-        [&] { fs::create_directories(file); },
-        [&] { ::mkfifo(file.c_str(), 0600); }, // reading it must not wait for a writer
-    };
-    for (const auto& make : makers) {
-        fs::remove_all(file);
-        make();
-        const fs::file_type type = fs::status(file).type();
-        const ProfileWriteReport report = store.write("GLOBAL", "OWNER", "Anna");
-        EXPECT_FALSE(report);
-        EXPECT_NE(report.reason.find("not a regular file"), std::string::npos) << report.reason;
-        EXPECT_EQ(fs::status(file).type(), type);
-        EXPECT_EQ(store.read("GLOBAL", "OWNER"), std::nullopt);
-    }
-}
-
-TEST_F(IniProfileStoreTest, FullDiskLeavesTheOldFileWhole) {
-    fs::create_directories(file.parent_path());
-    const std::string old = "[GLOBAL]\r\nOWNER=Anna\r\n";
-    WriteBytes(file, old);
-    bool written = true;
-    {
-        const FileSizeLimit limit(old.size() + 8);
-        written = store.write("GLOBAL", "COMPANY", std::string(200, 'x')).allWritten();
-    }
-    EXPECT_FALSE(written);
-    EXPECT_EQ(ReadBytes(file), old);
-    EXPECT_EQ(namesIn(file.parent_path()), std::vector<std::string>{"Tesslin1.ini"});
-}
-
-TEST_F(IniProfileStoreTest, UnwritableNamesAreRefused) {
-    EXPECT_EQ(store.write("GLO]BAL", "OWNER", "x").statuses, std::vector{ProfileStatus::SectionNameRefused});
-    EXPECT_EQ(store.write("GLOBAL", "OW=NER", "x").statuses, std::vector{ProfileStatus::KeyNameRefused});
-    EXPECT_FALSE(fs::exists(file));
-}
-
-using Links = std::vector<std::pair<std::string, std::string>>;
-
-// Symbolic links as pairs of arguments: where the link is (in the test folder), then the text it holds.
-template <typename... Names> Links linked(Names... names) {
-    const std::vector<std::string> flat = {names...};
-    Links links;
-    for (std::size_t i = 0; i + 1 < flat.size(); i += 2) {
-        links.emplace_back(flat[i], flat[i + 1]);
-    }
-    return links;
-}
-
-// What the user left in place of the profile, and what a write makes of it.
-struct LeftFile {
-    const char* name;
-    Links links;
-    const char* where;                 // the real file, in the test folder
-    std::optional<std::string> before; // its bytes; nothing when it is missing
-    unsigned mode;
-    std::string key;
-    std::string value;
-    std::string after; // the real file's bytes after the write (the old ones when it is refused)
-    unsigned modeAfter;
-    const char* refusedFor; // part of the reason when the write is refused
-    std::optional<std::string> ownerAfter;
-};
-
-void PrintTo(const LeftFile& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class WriteRespectsTheFile : public IniProfileStoreTest, public ::testing::WithParamInterface<LeftFile> {};
-
-const std::string kPlain = "[GLOBAL]\r\nOWNER=Anna\r\n";
-const std::string kNul(1, '\0');
-const std::string kWindows1252 = "[GLOBAL]\r\nCL\xc9=x\r\nOWNER=Jos\xe9\r\n";
-
-TEST_P(WriteRespectsTheFile, AndItsBytesModeAndLinksAreAsTheUserLeftThem) {
-    const LeftFile& c = GetParam();
-    fs::create_directories(file.parent_path());
-    const fs::path real = dir / c.where;
-    if (c.before) {
-        fs::create_directories(real.parent_path());
-        WriteBytes(real, *c.before);
-        ::chmod(real.c_str(), c.mode);
-    }
-    for (const auto& [link, target] : c.links) {
-        fs::create_directories((dir / link).parent_path());
-        fs::create_symlink(target, dir / link);
-    }
-
-    const ProfileWriteReport report = store.write("GLOBAL", c.key, c.value);
-    const std::string& error = report.reason;
-
-    EXPECT_EQ(report.allWritten(), c.refusedFor == nullptr) << error;
-    if (c.refusedFor != nullptr) {
-        EXPECT_NE(error.find(c.refusedFor), std::string::npos) << error;
-    }
-    if (c.before || c.refusedFor == nullptr) {
-        EXPECT_EQ(ReadBytes(real), c.after);
-        EXPECT_EQ(modeOf(real), c.modeAfter);
-    } else {
-        EXPECT_FALSE(fs::exists(fs::symlink_status(real)));
-    }
-    for (const auto& [link, target] : c.links) {
-        EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
-    }
-    if (c.ownerAfter) {
-        EXPECT_EQ(store.read("GLOBAL", "OWNER"), c.ownerAfter);
-    }
-    const auto names = namesIn(real.parent_path());
-    EXPECT_TRUE(std::none_of(names.begin(), names.end(), [](const std::string& n) { return n[0] == '.'; }))
-        << "a temporary file was left behind";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, WriteRespectsTheFile,
-    ::testing::Values(
-        // Read-only: the mode bits say so, for root as for anybody.
-        LeftFile{"read_only", linked(), "config/Tesslin1.ini", kPlain, 0444, "OWNER", "Berg", kPlain, 0444,
-                 "read-only", "Anna"},
-        LeftFile{"read_only_for_its_owner", linked(), "config/Tesslin1.ini", kPlain, 0464, "OWNER", "Berg",
-                 kPlain, 0464, "read-only", std::nullopt},
-        LeftFile{"read_only_asked_for_the_held_value", linked(), "config/Tesslin1.ini", kPlain, 0444, "OWNER",
-                 "Anna", kPlain, 0444, "read-only", std::nullopt},
-        // Symbolic links stay links; the file at the end of the chain is written, made when missing.
-        LeftFile{"link_to_a_file", linked("config/Tesslin1.ini", "../dotfiles/Tesslin1.ini"),
-                 "dotfiles/Tesslin1.ini", "[GLOBAL]\nOWNER=Anna\n", 0644, "OWNER", "Berg",
-                 "[GLOBAL]\nOWNER=Berg\n", 0644, nullptr, "Berg"},
-        LeftFile{"link_to_a_missing_file_and_folder",
-                 linked("config/Tesslin1.ini", "../dotfiles/tess/Tesslin1.ini"), "dotfiles/tess/Tesslin1.ini",
-                 std::nullopt, 0, "OWNER", "Berg", "[GLOBAL]\r\nOWNER=Berg\r\n", 0600, nullptr, "Berg"},
-        LeftFile{
-            "chain_of_links",
-            linked("config/Tesslin1.ini", "../hop/one", "hop/one", "two", "hop/two", "../dotfiles/t.ini"),
-            "dotfiles/t.ini", std::nullopt, 0, "OWNER", "Berg", "[GLOBAL]\r\nOWNER=Berg\r\n", 0600, nullptr,
-            "Berg"},
-        LeftFile{"link_to_a_read_only_file", linked("config/Tesslin1.ini", "../dotfiles/Tesslin1.ini"),
-                 "dotfiles/Tesslin1.ini", kPlain, 0444, "OWNER", "Berg", kPlain, 0444, "read-only", "Anna"},
-        LeftFile{"loop_of_links", linked("config/Tesslin1.ini", "loop", "config/loop", "Tesslin1.ini"),
-                 "config/never", std::nullopt, 0, "OWNER", "Berg", "", 0, "loop", std::nullopt},
-        // UTF-16 as Windows editors save it stays UTF-16 with its mark; other lines keep their bytes.
-        LeftFile{"utf16_little_endian", linked(), "config/Tesslin1.ini",
-                 unicodeFile(u"; Tesslin1\r\n\r\n[GLOBAL]\r\nOWNER=Jos\u00e9\r\nID_INDEX=7\r\n"), 0644,
-                 "COMPANY", "Caf\xc3\xa9 \xd0\xb6\xe4\xb8\xad",
-                 unicodeFile(u"; Tesslin1\r\n\r\n[GLOBAL]\r\nOWNER=Jos\u00e9\r\nID_INDEX=7\r\n"
-                             u"COMPANY=Caf\u00e9 \u0436\u4e2d\r\n"),
-                 0644, nullptr, "Jos\xc3\xa9"},
-        LeftFile{"utf16_big_endian", linked(), "config/Tesslin1.ini",
-                 unicodeFile(u"[GLOBAL]\nOWNER=Anna\n", true), 0644, "OWNER", "\xc3\x85sa",
-                 unicodeFile(u"[GLOBAL]\nOWNER=\u00c5sa\n", true), 0644, nullptr, "\xc3\x85sa"},
-        LeftFile{"utf16_that_cannot_go_back", linked(), "config/Tesslin1.ini",
-                 unicodeFile(u"[GLOBAL]\r\nOWNER=\xd800\r\n"), 0644, "COMPANY", "V",
-                 unicodeFile(u"[GLOBAL]\r\nOWNER=\xd800\r\n"), 0644, "UTF-16", std::nullopt},
-        // A Windows-1252 file stays one where the code page holds the value.
-        LeftFile{"windows_1252_written_back", linked(), "config/Tesslin1.ini", kWindows1252, 0644,
-                 "CL\xc3\x89", "\xc3\xa9", "[GLOBAL]\r\nCL\xc9=\xe9\r\nOWNER=Jos\xe9\r\n", 0644, nullptr,
-                 "Jos\xc3\xa9"},
-        LeftFile{"windows_1252_value_beyond_it", linked(), "config/Tesslin1.ini", kWindows1252, 0644, "OWNER",
-                 "\xd0\xb6", "[GLOBAL]\r\nCL\xc9=x\r\nOWNER=\xd0\xb6\r\n", 0644, nullptr, "\xd0\xb6"},
-        // A value ends at its first NUL byte; the line itself is kept.
-        LeftFile{"nul_in_a_value", linked(), "config/Tesslin1.ini", "[GLOBAL]\r\nOWNER=ab" + kNul + "cd\r\n",
-                 0644, "COMPANY", "V", "[GLOBAL]\r\nOWNER=ab" + kNul + "cd\r\nCOMPANY=V\r\n", 0644, nullptr,
-                 "ab"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(IniProfileStoreTest, RootFollowsTheWriteBitOfItsClass) {
-    // The system lets root write anything; the store holds it to the bit of the class it falls in.
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "needs root, to give the file to another user";
-    }
-    constexpr uid_t kSomebody = 4321;
-    constexpr gid_t kTheirGroup = 4321;
-    struct Case {
-        uid_t owner;
-        gid_t group;
-        unsigned mode;
-        bool written;
-    };
-    const Case cases[] = {
-        {0, 0, 0464, false},                   // root's own file, without the owner's bit
-        {kSomebody, 0, 0464, true},            // root's group may write
-        {kSomebody, kTheirGroup, 0664, false}, // only its owner and group may
-        {kSomebody, kTheirGroup, 0646, true},  // anybody may
-    };
-    fs::create_directories(file.parent_path());
-    for (const Case& c : cases) {
-        WriteBytes(file, "[GLOBAL]\r\nOWNER=Anna\r\n");
-        ASSERT_EQ(::chown(file.c_str(), c.owner, c.group), 0);
-        ::chmod(file.c_str(), c.mode);
-        EXPECT_EQ(store.write("GLOBAL", "OWNER", "Berg").allWritten(), c.written) << std::oct << c.mode << " " << c.owner;
-        fs::remove(file);
-    }
-}
-
-TEST_F(IniProfileStoreTest, SeveralKeysGoToDiskInOneReplace) {
-    int replaces = 0;
-    IniProfileStore counted(file, [&](WriteStep step) {
-        replaces += step == WriteStep::Renaming ? 1 : 0;
-        return 0;
-    });
-    const ProfileWriteReport report =
-        counted.write({{"GLOBAL", "OWNER", "Anna"}, {"GLOBAL", "OW=NER", "x"}, {"GLOBAL", "COMPANY", "V"}});
-    EXPECT_EQ(report.statuses, (std::vector{ProfileStatus::Written, ProfileStatus::KeyNameRefused,
-                                            ProfileStatus::Written}));
-    EXPECT_EQ(replaces, 1);
-    EXPECT_EQ(ReadBytes(file), "[GLOBAL]\r\nOWNER=Anna\r\nCOMPANY=V\r\n");
-    EXPECT_NE(report.reason.find("name"), std::string::npos) << report.reason;
-}
-
-TEST_F(IniProfileStoreTest, AFailureAtAnyStepLeavesTheOldFile) {
-    // A fault at each step of a three-key write, as a kill or a failing disk would cause it there.
-    struct Case {
-        WriteStep step;
-        int occurrence; // which time the step comes round
-    };
-    const Case cases[] = {{WriteStep::KeyEdited, 2},
-                          {WriteStep::TemporaryWritten, 1},
-                          {WriteStep::Synced, 1},
-                          {WriteStep::Renaming, 1}};
-    fs::create_directories(file.parent_path());
-    const std::string old = "; mine\r\n[GLOBAL]\r\nOWNER=Anna\r\nCOMPANY=Old Co\r\n";
-    WriteBytes(file, old);
-    const ino_t inode = inodeOf(file);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.step));
-        int seen = 0;
-        IniProfileStore failing(file, [&](WriteStep step) {
-            seen += step == c.step ? 1 : 0;
-            return step == c.step && seen == c.occurrence ? EIO : 0;
-        });
-        const ProfileWriteReport report = failing.write(
-            {{"GLOBAL", "OWNER", "Berg"}, {"GLOBAL", "COMPANY", "New Co"}, {"GLOBAL", "ADDR1", "Quay 1"}});
-        EXPECT_EQ(report.statuses, std::vector<ProfileStatus>(3, ProfileStatus::NotWritten));
-        EXPECT_EQ(ReadBytes(file), old);
-        EXPECT_EQ(inodeOf(file), inode);
-        EXPECT_NE(report.reason.find(std::strerror(EIO)), std::string::npos) << report.reason;
-        EXPECT_EQ(namesIn(file.parent_path()), std::vector<std::string>{"Tesslin1.ini"});
-    }
-}
-
-TEST_F(IniProfileStoreTest, StaleTemporariesOfOursGoWithTheNextWrite) {
-    fs::create_directories(file.parent_path());
-    const std::time_t twoMinutesAgo = std::time(nullptr) - 120;
-    struct Leftover {
+TEST(IniProfileStore, StaleTemporariesOfOursGoWithTheNextWrite) {
+    const struct {
         const char* name;
-        bool old;
-        bool removed;
-    };
-    const Leftover leftovers[] = {
+        bool old, removed;
+    } leftovers[] = {
         {".Tesslin1.ini.a1B2c3", true, true},   // a killed write's
         {".Tesslin1.ini.Zz9yY8", false, false}, // a write going on now could own it
         {".Tesslin1.ini.a1B2c3d", true, false}, // not our pattern
+        {".Tesslin1.ini.a1B-c3", true, false},  // not our pattern
         {".Other.ini.a1B2c3", true, false},     // another file's
         {"Tesslin1.ini.a1B2c3", true, false},   // not hidden: the user's
     };
-    for (const Leftover& l : leftovers) {
-        WriteBytes(file.parent_path() / l.name, "[GLOBAL]\r\nOWNER=half writ");
+    TempDir dir;
+    for (const auto& l : leftovers) {
+        Put(dir / l.name, "[GLOBAL]\r\nOWNER=half writ");
         if (l.old) {
-            setModifiedTime(file.parent_path() / l.name, twoMinutesAgo);
+            SetModifiedTime(dir / l.name, std::time(nullptr) - 120);
         }
     }
-    ASSERT_TRUE(store.write("GLOBAL", "OWNER", "Anna"));
-    for (const Leftover& l : leftovers) {
-        EXPECT_EQ(fs::exists(file.parent_path() / l.name), !l.removed) << l.name;
+    ASSERT_TRUE(IniProfileStore(dir / "Tesslin1.ini").write("GLOBAL", "OWNER", "Anna"));
+    for (const auto& l : leftovers) {
+        EXPECT_EQ(fs::exists(dir / l.name), !l.removed) << l.name;
     }
 }
 
+void SetEnv(const char* name, const char* value) {
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+}
+
+// $XDG_CONFIG_HOME when it is absolute, else $HOME/.config; the password database's home only stands in
+// for a HOME that is unset or empty, so a user who points HOME elsewhere finds the profile there.
 TEST(ProfilePath, FollowsTheConfigHomeRule) {
-    struct Case {
-        const char* xdg;
-        const char* home;
-        const char* expected;
+    const passwd* user = ::getpwuid(::getuid());
+    ASSERT_NE(user, nullptr);
+    const std::string account = std::string(user->pw_dir) + "/.config/Tesslin1.ini";
+    const std::string elsewhere = "/elsewhere/anna/.config/Tesslin1.ini";
+    ASSERT_NE(account, elsewhere);
+    const struct {
+        const char *xdg, *home;
+        std::string expected;
+        std::string fromEnvironment = {}; // when it differs
+    } cases[] = {
+        {"/x/conf", "/elsewhere/anna", "/x/conf/Tesslin1.ini"},
+        {nullptr, "/elsewhere/anna", elsewhere},
+        {"relative/conf", "/elsewhere/anna", elsewhere},
+        {nullptr, nullptr, "./.config/Tesslin1.ini", account},
+        {nullptr, "", "./.config/Tesslin1.ini", account},
     };
-    const Case cases[] = {
-        {"/x/conf", "/home/anna", "/x/conf/Tesslin1.ini"},
-        {nullptr, "/home/anna", "/home/anna/.config/Tesslin1.ini"},
-        {"", "/home/anna", "/home/anna/.config/Tesslin1.ini"},
-        {"relative/conf", "/home/anna", "/home/anna/.config/Tesslin1.ini"},
-    };
-    for (const Case& c : cases) {
+    const std::string xdg = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.xdg ? c.xdg : "(unset)") + " " + (c.home ? c.home : "(unset)"));
         EXPECT_EQ(ProfilePathFor(c.xdg, c.home), fs::path(c.expected));
+        SetEnv("XDG_CONFIG_HOME", c.xdg);
+        SetEnv("HOME", c.home);
+        EXPECT_EQ(DefaultProfilePath(), fs::path(c.fromEnvironment.empty() ? c.expected : c.fromEnvironment));
     }
-    EXPECT_EQ(DefaultProfilePath().filename(), "Tesslin1.ini");
+    SetEnv("XDG_CONFIG_HOME", xdg.empty() ? nullptr : xdg.c_str());
+    SetEnv("HOME", home.empty() ? nullptr : home.c_str());
 }
 
 } // namespace

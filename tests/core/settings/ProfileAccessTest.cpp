@@ -7,127 +7,77 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
-
 namespace {
 
-const std::string kSixty = "123456789012345678901234567890123456789012345678901234567890";
-
-std::string Repeated(const std::string& piece, int times) {
-    std::string s;
-    for (int i = 0; i < times; ++i) {
-        s += piece;
+// Sixty characters: ASCII, and two bytes each.
+const std::string kDigits = "123456789012345678901234567890123456789012345678901234567890";
+const std::string kWide = [] {
+    std::string e;
+    for (int i = 0; i < 60; ++i) {
+        e += "\xc3\xa9";
     }
-    return s;
-}
+    return e;
+}();
+const std::string kProfile =
+    "[GLOBAL]\r\nOWNER=Anna Berg\r\nFAILED=Failed\r\nLONG=" + kDigits + "\r\nWIDE=" + kWide + "\r\n";
 
-const std::string kProfile = "[GLOBAL]\r\nOWNER=Anna Berg\r\nFAILED1=Failed\r\nFAILED2=Failed to start\r\n"
-                             "LOWER=failed\r\nLONG=" +
-                             kSixty + "\r\nWIDE=" + Repeated("\xc3\xa9", 60) + "\r\nEMPTY=\r\nNOVALUE\r\n";
-
-class ProfileAccessTest : public ProfileFixture {};
-
-struct Call {
-    const char* name;
-    const char* mode;
-    const char* section;
-    const char* key;
-    ProfileValue value;
-    std::string expected;
+class ProfileAccessTest : public ProfileFixture {
+protected:
+    // A store whose file name leaves no room for the temporary file a write needs.
+    void useUnwritableStore() {
+        services.profile = std::make_shared<IniProfileStore>(dir / std::string(250, 'n'));
+    }
 };
 
-void PrintTo(const Call& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class ProfileAccessResults : public ProfileAccessTest, public ::testing::WithParamInterface<Call> {};
-
-TEST_P(ProfileAccessResults, AnswersAndLeavesRejectedCallsUnwritten) {
+TEST_F(ProfileAccessTest, AnswersInTheOrderOfItsChecksAndWritesNothingElse) {
     givenProfile(kProfile);
-    const Call& c = GetParam();
-    EXPECT_EQ(ProfileAccess(services, c.mode, c.section, c.key, c.value), c.expected);
-    EXPECT_EQ(ReadBytes(profileFile), kProfile); // reads, rejected calls and other modes write nothing
+    const struct {
+        const char *mode, *section, *key;
+        ProfileValue value;
+        std::string expected;
+    } cases[] = {
+        // The first failing check answers: mode, section, key, then the value.
+        {"", "", "OWNER", std::string("x"), "ERROR MODE"},
+        {"GET", "", "", {}, "ERROR Secname"},
+        {"GET", "GLOBAL", "", {}, "ERROR Keyname"},
+        {"WRITE", "GLO\nBAL", "OW=NER", std::string("x"), "ERROR Secname"},
+        {"WRITE", "GLOBAL", "OWNER=x\r\nK", std::string(), "ERROR Keyname"},
+        {"WRITE", "GLOBAL", "[X", std::string("y]"), "ERROR Keyname"},
+        {"WRITE", "GLOBAL", "", std::string(), "ERROR Keyname"},
+        {"WRITE", "GLOBAL", "OWNER", std::string(), "ERROR KeyValue"},
+        {"WRITE", "GLOBAL", "OWNER", nullptr, "ERROR KeyValue"},
+        {"WRITE", "GLOBAL", "OWNER", {}, "ERROR KeyValue"},
+        {"DELETE", "GLOBAL", "OWNER", std::string("x"), "OK"},
+        // Reads: the stored text, cut to 49 characters; nothing stored reads as the empty text.
+        {"GET", "GLOBAL", "OWNER", {}, "Anna Berg"},
+        {"get", "global", "owner", std::string("ignored"), "Anna Berg"},
+        {"GET", "GLOBAL", "ADDR1", {}, ""},
+        {"GET", "OTHER", "OWNER", {}, ""},
+        {"GET", "GLOBAL", "FAILED", {}, "Failed"},
+        {"GET", "GLOBAL", "LONG", {}, kDigits.substr(0, 49)},
+        {"GET", "GLOBAL", "WIDE", {}, kWide.substr(0, 98)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ProfileAccess(services, c.mode, c.section, c.key, c.value), c.expected)
+            << c.mode << " " << c.section << " " << c.key;
+    }
+    EXPECT_EQ(ReadBytes(profileFile), kProfile);
     EXPECT_TRUE(messages->shown.empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ProfileAccessResults,
-    ::testing::Values(
-        // The order of the checks: the first failing one answers.
-        Call{"empty_mode_and_section", "", "", "OWNER", {}, "ERROR MODE"},
-        Call{"empty_mode", "", "GLOBAL", "OWNER", std::string("x"), "ERROR MODE"},
-        Call{"empty_section", "GET", "", "", {}, "ERROR Secname"},
-        Call{"empty_key", "GET", "GLOBAL", "", {}, "ERROR Keyname"},
-        Call{"empty_key_before_empty_value", "WRITE", "GLOBAL", "", std::string(), "ERROR Keyname"},
-        Call{"section_with_cr", "WRITE", "GLO\rBAL", "OWNER", std::string("x"), "ERROR Secname"},
-        Call{"section_with_lf", "WRITE", "GLO\nBAL", "OWNER", std::string("x"), "ERROR Secname"},
-        Call{"section_with_bracket", "WRITE", "GLOBAL]\r\n[X", "OWNER", std::string("x"), "ERROR Secname"},
-        Call{"bad_section_before_bad_key", "WRITE", "A]", "B=", std::string("x"), "ERROR Secname"},
-        Call{"key_with_cr", "WRITE", "GLOBAL", "OW\rNER", std::string("x"), "ERROR Keyname"},
-        Call{"key_with_lf", "WRITE", "GLOBAL", "OWNER\n[X]\nK", std::string("x"), "ERROR Keyname"},
-        Call{"key_with_equals", "WRITE", "GLOBAL", "OWNER=x\r\nK", std::string("x"), "ERROR Keyname"},
-        Call{"key_like_a_header", "WRITE", "GLOBAL", "[X", std::string("y]"), "ERROR Keyname"},
-        Call{"bad_key_before_empty_value", "WRITE", "GLOBAL", "A=", std::string(), "ERROR Keyname"},
-        Call{"write_empty_text", "WRITE", "GLOBAL", "OWNER", std::string(), "ERROR KeyValue"},
-        Call{"write_null", "WRITE", "GLOBAL", "OWNER", nullptr, "ERROR KeyValue"},
-        Call{"write_absent", "WRITE", "GLOBAL", "OWNER", {}, "ERROR KeyValue"},
-        Call{"other_mode", "DELETE", "GLOBAL", "OWNER", std::string("x"), "OK"},
-        // Reads.
-        Call{"get", "GET", "GLOBAL", "OWNER", {}, "Anna Berg"},
-        Call{"get_any_case", "get", "global", "owner", {}, "Anna Berg"},
-        Call{"get_ignores_value", "GET", "GLOBAL", "OWNER", std::string("ignored"), "Anna Berg"},
-        Call{"never_written", "GET", "GLOBAL", "ADDR1", {}, ""},
-        Call{"missing_section", "GET", "OTHER", "OWNER", {}, ""},
-        Call{"stored_failed", "GET", "GLOBAL", "FAILED1", {}, "Failed"},
-        Call{"stored_failed_and_more", "GET", "GLOBAL", "FAILED2", {}, "Failed to start"},
-        Call{"stored_lower_failed", "GET", "GLOBAL", "LOWER", {}, "failed"},
-        Call{"cut_to_49", "GET", "GLOBAL", "LONG", {}, kSixty.substr(0, 49)},
-        Call{"cut_counts_characters", "GET", "GLOBAL", "WIDE", {}, Repeated("\xc3\xa9", 49)},
-        Call{"empty_value", "GET", "GLOBAL", "EMPTY", {}, ""},
-        Call{"entry_without_value", "GET", "GLOBAL", "NOVALUE", {}, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProfileAccessTest, WritesInAnyCaseAndReadsBack) {
-    EXPECT_EQ(ProfileAccess(services, "write", "GLOBAL", "OWNER", std::string("Anna Berg")), "OK");
+    // Line breaks in a value cannot add lines.
+    EXPECT_EQ(ProfileAccess(services, "write", "GLOBAL", "ADDR1", std::string("Main\r\n[X]\r\nX=1")), "OK");
     EXPECT_EQ(ProfileAccess(services, "Write", "GLOBAL", "ID_INDEX", std::int64_t{101}), "OK");
     EXPECT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "ADDR3", std::int64_t{-1}), "OK");
-    EXPECT_EQ(ReadBytes(profileFile), "[GLOBAL]\r\nOWNER=Anna Berg\r\nID_INDEX=101\r\nADDR3=-1\r\n");
-    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "ID_INDEX"), "101");
-}
-
-TEST_F(ProfileAccessTest, MissingFileReadsEmptyAndOtherModesCreateNothing) {
-    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "OWNER"), "");
-    EXPECT_EQ(ProfileAccess(services, "DELETE", "GLOBAL", "OWNER"), "OK");
-    EXPECT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "OWNER", std::string()), "ERROR KeyValue");
-    EXPECT_FALSE(fs::exists(profileFile));
-}
-
-TEST_F(ProfileAccessTest, EmptyWriteKeepsTheStoredValue) {
-    ASSERT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "OWNER", std::string("Anna")), "OK");
-    EXPECT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "OWNER", std::string()), "ERROR KeyValue");
-    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "OWNER"), "Anna");
-}
-
-TEST_F(ProfileAccessTest, LineBreaksInAValueCannotAddLines) {
-    ASSERT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "ADDR1", std::string("Main St 1\r\n[EVIL]\r\nX=1")), "OK");
-    EXPECT_EQ(ReadBytes(profileFile), "[GLOBAL]\r\nADDR1=Main St 1  [EVIL]  X=1\r\n");
-    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "ADDR1"), "Main St 1  [EVIL]  X=1");
-}
-
-TEST_F(ProfileAccessTest, FailedWriteSaysSoAndChangesNothing) {
-    WriteBytes(dir / "plain", "a file, not a folder");
-    services.profile = std::make_shared<IniProfileStore>(dir / "plain" / "Tesslin1.ini");
-    EXPECT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "OWNER", std::string("Anna")), "ERROR Write");
-    EXPECT_EQ(ReadBytes(dir / "plain"), "a file, not a folder");
-    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "OWNER"), "");
-    EXPECT_TRUE(messages->shown.empty());
+    EXPECT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "ADDR3", std::string()), "ERROR KeyValue");
+    EXPECT_EQ(ReadBytes(profileFile), "[GLOBAL]\r\nADDR1=Main  [X]  X=1\r\nID_INDEX=101\r\nADDR3=-1\r\n");
+    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "ADDR1"), "Main  [X]  X=1");
 }
 
 TEST_F(ProfileAccessTest, WriteManyGivesEachKeyItsOwnStatus) {
@@ -137,73 +87,63 @@ TEST_F(ProfileAccessTest, WriteManyGivesEachKeyItsOwnStatus) {
         {"GLOBAL", "OW=NER", std::string("x")},   {"", "OWNER", std::string("x")},
         {"GLOBAL", "ID_INDEX", std::int64_t{7}},  {"GLOBAL", "ADDR2", nullptr},
     };
-    // Each key's status, as ProfileAccess would say it.
-    const auto texts = [&] {
-        std::vector<std::string> said;
+    const auto said = [&] {
+        std::vector<std::string> texts;
         for (const ProfileStatus status : ProfileWriteKeys(services, writes).statuses) {
-            said.push_back(ProfileStatusText(status));
+            texts.push_back(ProfileStatusText(status));
         }
-        return said;
+        return texts;
     };
-    EXPECT_EQ(texts(), (std::vector<std::string>{"OK", "ERROR KeyValue", "ERROR Keyname", "ERROR Secname",
-                                                 "OK", "ERROR KeyValue"}));
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(said(),
+              (Texts{"OK", "ERROR KeyValue", "ERROR Keyname", "ERROR Secname", "OK", "ERROR KeyValue"}));
     EXPECT_EQ(ReadBytes(profileFile), "[GLOBAL]\r\nOWNER=Anna\r\nADDR1=Quay 1\r\nID_INDEX=7\r\n");
 
     // A store that cannot write fails every key it was given; the refused ones keep their own status.
-    WriteBytes(dir / "plain", "a file, not a folder");
-    services.profile = std::make_shared<IniProfileStore>(dir / "plain" / "Tesslin1.ini");
-    EXPECT_EQ(texts(), (std::vector<std::string>{"ERROR Write", "ERROR KeyValue", "ERROR Keyname",
-                                                 "ERROR Secname", "ERROR Write", "ERROR KeyValue"}));
+    useUnwritableStore();
+    EXPECT_EQ(said(), (Texts{"ERROR Write", "ERROR KeyValue", "ERROR Keyname", "ERROR Secname", "ERROR Write",
+                             "ERROR KeyValue"}));
+    EXPECT_NE(ProfileWriteKeys(services, writes).reason, "");
+    EXPECT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "OWNER", std::string("Anna")), "ERROR Write");
+    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "OWNER"), "");
     EXPECT_TRUE(messages->shown.empty());
 }
 
 // A profile service that breaks in the middle of a call.
 class BrokenProfile final : public ProfileService {
 public:
-    explicit BrokenProfile(std::function<void()> fail) : m_fail(std::move(fail)) {}
-    std::optional<std::string> read(std::string_view, std::string_view) const override {
-        m_fail();
-        return std::nullopt;
-    }
-    ProfileWriteReport write(const std::vector<ProfileEdit>& edits) override {
-        m_fail();
-        return {std::vector<ProfileStatus>(edits.size(), ProfileStatus::Written), {}};
-    }
+    explicit BrokenProfile(RuntimeError failure) : m_failure(std::move(failure)) {}
+    std::optional<std::string> read(std::string_view, std::string_view) const override { throw m_failure; }
+    ProfileWriteReport write(const std::vector<ProfileEdit>&) override { throw m_failure; }
 
 private:
-    std::function<void()> m_fail;
+    RuntimeError m_failure;
 };
 
+// A failure of the service itself shows its description with the application's title, and ends the program.
 TEST_F(ProfileAccessTest, UnexpectedFailureShowsItsDescriptionAndEnds) {
-    struct Case {
-        const char* mode;
-        std::function<void()> fail;
+    const struct {
+        std::shared_ptr<ProfileService> profile;
+        std::function<void()> call;
         const char* description;
+    } cases[] = {
+        {std::make_shared<BrokenProfile>(RuntimeError(RuntimeError::TypeMismatch)),
+         [&] { ProfileAccess(services, "GET", "GLOBAL", "OWNER"); }, "Type mismatch"},
+        {std::make_shared<BrokenProfile>(RuntimeError(RuntimeError::DeviceUnavailable, "Disk on fire")),
+         [&] { ProfileAccess(services, "WRITE", "GLOBAL", "OWNER", std::string("x")); }, "Disk on fire"},
+        {std::make_shared<BrokenProfile>(RuntimeError(RuntimeError::DeviceUnavailable, "Disk on fire")),
+         [&] { ProfileWriteKeys(services, {{"GLOBAL", "OWNER", std::string("x")}}); }, "Disk on fire"},
+        {nullptr, [&] { ProfileAccess(services, "GET", "GLOBAL", "OWNER"); }, "Object required"},
     };
-    const Case cases[] = {
-        {"GET", [] { throw RuntimeError(RuntimeError::TypeMismatch); }, "Type mismatch"},
-        {"WRITE", [] { throw RuntimeError(RuntimeError::DeviceUnavailable, "Disk on fire"); }, "Disk on fire"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         messages->shown.clear();
-        services.profile = std::make_shared<BrokenProfile>(c.fail);
-        EXPECT_THROW(ProfileAccess(services, c.mode, "GLOBAL", "OWNER", std::string("x")), ProgramEnded);
+        services.profile = c.profile;
+        EXPECT_THROW(c.call(), ProgramEnded);
         ASSERT_EQ(messages->shown.size(), 1u);
         EXPECT_EQ(messages->shown[0].prompt, c.description);
         EXPECT_EQ(messages->shown[0].style, 0);
         EXPECT_EQ(messages->shown[0].title, std::nullopt);
     }
-    messages->shown.clear();
-    EXPECT_THROW(ProfileWriteKeys(services, {{"GLOBAL", "OWNER", std::string("x")}}), ProgramEnded);
-    ASSERT_EQ(messages->shown.size(), 1u);
-    EXPECT_EQ(messages->shown[0].prompt, "Disk on fire");
-}
-
-TEST_F(ProfileAccessTest, NoProfileServiceIsAnUnexpectedFailure) {
-    services.profile.reset();
-    EXPECT_THROW(ProfileAccess(services, "GET", "GLOBAL", "OWNER"), ProgramEnded);
-    ASSERT_EQ(messages->shown.size(), 1u);
-    EXPECT_EQ(messages->shown[0].prompt, "Object required");
 }
 
 } // namespace

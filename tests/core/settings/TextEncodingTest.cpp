@@ -1,35 +1,37 @@
 #include "core/settings/TextEncoding.h"
 
+#include "Utf16Bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
 TEST(TextEncoding, ValidUtf8) {
-    struct Case {
-        std::string bytes;
-        bool valid;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, bool> cases[] = {
         {"", true},
-        {"plain", true},
-        {"Jos\xc3\xa9 \xe2\x82\xac \xf0\x9f\x92\xbe", true},
+        {"plain text, longer than a word", true},
+        {"Jos\xc3\xa9 \xe2\x82\xac \xf0\x9f\x92\xbe \xf4\x8f\xbf\xbf", true},
         {"\xe9", false},             // a Windows-1252 letter
+        {"12345678\xe9", false},     // behind eight ASCII bytes
         {"\xc3", false},             // cut short
         {"\xc0\xaf", false},         // overlong
         {"\xe0\x80\xaf", false},     // overlong
+        {"\xf0\x80\x80\xaf", false}, // overlong
         {"\xed\xa0\x80", false},     // surrogate
         {"\xf4\x90\x80\x80", false}, // beyond U+10FFFF
         {"\xf5\x80\x80\x80", false}, // never a lead byte
         {"\xe2\x82x", false},        // bad continuation
+        {"\xf0\x9f\x92x", false},    // bad last continuation
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << testing::PrintToString(c.bytes);
+    for (const auto& [bytes, valid] : cases) {
+        EXPECT_EQ(IsValidUtf8(bytes), valid) << testing::PrintToString(bytes);
     }
 }
 
-TEST(TextEncoding, Windows1252) {
+TEST(TextEncoding, Windows1252BothWays) {
     EXPECT_EQ(Windows1252ToUtf8("Caf\xe9 \x80 \x93q\x94 \xff"),
               "Caf\xc3\xa9 \xe2\x82\xac \xe2\x80\x9cq\xe2\x80\x9d \xc3\xbf");
     EXPECT_EQ(Windows1252ToUtf8("\x81\x8d"), "\xc2\x81\xc2\x8d"); // unassigned bytes stay as C1 controls
@@ -45,70 +47,41 @@ TEST(TextEncoding, Windows1252) {
     }
 }
 
-// UTF-16 code units as bytes, written out by hand in the given order.
-std::string unitsAsBytes(std::u16string_view units, ByteOrder order) {
-    std::string bytes;
-    for (const char16_t unit : units) {
-        const char low = static_cast<char>(unit & 0xFF);
-        const char high = static_cast<char>(unit >> 8);
-        bytes += order == ByteOrder::LittleEndian ? std::string{low, high} : std::string{high, low};
-    }
-    return bytes;
-}
-
 TEST(TextEncoding, Utf16BothWays) {
-    struct Case {
-        std::u16string units;
-        std::string utf8;
-    };
-    const Case cases[] = {
+    const std::pair<std::u16string, std::string> cases[] = {
         {u"", ""},
-        {u"[GLOBAL]\r\nOWNER=Jos\u00e9 \u0436\u4e2d\r\n",
-         "[GLOBAL]\r\nOWNER=Jos\xc3\xa9 \xd0\xb6\xe4\xb8\xad\r\n"},
-        {u"\U0001F4BE\U0010FFFF", "\xf0\x9f\x92\xbe\xf4\x8f\xbf\xbf"}, // surrogate pairs
+        {u"[G]\r\nA=Jos\u00e9 \u0436\u4e2d\r\n", "[G]\r\nA=Jos\xc3\xa9 \xd0\xb6\xe4\xb8\xad\r\n"},
+        // Surrogate pairs, from the first code point that needs one to the last.
+        {u"\U00010000\U0001F4BE\U0010FFFF", "\xf0\x90\x80\x80\xf0\x9f\x92\xbe\xf4\x8f\xbf\xbf"},
         {std::u16string(u"a\0b", 3), std::string("a\0b", 3)},
     };
-    for (const Case& c : cases) {
-        for (const ByteOrder order : {ByteOrder::LittleEndian, ByteOrder::BigEndian}) {
-            const std::string bytes = unitsAsBytes(c.units, order);
+    for (const auto& [units, utf8] : cases) {
+        for (const bool big : {false, true}) {
+            const ByteOrder order = big ? ByteOrder::BigEndian : ByteOrder::LittleEndian;
             bool exact = false;
-            EXPECT_EQ(Utf16ToUtf8(bytes, order, &exact), c.utf8);
+            EXPECT_EQ(Utf16ToUtf8(Utf16Bytes(units, big), order, &exact), utf8);
             EXPECT_TRUE(exact);
-            EXPECT_EQ(Utf8ToUtf16(c.utf8, order), bytes);
+            EXPECT_EQ(Utf8ToUtf16(utf8, order), Utf16Bytes(units, big));
         }
     }
-}
+    // Bytes that are not UTF-8 count as Windows-1252.
+    EXPECT_EQ(Utf8ToUtf16("Jos\xe9", ByteOrder::LittleEndian), Utf16Bytes(u"Jos\u00e9"));
 
-TEST(TextEncoding, Utf16ThatCannotGoBackAsItWas) {
+    // What cannot go back as it was reads with U+FFFD and says so.
     const std::string replacement = "\xef\xbf\xbd";
-    struct Case {
-        std::string bytes;
-        std::string utf8;
+    const std::pair<std::string, std::string> inexact[] = {
+        {Utf16Bytes(u"a\xd800"
+                    u"b"),
+         "a" + replacement + "b"},                           // lone high surrogate
+        {Utf16Bytes(u"\xd800"), replacement},                // high surrogate at the end
+        {Utf16Bytes(u"\xdc00"), replacement},                // lone low surrogate
+        {std::string("a\0b", 3), "a" + replacement},         // odd last byte
     };
-    const Case cases[] = {
-        {unitsAsBytes(u"a\xd800"
-                      u"b",
-                      ByteOrder::LittleEndian),
-         "a" + replacement + "b"},                                       // lone high surrogate
-        {unitsAsBytes(u"\xdc00", ByteOrder::LittleEndian), replacement}, // lone low surrogate
-        {std::string("a\0b", 3), "a" + replacement},                     // odd last byte
-    };
-    for (const Case& c : cases) {
+    for (const auto& [bytes, utf8] : inexact) {
         bool exact = true;
-        EXPECT_EQ(Utf16ToUtf8(c.bytes, ByteOrder::LittleEndian, &exact), c.utf8);
+        EXPECT_EQ(Utf16ToUtf8(bytes, ByteOrder::LittleEndian, &exact), utf8);
         EXPECT_FALSE(exact);
     }
-}
-
-TEST(TextEncoding, LeftCountsCharacters) {
-    EXPECT_EQ(Utf8Left("abc", 2), "ab");
-    EXPECT_EQ(Utf8Left("abc", 5), "abc");
-    EXPECT_EQ(Utf8Left("\xc3\xa9\xc3\xa9\xc3\xa9", 2), "\xc3\xa9\xc3\xa9");
-    EXPECT_EQ(Utf8Left("a\xf0\x9f\x92\xbe"
-                       "b",
-                       2),
-              "a\xf0\x9f\x92\xbe");
-    EXPECT_EQ(Utf8Left("abc", 0), "");
 }
 
 } // namespace

@@ -1,0 +1,64 @@
+#include "core/runtime/Conversions.h"
+#include "core/runtime/ExitTerminator.h"
+#include "core/runtime/Runtime.h"
+#include "core/runtime/Services.h"
+#include "support/ErrorNumber.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <utility>
+
+namespace {
+
+TEST(Conversions, TextToDoubleTakesPlainDecimalsOnly) {
+    const std::pair<const char*, double> cases[] = {
+        {"41", 41},   {"-1", -1},          {"+7", 7},         {"  100\t ", 100},          {".5", 0.5},
+        {"5.", 5},    {"-0.25", -0.25},    {"\t32767", 32767}, {"1234567.125", 1234567.125},
+    };
+    for (const auto& [text, value] : cases) {
+        EXPECT_DOUBLE_EQ(TextToDouble(text), value) << text;
+    }
+    for (const char* text :
+         {"", "   ", "-", ".", "1.2.3", "12a", "a12", "1 2", "--1", "+-1", "1e5", "0x10", "1,5", "Failed"}) {
+        EXPECT_EQ(ErrorNumberOf([&] { TextToDouble(text); }), RuntimeError::TypeMismatch) << text;
+    }
+}
+
+TEST(Conversions, CIntRoundsHalfToEvenWithinSixteenBits) {
+    const std::pair<double, int> cases[] = {
+        {2.5, 2},   {3.5, 4},     {-2.5, -2},        {-3.5, -4},        {1.4999, 1},      {1.5001, 2},
+        {0.5, 0},   {-0.5, 0},    {32767.4, 32767},  {32766.5, 32766},  {-32768.5, -32768},
+    };
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(CInt(in), out) << in;
+    }
+    for (double v : {32767.5, 32768.0, -32768.6, -32769.0, 1e300, std::numeric_limits<double>::infinity(),
+                     std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_EQ(ErrorNumberOf([&] { CInt(v); }), RuntimeError::Overflow) << v;
+    }
+}
+
+// Two decimals, halves away from zero on the value's 15-digit decimal form (1.005 gives 1.01).
+TEST(Conversions, FormatFixed2) {
+    const struct {
+        double in;
+        const char* out;
+        char separator = '.';
+    } cases[] = {{95.625, "95.63"},   {0.125, "0.13"},         {95.5, "95.50"},  {0.0, "0.00"},
+                 {0.004, "0.00"},     {0.005, "0.01"},         {1.005, "1.01"},  {2.675, "2.68"},
+                 {-0.125, "-0.13"},   {-0.001, "0.00"},        {99.995, "100.00"}, {9.999, "10.00"},
+                 {1e-20, "0.00"},     {2047.96875, "2047.97"}, {1234567.891, "1234567.89"},
+                 {95.625, "95,63", ','}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatFixed2(c.in, c.separator), c.out) << c.in;
+    }
+}
+
+// Ending the program is a normal end, for the real terminator and without one.
+TEST(RuntimeDeathTest, EndingTheProgramExitsWithZero) {
+    EXPECT_EXIT(ExitTerminator().endNow(), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(EndProgram(Services{}), testing::ExitedWithCode(0), "");
+}
+
+} // namespace
