@@ -114,42 +114,8 @@ TEST_F(PrintWindowTest, ReportsAJobThatCannotStart) {
     EXPECT_FALSE(PrintWindow(label.window, *printer));
 }
 
-TEST_F(PrintWindowTest, PrintsThroughTheDefaultCupsQueue) {
-    CupsServer& cups = *CupsEnvironment::server;
-    const std::size_t before = cups.spooledDocuments().size();
-
-    SystemPrinterProvider provider;
-    const auto printer = provider.defaultPrinter();
-    ASSERT_NE(printer, nullptr) << cups.log();
-    EXPECT_EQ(printer->printerName().toStdString(), CupsServer::QueueName);
-    EXPECT_EQ(printer->outputFormat(), QPrinter::NativeFormat);
-
-    LabelSizedWindow label;
-    label.window.show();
-    ASSERT_TRUE(PrintWindow(label.window, *printer)) << cups.log();
-
-    const auto job = cups.waitForDocument(before);
-    ASSERT_TRUE(job.has_value()) << cups.log();
-    expectPrintedWindow(*job, printer->pageLayout().paintRectPoints().topLeft(),
-                        printer->pageLayout().fullRectPoints().size());
-}
-
-TEST_F(PrintWindowTest, ReportsAJobTheSchedulerRefuses) {
-    CupsServer& cups = *CupsEnvironment::server;
-    const auto printer = SystemPrinterProvider().defaultPrinter();
-    ASSERT_NE(printer, nullptr);
-    const std::size_t before = cups.spooledDocuments().size();
-    ASSERT_TRUE(cups.setAcceptingJobs(false));
-    LabelSizedWindow label;
-    const bool printed = PrintWindow(label.window, *printer);
-    ASSERT_TRUE(cups.setAcceptingJobs(true));
-    EXPECT_FALSE(printed);
-    EXPECT_EQ(cups.spooledDocuments().size(), before);
-
-    // The queue takes jobs again, and printing says so.
-    EXPECT_TRUE(PrintWindow(label.window, *SystemPrinterProvider().defaultPrinter()));
-    EXPECT_TRUE(cups.waitForDocument(before).has_value());
-}
+// Printing through the default CUPS queue, and a job the scheduler refuses, are tested with the label
+// itself (LabelPrintTest).
 
 // Each check runs on a fresh thread: libcups reads CUPS_SERVER once per thread.
 bool defaultPrinterSeenFromNewThread() {
