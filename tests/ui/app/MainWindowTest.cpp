@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 #include <QPushButton>
 
 #include <memory>
@@ -118,24 +119,34 @@ TEST_F(MainWindowTest, QuitEndsAtOnceAndWritesNothing) {
     EXPECT_TRUE(messages->shown.empty());
 }
 
-TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommands) {
+TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommandsUnderTheMouse) {
     frmMain window(services);
     loadSetUp(window);
+    window.show();
+    ToolStrip& strip = *window.pTools;
+    const auto at = [](int xTwips) { return QPoint(xTwips / 15, 100 / 15); };
     // Over Configure, then a click: the dialog opens, and the button goes dark once it returns.
-    window.pTools->pTools_MouseMove(600, 100);
-    EXPECT_EQ(window.pTools->tracker.HotButton, 1);
-    EXPECT_FALSE(window.pTools->imRaised->pixmap().isNull());
-    window.pTools->pTools_Click();
+    QTest::mouseMove(&strip, at(600));
+    EXPECT_EQ(strip.tracker.HotButton, 1);
+    EXPECT_FALSE(strip.imRaised->pixmap().isNull());
+    QTest::mouseClick(&strip, Qt::LeftButton, {}, at(600));
     EXPECT_EQ(opened, std::vector<std::string>{"frmConfig"});
-    EXPECT_EQ(window.pTools->tracker.HotButton, 0);
-    EXPECT_TRUE(window.pTools->imRaised->pixmap().isNull());
+    EXPECT_EQ(strip.tracker.HotButton, 0);
+    EXPECT_TRUE(strip.imRaised->pixmap().isNull());
+    // Examine and Print reach the label window, which finds no Zip drive in this profile and says so.
+    for (const int x : {3000, 4700}) {
+        QTest::mouseMove(&strip, at(x));
+        QTest::mouseClick(&strip, Qt::LeftButton, {}, at(x));
+    }
+    EXPECT_EQ(messages->shown.size(), 2u);
     // On the grip nothing runs.
-    window.pTools->pTools_MouseMove(100, 100);
-    window.pTools->pTools_Click();
+    QTest::mouseMove(&strip, at(100));
+    QTest::mouseClick(&strip, Qt::LeftButton, {}, at(100));
     EXPECT_EQ(opened.size(), 1u);
-    // Quit ends the program.
-    window.pTools->pTools_MouseMove(5600, 100);
-    EXPECT_THROW(window.pTools->pTools_Click(), ProgramEnded);
+    EXPECT_EQ(messages->shown.size(), 2u);
+    // Quit ends the program (called directly: an exception must not unwind through Qt's event dispatch).
+    strip.pTools_MouseMove(5600, 100);
+    EXPECT_THROW(strip.pTools_Click(), ProgramEnded);
 }
 
 TEST_F(MainWindowTest, LitPictureFollowsThePointerAndLeavesWithIt) {
