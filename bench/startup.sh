@@ -20,8 +20,10 @@ for exe in "$app" "$floor" "$probe"; do
 done
 
 work=$(mktemp -d)
+# A desktop session's runtime folder (where the single-instance lock lives) is a tmpfs, as /dev/shm is.
+runtimes=$(mktemp -d /dev/shm/tessaline-bench.XXXXXX 2>/dev/null || mktemp -d)
 xvfb=
-trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work" "$runtimes"' EXIT
 exec 3> "$work/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null &
 xvfb=$!
@@ -36,14 +38,15 @@ unset DBUS_SESSION_BUS_ADDRESS
 # One start in a fresh home whose profile names a company, so the main window follows the splash
 # without the first-run dialog. Prints the probe's figures.
 run() {
-    local windows=$1 exe=$2 home
+    local windows=$1 exe=$2 home runtime
     home=$(mktemp -d "$work/home.XXXX")
-    mkdir -p "$home/config" "$home/runtime" && chmod 700 "$home/runtime"
+    runtime=$(mktemp -d "$runtimes/run.XXXX")
+    mkdir -p "$home/config" && chmod 700 "$runtime"
     printf '[GLOBAL]\r\nOWNER=Anna Example\r\nCOMPANY=Example Widgets\r\nZIPDRIVE=/dev/sdb\r\nID_INDEX=41\r\n' \
         > "$home/config/Tesslin1.ini"
-    HOME=$home XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/runtime \
+    HOME=$home XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$runtime \
         "$probe" --windows "$windows" -- "$exe" 2>"$home/stderr" || { cat "$home/stderr" >&2; return 1; }
-    rm -rf "$home"
+    rm -rf "$home" "$runtime"
 }
 
 # A warm-up start of each, not counted: the first start of all pays for cold file caches.
