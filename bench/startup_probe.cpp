@@ -1,11 +1,11 @@
 // Starts a program and waits, as an X client, for its windows: prints the milliseconds from the start to
-// the first MapNotify of a top-level window, to the first drawing into that window (its first paint) and
-// the process's peak memory a moment later; with --windows 2 the same again for the second window (the
-// main window, after the splash).
+// the first MapNotify of a top-level window and to the first drawing into that window (its first paint),
+// the processor time the program had used by that paint, and its peak memory a moment later; with
+// --windows 2 the same again for the second window (the main window, after the splash).
 //
 // Usage: startup_probe [--windows N] [--settle MS] [--timeout MS] -- PROGRAM [ARGS...]
-// Output: one line "map_ms paint_ms peak_kb" for the first window, and as many again for the last one
-// when N > 1.
+// Output: one line "map_ms paint_ms cpu_ms peak_kb" for the first window (cpu_ms: the processor time
+// the program had used when its paint was seen), and as many again for the last one when N > 1.
 //
 // The probe selects SubstructureNotify on the root window before the program starts, so no map is missed
 // and nothing polls the server; drawing is seen through the DAMAGE extension, watched from the moment
@@ -13,6 +13,7 @@
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
+#include <dirent.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/uio.h>
@@ -42,6 +43,27 @@ long peakKilobytes(pid_t pid) {
         }
     }
     return -1;
+}
+
+// Processor time the process has used so far, all its threads, in milliseconds: unlike the time on the
+// clock it does not grow when other programs keep the processor busy.
+double cpuMilliseconds(pid_t pid) {
+    double total = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    if (DIR* dir = opendir(tasks.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] == '.') {
+                continue;
+            }
+            std::ifstream stat(tasks + "/" + entry->d_name + "/schedstat");
+            unsigned long long onCpuNs = 0;
+            if (stat >> onCpuNs) {
+                total += static_cast<double>(onCpuNs) / 1e6;
+            }
+        }
+        closedir(dir);
+    }
+    return total;
 }
 
 [[noreturn]] void fail(const char* what) {
@@ -86,6 +108,7 @@ unsigned sendRequest(xcb_connection_t* c, int opcode, bool isVoid, Request& body
 struct Window {
     std::optional<double> mapped;
     std::optional<double> painted;
+    double cpuAtPaint = 0;
 };
 
 class Probe {
@@ -118,6 +141,7 @@ public:
     Probe& operator=(const Probe&) = delete;
 
     void restartClock() { m_start = Clock::now(); }
+    void watch(pid_t pid) { m_pid = pid; }
 
     // Waits up to `timeoutMs` for the map of a top-level window not mapped before and then for its first
     // paint; nullopt on time-out or when `pid` has ended.
@@ -180,6 +204,7 @@ private:
                 Window& window = m_windows[drawable];
                 if (window.mapped && !window.painted) {
                     window.painted = now();
+                    window.cpuAtPaint = m_pid > 0 ? cpuMilliseconds(m_pid) : 0;
                 }
             }
             std::free(event);
@@ -195,6 +220,7 @@ private:
     xcb_connection_t* m_connection = nullptr;
     xcb_window_t m_root = 0;
     std::uint8_t m_damageNotify = 0;
+    pid_t m_pid = 0;
     Clock::time_point m_start;
     std::map<std::uint32_t, Window> m_windows;
     std::map<std::uint32_t, bool> m_reported;
@@ -236,6 +262,7 @@ int main(int argc, char** argv) {
         execvp(program[0], program);
         _exit(127);
     }
+    probe.watch(pid);
 
     std::string line;
     bool ok = true;
@@ -249,8 +276,8 @@ int main(int argc, char** argv) {
         probe.settle(settleMs);
         if (n == 1 || n == windows) {
             char figures[96];
-            std::snprintf(figures, sizeof figures, "%s%.1f %.1f %ld", line.empty() ? "" : " ",
-                          *window->mapped, *window->painted, peakKilobytes(pid));
+            std::snprintf(figures, sizeof figures, "%s%.1f %.1f %.1f %ld", line.empty() ? "" : " ",
+                          *window->mapped, *window->painted, window->cpuAtPaint, peakKilobytes(pid));
             line += figures;
         }
     }
