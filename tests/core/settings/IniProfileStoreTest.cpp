@@ -306,21 +306,20 @@ TEST(IniProfileStore, AHandEditBetweenTwoReadsIsSeen) {
 TEST(IniProfileStore, StaleTemporariesOfOursGoWithTheNextWrite) {
     const struct {
         const char* name;
-        bool old, removed;
+        int age; // seconds since it last changed
+        bool removed;
     } leftovers[] = {
-        {".Tesslin1.ini.a1B2c3", true, true},   // a killed write's
-        {".Tesslin1.ini.Zz9yY8", false, false}, // a write going on now could own it
-        {".Tesslin1.ini.a1B2c3d", true, false}, // not our pattern
-        {".Tesslin1.ini.a1B-c3", true, false},  // not our pattern
-        {".Other.ini.a1B2c3", true, false},     // another file's
-        {"Tesslin1.ini.a1B2c3", true, false},   // not hidden: the user's
+        {".Tesslin1.ini.a1B2c3", 120, true},   // a killed write's
+        {".Tesslin1.ini.b1B2c3", 61, true},    // older than a minute
+        {".Tesslin1.ini.Zz9yY8", 0, false},    // a write going on now could own it
+        {".Tesslin1.ini.a1B2c3d", 120, false}, // not our pattern
+        {".Tesslin1.ini.a1B-c3", 120, false},  // not our pattern
+        {".Other.ini.a1B2c3", 120, false},     // another file's
+        {"Tesslin1.ini.a1B2c3", 120, false},   // not hidden: the user's
     };
     TempDir dir;
     for (const auto& l : leftovers) {
-        Put(dir / l.name, "[GLOBAL]\r\nOWNER=half writ");
-        if (l.old) {
-            SetModifiedTime(dir / l.name, std::time(nullptr) - 120);
-        }
+        SetModifiedTime(Put(dir / l.name, "[GLOBAL]\r\nOWNER=half writ"), std::time(nullptr) - l.age);
     }
     ASSERT_TRUE(IniProfileStore(dir / "Tesslin1.ini").write("GLOBAL", "OWNER", "Anna"));
     for (const auto& l : leftovers) {
