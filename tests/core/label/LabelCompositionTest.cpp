@@ -37,25 +37,7 @@ TEST(LabelText, VerticalText) {
     EXPECT_EQ(ErrorNumberOf([&] { VerticalText(tooLong); }), RuntimeError::Overflow);
 }
 
-// Trims its argument in place and keeps only blank..tilde of it.
-TEST(LabelText, PrintableText) {
-    const struct {
-        std::string in, trimmed, out;
-    } cases[] = {
-        {"ZIP-100\0"s, "ZIP-100\0"s, "ZIP-100"},
-        {"  Removable  ", "Removable", "Removable"},
-        {"", "", ""},
-        {"A\tB\037C\177D~ ", "A\tB\037C\177D~", "ABCD~"},
-        {"caf\xC3\xA9", "caf\xC3\xA9", "caf"},
-        {"\x01 in \x01", "\x01 in \x01", " in "},
-    };
-    for (const auto& c : cases) {
-        std::string s = c.in;
-        EXPECT_EQ(PrintableText(s), c.out);
-        EXPECT_EQ(s, c.trimmed);
-    }
-}
-
+// Each text fact is trimmed in place and shown with only blank..tilde of it; numbers are "0.00 MB".
 TEST(LabelComposition, ValueColumnFormatsAndTrimsTheDiskFacts) {
     const struct {
         DiskFactsRecord facts;
@@ -63,15 +45,15 @@ TEST(LabelComposition, ValueColumnFormatsAndTrimsTheDiskFacts) {
         std::string column;
         DiskFactsRecord after; // only trimmed
     } cases[] = {
-        {{"Removable", 0.125, 95.625, "ZIP-100\0"s, "1A2B-3C4D"}, '.',
-         "Removable\r\nZIP-100\r\n1A2B-3C4D\r\n\r\n95.63 MB\r\n95.50 MB\r\n\r\n0.13 MB",
-         {"Removable", 0.125, 95.625, "ZIP-100\0"s, "1A2B-3C4D"}},
+        {{"Removable", 0.125, 95.625, "ZIP 100\0"s, "1A2B-3C4D"}, '.',
+         "Removable\r\nZIP 100\r\n1A2B-3C4D\r\n\r\n95.63 MB\r\n95.50 MB\r\n\r\n0.13 MB",
+         {"Removable", 0.125, 95.625, "ZIP 100\0"s, "1A2B-3C4D"}},
         {{" Fixed ", 0, 0, "", "  0000-0001"}, ',',
          "Fixed\r\n\r\n0000-0001\r\n\r\n0,00 MB\r\n0,00 MB\r\n\r\n0,00 MB",
          {"Fixed", 0, 0, "", "0000-0001"}},
-        {{"Remov\001able", 1023.995, 1500, " PHO\xC3\x96TOS", "\t"}, '.',
-         "Removable\r\nPHOTOS\r\n\r\n\r\n1500.00 MB\r\n476.01 MB\r\n\r\n1024.00 MB",
-         {"Remov\001able", 1023.995, 1500, "PHO\xC3\x96TOS", "\t"}},
+        {{"Re\001mov\037able", 1023.995, 1500, " PHO\xC3\x96TOS~\177 ", "\t"}, '.',
+         "Removable\r\nPHOTOS~\r\n\r\n\r\n1500.00 MB\r\n476.01 MB\r\n\r\n1024.00 MB",
+         {"Re\001mov\037able", 1023.995, 1500, "PHO\xC3\x96TOS~\177", "\t"}},
     };
     for (const auto& c : cases) {
         DiskFactsRecord facts = c.facts;
