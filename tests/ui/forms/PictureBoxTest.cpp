@@ -1,5 +1,4 @@
 #include "ui/forms/PictureBox.h"
-#include "ui/forms/Screen.h"
 
 #include <QColor>
 #include <QImage>
@@ -8,19 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(PictureBox, SizesInTwips) {
-    if (TwipsPerPixelX() != 15.0 || TwipsPerPixelY() != 15.0) {
-        GTEST_SKIP() << "needs a 96 dpi screen";
-    }
-    PictureBox box;
-    box.setWidthTwips(375);
-    box.setHeightTwips(5400);
-    EXPECT_EQ(box.size(), QSize(25, 360));
-    EXPECT_EQ(box.widthTwips(), 375.0);
-    EXPECT_EQ(box.heightTwips(), 5400.0);
-    EXPECT_EQ(box.image().size(), QSize(25, 360));
-}
 
 TEST(PictureBox, ResizingKeepsWhatWasDrawn) {
     PictureBox box;
