@@ -46,10 +46,6 @@ PdfFacts PdfInfo(const std::string& file) {
     return facts;
 }
 
-std::string PdfText(const std::string& file) {
-    return output("pdftotext -layout " + quoted(file) + " -");
-}
-
 std::string PdfWords(const std::string& file) {
     const std::string html = output("pdftotext -bbox " + quoted(file) + " -");
     std::string words;

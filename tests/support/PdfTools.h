@@ -13,8 +13,6 @@ struct PdfFacts {
 
 // Pages and the first page's size (pdfinfo); zero pages when the file is no PDF.
 PdfFacts PdfInfo(const std::string& file);
-// The text of all pages (pdftotext, layout kept).
-std::string PdfText(const std::string& file);
 // Every word of all pages in reading order, one blank between words. Unlike the layout text, two words
 // always stay apart however narrow the gap ("# 2" never reads as "#2").
 std::string PdfWords(const std::string& file);
