@@ -34,18 +34,3 @@ private:
     std::optional<T> m_value;
     std::string m_reason;
 };
-
-// Done, or the failure that stopped it.
-template <> class [[nodiscard]] Result<void> {
-public:
-    Result() = default;
-    Result(Failure failure) : m_failed(true), m_reason(std::move(failure.reason)) {}
-
-    bool ok() const { return !m_failed; }
-    explicit operator bool() const { return ok(); }
-    const std::string& reason() const { return m_reason; }
-
-private:
-    bool m_failed = false;
-    std::string m_reason;
-};
