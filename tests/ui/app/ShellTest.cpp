@@ -1,5 +1,5 @@
-#include "ui/app/InstanceGuard.h"
 #include "ui/app/Shell.h"
+#include "ui/app/InstanceGuard.h"
 #include "ui/app/frmMain.h"
 #include "ui/app/frmSplash.h"
 
@@ -48,6 +48,7 @@ TEST_F(ShellTest, TheSplashComesUpAndHandsOverToTheMainWindow) {
     shell.splash()->Form_KeyPress(); // before the hold begins a key closes it
     ASSERT_NE(shell.mainWindow(), nullptr);
     EXPECT_TRUE(shell.mainWindow()->isVisible());
+    EXPECT_EQ(shell.mainWindow()->windowTitle(), "Tessaline 1.0"); // loaded before it is shown
     EXPECT_FALSE(shell.splash()->isVisible());
     EXPECT_TRUE(messages->shown.empty());
 }

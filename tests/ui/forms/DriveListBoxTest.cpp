@@ -1,12 +1,12 @@
 
-#include "core/disks/DriveService.h"
 #include "ui/forms/DriveListBox.h"
+#include "core/disks/DriveService.h"
 
 #include "support/ErrorNumber.h"
 
 #include <QSignalSpy>
-#include <gtest/gtest.h>
 #include <QTest>
+#include <gtest/gtest.h>
 
 #include <map>
 
@@ -30,7 +30,8 @@ protected:
     void SetUp() override {
         drives = std::make_shared<TableDrives>();
         drives->roots = {"/dev/fd0", "/dev/sdb", "/dev/sdc"};
-        drives->volumes.insert_or_assign("/dev/sdb", VolumeInformation{std::string("ZIPDISK\0\0", 9), 0x1234});
+        drives->volumes.insert_or_assign("/dev/sdb",
+                                         VolumeInformation{std::string("ZIPDISK\0\0", 9), 0x1234});
         drives->volumes.insert_or_assign("/dev/sdc", VolumeInformation{"", 7});
         drives->volumes.insert_or_assign("/dev/fd0", Failure{"unreadable"});
     }

@@ -1,6 +1,7 @@
 #include "support/LabelFixture.h"
 #include "support/PdfTools.h"
 
+#include "core/settings/ProfileAccess.h"
 #include "ui/forms/DriveListBox.h"
 #include "ui/forms/FolderListBox.h"
 #include "ui/forms/PictureBox.h"
@@ -8,7 +9,6 @@
 #include "ui/forms/SystemColors.h"
 #include "ui/label/ShowLabelWindow.h"
 #include "ui/label/frmLabel.h"
-#include "core/settings/ProfileAccess.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -45,7 +45,8 @@ TEST_F(LabelWindowTest, ExamineShowsTheLabelOfTheDiskInTheZipDrive) {
     bool shown = false;
     examine([&](frmLabel& w) {
         shown = true;
-        EXPECT_EQ(text(w.lblNameTag), "<b>Anna</b>\nExample Widgets\n12 Harbour Road\nDunmore 4410\n555 0199");
+        EXPECT_EQ(text(w.lblNameTag),
+                  "<b>Anna</b>\nExample Widgets\n12 Harbour Road\nDunmore 4410\n555 0199");
         for (const QLabel* label : w.findChildren<QLabel*>()) {
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
         }
@@ -284,7 +285,6 @@ TEST_F(LabelWindowTest, AWindowMadeAgainDrawsWithTheSamePalettesAndColours) {
         EXPECT_EQ(widgetsAgain[i]->palette().cacheKey(), widgets[i]->palette().cacheKey())
             << widgets[i]->metaObject()->className() << " " << widgets[i]->objectName().toStdString();
     }
-
 }
 
 } // namespace
