@@ -1,5 +1,8 @@
+#include "ui/app/InstanceGuard.h"
+#include "ui/app/Shell.h"
 #include "ui/app/ToolStrip.h"
 #include "ui/app/frmMain.h"
+#include "ui/app/frmSplash.h"
 #include "core/runtime/ProgramState.h"
 #include "core/settings/IniProfileStore.h"
 #include "core/settings/ProfileAccess.h"
@@ -8,6 +11,7 @@
 #include "support/FakeDriveService.h"
 #include "support/WindowFixture.h"
 #include "support/ScriptedModal.h"
+#include "support/TempDir.h"
 
 #include <QAction>
 #include <QLabel>
@@ -163,6 +167,39 @@ TEST_F(MainWindowTest, LitPictureFollowsThePointerAndLeavesWithIt) {
     EXPECT_EQ(strip.tracker.HotButton, 0);
     EXPECT_FALSE(strip.tracker.MouseCaptured);
     EXPECT_TRUE(strip.imRaised->pixmap().isNull());
+}
+
+// Start-up: the single-instance guard, then the splash handing over to this window.
+TEST_F(MainWindowTest, ASecondCopyIsToldAndShowsNothing) {
+    givenProfile("[GLOBAL]\r\nCOMPANY=Acme\r\n");
+    const TempDir lockDir;
+    const QString lockPath = QString::fromStdString((lockDir / "Tesslin1.lock").string());
+    const InstanceGuard first(lockPath);
+    ASSERT_FALSE(first.PrevInstance());
+    const InstanceGuard second(lockPath);
+    Shell shell(services);
+    EXPECT_FALSE(shell.Main(second));
+    EXPECT_EQ(shell.splash(), nullptr);
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_EQ(messages->shown[0].prompt, "An instance of Tessaline 1.0 is currently active");
+    EXPECT_EQ(messages->shown[0].title, "Tesslin1");
+}
+
+TEST_F(MainWindowTest, TheSplashComesUpAndHandsOverToTheMainWindow) {
+    givenProfile("[GLOBAL]\r\nCOMPANY=Acme\r\n");
+    const TempDir lockDir;
+    const InstanceGuard guard(QString::fromStdString((lockDir / "Tesslin1.lock").string()));
+    Shell shell(services);
+    ASSERT_TRUE(shell.Main(guard));
+    ASSERT_NE(shell.splash(), nullptr);
+    EXPECT_TRUE(shell.splash()->isVisible());
+    EXPECT_EQ(shell.mainWindow(), nullptr);
+    shell.splash()->Form_KeyPress(); // before the hold begins a key closes it
+    ASSERT_NE(shell.mainWindow(), nullptr);
+    EXPECT_TRUE(shell.mainWindow()->isVisible());
+    EXPECT_EQ(shell.mainWindow()->windowTitle(), "Tessaline 1.0"); // loaded before it is shown
+    EXPECT_FALSE(shell.splash()->isVisible());
+    EXPECT_TRUE(messages->shown.empty());
 }
 
 } // namespace
