@@ -9,6 +9,9 @@ struct Failure {
     std::string reason;
 };
 
+// The value of a Result that only says whether something was done.
+struct Done {};
+
 // A value, or the failure that left none: the one way the program's logic reports a failure it expects
 // (a disk that is not there, a file that cannot be written). Run-time errors with the classic numbers stay
 // exceptions (RuntimeError), where the program has always raised them.
