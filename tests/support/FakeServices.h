@@ -21,14 +21,15 @@ struct ShownMessage {
     std::optional<std::string> title;
 };
 
-// Records every message box and answers OK at once.
+// Records every message box and answers at once: OK, or `yesNo` to a question.
 class RecordingMessages final : public MessageService {
 public:
     int show(const std::string& prompt, int style, const std::optional<std::string>& title) override {
         shown.push_back({prompt, style, title});
-        return 1;
+        return (style & 0x0F) == MessageYesNo ? yesNo : AnswerOk;
     }
     std::vector<ShownMessage> shown;
+    int yesNo = AnswerYes;
 };
 
 class ThrowingTerminator final : public ProgramTerminator {

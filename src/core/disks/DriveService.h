@@ -45,4 +45,6 @@ public:
     // Where the medium's folders can be browsed: the root itself where drives are their own folder
     // (Windows), the current mount point where a drive is a device node (Linux); a failure without a medium.
     virtual Result<std::string> mountPoint(const std::string& root) const { return root; }
+    // The mount points of other filesystems inside a folder, which a walk of the folder must not enter.
+    virtual std::vector<std::string> mountsInside(const std::string& /*folder*/) const { return {}; }
 };

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class Catalogue;
 class Clock;
 class DriveService;
 class LocaleFormats;
@@ -18,4 +19,6 @@ struct Services {
     std::shared_ptr<ProgramTerminator> terminator;
     std::shared_ptr<Clock> clock;
     std::shared_ptr<LocaleFormats> formats;
+    // Remembers labelled disks; none leaves the program as it was without a catalogue.
+    std::shared_ptr<Catalogue> catalogue;
 };

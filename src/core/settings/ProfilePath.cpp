@@ -13,12 +13,16 @@ std::filesystem::path ProfilePathFor(const char* xdgConfigHome, const char* home
     return base / ".config" / ProfileFileName;
 }
 
-std::filesystem::path DefaultProfilePath() {
+const char* UserHomeFolder() {
     const char* home = std::getenv("HOME");
     if (home == nullptr || home[0] == '\0') {
         if (const passwd* entry = getpwuid(getuid()); entry != nullptr) {
             home = entry->pw_dir;
         }
     }
-    return ProfilePathFor(std::getenv("XDG_CONFIG_HOME"), home);
+    return home;
+}
+
+std::filesystem::path DefaultProfilePath() {
+    return ProfilePathFor(std::getenv("XDG_CONFIG_HOME"), UserHomeFolder());
 }

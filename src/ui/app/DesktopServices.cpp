@@ -1,5 +1,7 @@
 #include "ui/app/DesktopServices.h"
 
+#include "core/catalogue/Catalogue.h"
+#include "core/catalogue/CataloguePath.h"
 #include "core/runtime/Clock.h"
 #include "core/runtime/ExitTerminator.h"
 #include "core/settings/IniProfileStore.h"
@@ -17,10 +19,17 @@ WindowServices DesktopServices(std::shared_ptr<DriveService> drives) {
     services.profile = std::make_shared<IniProfileStore>(DefaultProfilePath());
     services.drives = std::move(drives);
     services.messages = std::make_shared<QtMessageService>();
-    services.terminator = std::make_shared<ExitTerminator>();
     services.clock = std::make_shared<SystemClock>();
     services.formats = std::make_shared<QtLocaleFormats>();
     services.printer = std::make_shared<SystemPrinterProvider>();
+    // Opened when a disk is first examined, never at start-up.
+    services.catalogue = std::make_shared<Catalogue>(DefaultCataloguePath().string(), services.clock);
+    // Quitting during a walk stops it first: what it recorded stays, marked incomplete.
+    services.terminator = std::make_shared<ExitTerminator>([catalogue = std::weak_ptr(services.catalogue)] {
+        if (const auto open = catalogue.lock()) {
+            open->cancelWalk();
+        }
+    });
     return services;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/app/frmMain.h"
 
 #include "ui/app/ToolStrip.h"
+#include "core/catalogue/Catalogue.h"
 #include "core/app/WelcomeText.h"
 #include "ui/app/frmAbout.h"
 #include "ui/forms/Geometry.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 
 namespace {
 
@@ -83,6 +85,35 @@ frmMain::frmMain(const WindowServices& services, QWidget* parent)
 
     adjustSize();
     setFixedSize(sizeHint());
+
+    if (m_services.catalogue) {
+        // The walk reports from its own thread; the title changes on this one.
+        m_services.catalogue->setProgressListener([window = QPointer<frmMain>(this)] {
+            QMetaObject::invokeMethod(
+                window, [window] { if (window) window->showCatalogueProgress(); }, Qt::QueuedConnection);
+        });
+    }
+}
+
+frmMain::~frmMain() {
+    if (m_services.catalogue) {
+        m_services.catalogue->setProgressListener(nullptr);
+    }
+}
+
+void frmMain::showCatalogueProgress() {
+    const CatalogueProgress progress = m_services.catalogue->progress();
+    if (progress.walking) {
+        setWindowTitle(QString::fromUtf8("%1 \u2014 cataloguing #%2, %3 %")
+                           .arg(ProductTitle)
+                           .arg(progress.diskNumber)
+                           .arg(progress.percent));
+        return;
+    }
+    setWindowTitle(ProductTitle);
+    if (const auto message = m_services.catalogue->takeMessage()) {
+        MsgBox(m_services, *message, 0);
+    }
 }
 
 void frmMain::Form_Load() {

@@ -15,6 +15,9 @@ class frmMain final : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmMain(const WindowServices& services, QWidget* parent = nullptr);
+    ~frmMain() override;
+    frmMain(const frmMain&) = delete;
+    frmMain& operator=(const frmMain&) = delete;
 
     // Centres the window, fills its texts and, on a first run, opens the configuration dialog before the
     // window is ever seen.
@@ -42,6 +45,8 @@ public slots:
 
 private:
     void runToolbarCommand(int button);
+    // The title tells of a disk being catalogued in the background, and how far it has come.
+    void showCatalogueProgress();
 
     WindowServices m_services;
 };

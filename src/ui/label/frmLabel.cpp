@@ -219,6 +219,7 @@ void frmLabel::SetFormValues(frmLabel& frm) {
         DiskFactsRecord& facts = program.DiskFacts;
         GetDiskInfo(m_services, program.ZipDrive, facts.DriveTypeName, facts.FreeMB, facts.CapacityMB, facts.VolumeName,
                     facts.SerialText);
+        recogniseDisk();
 
         const std::vector<std::string>& roots = frm.drvList->roots();
         if (std::find(roots.begin(), roots.end(), program.ZipDrive) != roots.end()) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/catalogue/DiskRecord.h"
 #include "ui/forms/WindowServices.h"
 #include "ui/graphics/CLogo.h"
 
 #include <QDialog>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 class DriveListBox;
@@ -76,10 +79,19 @@ private:
     void unload();
     // The folder a drive's medium can be browsed at; a drive without a medium cannot be listed.
     std::string folderOfDrive(const std::string& root) const;
+    // The catalogued disk the examined one is, if any; the label then shows that disk's number.
+    void recogniseDisk();
+    // Asks whether a catalogued disk is printed again under its own number.
+    bool askReprint();
+    // Records the printed label in the catalogue and starts the walk of its tree.
+    void recordPrinted(std::int16_t number, std::int64_t knownId);
+    // Shows a number on the label, across and down.
+    void showDiskNumber(std::int16_t number);
 
     WindowServices m_services;
     CLogo m_logo;
     std::string m_listedDrive;
+    std::optional<DiskRecord> m_known;
     float m_progBarTwips = 0.0f;
     bool m_loaded = true;
     bool m_inDriveChange = false;

@@ -76,6 +76,20 @@ void frmLabel::cmdPrint_Click() {
         cmdRefresh_Click();
         return;
     }
+    if (askReprint()) {
+        // A catalogued disk printed again under its own number: the stored number stays as it is.
+        const auto number = static_cast<std::int16_t>(m_known->number);
+        txtID->setText(QString::fromStdString("# " + IntToText(number)));
+        cmdPrint->setVisible(false);
+        cmdRefresh->setVisible(false);
+        if (PrintWindow(*this, *printer)) {
+            recordPrinted(number, m_known->id);
+        } else {
+            MsgBox(m_services, NotPrintedMessage(*printer), 0);
+        }
+        cmdRefresh_Click();
+        return;
+    }
     std::string problem;
     const std::optional<std::int16_t> next =
         NextStoredNumber(ProfileAccess(m_services, "GET", "GLOBAL", "ID_INDEX"), problem);
@@ -85,17 +99,25 @@ void frmLabel::cmdPrint_Click() {
         return;
     }
 
-    txtID->setText(QString::fromStdString("# " + IntToText(Program().NextDiskNumber)));
+    const std::int16_t number = Program().NextDiskNumber;
+    txtID->setText(QString::fromStdString("# " + IntToText(number)));
+    if (m_known) {
+        // Shown with its catalogued number, printed as a new disk: down the strip too.
+        showDiskNumber(number);
+    }
     cmdPrint->setVisible(false);
     cmdRefresh->setVisible(false);
 
     // The stored number advances only for a label that went to the printer.
     if (!PrintWindow(*this, *printer)) {
         MsgBox(m_services, NotPrintedMessage(*printer), 0);
-    } else if (const ProfileWriteReport saved =
-                   ProfileWriteKeys(m_services, {{"GLOBAL", "ID_INDEX", std::int64_t{*next}}});
-               !saved.allWritten()) {
-        MsgBox(m_services, NotSavedMessage(m_services, *next, saved.reason), 0);
+    } else {
+        if (const ProfileWriteReport saved =
+                ProfileWriteKeys(m_services, {{"GLOBAL", "ID_INDEX", std::int64_t{*next}}});
+            !saved.allWritten()) {
+            MsgBox(m_services, NotSavedMessage(m_services, *next, saved.reason), 0);
+        }
+        recordPrinted(number, 0);
     }
     cmdRefresh_Click();
 }

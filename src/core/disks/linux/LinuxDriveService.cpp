@@ -152,6 +152,20 @@ Result<std::string> LinuxDriveService::mountPoint(const std::string& root) const
     return medium->path;
 }
 
+std::vector<std::string> LinuxDriveService::mountsInside(const std::string& folder) const {
+    std::string prefix = folder;
+    if (prefix.empty() || prefix.back() != '/') {
+        prefix += '/';
+    }
+    std::vector<std::string> inside;
+    for (const MountEntry& mount : readMounts()) {
+        if (mount.mountPoint.size() > prefix.size() && mount.mountPoint.compare(0, prefix.size(), prefix) == 0) {
+            inside.push_back(mount.mountPoint);
+        }
+    }
+    return inside;
+}
+
 LinuxDriveService::Target LinuxDriveService::resolve(const std::string& root) const {
     Target target;
     if (root.empty()) {

@@ -44,6 +44,7 @@ public:
     Result<VolumeInformation> volumeInformation(const std::string& root) const override;
     // The mount point of the medium in a device root, a directory root itself, none without a medium.
     Result<std::string> mountPoint(const std::string& root) const override;
+    std::vector<std::string> mountsInside(const std::string& folder) const override;
 
 private:
     struct BlockDevice {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/catalogue/CatalogueEntry.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// What a walk has seen so far.
+struct WalkCounts {
+    std::uint64_t entries = 0;
+    std::uint64_t bytes = 0; // sizes of the files seen, for an estimate of how far the walk has come
+    std::uint64_t skippedFolders = 0;
+};
+
+// How a walk ended.
+enum class WalkEnd {
+    Finished,
+    Cancelled,
+    Lost,       // the disk went away mid-walk
+    SinkFailed, // what the entries were handed to refused them
+};
+
+struct WalkOutcome {
+    WalkEnd end = WalkEnd::Finished;
+    WalkCounts counts;
+};
+
+// Takes a batch of entries (it may move them out) with the counts so far; false stops the walk.
+using EntrySink = std::function<bool(std::vector<CatalogueEntry>& batch, const WalkCounts& counts)>;
+
+// Walks the tree under `root`, handing every folder and file to `sink` in batches. Symbolic links are
+// entries, never followed; folders on another filesystem (another device, or one of `otherMounts`) are
+// entries but not entered; folders that cannot be read are skipped and counted. `cancel` is polled between
+// folders.
+WalkOutcome WalkTree(const std::string& root, const std::vector<std::string>& otherMounts,
+                     const std::atomic<bool>& cancel, const EntrySink& sink, std::size_t batchSize = 8192);

@@ -1,0 +1,92 @@
+#include "support/FakeServices.h"
+#include "support/TempDir.h"
+
+#include "core/catalogue/Catalogue.h"
+#include "core/catalogue/CatalogueStore.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <mutex>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CatalogueTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int folder = 0; folder < 200; ++folder) {
+            fs::create_directories(disk / std::to_string(folder));
+            for (int file = 0; file < 50; ++file) {
+                WriteBytes(disk / std::to_string(folder) / ("file" + std::to_string(file)), "0123456789");
+            }
+        }
+        record.number = 42;
+        record.serial = 0xCAFE;
+        record.capacityBytes = 100 * 1000;
+        record.usedBytes = 200 * 50 * 10;
+    }
+
+    DiskRecord stored() const {
+        const auto store = CatalogueStore::open(file, "2026-01-01");
+        return store.value()->disks().value().at(0);
+    }
+
+    TempDir dir;
+    fs::path disk = dir / "disk";
+    std::string file = (dir / "catalogue.sqlite").string();
+    std::shared_ptr<FixedClock> clock = std::make_shared<FixedClock>();
+    DiskRecord record;
+};
+
+TEST_F(CatalogueTest, RecordsAtOnceThenWalksTellingHowFarItHasCome) {
+    Catalogue catalogue(file, clock);
+    EXPECT_FALSE(catalogue.recognise(record.identity()));
+    EXPECT_FALSE(fs::exists(file)); // examining alone creates nothing
+
+    std::mutex mutex;
+    std::vector<CatalogueProgress> seen;
+    catalogue.setProgressListener([&] {
+        const std::lock_guard lock(mutex);
+        seen.push_back(catalogue.progress());
+    });
+    catalogue.recordLabel(record, {disk.string(), {}});
+    ASSERT_TRUE(catalogue.recognise(record.identity()));
+    catalogue.waitForWalk();
+
+    EXPECT_EQ(catalogue.recognise(record.identity())->number, 42);
+    EXPECT_TRUE(stored().complete);
+    EXPECT_EQ(stored().entries, 200u * 51);
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_TRUE(seen.front().walking);
+    EXPECT_EQ(seen.front().diskNumber, 42);
+    EXPECT_FALSE(seen.back().walking);
+    for (std::size_t i = 1; i + 1 < seen.size(); ++i) {
+        EXPECT_LE(seen[i - 1].percent, seen[i].percent);
+        EXPECT_LE(seen[i].percent, 99);
+    }
+    EXPECT_FALSE(catalogue.takeMessage());
+}
+
+TEST_F(CatalogueTest, QuittingMidWalkKeepsWhatWasRecordedMarkedIncomplete) {
+    {
+        Catalogue catalogue(file, clock);
+        catalogue.recordLabel(record, {disk.string(), {}});
+    }
+    const DiskRecord disk = stored();
+    EXPECT_EQ(disk.number, 42);
+    EXPECT_FALSE(disk.complete);
+    EXPECT_LT(disk.entries, 200u * 51);
+}
+
+TEST_F(CatalogueTest, ADiskTakenOutBeforeItsWalkIsRecordedIncomplete) {
+    Catalogue catalogue(file, clock);
+    catalogue.recordLabel(record, {(dir / "gone").string(), {}});
+    catalogue.waitForWalk();
+    EXPECT_EQ(stored().entries, 0u);
+    EXPECT_FALSE(stored().complete);
+    EXPECT_FALSE(catalogue.takeMessage());
+}
+
+} // namespace
