@@ -1,0 +1,14 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// The program's terminal commands: --find, --disks, --help and --version. They need no display and no
+// running copy's permission, and answer from the catalogue file at `cataloguePath`.
+//
+// Answers the exit code when the arguments ask for one of them (0 done or found, 1 nothing found, 2 an
+// error), none when the desktop program is to start (other arguments are left to the toolkit).
+std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& cataloguePath,
+                                  std::ostream& out, std::ostream& err);
