@@ -146,7 +146,8 @@ TEST_F(WholeProgramTest, FirstStartToPrintedLabelAndQuit) {
     text = profileText();
     EXPECT_EQ(profileValue(text, "ID_INDEX"), "2");
 
-    // Examine Disk: the label window opens and waits; its Print button prints the next number.
+    // Examine Disk: the label window opens and waits; the disk is known by the number it was printed with, and
+    // its Print button asks whether to print it again under that number: No prints the next number.
     ASSERT_FALSE(display->waitForWindows("^Tessaline 1.0$").isEmpty());
     ASSERT_TRUE(display->key(main.first(), "alt+e"));
     QStringList label;
@@ -162,11 +163,15 @@ TEST_F(WholeProgramTest, FirstStartToPrintedLabelAndQuit) {
     const std::size_t jobsBeforeExamine = printServer().spooledDocuments().size();
     // The Print button's middle, 4507 x 4507 twips from the window's corner at 15 twips a pixel.
     ASSERT_TRUE(display->xdotool({"mousemove", "--window", label.first(), "300", "300", "click", "1"}));
+    const QStringList question = display->waitForWindows("^Tesslin1$", 20000);
+    ASSERT_FALSE(question.isEmpty()) << "no question whether to print the known disk again";
+    ASSERT_TRUE(display->key(question.first(), "alt+n"));
     const auto examined = printServer().waitForDocument(jobsBeforeExamine, 30000);
     ASSERT_TRUE(examined.has_value()) << "Print on the label window printed nothing";
     EXPECT_NE(PdfWords(*examined).find("# 3"), std::string::npos) << PdfWords(*examined);
     text = profileText();
     EXPECT_EQ(profileValue(text, "ID_INDEX"), "3");
+    EXPECT_TRUE(fs::exists(home / ".local/share/tessaline/catalogue.sqlite"));
 
     // Quit ends the program at once and writes nothing.
     ASSERT_FALSE(display->waitForWindows("^Tessaline 1.0$").isEmpty());

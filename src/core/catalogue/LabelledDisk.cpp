@@ -44,7 +44,8 @@ DiskIdentity IdentityOfFacts(const DiskFactsRecord& facts) {
 DiskRecord RecordOfFacts(const DiskFactsRecord& facts, int number, const std::string& company) {
     DiskRecord disk;
     disk.number = number;
-    disk.volumeName = facts.VolumeName;
+    // The label's volume text keeps the NUL that ended the name in its buffer; the name ends there.
+    disk.volumeName = facts.VolumeName.substr(0, facts.VolumeName.find('\0'));
     disk.serial = SerialOfText(facts.SerialText);
     disk.driveType = facts.DriveTypeName;
     disk.capacityBytes = Bytes(facts.CapacityMB);

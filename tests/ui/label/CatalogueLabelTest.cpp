@@ -30,7 +30,7 @@ protected:
         LoadSettings(services);
         Program().AutoPrint = true;
         ShowLabelWindow(services, nullptr);
-        catalogue->cancelWalk();
+        catalogue->waitForWalk();
     }
     // The number the label window shows for the disk in the drive.
     std::string examinedNumber() {
@@ -39,6 +39,11 @@ protected:
         LoadSettings(services);
         ShowLabelWindow(services, nullptr);
         return shown;
+    }
+    // Another disk in the Zip drive, mounted where the first one was.
+    void insertDisk(const std::string& volume, std::uint32_t serial, std::uint64_t clusters = 48960) {
+        drives->addDrive(ZipRoot, DriveRemovable, DiskSpace{512, 4, 64, clusters}, VolumeInformation{volume, serial});
+        drives->setMountPoint(ZipRoot, diskFolder.string());
     }
     std::vector<DiskRecord> catalogued() const {
         auto store = CatalogueStore::open(catalogueFile, "2026-01-01");
@@ -73,7 +78,7 @@ TEST_F(CatalogueLabelTest, APrintedDiskIsRecordedAndKnownByItsNumberWhenItComesB
     EXPECT_EQ(storedIndex(), "42");
     EXPECT_EQ(examinedNumber(), "#42");
     // Another disk with the same serial but another size is not this one.
-    drives->addDrive(ZipRoot, DriveRemovable, DiskSpace{512, 4, 64, 48000}, VolumeInformation{"ZIPDISK", 0x1A2B3C4D});
+    insertDisk("ZIPDISK", 0x1A2B3C4D, 48000);
     EXPECT_EQ(examinedNumber(), "#43");
 }
 
@@ -86,7 +91,8 @@ TEST_F(CatalogueLabelTest, ARecognisedDiskIsPrintedAgainUnderItsNumberOrAsANewDi
     };
     for (const Row& row : {Row{AnswerYes, "# 42", "42", 1}, Row{AnswerNo, "# 43", "43", 2}}) {
         SCOPED_TRACE(row.printed);
-        std::filesystem::remove(catalogueFile);
+        std::filesystem::remove_all(dir / "data");
+        useCatalogue();
         writeProfile("41");
         clock->at = std::chrono::system_clock::from_time_t(1773489600);
         printLabel();
@@ -108,7 +114,7 @@ TEST_F(CatalogueLabelTest, ARecognisedDiskIsPrintedAgainUnderItsNumberOrAsANewDi
 }
 
 TEST_F(CatalogueLabelTest, ADiskWithoutASerialIsNeverRecognised) {
-    drives->addDrive(ZipRoot, DriveRemovable, DiskSpace{512, 4, 64, 48960}, VolumeInformation{"ZIPDISK", 0});
+    insertDisk("ZIPDISK", 0);
     printLabel();
     printLabel();
     EXPECT_TRUE(messages->shown.empty());
@@ -141,9 +147,11 @@ TEST_F(CatalogueLabelTest, ACatalogueThatCannotBeUsedIsNamedOnceAndTheLabelsStil
         useCatalogue();
         printLabel(); // a catalogue with one disk
         messages->shown.clear();
-        drives->addDrive(ZipRoot, DriveRemovable, DiskSpace{512, 4, 64, 48960}, VolumeInformation{"OTHER", 0});
+        insertDisk("OTHER", 0);
+        catalogue.reset(); // the program ends
+        services.catalogue.reset();
         row.spoil(catalogueFile);
-        useCatalogue(); // a new run
+        useCatalogue(); // and starts again
 
         printLabel();
         printLabel();
