@@ -22,11 +22,16 @@ public:
     // The schema version this program writes; older files are brought up to it when opened.
     static constexpr int SchemaVersion = 2;
 
-    // Opens the file, creating it (mode 0600) and its folder when missing, and brings its schema up to date.
-    // A file that is not a database or fails its integrity check is moved aside as
-    // "<path>.corrupt-<today>" (today as YYYY-MM-DD; a number is added when that name is taken) and a new
-    // one started: movedAside() then names where it went. Locked, read-only, full disk: a failure with the
-    // reason.
+    // Opens the file, creating it (mode 0600) and its folder (0700) when missing, and brings its schema up
+    // to date. A file that is not a database or fails its integrity check is moved aside as
+    // "<path>.corrupt-<today>" (today as YYYY-MM-DD; ".2", ".3" ... is added when that name is taken), with
+    // its -wal and -shm files, and a new one started: movedAside() then names where it went. The whole-file
+    // check reads every page, so it runs on the first opening of each day.
+    // A read-only file opens for reading, and every change to it fails saying so. A file that another
+    // program is writing opens too (readers never wait in WAL mode); a change waits a quarter of a second
+    // for it, then fails saying the file is in use. Opening fails, with the reason, when the file or its
+    // folder cannot be created or read, when it comes from a newer version of the program, or when it has
+    // to be brought up to date and cannot be written.
     static Result<std::unique_ptr<CatalogueStore>> open(const std::string& path, const std::string& today);
     ~CatalogueStore();
     CatalogueStore(const CatalogueStore&) = delete;
@@ -61,7 +66,9 @@ public:
 
     // Entries whose names (or whose disk's volume name) hold every word of `text`: any letter case, accents
     // kept apart, any part of a name for two letters and more, whole names only for one letter; a
-    // "quoted phrase" is one word. At most `limit` hits, by disk number then path; `total` counts all.
+    // "quoted phrase" is one word. A word found in a disk's volume name stands for every entry of that disk
+    // ("photos 2019" finds the 2019 files on the disk named PHOTOS, and every file on a disk named
+    // PHOTOS 2019). At most `limit` hits, by disk number then path (in byte order); `total` counts all.
     Result<SearchResult> search(const std::string& text, std::size_t limit = 1000) const;
 
 private:

@@ -1,0 +1,103 @@
+#include "core/catalogue/CatalogueSchema.h"
+
+#include "core/catalogue/CatalogueStore.h"
+#include "core/catalogue/SqliteDatabase.h"
+
+#include <string>
+
+namespace {
+
+// What version 1 had and version 2 kept as it was.
+const char* const FirstTables = R"sql(
+CREATE TABLE disks (
+    id INTEGER PRIMARY KEY,
+    number INTEGER NOT NULL,
+    volume TEXT NOT NULL,
+    serial INTEGER NOT NULL,
+    drive_type TEXT NOT NULL,
+    capacity INTEGER NOT NULL,
+    used INTEGER NOT NULL,
+    free INTEGER NOT NULL,
+    first_labelled INTEGER NOT NULL,
+    last_labelled INTEGER NOT NULL,
+    company TEXT NOT NULL,
+    entry_count INTEGER NOT NULL DEFAULT 0,
+    complete INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX disks_identity ON disks (serial, capacity);
+
+CREATE TABLE folders (
+    id INTEGER PRIMARY KEY,
+    disk INTEGER NOT NULL REFERENCES disks (id) ON DELETE CASCADE,
+    path TEXT NOT NULL,
+    UNIQUE (disk, path)
+);
+
+CREATE TABLE entries (
+    id INTEGER PRIMARY KEY,
+    folder INTEGER NOT NULL REFERENCES folders (id) ON DELETE CASCADE,
+    name TEXT NOT NULL,
+    is_folder INTEGER NOT NULL,
+    size INTEGER NOT NULL,
+    modified INTEGER NOT NULL
+);
+CREATE INDEX entries_folder ON entries (folder);
+
+CREATE VIEW entry_text (id, name) AS SELECT id, char(2) || name || char(3) FROM entries;
+CREATE VIRTUAL TABLE entry_names USING fts5 (
+    name, content = 'entry_text', content_rowid = 'id', tokenize = 'trigram', columnsize = 0);
+CREATE TRIGGER entries_added AFTER INSERT ON entries BEGIN
+    INSERT INTO entry_names (rowid, name) VALUES (new.id, char(2) || new.name || char(3));
+END;
+CREATE TRIGGER entries_removed AFTER DELETE ON entries BEGIN
+    INSERT INTO entry_names (entry_names, rowid, name) VALUES ('delete', old.id, char(2) || old.name || char(3));
+END;
+CREATE TRIGGER entries_renamed AFTER UPDATE OF id, name ON entries BEGIN
+    INSERT INTO entry_names (entry_names, rowid, name) VALUES ('delete', old.id, char(2) || old.name || char(3));
+    INSERT INTO entry_names (rowid, name) VALUES (new.id, char(2) || new.name || char(3));
+END;
+)sql";
+
+const char* const SecondVersion = R"sql(
+ALTER TABLE disks ADD COLUMN skipped_folders INTEGER NOT NULL DEFAULT 0;
+
+CREATE VIEW volume_text (id, volume) AS SELECT id, char(2) || volume || char(3) FROM disks;
+CREATE VIRTUAL TABLE volume_names USING fts5 (
+    volume, content = 'volume_text', content_rowid = 'id', tokenize = 'trigram', columnsize = 0);
+CREATE TRIGGER disks_added AFTER INSERT ON disks BEGIN
+    INSERT INTO volume_names (rowid, volume) VALUES (new.id, char(2) || new.volume || char(3));
+END;
+CREATE TRIGGER disks_removed AFTER DELETE ON disks BEGIN
+    INSERT INTO volume_names (volume_names, rowid, volume) VALUES ('delete', old.id, char(2) || old.volume || char(3));
+END;
+CREATE TRIGGER disks_renamed AFTER UPDATE OF id, volume ON disks BEGIN
+    INSERT INTO volume_names (volume_names, rowid, volume) VALUES ('delete', old.id, char(2) || old.volume || char(3));
+    INSERT INTO volume_names (rowid, volume) VALUES (new.id, char(2) || new.volume || char(3));
+END;
+INSERT INTO volume_names (volume_names) VALUES ('rebuild');
+
+CREATE TABLE facts (key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;
+)sql";
+
+Result<Done> SetVersion(const SqliteDatabase& db, int version) {
+    return db.execute("PRAGMA user_version = " + std::to_string(version));
+}
+
+} // namespace
+
+Result<Done> CreateCatalogueSchema(const SqliteDatabase& db) {
+    if (auto created = db.execute(FirstTables); !created) {
+        return created;
+    }
+    return UpgradeCatalogueSchema(db, 1);
+}
+
+Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
+    static_assert(CatalogueStore::SchemaVersion == 2, "a new version needs its step here");
+    if (version < 2) {
+        if (auto upgraded = db.execute(SecondVersion); !upgraded) {
+            return upgraded;
+        }
+    }
+    return SetVersion(db, CatalogueStore::SchemaVersion);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/runtime/Result.h"
+
+#include <cstdint>
+
+class SqliteDatabase;
+
+// The tables of the catalogue file. Each change of them is a new version in PRAGMA user_version, and a file
+// of an older version is brought up to the current one step by step.
+//
+// Version 1: disks, their folders (each path once per disk) and entries, and the index of entry names.
+// Version 2: the count of folders a walk could not read, the index of volume names, the day of the last
+//            full check of the file.
+//
+// Entries are numbered disk id × 2^32 + n, so a disk's entries are one range of ids: a search tells an
+// entry's disk without a lookup, and an entry needs no disk column. The name index is over each name
+// between the marks \x02 and \x03, so that a one-letter name is a trigram of its own ("\x02a\x03") and a
+// name's last two letters are the start of a trigram ("ab\x03"): both can be found through the index.
+
+// Creates the current tables in an empty database; the caller holds a write transaction.
+Result<Done> CreateCatalogueSchema(const SqliteDatabase& db);
+
+// Brings the tables from `version` up to the current one; the caller holds a write transaction.
+Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version);
+
+// The ids of one disk's entries: disk id × EntriesPerDisk + 1 and up.
+inline constexpr std::int64_t EntriesPerDisk = std::int64_t{1} << 32;
+
+// The marks around every indexed name.
+inline constexpr char NameStart = '\x02';
+inline constexpr char NameEnd = '\x03';

@@ -1,0 +1,98 @@
+#include "core/catalogue/SqliteDatabase.h"
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+std::string SystemError(int error) {
+    return error != 0 ? std::string(": ") + std::strerror(error) : "";
+}
+
+// What a person needs to hear about the file, before SQLite's own words.
+std::string Problem(int code, int systemError, const std::string& path) {
+    const bool noSpace = systemError == ENOSPC || systemError == EDQUOT || systemError == EFBIG;
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return path + " is in use by another program";
+    case SQLITE_READONLY:
+        return path + " is read-only";
+    case SQLITE_FULL:
+        return "the disk holding " + path + " is full";
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return path + " is damaged";
+    case SQLITE_CANTOPEN:
+        return path + " cannot be opened" + SystemError(systemError);
+    case SQLITE_IOERR:
+        return noSpace ? "the disk holding " + path + " is full"
+                       : path + " could not be read or written" + SystemError(systemError);
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return path + " may not be changed";
+    default:
+        return path;
+    }
+}
+
+} // namespace
+
+SqliteDatabase::SqliteDatabase(std::string path, Access access, sqlite3* db)
+    : m_path(std::move(path)), m_access(access), m_db(db) {}
+
+SqliteDatabase::~SqliteDatabase() {
+    sqlite3_close_v2(m_db);
+}
+
+Result<std::unique_ptr<SqliteDatabase>> SqliteDatabase::open(const std::string& path, Access access) {
+    const int flags =
+        (access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
+        SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    std::unique_ptr<SqliteDatabase> opened(new SqliteDatabase(path, access, db));
+    if (rc != SQLITE_OK) {
+        return opened->failure(rc);
+    }
+    return opened;
+}
+
+void SqliteDatabase::setBusyTimeout(std::chrono::milliseconds timeout) {
+    sqlite3_busy_timeout(m_db, static_cast<int>(timeout.count()));
+}
+
+Result<SqliteStatement> SqliteDatabase::prepare(std::string_view sql) const {
+    sqlite3_stmt* statement = nullptr;
+    const int rc = sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &statement, nullptr);
+    if (rc != SQLITE_OK) {
+        return failure(rc);
+    }
+    return SqliteStatement(*this, statement);
+}
+
+Result<Done> SqliteDatabase::execute(const std::string& sql) const {
+    const int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        return failure(rc);
+    }
+    return Done{};
+}
+
+std::int64_t SqliteDatabase::lastInsertId() const {
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+bool SqliteDatabase::lastFailureIsDamage() const {
+    const int code = sqlite3_errcode(m_db) & 0xff;
+    return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+}
+
+Failure SqliteDatabase::failure(int code) const {
+    const char* message = m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(code);
+    const int systemError = m_db != nullptr ? sqlite3_system_errno(m_db) : 0;
+    return Failure{Problem(code, systemError, m_path) + " (" + message + ")"};
+}

@@ -1,0 +1,99 @@
+#include "CatalogueFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Two disks; the first one's volume name holds "2019".
+class CatalogueSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        store = file.open();
+        add(Disk(7, "PHOTOS 2019", 1), {{"", "Holiday", true},
+                                        {"Holiday", "Beach.JPG"},
+                                        {"", "журнал.txt"},
+                                        {"", "café.doc"},
+                                        {"", "cafe menu.doc"},
+                                        {"", "a"},
+                                        {"", "Tax 2019 scan.pdf"}});
+        add(Disk(3, "WORK", 2), {{"Reports", "tax return.pdf"},
+                                 {"", "a.txt"},
+                                 {"", "AB"},
+                                 {"", "x AND y"},
+                                 {"", "say \"hi\".txt"},
+                                 {"", "*"}});
+    }
+
+    void add(const DiskRecord& disk, const std::vector<CatalogueEntry>& entries) {
+        const std::int64_t id = store->addDisk(disk, 1000).value();
+        ASSERT_TRUE(store->addEntries(id, entries));
+    }
+
+    // The hits as "number:path", in their order.
+    std::string found(const std::string& text, std::size_t limit = 1000) {
+        Result<SearchResult> result = store->search(text, limit);
+        EXPECT_TRUE(result) << result.reason();
+        std::string hits;
+        for (const SearchHit& hit : result->hits) {
+            hits += (hits.empty() ? "" : " | ") + std::to_string(hit.diskNumber) + ":" + hit.entry.path();
+        }
+        return hits;
+    }
+
+    CatalogueFile file;
+    std::unique_ptr<CatalogueStore> store;
+};
+
+TEST_F(CatalogueSearchTest, FindsEntriesThatHoldEveryWord) {
+    const struct {
+        std::string text;
+        std::string hits;
+    } cases[] = {
+        {"beach", "7:Holiday/Beach.JPG"},
+        {"OLIDA", "7:Holiday"},
+        {"ЖУРНАЛ", "7:журнал.txt"},
+        {"cafe", "7:cafe menu.doc"},
+        {"CAFÉ", "7:café.doc"},
+        {"tax", "3:Reports/tax return.pdf | 7:Tax 2019 scan.pdf"},
+        {"tax 2019", "7:Tax 2019 scan.pdf"},
+        {"2019 scan", "7:Tax 2019 scan.pdf"},
+        {"\"2019 scan\"", "7:Tax 2019 scan.pdf"},
+        {"\"scan 2019\"", ""},
+        // One letter: whole names only; two: any part, the end of a name and a whole name included.
+        {"A", "7:a"},
+        {"pg", "7:Holiday/Beach.JPG"},
+        {"ab", "3:AB"},
+        {"ур", "7:журнал.txt"},
+        {"zz", ""},
+        {"ab ret", ""},
+        {"pg bea", "7:Holiday/Beach.JPG"},
+        // A word in a volume name stands for every entry of its disk.
+        {"work tax", "3:Reports/tax return.pdf"},
+        {"ork ay", "3:say \"hi\".txt"},
+        {"ORK", "3:* | 3:AB | 3:Reports/tax return.pdf | 3:a.txt | 3:say \"hi\".txt | 3:x AND y"},
+        // Nothing of the text is read as a query operator.
+        {"AND", "3:x AND y"},
+        {"*", "3:*"},
+        {"tax*", ""},
+        {"-tax", ""},
+        {"beach OR tax", ""},
+        {"NEAR(beach)", ""},
+        {"\"hi\"", "3:say \"hi\".txt"},
+        {"\"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(found(c.text), c.hits) << c.text;
+    }
+}
+
+TEST_F(CatalogueSearchTest, KeepsTheFirstHitsAndCountsThemAll) {
+    EXPECT_EQ(found("work", 2), "3:* | 3:AB");
+    EXPECT_EQ(store->search("work", 2)->total, 6u);
+    EXPECT_EQ(store->search("a", 0)->total, 1u);
+    EXPECT_EQ(store->search("", 10)->total, 0u);
+}
+
+} // namespace

@@ -1,0 +1,283 @@
+#include "core/catalogue/SqliteDatabase.h"
+
+#include "CatalogueFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::unique_ptr<SqliteDatabase> Connect(const std::string& path) {
+    return SqliteDatabase::open(path, SqliteDatabase::Access::ReadWrite).value();
+}
+
+std::int64_t Count(const std::string& path, const std::string& sql) {
+    return Connect(path)->queryInteger(sql).value().value_or(-1);
+}
+
+// The catalogue as the first version wrote it: no skipped-folder count, no index of volume names.
+const char* const VersionOne = R"sql(
+CREATE TABLE disks (id INTEGER PRIMARY KEY, number INTEGER NOT NULL, volume TEXT NOT NULL,
+    serial INTEGER NOT NULL, drive_type TEXT NOT NULL, capacity INTEGER NOT NULL, used INTEGER NOT NULL,
+    free INTEGER NOT NULL, first_labelled INTEGER NOT NULL, last_labelled INTEGER NOT NULL,
+    company TEXT NOT NULL, entry_count INTEGER NOT NULL DEFAULT 0, complete INTEGER NOT NULL DEFAULT 0);
+CREATE INDEX disks_identity ON disks (serial, capacity);
+CREATE TABLE folders (id INTEGER PRIMARY KEY, disk INTEGER NOT NULL REFERENCES disks (id) ON DELETE CASCADE,
+    path TEXT NOT NULL, UNIQUE (disk, path));
+CREATE TABLE entries (id INTEGER PRIMARY KEY, folder INTEGER NOT NULL REFERENCES folders (id) ON DELETE CASCADE,
+    name TEXT NOT NULL, is_folder INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL);
+CREATE INDEX entries_folder ON entries (folder);
+CREATE VIEW entry_text (id, name) AS SELECT id, char(2) || name || char(3) FROM entries;
+CREATE VIRTUAL TABLE entry_names USING fts5 (
+    name, content = 'entry_text', content_rowid = 'id', tokenize = 'trigram', columnsize = 0);
+CREATE TRIGGER entries_added AFTER INSERT ON entries BEGIN
+    INSERT INTO entry_names (rowid, name) VALUES (new.id, char(2) || new.name || char(3));
+END;
+CREATE TRIGGER entries_removed AFTER DELETE ON entries BEGIN
+    INSERT INTO entry_names (entry_names, rowid, name) VALUES ('delete', old.id, char(2) || old.name || char(3));
+END;
+INSERT INTO disks VALUES (5, 41, 'OLD ONE', 77, 'Removable', 1000, 600, 400, 100, 200, 'Fabrikam', 1, 1);
+INSERT INTO folders VALUES (1, 5, '');
+INSERT INTO entries VALUES (5 * 4294967296 + 1, 1, 'kept.txt', 0, 12, 300);
+PRAGMA user_version = 1;
+)sql";
+
+TEST(CatalogueStoreTest, RecognisesADiskBySerialAndCapacity) {
+    CatalogueFile file;
+    auto store = file.open();
+    store->addDisk(Disk(1, "OLD", 0xbeef, 500), 100).value();
+    store->addDisk(Disk(2, "NEW", 0xbeef, 500), 200).value();
+    store->addDisk(Disk(3, "NONE", 0, 500), 300).value();
+    const struct {
+        DiskIdentity identity;
+        std::optional<int> number;
+    } cases[] = {
+        {{0xbeef, 500}, 2}, // the newer of two
+        {{0xbeef, 501}, std::nullopt},
+        {{0xbeee, 500}, std::nullopt},
+        {{0, 500}, std::nullopt}, // serial 0 stands for no disk
+    };
+    for (const auto& c : cases) {
+        Result<std::optional<DiskRecord>> found = store->recognise(c.identity);
+        ASSERT_TRUE(found) << found.reason();
+        EXPECT_EQ(found->has_value() ? std::optional<int>((*found)->number) : std::nullopt, c.number)
+            << c.identity.serial << "/" << c.identity.capacityBytes;
+    }
+}
+
+TEST(CatalogueStoreTest, ARelabelledDiskKeepsItsNumberAndFirstDate) {
+    CatalogueFile file;
+    auto store = file.open();
+    const std::int64_t id = store->addDisk(Disk(42, "FIRST", 9), 100).value();
+    store->addDisk(Disk(43, "OTHER", 10), 150).value();
+    DiskRecord facts = Disk(99, "SECOND", 9);
+    facts.usedBytes = 1;
+    ASSERT_TRUE(store->relabelDisk(id, facts, 200));
+    EXPECT_FALSE(store->relabelDisk(id + 100, facts, 200));
+
+    const DiskRecord disk = store->disk(id).value().value();
+    EXPECT_EQ(disk.number, 42);
+    EXPECT_EQ(disk.volumeName, "SECOND");
+    EXPECT_EQ(disk.usedBytes, 1u);
+    EXPECT_EQ(disk.firstLabelled, 100);
+    EXPECT_EQ(disk.lastLabelled, 200);
+    EXPECT_EQ(store->search("second")->total, 0u) << "a volume without entries has nothing to find";
+    EXPECT_EQ(store->disks()->size(), 2u);
+}
+
+TEST(CatalogueStoreTest, KeepsADisksEntriesUntilItIsWalkedAgainOrRemoved) {
+    CatalogueFile file;
+    auto store = file.open();
+    const std::int64_t id = store->addDisk(Disk(1, "ONE"), 100).value();
+    const std::int64_t other = store->addDisk(Disk(2, "TWO"), 100).value();
+    ASSERT_TRUE(store->beginEntries(id));
+    ASSERT_TRUE(store->addEntries(id, {{"", "b.txt", false, 12, 500}, {"", "Zeta", true, 0, 600}}));
+    ASSERT_TRUE(store->addEntries(id, {{"Zeta", "inner.doc", false, 7, 700}, {"", "a.txt", false, 1, 800}}));
+    ASSERT_TRUE(store->addEntries(other, {{"", "b.txt", false, 3, 900}}));
+    ASSERT_TRUE(store->finishEntries(id, true, 3));
+    EXPECT_FALSE(store->addEntries(id + 100, {{"", "lost", false, 0, 0}}));
+
+    const auto names = [&](std::int64_t disk, const std::string& folder) {
+        std::string all;
+        const std::vector<CatalogueEntry> entries = store->folderEntries(disk, folder).value();
+        for (const CatalogueEntry& entry : entries) {
+            all +=
+                entry.path() + "," + std::to_string(entry.size) + "," + std::to_string(entry.modified) + " ";
+        }
+        return all;
+    };
+    EXPECT_EQ(names(id, ""), "Zeta,0,600 a.txt,1,800 b.txt,12,500 ");
+    EXPECT_EQ(names(id, "Zeta"), "Zeta/inner.doc,7,700 ");
+    const DiskRecord disk = store->disk(id).value().value();
+    EXPECT_EQ(disk.entries, 4u);
+    EXPECT_EQ(disk.skippedFolders, 3u);
+    EXPECT_TRUE(disk.complete);
+
+    ASSERT_TRUE(store->beginEntries(id));
+    ASSERT_TRUE(store->addEntries(id, {{"", "new.txt", false, 1, 1}}));
+    EXPECT_EQ(names(id, ""), "new.txt,1,1 ");
+    EXPECT_EQ(store->search("b.txt")->total, 1u);
+    EXPECT_FALSE(store->disk(id).value()->complete);
+
+    ASSERT_TRUE(store->removeDisk(other));
+    EXPECT_EQ(store->search("b.txt")->total, 0u);
+    EXPECT_FALSE(store->disk(other).value());
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entries"), 1);
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM folders"), 1);
+    // The name index was kept in step with every change.
+    EXPECT_TRUE(
+        Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check');"
+                                    "INSERT INTO volume_names (volume_names) VALUES ('integrity-check')"));
+}
+
+TEST(CatalogueStoreTest, CreatesTheFileForItsUserAlone) {
+    CatalogueFile file;
+    const auto store = file.open();
+    struct stat info {};
+    ASSERT_EQ(::stat(file.path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(fs::path(file.path).parent_path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(::stat((file.path + "-wal").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(store->movedAside(), "");
+}
+
+// A file that cannot be used as it is: what opening it and then recording a disk in it make of it.
+struct Trouble {
+    const char* name;
+    // Answers a connection to keep open while the file is opened, if it needs one.
+    std::function<std::unique_ptr<SqliteDatabase>(const std::string& path)> arrange;
+    std::string openFails;   // empty: it opens
+    std::string recordFails; // empty: a disk can be recorded
+    bool movedAside = false;
+    std::vector<std::string> disks; // the volume names it holds afterwards
+};
+
+void Damage(const std::string& path, const std::string& tree) {
+    const std::int64_t page = Count(path, "SELECT rootpage FROM sqlite_schema WHERE name = '" + tree + "'");
+    std::string bytes = ReadBytes(path);
+    bytes.replace(static_cast<std::size_t>((page - 1) * 4096 + 8), 64, 64, '\xa5');
+    WriteBytes(path, bytes);
+}
+
+class CatalogueTroubleTest : public ::testing::TestWithParam<Trouble> {};
+
+TEST_P(CatalogueTroubleTest, ToldWithItsReasonOrMovedAsideWhole) {
+    const Trouble& trouble = GetParam();
+    CatalogueFile file;
+    ASSERT_TRUE(file.open()->addDisk(Disk(1, "FIRST"), 100));
+    const std::unique_ptr<SqliteDatabase> holder = trouble.arrange(file.path);
+    const std::string bytes = ReadBytes(file.path);
+
+    const auto started = std::chrono::steady_clock::now();
+    Result<std::unique_ptr<CatalogueStore>> store = CatalogueStore::open(file.path, "2026-03-15");
+    if (!trouble.openFails.empty()) {
+        ASSERT_FALSE(store);
+        EXPECT_NE(store.reason().find(trouble.openFails), std::string::npos) << store.reason();
+        EXPECT_EQ(ReadBytes(file.path), bytes);
+        return;
+    }
+    ASSERT_TRUE(store) << store.reason();
+    const std::string aside = file.path + ".corrupt-2026-03-15";
+    EXPECT_EQ(store.value()->movedAside(), trouble.movedAside ? aside : "");
+    if (trouble.movedAside) {
+        EXPECT_EQ(ReadBytes(aside), bytes);
+    }
+    Result<std::int64_t> recorded = store.value()->addDisk(Disk(2, "SECOND"), 200);
+    EXPECT_EQ(recorded.reason().empty(), trouble.recordFails.empty()) << recorded.reason();
+    EXPECT_NE(recorded.reason().find(trouble.recordFails), std::string::npos) << recorded.reason();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+
+    std::vector<std::string> volumes;
+    const std::vector<DiskRecord> disks = store.value()->disks().value();
+    for (const DiskRecord& disk : disks) {
+        volumes.push_back(disk.volumeName);
+    }
+    EXPECT_EQ(volumes, trouble.disks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CatalogueTroubleTest,
+    ::testing::Values(Trouble{"ReadOnly",
+                              [](const std::string& path) {
+                                  ::chmod(path.c_str(), 0444);
+                                  return nullptr;
+                              },
+                              "",
+                              "catalogue.sqlite is read-only",
+                              false,
+                              {"FIRST"}},
+                      Trouble{"Locked",
+                              [](const std::string& path) {
+                                  auto holder = Connect(path);
+                                  EXPECT_TRUE(
+                                      holder->execute("BEGIN IMMEDIATE; UPDATE disks SET volume = 'UNSEEN'"));
+                                  return holder;
+                              },
+                              "",
+                              "catalogue.sqlite is in use by another program (database is locked)",
+                              false,
+                              {"FIRST"}},
+                      Trouble{"NotADatabase",
+                              [](const std::string& path) {
+                                  WriteBytes(path, "[GLOBAL]\nOWNER=Anna\n");
+                                  return nullptr;
+                              },
+                              "",
+                              "",
+                              true,
+                              {"SECOND"}},
+                      Trouble{"FailsItsCheck",
+                              [](const std::string& path) {
+                                  Damage(path, "disks_identity");
+                                  return nullptr;
+                              },
+                              "",
+                              "",
+                              true,
+                              {"SECOND"}},
+                      Trouble{"VersionOne",
+                              [](const std::string& path) {
+                                  fs::remove(path);
+                                  EXPECT_TRUE(Connect(path)->execute(VersionOne));
+                                  return nullptr;
+                              },
+                              "",
+                              "",
+                              false,
+                              {"SECOND", "OLD ONE"}},
+                      Trouble{"NewerVersion",
+                              [](const std::string& path) {
+                                  EXPECT_TRUE(Connect(path)->execute("PRAGMA user_version = 3"));
+                                  return nullptr;
+                              },
+                              "written by a newer version of Tessaline"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CatalogueStoreTest, AVersionOneFileIsBroughtUpToDate) {
+    CatalogueFile file;
+    fs::create_directories(fs::path(file.path).parent_path());
+    ASSERT_TRUE(Connect(file.path)->execute(VersionOne));
+    auto store = file.open();
+    EXPECT_EQ(Count(file.path, "PRAGMA user_version"), CatalogueStore::SchemaVersion);
+    EXPECT_EQ(store->search("old kept")->total, 1u) << "its volume name is found";
+    EXPECT_EQ(store->folderEntries(5, "").value().at(0).name, "kept.txt");
+    const DiskRecord disk = store->disk(5).value().value();
+    EXPECT_EQ(disk.number, 41);
+    EXPECT_EQ(disk.skippedFolders, 0u);
+    EXPECT_TRUE(disk.complete);
+}
+
+} // namespace
