@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -184,45 +183,8 @@ Result<Word> Ask(const SqliteDatabase& db, fts5_api* api, const std::string& tex
     return word;
 }
 
-// What a search found: how many entries, and which of them are on a given disk (in the order of their ids).
-struct Found {
-    std::uint64_t total = 0;
-    std::function<Result<Ids>(std::int64_t disk)> onDisk;
-};
-
-Found Listed(Ids ids) {
-    const std::uint64_t total = ids.size();
-    return {total, [ids = std::move(ids)](std::int64_t disk) -> Result<Ids> {
-                const auto from = std::lower_bound(ids.begin(), ids.end(), disk * EntriesPerDisk);
-                return Ids(from, std::lower_bound(from, ids.end(), (disk + 1) * EntriesPerDisk));
-            }};
-}
-
-// Past this many matches, counting them and reading only the first disks' is faster than listing them all.
-constexpr std::uint64_t ListedAtMost = 25'000;
-
-// Entries named with every word that no volume name holds.
-Result<Found> Named(const SqliteDatabase& db, const std::string& expression) {
-    Result<std::optional<std::int64_t>> count =
-        db.queryInteger("SELECT count(*) FROM entry_names WHERE entry_names MATCH ?", expression);
-    if (!count) {
-        return Failure{count.reason()};
-    }
-    const auto total = static_cast<std::uint64_t>(count->value_or(0));
-    if (total <= ListedAtMost) {
-        Result<Ids> ids = Matches(db, EntryNames, expression);
-        return ids ? Result<Found>(Listed(std::move(ids).value())) : Result<Found>(Failure{ids.reason()});
-    }
-    return Found{total, [&db, expression](std::int64_t disk) {
-                     return Column(db.prepare("SELECT rowid FROM entry_names WHERE entry_names MATCH ?"
-                                              " AND rowid BETWEEN ? AND ? ORDER BY rowid",
-                                              expression, disk * EntriesPerDisk,
-                                              (disk + 1) * EntriesPerDisk - 1));
-                 }};
-}
-
-// The entries that hold every word.
-Result<Found> Find(const SqliteDatabase& db, std::vector<Word> words) {
+// The entries that hold every word, in the order of their ids.
+Result<Ids> Found(const SqliteDatabase& db, std::vector<Word> words) {
     // Words that no volume name holds are asked of the name index together; the others are checked one by
     // one, each entry passing by its name or by its disk.
     std::string together;
@@ -231,13 +193,10 @@ Result<Found> Find(const SqliteDatabase& db, std::vector<Word> words) {
         if (!word.volumes.empty()) {
             byDisk.push_back(std::move(word));
         } else if (!word.names) {
-            return Listed({});
+            return Ids();
         } else {
             together += (together.empty() ? "" : " AND ") + *word.names;
         }
-    }
-    if (byDisk.empty()) {
-        return Named(db, together);
     }
     Result<Ids> found = Ids();
     if (!together.empty()) {
@@ -252,17 +211,14 @@ Result<Found> Find(const SqliteDatabase& db, std::vector<Word> words) {
     for (const Word& word : byDisk) {
         Result<Ids> named = found && word.names ? Matches(db, EntryNames, *word.names) : Ids();
         if (!found || !named) {
-            return Failure{found ? named.reason() : found.reason()};
+            return found ? named : found;
         }
         std::erase_if(found.value(), [&](std::int64_t id) {
             return !std::binary_search(word.volumes.begin(), word.volumes.end(), id / EntriesPerDisk) &&
                    !std::binary_search(named->begin(), named->end(), id);
         });
     }
-    if (!found) {
-        return Failure{found.reason()};
-    }
-    return Listed(std::move(found).value());
+    return found;
 }
 
 Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
@@ -287,7 +243,7 @@ Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
 
 // The first `limit` of the entries found, by disk number, then path. Only the disks that reach into the
 // first `limit` are read: the rest is counted, not looked at.
-Result<std::vector<SearchHit>> FirstHits(const SqliteDatabase& db, const Found& found, std::size_t limit) {
+Result<std::vector<SearchHit>> FirstHits(const SqliteDatabase& db, const Ids& found, std::size_t limit) {
     Result<std::vector<Disk>> disks = DisksByNumber(db);
     Result<SqliteStatement> entry =
         disks ? db.prepare("SELECT f.path, e.name, e.is_folder, e.size, e.modified"
@@ -301,15 +257,13 @@ Result<std::vector<SearchHit>> FirstHits(const SqliteDatabase& db, const Found& 
         if (hits.size() >= limit) {
             break;
         }
-        Result<Ids> ids = found.onDisk(disk.id);
-        if (!ids) {
-            return Failure{ids.reason()};
-        }
+        const auto from = std::lower_bound(found.begin(), found.end(), disk.id * EntriesPerDisk);
+        const auto to = std::lower_bound(from, found.end(), (disk.id + 1) * EntriesPerDisk);
         std::vector<std::pair<std::string, SearchHit>> onDisk;
-        for (const std::int64_t id : *ids) {
+        for (auto id = from; id != to; ++id) {
             SqliteStatement& row = entry.value();
             row.reset();
-            row.bind(1, id);
+            row.bind(1, *id);
             Result<bool> read = row.step();
             if (!read) {
                 return Failure{read.reason()};
@@ -358,11 +312,11 @@ Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view 
         }
         words.push_back(std::move(asked).value());
     }
-    Result<Found> found = Find(db, std::move(words));
+    Result<Ids> found = Found(db, std::move(words));
     if (!found) {
         return Failure{found.reason()};
     }
-    result.total = found->total;
+    result.total = found->size();
     Result<std::vector<SearchHit>> hits = FirstHits(db, *found, limit);
     if (!hits) {
         return Failure{hits.reason()};

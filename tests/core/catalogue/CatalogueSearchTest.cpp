@@ -96,30 +96,4 @@ TEST_F(CatalogueSearchTest, KeepsTheFirstHitsAndCountsThemAll) {
     EXPECT_EQ(store->search("", 10)->total, 0u);
 }
 
-// Past some thousands of matches the search counts them and reads only the first disks: the same hits.
-TEST(CatalogueManyMatchesTest, KeepsTheFirstHitsByDiskNumberAndCountsThemAll) {
-    CatalogueFile file;
-    auto store = file.open();
-    for (const int number : {30, 10, 20}) {
-        const std::int64_t id = store->addDisk(Disk(number, "VOLUME"), 100).value();
-        std::vector<CatalogueEntry> entries;
-        for (int n = 0; n < 10'000; ++n) {
-            entries.push_back({"", "file " + std::to_string(n) + ".txt"});
-        }
-        ASSERT_TRUE(store->addEntries(id, entries));
-    }
-    const auto hit = [](const SearchHit& hit) {
-        return std::to_string(hit.diskNumber) + ":" + hit.entry.name;
-    };
-    const SearchResult some = store->search("file", 3).value();
-    EXPECT_EQ(some.total, 30'000u);
-    ASSERT_EQ(some.hits.size(), 3u);
-    EXPECT_EQ(hit(some.hits[0]) + " " + hit(some.hits[1]) + " " + hit(some.hits[2]),
-              "10:file 0.txt 10:file 1.txt 10:file 10.txt");
-    const SearchResult more = store->search(".txt", 10'001).value();
-    EXPECT_EQ(more.total, 30'000u);
-    ASSERT_EQ(more.hits.size(), 10'001u);
-    EXPECT_EQ(hit(more.hits[9'999]) + " " + hit(more.hits[10'000]), "10:file 9999.txt 20:file 0.txt");
-}
-
 } // namespace
