@@ -86,23 +86,6 @@ TEST(SearchWorker, RequestsMadeWhileOneRunsCollapseIntoTheNewest) {
     EXPECT_EQ(searches.delivered[1].text, "tax 2019");
 }
 
-TEST(SearchWorker, CancelledRequestsAreNotSearchedAndNoneIsCurrent) {
-    HeldSearches searches;
-    SearchWorker runner([&] { return Result<SearchWorker::Search>(searches.search()); },
-                        [&](std::uint64_t g, Result<SearchResult> r) { searches.deliver(g, r); });
-    const std::uint64_t running = runner.request("a");
-    ASSERT_TRUE(searches.waitForSearches(1));
-    runner.request("ab");
-    runner.cancel();
-    EXPECT_FALSE(runner.isCurrent(running));
-    searches.release();
-    // A later request shows what ran in between: nothing of the cancelled one.
-    runner.request("abc");
-    ASSERT_TRUE(searches.waitForDeliveries(2));
-    const std::lock_guard lock(searches.mutex);
-    EXPECT_EQ(searches.searched, (std::vector<std::string>{"a", "abc"}));
-}
-
 TEST(SearchWorker, AFailedOpeningIsReportedAndTriedAgain) {
     HeldSearches searches;
     searches.holding = false;
