@@ -7,7 +7,7 @@
 
 namespace {
 
-// What version 1 had and version 2 kept as it was.
+// Version 1, from which every file starts.
 const char* const FirstTables = R"sql(
 CREATE TABLE disks (
     id INTEGER PRIMARY KEY,
@@ -58,7 +58,12 @@ CREATE TRIGGER entries_renamed AFTER UPDATE OF id, name ON entries BEGIN
 END;
 )sql";
 
+// The store now keeps the name index in step itself, one statement a batch: FTS5 writes out its pending
+// terms at every statement a trigger runs, which made recording four times slower.
 const char* const SecondVersion = R"sql(
+DROP TRIGGER IF EXISTS entries_added;
+DROP TRIGGER IF EXISTS entries_removed;
+DROP TRIGGER IF EXISTS entries_renamed;
 ALTER TABLE disks ADD COLUMN skipped_folders INTEGER NOT NULL DEFAULT 0;
 
 CREATE VIEW volume_text (id, volume) AS SELECT id, char(2) || volume || char(3) FROM disks;

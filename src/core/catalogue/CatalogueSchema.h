@@ -11,7 +11,7 @@ class SqliteDatabase;
 //
 // Version 1: disks, their folders (each path once per disk) and entries, and the index of entry names.
 // Version 2: the count of folders a walk could not read, the index of volume names, the day of the last
-//            full check of the file.
+//            full check of the file; the name index kept in step by the store instead of by triggers.
 //
 // Entries are numbered disk id × 2^32 + n, so a disk's entries are one range of ids: a search tells an
 // entry's disk without a lookup, and an entry needs no disk column. The name index is over each name

@@ -263,6 +263,19 @@ Result<Done> NeedDisk(const SqliteDatabase& db, std::int64_t diskId) {
     return Done{};
 }
 
+// The name index follows the entries a range at a time, in one statement (see CatalogueSchema.cpp).
+Result<Done> IndexEntries(const SqliteDatabase& db, std::int64_t first, std::int64_t last) {
+    return db.run(
+        "INSERT INTO entry_names (rowid, name) SELECT id, name FROM entry_text WHERE id BETWEEN ? AND ?",
+        first, last);
+}
+
+Result<Done> UnindexEntries(const SqliteDatabase& db, std::int64_t diskId) {
+    return db.run("INSERT INTO entry_names (entry_names, rowid, name)"
+                  " SELECT 'delete', id, name FROM entry_text WHERE id BETWEEN ? AND ?",
+                  diskId * EntriesPerDisk, (diskId + 1) * EntriesPerDisk - 1);
+}
+
 // The id of a disk's folder, added when it is new.
 class FolderIds {
 public:
@@ -408,8 +421,13 @@ Result<std::vector<DiskRecord>> CatalogueStore::disks() const {
 }
 
 Result<Done> CatalogueStore::removeDisk(std::int64_t diskId) {
-    // Its folders, their entries and the entries' index rows go with it.
-    Result<Done> removed = m_db->run("DELETE FROM disks WHERE id = ?", diskId);
+    // Its folders and their entries go with it.
+    Result<Done> removed = InTransaction(*m_db, [&]() -> Result<Done> {
+        if (Result<Done> unindexed = UnindexEntries(*m_db, diskId); !unindexed) {
+            return unindexed;
+        }
+        return m_db->run("DELETE FROM disks WHERE id = ?", diskId);
+    });
     if (!removed) {
         return Cannot("remove the disk from the catalogue", removed.reason());
     }
@@ -420,6 +438,9 @@ Result<Done> CatalogueStore::beginEntries(std::int64_t diskId) {
     Result<Done> done = InTransaction(*m_db, [&]() -> Result<Done> {
         if (Result<Done> known = NeedDisk(*m_db, diskId); !known) {
             return known;
+        }
+        if (Result<Done> unindexed = UnindexEntries(*m_db, diskId); !unindexed) {
+            return unindexed;
         }
         if (Result<Done> dropped = m_db->run("DELETE FROM folders WHERE disk = ?", diskId); !dropped) {
             return dropped;
@@ -466,6 +487,9 @@ Result<Done> CatalogueStore::addEntries(std::int64_t diskId, const std::vector<C
                 return added;
             }
             row.reset();
+        }
+        if (Result<Done> indexed = IndexEntries(*m_db, last->value_or(first) + 1, id); !indexed) {
+            return indexed;
         }
         return m_db->run("UPDATE disks SET entry_count = entry_count + ? WHERE id = ?",
                          static_cast<std::int64_t>(batch.size()), diskId);

@@ -14,7 +14,8 @@ struct sqlite3;
 
 // One connection to an SQLite database file, closed with it. Every failure comes back as a Failure whose
 // reason says in plain words what is wrong with the file (locked, read-only, full, damaged), followed by
-// SQLite's own message in brackets.
+// SQLite's own message in brackets. A connection is used by one thread at a time (it has no mutex of its
+// own); threads that work at once open a connection each.
 class SqliteDatabase {
 public:
     enum class Access { ReadWrite, ReadOnly };

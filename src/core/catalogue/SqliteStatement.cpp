@@ -34,28 +34,28 @@ void SqliteStatement::release() {
     }
 }
 
-SqliteStatement& SqliteStatement::bind(int index, std::int64_t value) {
-    const int rc = sqlite3_bind_int64(m_statement, index, value);
+void SqliteStatement::keepBindError(int rc) {
     if (rc != SQLITE_OK && m_bindError == 0) {
         m_bindError = rc;
     }
+}
+
+SqliteStatement& SqliteStatement::bind(int index, std::int64_t value) {
+    const int rc = sqlite3_bind_int64(m_statement, index, value);
+    keepBindError(rc);
     return *this;
 }
 
 SqliteStatement& SqliteStatement::bind(int index, std::string_view text) {
     const int rc =
         sqlite3_bind_text64(m_statement, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-    if (rc != SQLITE_OK && m_bindError == 0) {
-        m_bindError = rc;
-    }
+    keepBindError(rc);
     return *this;
 }
 
 SqliteStatement& SqliteStatement::bindPointer(int index, void* pointer, const char* type) {
     const int rc = sqlite3_bind_pointer(m_statement, index, pointer, type, nullptr);
-    if (rc != SQLITE_OK && m_bindError == 0) {
-        m_bindError = rc;
-    }
+    keepBindError(rc);
     return *this;
 }
 

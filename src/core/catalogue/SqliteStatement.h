@@ -46,6 +46,7 @@ public:
 
 private:
     void release();
+    void keepBindError(int rc);
 
     const SqliteDatabase* m_db;
     sqlite3_stmt* m_statement;

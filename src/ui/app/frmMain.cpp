@@ -4,6 +4,7 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/app/WelcomeText.h"
 #include "ui/app/frmAbout.h"
+#include "ui/catalogue/frmCatalogue.h"
 #include "ui/forms/Geometry.h"
 #include "core/runtime/ProgramState.h"
 #include "core/runtime/Runtime.h"
@@ -67,6 +68,8 @@ frmMain::frmMain(const WindowServices& services, QWidget* parent)
     mnuExamine->setObjectName("mnuExamine");
     mnuPrint = bar->addAction("&Print Label");
     mnuPrint->setObjectName("mnuPrint");
+    mnuCatalogue = bar->addAction("Ca&talogue");
+    mnuCatalogue->setObjectName("mnuCatalogue");
     mnuQuit = bar->addAction("&Quit");
     mnuQuit->setObjectName("mnuQuit");
     // A blank item that only spaces Help away from the commands.
@@ -80,6 +83,7 @@ frmMain::frmMain(const WindowServices& services, QWidget* parent)
     connect(mnuConfig, &QAction::triggered, this, &frmMain::mnuConfig_Click);
     connect(mnuExamine, &QAction::triggered, this, &frmMain::mnuExamine_Click);
     connect(mnuPrint, &QAction::triggered, this, &frmMain::mnuPrint_Click);
+    connect(mnuCatalogue, &QAction::triggered, this, &frmMain::mnuCatalogue_Click);
     connect(mnuQuit, &QAction::triggered, this, &frmMain::mnuQuit_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
 
@@ -139,6 +143,21 @@ void frmMain::mnuPrint_Click() {
     IgnoringErrors([this] { LoadSettings(m_services); });
     Program().AutoPrint = true;
     IgnoringErrors([this] { ShowLabelWindow(m_services, this); });
+}
+
+void frmMain::mnuCatalogue_Click() {
+    if (m_catalogueWindow) {
+        m_catalogueWindow->setWindowState(m_catalogueWindow->windowState() & ~Qt::WindowMinimized);
+        m_catalogueWindow->show();
+        m_catalogueWindow->raise();
+        m_catalogueWindow->activateWindow();
+        return;
+    }
+    auto* window = new frmCatalogue(m_services, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_catalogueWindow = window;
+    window->Form_Load();
+    window->show();
 }
 
 void frmMain::mnuAbout_Click() {

@@ -3,12 +3,14 @@
 #include "ui/forms/WindowServices.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QGroupBox;
 class QLabel;
 class QMenu;
 class ToolStrip;
+class frmCatalogue;
 
 // The program's hub: the welcome text, the picture toolbar and the menu bar that reach every command.
 class frmMain final : public QMainWindow {
@@ -31,6 +33,7 @@ public:
     QAction* mnuConfig = nullptr;
     QAction* mnuExamine = nullptr;
     QAction* mnuPrint = nullptr;
+    QAction* mnuCatalogue = nullptr;
     QAction* mnuQuit = nullptr;
     QAction* mnuS1 = nullptr;
     QMenu* mnuHelp = nullptr;
@@ -40,6 +43,7 @@ public slots:
     void mnuConfig_Click();
     void mnuExamine_Click();
     void mnuPrint_Click();
+    void mnuCatalogue_Click();
     void mnuAbout_Click();
     void mnuQuit_Click();
 
@@ -49,4 +53,6 @@ private:
     void showCatalogueProgress();
 
     WindowServices m_services;
+    // The one Catalogue window, while it is open.
+    QPointer<frmCatalogue> m_catalogueWindow;
 };

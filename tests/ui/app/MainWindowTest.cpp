@@ -3,6 +3,7 @@
 #include "ui/app/ToolStrip.h"
 #include "ui/app/frmMain.h"
 #include "ui/app/frmSplash.h"
+#include "ui/catalogue/frmCatalogue.h"
 #include "core/runtime/ProgramState.h"
 #include "core/settings/IniProfileStore.h"
 #include "core/settings/ProfileAccess.h"
@@ -104,13 +105,32 @@ TEST_F(MainWindowTest, MenuBarHoldsTheCommandsInOrderWithoutShortcuts) {
         captions.push_back(action->text().toStdString());
         EXPECT_TRUE(action->shortcut().isEmpty());
     }
-    const std::vector<std::string> expected = {"&Configure", "&Examine Disk", "&Print Label", "&Quit",
-                                               " ",          "&Help"};
+    const std::vector<std::string> expected = {
+        "&Configure", "&Examine Disk", "&Print Label", "Ca&talogue", "&Quit", " ", "&Help"};
     EXPECT_EQ(captions, expected);
     ASSERT_EQ(window.mnuHelp->actions().size(), 1);
     EXPECT_EQ(window.mnuHelp->actions()[0]->text(), "&About Marquell ...");
     window.mnuAbout->trigger();
     EXPECT_EQ(opened, std::vector<std::string>{"frmAbout"});
+}
+
+TEST_F(MainWindowTest, TheCatalogueOpensModelessOnceAndEscClosesIt) {
+    frmMain window(services);
+    loadSetUp(window);
+    window.show();
+    const auto open = [&] { return window.findChildren<frmCatalogue*>(); };
+    window.mnuCatalogue->trigger();
+    window.mnuCatalogue->trigger();
+    ASSERT_EQ(open().size(), 1);
+    frmCatalogue* catalogue = open()[0];
+    EXPECT_TRUE(catalogue->isVisible());
+    EXPECT_FALSE(catalogue->isModal());
+    EXPECT_TRUE(opened.empty());
+
+    QTest::keyClick(catalogue, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return open().empty(); }, 5000));
+    window.mnuCatalogue->trigger();
+    EXPECT_EQ(open().size(), 1);
 }
 
 TEST_F(MainWindowTest, QuitEndsAtOnceAndWritesNothing) {

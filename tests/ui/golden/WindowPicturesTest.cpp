@@ -4,19 +4,24 @@
 #include "support/LabelFixture.h"
 #include "support/LocalTime.h"
 #include "support/PdfTools.h"
+#include "support/SampleCatalogue.h"
 #include "support/ScopedLocale.h"
 
+#include "core/catalogue/Catalogue.h"
 #include "ui/app/ToolStrip.h"
 #include "ui/app/frmAbout.h"
 #include "ui/app/frmMain.h"
 #include "ui/app/frmSplash.h"
+#include "ui/catalogue/frmCatalogue.h"
 #include "ui/label/ShowLabelWindow.h"
 #include "ui/settings/frmConfig.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
+#include <QTest>
 
 #include <algorithm>
 #include <filesystem>
@@ -57,6 +62,17 @@ public:
     }
     QImage about() {
         return modalPicture([this] { ShowAboutBox(services, nullptr); });
+    }
+    // Found by typing "tax" in a catalogue of four disks.
+    QImage catalogueWindow() {
+        const std::string file = (dir / "catalogue.sqlite").string();
+        WriteSampleCatalogue(file);
+        services.catalogue = std::make_shared<Catalogue>(file, clock);
+        frmCatalogue window(services);
+        window.Form_Load();
+        window.txtSearch->setText("tax");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window.searching(); }, 5000));
+        return picture(window);
     }
     // The page as the printer gets it, at the screen's resolution: one pixel of the window is one of the page.
     QImage printedLabel() {
@@ -130,6 +146,7 @@ const Window Windows[] = {
     {"label-window", &WindowPictures::labelWindow},
     {"about", &WindowPictures::about},
     {"printed-label", &WindowPictures::printedLabel},
+    {"catalogue-window", &WindowPictures::catalogueWindow},
 };
 
 class WindowLooks : public WindowPictures, public ::testing::WithParamInterface<Window> {};

@@ -1,0 +1,62 @@
+#include "core/catalogue/CatalogueCsv.h"
+
+#include "core/catalogue/CatalogueText.h"
+
+namespace {
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+} // namespace
+
+std::string CsvField(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"') {
+            quoted += '"';
+        }
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string CsvRow(const std::vector<std::string>& fields) {
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            row += ',';
+        }
+        row += CsvField(fields[i]);
+    }
+    return row + "\r\n";
+}
+
+std::string DisksCsv(const std::vector<DiskRecord>& disks) {
+    std::string csv(ByteOrderMark);
+    csv +=
+        CsvRow({"Disk", "Volume", "Serial", "Drive type", "Capacity (bytes)", "Used (bytes)", "Free (bytes)",
+                "First labelled", "Last labelled", "Company", "Entries", "Unreadable folders", "Complete"});
+    for (const DiskRecord& disk : disks) {
+        csv += CsvRow({std::to_string(disk.number), NameText(disk.volumeName), SerialText(disk.serial),
+                       disk.driveType, std::to_string(disk.capacityBytes), std::to_string(disk.usedBytes),
+                       std::to_string(disk.freeBytes), IsoDateTime(disk.firstLabelled),
+                       IsoDateTime(disk.lastLabelled), NameText(disk.company), std::to_string(disk.entries),
+                       std::to_string(disk.skippedFolders), disk.complete ? "yes" : "no"});
+    }
+    return csv;
+}
+
+std::string SearchHitsCsv(const std::vector<SearchHit>& hits) {
+    std::string csv(ByteOrderMark);
+    csv += CsvRow({"Disk", "Volume", "Folder", "Name", "Type", "Size (bytes)", "Modified", "Labelled"});
+    for (const SearchHit& hit : hits) {
+        const CatalogueEntry& entry = hit.entry;
+        csv += CsvRow({std::to_string(hit.diskNumber), NameText(hit.volumeName), NameText(entry.folder),
+                       NameText(entry.name), entry.isFolder ? "folder" : "file",
+                       entry.isFolder ? std::string() : std::to_string(entry.size),
+                       IsoDateTime(entry.modified), IsoDateTime(hit.lastLabelled)});
+    }
+    return csv;
+}

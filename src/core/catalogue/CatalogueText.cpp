@@ -1,0 +1,71 @@
+#include "core/catalogue/CatalogueText.h"
+
+#include "core/settings/TextEncoding.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+std::string GroupedCount(std::uint64_t count) {
+    std::string digits = std::to_string(count);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) {
+        digits.insert(at - 3, 1, ',');
+    }
+    return digits;
+}
+
+std::string SizeText(std::uint64_t bytes, char decimalSeparator) {
+    if (bytes < 1000) {
+        return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    }
+    static constexpr std::array<const char*, 4> Units = {"KB", "MB", "GB", "TB"};
+    long double value = bytes;
+    for (std::size_t unit = 0; unit < Units.size(); ++unit) {
+        value /= 1024;
+        // Built from whole tenths, not printf: the program runs in the user's locale.
+        if (value < 99.95L) {
+            const long long tenths = std::llround(value * 10);
+            return std::to_string(tenths / 10) + decimalSeparator + std::to_string(tenths % 10) + " " +
+                   Units[unit];
+        }
+        if (value < 999.5L || unit + 1 == Units.size()) {
+            return GroupedCount(static_cast<std::uint64_t>(std::llround(value))) + " " + Units[unit];
+        }
+    }
+    return {}; // not reached: the last unit always answers
+}
+
+std::string SerialText(std::uint32_t serial) {
+    std::array<char, 10> text{};
+    std::snprintf(text.data(), text.size(), "%04X-%04X", static_cast<unsigned>(serial >> 16),
+                  static_cast<unsigned>(serial & 0xFFFFu));
+    return text.data();
+}
+
+std::string MatchCountText(std::size_t shown, std::uint64_t total) {
+    if (total == 0) {
+        return "No matches";
+    }
+    if (shown < total) {
+        return GroupedCount(shown) + " of " + GroupedCount(total);
+    }
+    return GroupedCount(total) + (total == 1 ? " match" : " matches");
+}
+
+std::string IsoDateTime(std::int64_t seconds) {
+    if (seconds == 0) {
+        return {};
+    }
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    if (::localtime_r(&time, &local) == nullptr) {
+        return {};
+    }
+    std::array<char, 32> text{};
+    return std::string(text.data(), std::strftime(text.data(), text.size(), "%Y-%m-%d %H:%M:%S", &local));
+}
+
+std::string NameText(const std::string& bytes) {
+    return IsValidUtf8(bytes) ? bytes : Windows1252ToUtf8(bytes);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The texts of the catalogue's lists, the same in its window and in its CSV files.
+
+// A size as a person reads it, in the label's binary units (1 KB = 1024 bytes): "512 bytes", "1.4 KB",
+// "95.8 MB", "239 MB", "1.9 GB". One decimal below 100 of a unit, where it tells sizes apart; whole
+// numbers from 100 on; the next unit from 1,000 on ("1.0 MB" for 1,000 KB).
+std::string SizeText(std::uint64_t bytes, char decimalSeparator = '.');
+
+// A volume serial as the label shows it: "1A2B-3C4D".
+std::string SerialText(std::uint32_t serial);
+
+// A count with its thousands marked: "12,345".
+std::string GroupedCount(std::uint64_t count);
+
+// The line under a search: "No matches", "1 match", "12 matches", or "1,000 of 12,345" when only the
+// first matches are shown.
+std::string MatchCountText(std::size_t shown, std::uint64_t total);
+
+// Seconds since the epoch as local date and time, the form spreadsheets read: "2026-03-14 09:47:00";
+// empty for 0 (not known).
+std::string IsoDateTime(std::int64_t seconds);
+
+// A name read from a disk as UTF-8: bytes that are not UTF-8 are taken as Windows-1252, the code page of
+// the FAT names an old disk brings.
+std::string NameText(const std::string& bytes);

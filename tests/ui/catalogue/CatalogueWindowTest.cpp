@@ -1,0 +1,420 @@
+#include "support/SampleCatalogue.h"
+#include "support/WindowFixture.h"
+
+#include "core/catalogue/Catalogue.h"
+#include "core/catalogue/CatalogueStore.h"
+#include "core/settings/IniProfileStore.h"
+#include "ui/catalogue/frmCatalogue.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A catalogue of two disks: #42 ZIPDISK with taxes, letters and photos, #7 WORK with a report.
+class CatalogueWindowTest : public WindowProfileFixture {
+protected:
+    void SetUp() override {
+        WindowProfileFixture::SetUp();
+        givenProfile("[GLOBAL]\r\nCOMPANY=Acme\r\nID_INDEX=42\r\n");
+        zip = addDisk(42, "ZIPDISK", 0x1A2B3C4D,
+                      {FolderEntry("", "Letters"), FolderEntry("", "Photos"), FolderEntry("", "Taxes"),
+                       FileEntry("Letters", "to the tax office.doc", 900, LocalTime(2024, 1, 5, 10, 0, 0)),
+                       FileEntry("Photos", "beach.jpg", 1536 * 1024, LocalTime(2019, 8, 1, 12, 0, 0)),
+                       FileEntry("Taxes", "tax 2019.pdf", 2048, LocalTime(2020, 2, 1, 12, 0, 0)),
+                       FileEntry("Taxes", "Tax 2020.pdf", 3072, LocalTime(2021, 2, 1, 12, 0, 0))});
+        work = addDisk(7, "WORK", 0xAB,
+                       {FolderEntry("", "Reports"),
+                        FileEntry("Reports", "tax return.pdf", 40000, LocalTime(2025, 5, 1, 9, 0, 0))},
+                       false);
+        services.catalogue = std::make_shared<Catalogue>(catalogueFile, clock);
+    }
+
+    std::int64_t addDisk(int number, const std::string& volume, std::uint32_t serial,
+                         const std::vector<CatalogueEntry>& entries, bool complete = true) const {
+        return AddCatalogueDisk(catalogueFile, ZipDisk(number, volume, serial),
+                                LocalTime(2026, 3, 14, 9, 47, 0), entries, complete);
+    }
+
+    std::unique_ptr<frmCatalogue> openWindow() {
+        auto window = std::make_unique<frmCatalogue>(services);
+        window->Form_Load();
+        window->show();
+        return window;
+    }
+
+    // Types into the search field and waits for the newest search's results.
+    static void type(frmCatalogue& window, const QString& text) {
+        window.txtSearch->clear();
+        QTest::keyClicks(window.txtSearch, text);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window.searching(); }, 5000)) << text.toStdString();
+    }
+
+    static std::vector<std::string> names(const std::vector<SearchHit>& hits) {
+        std::vector<std::string> all;
+        for (const SearchHit& hit : hits) {
+            all.push_back(hit.entry.name);
+        }
+        return all;
+    }
+    static std::vector<std::string> shownNames(const frmCatalogue& window) {
+        return names(window.shownHits());
+    }
+
+    std::string catalogueFile = (dir / "data" / "catalogue.sqlite").string();
+    std::int64_t zip = 0;
+    std::int64_t work = 0;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(CatalogueWindowTest, TypingNarrowsTheResultsAndCountsThem) {
+    const auto window = openWindow();
+    const struct {
+        const char* typed;
+        Names shown; // by disk number, then path
+        const char* count;
+    } steps[] = {
+        {"t", {}, "No matches"}, // one letter: whole names only
+        {"ta",
+         {"tax return.pdf", "to the tax office.doc", "Taxes", "Tax 2020.pdf", "tax 2019.pdf"},
+         "5 matches"},
+        {"tax",
+         {"tax return.pdf", "to the tax office.doc", "Taxes", "Tax 2020.pdf", "tax 2019.pdf"},
+         "5 matches"},
+        {"tax 20", {"Tax 2020.pdf", "tax 2019.pdf"}, "2 matches"},
+        {"tax 2019", {"tax 2019.pdf"}, "1 match"},
+        {"", {}, "Type any part of a folder's or file's name."},
+    };
+    for (const auto& step : steps) {
+        type(*window, step.typed);
+        EXPECT_EQ(shownNames(*window), step.shown) << step.typed;
+        EXPECT_EQ(window->lblCount->text().toStdString(), step.count) << step.typed;
+    }
+    EXPECT_FALSE(window->lblEmpty->isVisible());
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+TEST_F(CatalogueWindowTest, ACappedSearchSaysHowManyMatchedInAll) {
+    std::vector<CatalogueEntry> many;
+    for (int i = 0; i < 1200; ++i) {
+        many.push_back(
+            FileEntry("", "scan " + std::to_string(i) + ".tif", 10, LocalTime(2020, 1, 1, 0, 0, 0)));
+    }
+    addDisk(50, "SCANS", 0x50, many);
+    const auto window = openWindow();
+    type(*window, "scan");
+    EXPECT_EQ(window->shownHits().size(), 1000u);
+    EXPECT_EQ(window->lblCount->text().toStdString(), "1,000 of 1,200");
+}
+
+// Holds every search in its text's place until that text is let go.
+class HeldSearches {
+public:
+    SearchWorker::OpenSearch wrap(SearchWorker::OpenSearch open) {
+        return [this, open]() -> Result<SearchWorker::Search> {
+            Result<SearchWorker::Search> opened = open();
+            if (!opened) {
+                return opened;
+            }
+            return SearchWorker::Search([this, search = opened.value()](const std::string& text) {
+                std::unique_lock lock(m_mutex);
+                m_entered.insert(text);
+                m_changed.wait(lock, [&] { return m_all || m_released.count(text) > 0; });
+                return search(text);
+            });
+        };
+    }
+    void release(const std::string& text) {
+        const std::lock_guard lock(m_mutex);
+        m_released.insert(text);
+        m_changed.notify_all();
+    }
+    void releaseAll() {
+        const std::lock_guard lock(m_mutex);
+        m_all = true;
+        m_changed.notify_all();
+    }
+    bool entered(const std::string& text) {
+        const std::lock_guard lock(m_mutex);
+        return m_entered.count(text) > 0;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::set<std::string> m_entered;
+    std::set<std::string> m_released;
+    bool m_all = false;
+};
+
+TEST_F(CatalogueWindowTest, ASupersededSearchNeverOverwritesANewerOne) {
+    HeldSearches held;
+    const auto window = openWindow();
+    // Let go before the window waits for its search thread, whatever happens below.
+    const std::unique_ptr<HeldSearches, void (*)(HeldSearches*)> letGo(
+        &held, [](HeldSearches* h) { h->releaseAll(); });
+    window->openSearch = held.wrap(window->openSearch);
+
+    window->txtSearch->setText("ta");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held.entered("ta"); }, 5000));
+    window->txtSearch->setText("tax 2019");
+    // The older search ends while the newer one is still to come: its results must not be shown.
+    held.release("ta");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held.entered("tax 2019"); }, 5000));
+    QTest::qWait(20);
+    EXPECT_TRUE(window->searching());
+    EXPECT_EQ(shownNames(*window), Names{});
+
+    held.release("tax 2019");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->searching(); }, 5000));
+    EXPECT_EQ(shownNames(*window), Names{"tax 2019.pdf"});
+    EXPECT_EQ(window->lblCount->text(), "1 match");
+}
+
+TEST_F(CatalogueWindowTest, ResultsSortByTheValuesTheirColumnsShow) {
+    const auto window = openWindow();
+    type(*window, "ta");
+    enum { Disk, Volume, FolderColumn, Name, Size, Modified, LabelledColumn };
+    const struct {
+        int column;
+        Qt::SortOrder order;
+        Names expected;
+    } cases[] = {
+        // 900 bytes, 2.0 KB, 3.0 KB, 39.1 KB; the folder before every file.
+        {Size,
+         Qt::AscendingOrder,
+         {"Taxes", "to the tax office.doc", "tax 2019.pdf", "Tax 2020.pdf", "tax return.pdf"}},
+        {Size,
+         Qt::DescendingOrder,
+         {"tax return.pdf", "Tax 2020.pdf", "tax 2019.pdf", "to the tax office.doc", "Taxes"}},
+        // 01-Feb-20 before 01-Feb-21 before 05-Jan-24 before 01-May-25, not by their text.
+        {Modified,
+         Qt::AscendingOrder,
+         {"Taxes", "tax 2019.pdf", "Tax 2020.pdf", "to the tax office.doc", "tax return.pdf"}},
+        // Letter case aside.
+        {Name,
+         Qt::AscendingOrder,
+         {"tax 2019.pdf", "Tax 2020.pdf", "tax return.pdf", "Taxes", "to the tax office.doc"}},
+        // #42 before #7 when descending: numbers, not texts. Ties keep the order they had.
+        {Disk,
+         Qt::DescendingOrder,
+         {"tax 2019.pdf", "Tax 2020.pdf", "Taxes", "to the tax office.doc", "tax return.pdf"}},
+    };
+    for (const auto& c : cases) {
+        window->grdResults->sortByColumn(c.column, c.order);
+        EXPECT_EQ(shownNames(*window), c.expected) << c.column << " " << c.order;
+    }
+    // A new search keeps the order chosen; its ties come by path.
+    type(*window, "tax");
+    EXPECT_EQ(shownNames(*window),
+              (Names{"to the tax office.doc", "Taxes", "Tax 2020.pdf", "tax 2019.pdf", "tax return.pdf"}));
+}
+
+TEST_F(CatalogueWindowTest, EnterOrADoubleClickShowsTheDiskWithItsTreeOpenAtTheEntry) {
+    const auto window = openWindow();
+    type(*window, "tax 2019");
+    for (const bool byKeyboard : {true, false}) {
+        window->tabViews->setCurrentIndex(0);
+        window->tvwFolders->clearSelection();
+        if (byKeyboard) {
+            // Down from the search field into the results, then Enter.
+            window->txtSearch->setFocus();
+            QTest::keyClick(window->txtSearch, Qt::Key_Down);
+            ASSERT_TRUE(window->grdResults->hasFocus());
+            QTest::keyClick(window->grdResults, Qt::Key_Return);
+        } else {
+            QWidget* cells = window->grdResults->viewport();
+            const QRect cell = window->grdResults->visualRect(window->grdResults->model()->index(0, 3));
+            // A double click as the system sends it: a click, then the second press.
+            QTest::mouseClick(cells, Qt::LeftButton, {}, cell.center());
+            QTest::mouseDClick(cells, Qt::LeftButton, {}, cell.center());
+        }
+        EXPECT_EQ(window->tabViews->currentIndex(), 1) << byKeyboard;
+        ASSERT_EQ(window->shownDisks().size(), 2u);
+        EXPECT_EQ(window->grdDisks->currentIndex().row(), 1); // #42, after #7
+        const QTreeWidgetItem* entry = window->tvwFolders->currentItem();
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->text(0), "tax 2019.pdf");
+        EXPECT_EQ(entry->text(1), "2.0 KB");
+        EXPECT_EQ(entry->text(2), "01-Feb-20");
+        ASSERT_NE(entry->parent(), nullptr);
+        EXPECT_EQ(entry->parent()->text(0), "Taxes");
+        EXPECT_TRUE(entry->parent()->isExpanded());
+        EXPECT_EQ(entry->parent()->parent()->text(0), "#42 (ZIPDISK)");
+    }
+}
+
+TEST_F(CatalogueWindowTest, TheDisksViewListsEveryDiskAndBrowsesItsTreeFolderByFolder) {
+    const auto window = openWindow();
+    window->tabViews->setCurrentIndex(1);
+    const QAbstractItemModel& disks = *window->grdDisks->model();
+    const auto row = [&](int r) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < disks.columnCount(); ++c) {
+            cells.push_back(disks.index(r, c).data().toString().toStdString());
+        }
+        return cells;
+    };
+    EXPECT_EQ(row(0), (std::vector<std::string>{"#7", "WORK", "0000-00AB", "95.6 MB", "95.5 MB", "128 KB",
+                                                "14-Mar-26", "14-Mar-26", "2 (incomplete)"}));
+    EXPECT_EQ(row(1)[0], "#42");
+    EXPECT_EQ(row(1)[8], "7");
+    EXPECT_EQ(window->lblCount->text(), "2 disks");
+
+    window->grdDisks->selectRow(1);
+    QTreeWidgetItem* root = window->tvwFolders->topLevelItem(0);
+    ASSERT_NE(root, nullptr);
+    ASSERT_EQ(root->childCount(), 3);
+    QTreeWidgetItem* photos = root->child(1);
+    EXPECT_EQ(photos->text(0), "Photos");
+    EXPECT_EQ(photos->childCount(), 0); // listed when opened
+    window->tvwFolders->expandItem(photos);
+    ASSERT_EQ(photos->childCount(), 1);
+    EXPECT_EQ(photos->child(0)->text(0), "beach.jpg");
+    EXPECT_EQ(photos->child(0)->text(1), "1.5 MB");
+}
+
+TEST_F(CatalogueWindowTest, RemovingADiskAsksFirst) {
+    const struct {
+        int answer;
+        std::size_t disksAfter;
+        Names resultsAfter;
+    } cases[] = {
+        {AnswerNo, 2, {"Tax 2020.pdf", "tax 2019.pdf"}},
+        {AnswerYes, 1, {}},
+    };
+    for (const auto& c : cases) {
+        messages->shown.clear();
+        messages->yesNo = c.answer;
+        const auto window = openWindow();
+        type(*window, "tax 20");
+        window->tabViews->setCurrentIndex(1);
+        window->grdDisks->selectRow(1);
+        window->grdDisks->setFocus();
+        QTest::keyClick(window->grdDisks, Qt::Key_Delete);
+
+        ASSERT_EQ(messages->shown.size(), 1u);
+        EXPECT_EQ(messages->shown[0].style, MessageYesNo | MessageQuestion);
+        EXPECT_NE(messages->shown[0].prompt.find("Remove disk #42 (ZIPDISK) from the catalogue?"),
+                  std::string::npos);
+        EXPECT_EQ(window->shownDisks().size(), c.disksAfter);
+        EXPECT_EQ(CatalogueStore::open(catalogueFile, "2026-03-14").value()->disks().value().size(),
+                  c.disksAfter);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->searching(); }, 5000));
+        EXPECT_EQ(shownNames(*window), c.resultsAfter);
+    }
+}
+
+TEST_F(CatalogueWindowTest, ExportWritesTheListShownAsCsv) {
+    addDisk(3, "Caf\xC3\xA9", 0x3,
+            {FolderEntry("", "M\xC3\xBCller, \"Akten\""),
+             FileEntry("M\xC3\xBCller, \"Akten\"", "tax\nnotes.txt", 5, LocalTime(2023, 6, 7, 8, 9, 10))});
+    const auto window = openWindow();
+    const std::string file = (dir / "export.csv").string();
+    QString offered;
+    window->chooseExportFile = [&](const QString& suggested) {
+        offered = suggested;
+        return QString::fromStdString(file);
+    };
+    type(*window, "notes");
+    window->cmdExport->click();
+    EXPECT_EQ(offered, "Catalogue search.csv");
+    EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBF"
+                               "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled\r\n"
+                               "3,Caf\xC3\xA9,\"M\xC3\xBC"
+                               "ller, \"\"Akten\"\"\",\"tax\nnotes.txt\",file,5,2023-06-07 08:09:10,"
+                               "2026-03-14 09:47:00\r\n");
+
+    // The disks, in the order shown.
+    window->tabViews->setCurrentIndex(1);
+    window->grdDisks->sortByColumn(0, Qt::DescendingOrder);
+    window->cmdExport->click();
+    const std::string disks = ReadBytes(file);
+    const auto lineOf = [&](const std::string& start) { return disks.find("\r\n" + start); };
+    EXPECT_LT(lineOf("42,ZIPDISK,1A2B-3C4D,REMOVABLE,100270080,100139008,131072,"), lineOf("7,WORK"));
+    EXPECT_LT(lineOf("7,WORK"), lineOf("3,Caf\xC3\xA9"));
+
+    // Cancelling the file dialog writes nothing.
+    std::filesystem::remove(file);
+    window->chooseExportFile = [](const QString&) { return QString(); };
+    window->cmdExport->click();
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+TEST_F(CatalogueWindowTest, TheWindowKeepsItsSizeAndColumnsInItsOwnSection) {
+    const std::string global = "[GLOBAL]\r\nCOMPANY=Acme\r\nID_INDEX=42\r\n";
+    {
+        const auto window = openWindow();
+        window->resize(700, 450);
+        window->grdResults->horizontalHeader()->resizeSection(2, 222);
+        window->grdDisks->horizontalHeader()->resizeSection(1, 111);
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        EXPECT_FALSE(window->isVisible());
+    }
+    const std::string profile = ReadBytes(profileFile);
+    EXPECT_EQ(profile.substr(0, global.size()), global);
+    const IniProfileStore stored(profileFile);
+    EXPECT_EQ(stored.read("CATALOGUE", "WIDTH"), "700");
+    EXPECT_EQ(stored.read("CATALOGUE", "HEIGHT"), "450");
+
+    const auto again = openWindow();
+    EXPECT_EQ(again->size(), QSize(700, 450));
+    EXPECT_EQ(again->grdResults->horizontalHeader()->sectionSize(2), 222);
+    EXPECT_EQ(again->grdDisks->horizontalHeader()->sectionSize(1), 111);
+    // Closed unchanged, the profile is not written again.
+    again->close();
+    EXPECT_EQ(ReadBytes(profileFile), profile);
+}
+
+TEST_F(CatalogueWindowTest, AnEmptyOrUnusableCatalogueSaysSoAndTheWindowStillOpens) {
+    const struct {
+        const char* name;
+        void (*prepare)(const std::string& file);
+        const char* hint;
+        std::size_t messages;
+    } cases[] = {
+        {"no file yet", [](const std::string& file) { std::filesystem::remove(file); }, "No disks yet.", 0},
+        {"not a file",
+         [](const std::string& file) {
+             std::filesystem::remove(file);
+             std::filesystem::create_directories(file);
+         },
+         "The disk catalogue cannot be opened: ", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages->shown.clear();
+        services.catalogue.reset();
+        c.prepare(catalogueFile);
+        services.catalogue = std::make_shared<Catalogue>(catalogueFile, clock);
+        const auto window = openWindow();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(window->lblEmpty->isVisible());
+        EXPECT_EQ(window->lblEmpty->text().toStdString().rfind(c.hint, 0), 0u)
+            << window->lblEmpty->text().toStdString();
+        ASSERT_EQ(messages->shown.size(), c.messages);
+        type(*window, "tax");
+        EXPECT_TRUE(window->shownHits().empty());
+    }
+    // Looking at an empty catalogue creates nothing.
+    std::filesystem::remove_all(catalogueFile);
+    const auto window = openWindow();
+    EXPECT_FALSE(std::filesystem::exists(catalogueFile));
+}
+
+} // namespace
