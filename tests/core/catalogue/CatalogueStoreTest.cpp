@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -94,6 +95,8 @@ TEST(CatalogueStoreTest, ARelabelledDiskKeepsItsNumberAndFirstDate) {
     EXPECT_EQ(disk.number, 42);
     EXPECT_EQ(disk.volumeName, "SECOND");
     EXPECT_EQ(disk.usedBytes, 1u);
+    EXPECT_EQ(std::tie(disk.serial, disk.capacityBytes, disk.freeBytes, disk.driveType, disk.company),
+              std::tie(facts.serial, facts.capacityBytes, facts.freeBytes, facts.driveType, facts.company));
     EXPECT_EQ(disk.firstLabelled, 100);
     EXPECT_EQ(disk.lastLabelled, 200);
     EXPECT_EQ(store->search("second")->total, 0u) << "a volume without entries has nothing to find";
@@ -168,6 +171,10 @@ struct Trouble {
     bool movedAside = false;
     std::vector<std::string> disks; // the volume names it holds afterwards
 };
+
+void PrintTo(const Trouble& trouble, std::ostream* out) {
+    *out << trouble.name;
+}
 
 void Damage(const std::string& path, const std::string& tree) {
     const std::int64_t page = Count(path, "SELECT rootpage FROM sqlite_schema WHERE name = '" + tree + "'");
@@ -262,6 +269,18 @@ INSTANTIATE_TEST_SUITE_P(
                               "",
                               false,
                               {"SECOND", "OLD ONE"}},
+                      Trouble{"LockedWhileItNeedsBringingUpToDate",
+                              [](const std::string& path) {
+                                  fs::remove(path);
+                                  EXPECT_TRUE(Connect(path)->execute(VersionOne));
+                                  auto holder = Connect(path);
+                                  EXPECT_TRUE(holder->execute("BEGIN IMMEDIATE"));
+                                  return holder;
+                              },
+                              "catalogue.sqlite is in use by another program (database is locked)",
+                              "",
+                              false,
+                              {}},
                       Trouble{"NewerVersion",
                               [](const std::string& path) {
                                   EXPECT_TRUE(Connect(path)->execute("PRAGMA user_version = 3"));
