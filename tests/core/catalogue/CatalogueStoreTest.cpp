@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -159,6 +160,19 @@ TEST(CatalogueStoreTest, CreatesTheFileForItsUserAlone) {
     ASSERT_EQ(::stat((file.path + "-wal").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(store->movedAside(), "");
+}
+
+TEST(CatalogueStoreTest, AChangeWaitsBrieflyForAnotherWriter) {
+    CatalogueFile file;
+    auto store = file.open();
+    auto walk = Connect(file.path);
+    ASSERT_TRUE(walk->execute("BEGIN IMMEDIATE"));
+    std::thread batchEnds([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_TRUE(walk->execute("COMMIT"));
+    });
+    EXPECT_TRUE(store->addDisk(Disk(1, "ONE"), 100));
+    batchEnds.join();
 }
 
 // A file that cannot be used as it is: what opening it and then recording a disk in it make of it.
