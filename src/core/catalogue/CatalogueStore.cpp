@@ -183,7 +183,7 @@ Result<Health> Prepare(const SqliteDatabase& db, const std::string& today) {
     }
     Result<Health> health = BringUpToDate(db, schema, empty);
     if (health && *health == Health::Ready && checked && !db.readOnly()) {
-        // Only spares tomorrow's check: a locked file is not worth waiting for.
+        // Failing here (a locked file) costs no more than another check at the next opening.
         (void)db.run("INSERT OR REPLACE INTO facts (key, value) VALUES ('checked', ?)", today);
     }
     return health;

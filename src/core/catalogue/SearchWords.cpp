@@ -1,6 +1,7 @@
 #include "core/catalogue/SearchWords.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -28,15 +29,13 @@ std::vector<std::string> SearchWords(std::string_view text) {
     bool quoted = false;
     for (const char c : text) {
         if (c == '"') {
-            Keep(std::move(word), words);
-            word.clear();
+            Keep(std::exchange(word, {}), words);
             quoted = !quoted;
         } else if (Separates(c)) {
             if (quoted) {
                 word += ' ';
             } else {
-                Keep(std::move(word), words);
-                word.clear();
+                Keep(std::exchange(word, {}), words);
             }
         } else {
             word += c;

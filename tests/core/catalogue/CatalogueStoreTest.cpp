@@ -12,6 +12,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -94,6 +96,8 @@ TEST(CatalogueStoreTest, ARelabelledDiskKeepsItsNumberAndFirstDate) {
     EXPECT_EQ(disk.number, 42);
     EXPECT_EQ(disk.volumeName, "SECOND");
     EXPECT_EQ(disk.usedBytes, 1u);
+    EXPECT_EQ(std::tie(disk.serial, disk.capacityBytes, disk.freeBytes, disk.driveType, disk.company),
+              std::tie(facts.serial, facts.capacityBytes, facts.freeBytes, facts.driveType, facts.company));
     EXPECT_EQ(disk.firstLabelled, 100);
     EXPECT_EQ(disk.lastLabelled, 200);
     EXPECT_EQ(store->search("second")->total, 0u) << "a volume without entries has nothing to find";
@@ -158,22 +162,39 @@ TEST(CatalogueStoreTest, CreatesTheFileForItsUserAlone) {
     EXPECT_EQ(store->movedAside(), "");
 }
 
+TEST(CatalogueStoreTest, AChangeWaitsBrieflyForAnotherWriter) {
+    CatalogueFile file;
+    auto store = file.open();
+    auto walk = Connect(file.path);
+    ASSERT_TRUE(walk->execute("BEGIN IMMEDIATE"));
+    std::thread batchEnds([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_TRUE(walk->execute("COMMIT"));
+    });
+    EXPECT_TRUE(store->addDisk(Disk(1, "ONE"), 100));
+    batchEnds.join();
+}
+
 // A file that cannot be used as it is: what opening it and then recording a disk in it make of it.
 struct Trouble {
     const char* name;
-    // Answers a connection to keep open while the file is opened, if it needs one.
-    std::function<std::unique_ptr<SqliteDatabase>(const std::string& path)> arrange;
+    std::function<void(const std::string& path)> arrange;
+    bool locked = false;     // by another connection's write transaction while the file is opened
     std::string openFails;   // empty: it opens
     std::string recordFails; // empty: a disk can be recorded
     bool movedAside = false;
     std::vector<std::string> disks; // the volume names it holds afterwards
 };
 
-void Damage(const std::string& path, const std::string& tree) {
-    const std::int64_t page = Count(path, "SELECT rootpage FROM sqlite_schema WHERE name = '" + tree + "'");
-    std::string bytes = ReadBytes(path);
-    bytes.replace(static_cast<std::size_t>((page - 1) * 4096 + 8), 64, 64, '\xa5');
-    WriteBytes(path, bytes);
+const std::string InUse = "catalogue.sqlite is in use by another program (database is locked)";
+
+void WriteVersionOne(const std::string& path) {
+    fs::remove(path);
+    EXPECT_TRUE(Connect(path)->execute(VersionOne));
+}
+
+void PrintTo(const Trouble& trouble, std::ostream* out) {
+    *out << trouble.name;
 }
 
 class CatalogueTroubleTest : public ::testing::TestWithParam<Trouble> {};
@@ -182,7 +203,9 @@ TEST_P(CatalogueTroubleTest, ToldWithItsReasonOrMovedAsideWhole) {
     const Trouble& trouble = GetParam();
     CatalogueFile file;
     ASSERT_TRUE(file.open()->addDisk(Disk(1, "FIRST"), 100));
-    const std::unique_ptr<SqliteDatabase> holder = trouble.arrange(file.path);
+    trouble.arrange(file.path);
+    const std::unique_ptr<SqliteDatabase> holder = Connect(file.path);
+    ASSERT_TRUE(!trouble.locked || holder->execute("BEGIN IMMEDIATE"));
     const std::string bytes = ReadBytes(file.path);
 
     const auto started = std::chrono::steady_clock::now();
@@ -212,71 +235,40 @@ TEST_P(CatalogueTroubleTest, ToldWithItsReasonOrMovedAsideWhole) {
     EXPECT_EQ(volumes, trouble.disks);
 }
 
+void AsItIs(const std::string&) {}
+void MakeReadOnly(const std::string& path) {
+    ::chmod(path.c_str(), 0444);
+}
+void WriteText(const std::string& path) {
+    WriteBytes(path, "[GLOBAL]\nOWNER=Anna\n");
+}
+// Scribbles over the cell pointers of an index page: the schema still reads, the file's check fails.
+void DamageAnIndex(const std::string& path) {
+    const std::int64_t page = Count(path, "SELECT rootpage FROM sqlite_schema WHERE name = 'disks_identity'");
+    std::string bytes = ReadBytes(path);
+    bytes.replace(static_cast<std::size_t>((page - 1) * 4096 + 8), 64, 64, '\xa5');
+    WriteBytes(path, bytes);
+}
+void MarkNewer(const std::string& path) {
+    EXPECT_TRUE(Connect(path)->execute("PRAGMA user_version = 3"));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Files, CatalogueTroubleTest,
-    ::testing::Values(Trouble{"ReadOnly",
-                              [](const std::string& path) {
-                                  ::chmod(path.c_str(), 0444);
-                                  return nullptr;
-                              },
-                              "",
-                              "catalogue.sqlite is read-only",
-                              false,
-                              {"FIRST"}},
-                      Trouble{"Locked",
-                              [](const std::string& path) {
-                                  auto holder = Connect(path);
-                                  EXPECT_TRUE(
-                                      holder->execute("BEGIN IMMEDIATE; UPDATE disks SET volume = 'UNSEEN'"));
-                                  return holder;
-                              },
-                              "",
-                              "catalogue.sqlite is in use by another program (database is locked)",
-                              false,
-                              {"FIRST"}},
-                      Trouble{"NotADatabase",
-                              [](const std::string& path) {
-                                  WriteBytes(path, "[GLOBAL]\nOWNER=Anna\n");
-                                  return nullptr;
-                              },
-                              "",
-                              "",
-                              true,
-                              {"SECOND"}},
-                      Trouble{"FailsItsCheck",
-                              [](const std::string& path) {
-                                  Damage(path, "disks_identity");
-                                  return nullptr;
-                              },
-                              "",
-                              "",
-                              true,
-                              {"SECOND"}},
-                      Trouble{"VersionOne",
-                              [](const std::string& path) {
-                                  fs::remove(path);
-                                  EXPECT_TRUE(Connect(path)->execute(VersionOne));
-                                  return nullptr;
-                              },
-                              "",
-                              "",
-                              false,
-                              {"SECOND", "OLD ONE"}},
-                      Trouble{"NewerVersion",
-                              [](const std::string& path) {
-                                  EXPECT_TRUE(Connect(path)->execute("PRAGMA user_version = 3"));
-                                  return nullptr;
-                              },
-                              "written by a newer version of Tessaline",
-                              "",
-                              false,
-                              {}}),
+    ::testing::Values(
+        Trouble{"ReadOnly", MakeReadOnly, false, "", "catalogue.sqlite is read-only", false, {"FIRST"}},
+        Trouble{"Locked", AsItIs, true, "", InUse, false, {"FIRST"}},
+        Trouble{"NotADatabase", WriteText, false, "", "", true, {"SECOND"}},
+        Trouble{"FailsItsCheck", DamageAnIndex, false, "", "", true, {"SECOND"}},
+        Trouble{"VersionOne", WriteVersionOne, false, "", "", false, {"SECOND", "OLD ONE"}},
+        Trouble{"LockedWhileItNeedsBringingUpToDate", WriteVersionOne, true, InUse, "", false, {}},
+        Trouble{"NewerVersion", MarkNewer, false, "written by a newer version of Tessaline", "", false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CatalogueStoreTest, AVersionOneFileIsBroughtUpToDate) {
     CatalogueFile file;
     fs::create_directories(fs::path(file.path).parent_path());
-    ASSERT_TRUE(Connect(file.path)->execute(VersionOne));
+    WriteVersionOne(file.path);
     auto store = file.open();
     EXPECT_EQ(Count(file.path, "PRAGMA user_version"), CatalogueStore::SchemaVersion);
     // The store keeps the name index in step itself: triggers would make every batch flush it.
