@@ -81,22 +81,6 @@ TEST(CatalogueCsv, FieldsAreQuotedOnlyWhereTheyMustBe) {
     EXPECT_EQ(CsvRow({"a", "b,c", ""}), "a,\"b,c\",\r\n");
 }
 
-TEST(CatalogueCsv, SearchHitsAreWrittenWithAHeaderAndWholeBytes) {
-    const std::int64_t modified = Seconds(LocalTime(2019, 4, 30, 18, 5, 0));
-    const std::int64_t labelled = Seconds(LocalTime(2026, 3, 14, 9, 47, 0));
-    SearchHit file{
-        1, 42, "ZIP, \"the\" first", labelled, {"Taxes/2019", "scan\r\nnew.pdf", false, 1536, modified}};
-    SearchHit folder{2, 7, "\xC3\x84pfel", labelled, {"", "Taxes", true, 0, 0}};
-
-    EXPECT_EQ(
-        SearchHitsCsv({file, folder}),
-        Bom + "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled\r\n"
-              "42,\"ZIP, \"\"the\"\" first\",Taxes/2019,\"scan\r\nnew.pdf\",file,1536,2019-04-30 18:05:00,"
-              "2026-03-14 09:47:00\r\n"
-              "7,\xC3\x84pfel,,Taxes,folder,,,2026-03-14 09:47:00\r\n");
-    EXPECT_EQ(SearchHitsCsv({}), Bom + "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled\r\n");
-}
-
 TEST(CatalogueCsv, DisksAreWrittenWithEveryFact) {
     DiskRecord disk;
     disk.number = 42;

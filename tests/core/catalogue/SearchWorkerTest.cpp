@@ -111,22 +111,3 @@ TEST(SearchWorker, AFailedOpeningIsReportedAndTriedAgain) {
     EXPECT_EQ(searches.delivered[2].text, "taxes");
     EXPECT_EQ(openings, 2); // an opened search is kept
 }
-
-TEST(SearchWorker, EndingWhileASearchRunsWaitsForItAndDropsTheWaitingOne) {
-    HeldSearches searches;
-    std::thread releaser;
-    {
-        SearchWorker runner([&] { return Result<SearchWorker::Search>(searches.search()); },
-                            [&](std::uint64_t g, Result<SearchResult> r) { searches.deliver(g, r); });
-        runner.request("a");
-        ASSERT_TRUE(searches.waitForSearches(1));
-        runner.request("ab");
-        releaser = std::thread([&] {
-            std::this_thread::sleep_for(20ms);
-            searches.release();
-        });
-    }
-    releaser.join();
-    const std::lock_guard lock(searches.mutex);
-    EXPECT_EQ(searches.searched, std::vector<std::string>{"a"});
-}

