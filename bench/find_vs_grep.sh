@@ -22,7 +22,7 @@ find "$tree" > "$work/paths.txt"
 millis() {
     local start end
     start=$(date +%s%N)
-    "$@" > /dev/null || true
+    "$@" > "$work/out" || true
     end=$(date +%s%N)
     echo $(((end - start) / 1000000))
 }
@@ -30,7 +30,7 @@ median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 
 printf '%-10s %8s %12s %10s %6s\n' word matches "--find (ms)" "grep (ms)" ratio
 for word in ab scan Журнал café 2019 part scan-4711; do
-    matches=$(XDG_DATA_HOME="$work/data" "$app" --find "$word" | wc -l)
+    matches=$( (XDG_DATA_HOME="$work/data" "$app" --find "$word" || true) | wc -l)
     find_ms=$(for _ in $(seq "$runs"); do XDG_DATA_HOME="$work/data" millis "$app" --find "$word"; done | median)
     grep_ms=$(for _ in $(seq "$runs"); do millis grep -c -i -F "$word" "$work/paths.txt"; done | median)
     printf '%-10s %8s %12s %10s %6s\n' "$word" "$matches" "$find_ms" "$grep_ms" \

@@ -38,6 +38,7 @@ struct Disk {
     int number = 0;
     std::string volume;
     std::int64_t lastLabelled = 0;
+    std::int64_t entries = 0;
 };
 
 Result<fts5_api*> FullTextSearch(const SqliteDatabase& db) {
@@ -223,7 +224,7 @@ Result<Ids> Found(const SqliteDatabase& db, std::vector<Word> words) {
 
 Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
     Result<SqliteStatement> query =
-        db.prepare("SELECT id, number, volume, last_labelled FROM disks ORDER BY number, id");
+        db.prepare("SELECT id, number, volume, last_labelled, entry_count FROM disks ORDER BY number, id");
     if (!query) {
         return Failure{query.reason()};
     }
@@ -237,7 +238,8 @@ Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
             return disks;
         }
         const SqliteStatement& disk = query.value();
-        disks.push_back({disk.integer(0), static_cast<int>(disk.integer(1)), disk.text(2), disk.integer(3)});
+        disks.push_back({disk.integer(0), static_cast<int>(disk.integer(1)), disk.text(2), disk.integer(3),
+                         disk.integer(4)});
     }
 }
 
@@ -245,12 +247,14 @@ Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
 // first `limit` are read: the rest is counted, not looked at.
 Result<std::vector<SearchHit>> FirstHits(const SqliteDatabase& db, const Ids& found, std::size_t limit) {
     Result<std::vector<Disk>> disks = DisksByNumber(db);
-    Result<SqliteStatement> entry =
-        disks ? db.prepare("SELECT f.path, e.name, e.is_folder, e.size, e.modified"
-                           " FROM entries e JOIN folders f ON f.id = e.folder WHERE e.id = ?")
-              : Result<SqliteStatement>(Failure{disks.reason()});
-    if (!entry) {
-        return Failure{entry.reason()};
+    const char* const Columns = "SELECT e.id, f.path, e.name, e.is_folder, e.size, e.modified"
+                                " FROM entries e JOIN folders f ON f.id = e.folder ";
+    Result<SqliteStatement> one = disks ? db.prepare(std::string(Columns) + "WHERE e.id = ?")
+                                        : Result<SqliteStatement>(Failure{disks.reason()});
+    Result<SqliteStatement> range = one ? db.prepare(std::string(Columns) + "WHERE e.id BETWEEN ? AND ?")
+                                        : Result<SqliteStatement>(Failure{one.reason()});
+    if (!range) {
+        return Failure{range.reason()};
     }
     std::vector<SearchHit> hits;
     for (const Disk& disk : *disks) {
@@ -259,23 +263,47 @@ Result<std::vector<SearchHit>> FirstHits(const SqliteDatabase& db, const Ids& fo
         }
         const auto from = std::lower_bound(found.begin(), found.end(), disk.id * EntriesPerDisk);
         const auto to = std::lower_bound(from, found.end(), (disk.id + 1) * EntriesPerDisk);
+        if (from == to) {
+            continue;
+        }
         std::vector<std::pair<std::string, SearchHit>> onDisk;
-        for (auto id = from; id != to; ++id) {
-            SqliteStatement& row = entry.value();
-            row.reset();
-            row.bind(1, *id);
-            Result<bool> read = row.step();
-            if (!read) {
-                return Failure{read.reason()};
-            }
-            if (!*read) {
-                continue;
-            }
+        const auto take = [&](const SqliteStatement& row) {
             SearchHit hit{disk.id, disk.number, disk.volume, disk.lastLabelled,
-                          CatalogueEntry{row.text(0), row.text(1), row.integer(2) != 0,
-                                         static_cast<std::uint64_t>(row.integer(3)), row.integer(4)}};
+                          CatalogueEntry{row.text(1), row.text(2), row.integer(3) != 0,
+                                         static_cast<std::uint64_t>(row.integer(4)), row.integer(5)}};
             std::string path = hit.entry.path();
             onDisk.emplace_back(std::move(path), std::move(hit));
+        };
+        // A disk with many matches is read in one pass over its entries, a few matches one by one.
+        if ((to - from) * 8 > disk.entries) {
+            SqliteStatement& row = range.value();
+            row.reset();
+            row.bind(1, *from).bind(2, *(to - 1));
+            for (;;) {
+                Result<bool> read = row.step();
+                if (!read) {
+                    return Failure{read.reason()};
+                }
+                if (!*read) {
+                    break;
+                }
+                if (std::binary_search(from, to, row.integer(0))) {
+                    take(row);
+                }
+            }
+        } else {
+            SqliteStatement& row = one.value();
+            for (auto id = from; id != to; ++id) {
+                row.reset();
+                row.bind(1, *id);
+                Result<bool> read = row.step();
+                if (!read) {
+                    return Failure{read.reason()};
+                }
+                if (*read) {
+                    take(row);
+                }
+            }
         }
         std::sort(onDisk.begin(), onDisk.end(),
                   [](const auto& a, const auto& b) { return a.first < b.first; });
