@@ -2,7 +2,6 @@
 
 #include "ui/forms/PictureBox.h"
 #include "ui/forms/Screen.h"
-#include "ui/forms/SystemColors.h"
 
 #include <QApplication>
 #include <QColor>
@@ -25,16 +24,15 @@ public:
     int refreshes = 0;
 };
 
-// The label's strip, under a palette whose button face is (192, 192, 192). The bands as drawn, and where
-// and how the caption stands, are pinned by the label window's golden picture; the plan's numbers by its
-// own tests.
+// The label's strip, under a palette whose button face is (192, 192, 192). The bands as drawn in their
+// colours, and where and how the caption stands, are pinned by the label window's golden picture; the
+// plan's numbers by its own tests.
 class LogoStrip : public ::testing::Test {
 protected:
     void SetUp() override {
         saved = QApplication::palette();
         QPalette pinned = saved;
         pinned.setColor(QPalette::Button, QColor(192, 192, 192));
-        pinned.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
         QApplication::setPalette(pinned);
         if (TwipsPerPixelX() != 15.0 || TwipsPerPixelY() != 15.0) {
             GTEST_SKIP() << "needs a 96 dpi screen";
@@ -97,33 +95,6 @@ TEST_F(LogoStrip, FailuresAreSwallowedAndKeepWhatWasPainted) {
     logo.setDrawingObject(box.get());
     box.reset();
     logo.Draw();
-}
-
-// A color is translated when it is set, not when drawn; a change redraws the strip, once it has one.
-TEST_F(LogoStrip, ColorSettersTranslateAndRedrawOnlyOnChange) {
-    CLogo logo; // button face taken as (192, 192, 192) now
-    logo.setStartColor(0x00FF0000);
-    logo.setStartColor(0);
-    logo.setDrawingObject(box.get());
-    logo.setStartColor(0);
-    logo.setEndColor(SystemColor::ButtonFace);
-    EXPECT_EQ(box->refreshes, 0);
-    EXPECT_EQ(box->image().pixelColor(0, 0), QColor(Qt::magenta));
-
-    QPalette later = QApplication::palette();
-    later.setColor(QPalette::Button, QColor(10, 20, 30));
-    QApplication::setPalette(later);
-    logo.Draw();
-    EXPECT_EQ(box->image().pixelColor(0, 0), QColor(191, 191, 191));
-
-    logo.setEndColor(0x800000FF); // a system color that does not translate gives black
-    EXPECT_EQ(box->refreshes, 2);
-    EXPECT_EQ(box->image().pixelColor(0, 0), QColor(0, 0, 0));
-    logo.setStartColor(SystemColor::HighlightText);
-    EXPECT_EQ(box->refreshes, 3);
-    EXPECT_EQ(box->image().pixelColor(0, 359), QColor(255, 255, 255));
-    logo.setStartColor(SystemColor::HighlightText);
-    EXPECT_EQ(box->refreshes, 3);
 }
 
 } // namespace
