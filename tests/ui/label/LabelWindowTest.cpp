@@ -119,7 +119,7 @@ TEST_F(LabelWindowTest, ANumberThatCannotBeSavedAfterPrintingIsReported) {
         profileFile, [](WriteStep step) { return step == WriteStep::TemporaryWritten ? ENOSPC : 0; });
     Program().AutoPrint = true;
     ShowLabelWindow(services, nullptr);
-    EXPECT_EQ(PdfInfo(printer->fileName).pages, 1);
+    EXPECT_EQ(PdfPages(printer->fileName), 1);
     ASSERT_EQ(messages->shown.size(), 1u);
     const std::string& said = messages->shown[0].prompt;
     EXPECT_EQ(said.rfind("The label was printed, but the new disk number 42 could not be saved", 0), 0u)

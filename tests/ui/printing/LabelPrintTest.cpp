@@ -45,7 +45,7 @@ TEST_F(LabelPrintTest, PrintLabelPutsTheLabelOnOnePageOfTheDefaultQueue) {
 
     const auto job = cups().waitForDocument(before);
     ASSERT_TRUE(job.has_value()) << cups().log();
-    EXPECT_EQ(PdfInfo(*job).pages, 1);
+    EXPECT_EQ(PdfPages(*job), 1);
     // The golden page of the label pins how it looks on paper; through CUPS it must arrive whole, as text.
     const std::string text = PdfWords(*job);
     for (const char* expected : {"Anna Example", "# 42", "/dev/sdb [ZIPDISK]"}) {
