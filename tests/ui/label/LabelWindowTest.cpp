@@ -1,5 +1,6 @@
 #include "support/LabelFixture.h"
 #include "support/PdfTools.h"
+#include "support/TabWalk.h"
 
 #include "ui/forms/DriveListBox.h"
 #include "ui/forms/FolderListBox.h"
@@ -14,6 +15,7 @@
 
 #include <cerrno>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -28,11 +30,15 @@ protected:
 };
 
 // The golden picture of the window pins its texts and their look; what it cannot show is checked here.
-TEST_F(LabelWindowTest, TextsThatLookLikeMarkupAreShownAsTyped) {
+TEST_F(LabelWindowTest, TitleTabOrderAndTextsThatLookLikeMarkup) {
     std::string profile = ReadBytes(profileFile);
     WriteBytes(profileFile, profile.replace(profile.find("Anna Example"), 12, "<b>Anna</b>"));
     LoadSettings(services);
     examine([&](frmLabel& w) {
+        EXPECT_EQ(w.windowTitle(), "Tessaline 1.0"); // the picture shows no title bar
+        const std::vector<QWidget*> order = {w.drvList,    w.txtID,   w.cmdPrint,
+                                             w.cmdRefresh, w.dirList, w.drvList};
+        EXPECT_EQ(TabWalk(w, w.drvList, 6), order);
         EXPECT_EQ(w.lblNameTag->text().toStdString().substr(0, 12), "<b>Anna</b>\n");
         for (const QLabel* label : w.findChildren<QLabel*>()) {
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
@@ -103,6 +109,7 @@ TEST_F(LabelWindowTest, PrintAdvancesTheNumberStoredAtThatMomentOrRefusesIt) {
         if (says) {
             ASSERT_EQ(messages->shown.size(), 1u);
             EXPECT_NE(messages->shown[0].prompt.find(says), std::string::npos) << messages->shown[0].prompt;
+            EXPECT_EQ(messages->shown[0].style, 0);
             EXPECT_EQ(ReadBytes(profileFile), before);
             EXPECT_FALSE(std::filesystem::exists(printer->fileName));
         } else {

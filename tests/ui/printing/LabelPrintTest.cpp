@@ -97,6 +97,7 @@ TEST_F(LabelPrintTest, ALabelThatDoesNotPrintLeavesTheNumber) {
         ASSERT_EQ(messages->shown.size(), 1u);
         EXPECT_EQ(messages->shown[0].prompt.rfind(says, 0), 0u) << messages->shown[0].prompt;
         EXPECT_NE(messages->shown[0].prompt.find("number was not changed"), std::string::npos);
+        EXPECT_EQ(messages->shown[0].style, 0);
         EXPECT_EQ(storedIndex(), "41");
         EXPECT_FALSE(Program().AutoPrint);
         EXPECT_EQ(cups().spooledDocuments().size(), before);

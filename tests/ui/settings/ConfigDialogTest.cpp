@@ -5,6 +5,7 @@
 
 #include "support/FakeDriveService.h"
 #include "support/ScriptedModal.h"
+#include "support/TabWalk.h"
 #include "support/WindowFixture.h"
 
 #include <QAbstractItemView>
@@ -19,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -55,7 +57,8 @@ protected:
 TEST_F(ConfigDialogTest, FirstRunCancelSavesWhatSaveWould) {
     Program().FirstRun = true;
     open([](frmConfig& d) {
-        EXPECT_EQ(d.cboDrive->count(), 2); // the removable drives
+        EXPECT_EQ(d.windowTitle(), "Configuration "); // the pictures show no title bar
+        EXPECT_EQ(d.cboDrive->count(), 2);            // the removable drives
         d.cmdCancel->click();
     });
     expectStored({{"OWNER", "Your NAME Goes Here !!!"},
@@ -101,13 +104,14 @@ TEST_F(ConfigDialogTest, SaveWritesTheSevenKeysInOneReplaceAndReloadsTheSettings
     EXPECT_EQ(replaces, 1);
 }
 
-// Enter saves; Escape and, outside a first run, Cancel close without writing a byte.
+// Enter saves, wherever the focus is; Escape and, outside a first run, Cancel close without writing a byte.
 TEST_F(ConfigDialogTest, EnterSavesEscapeAndCancelWriteNothing) {
     WriteBytes(profileFile, "[GLOBAL]\r\nCOMPANY=Acme\r\n");
     const std::pair<std::function<void(frmConfig&)>, bool> ways[] = {
         {[](frmConfig& d) { QTest::keyClick(&d, Qt::Key_Escape); }, false},
         {[](frmConfig& d) { d.cmdCancel->click(); }, false},
         {[](frmConfig& d) { QTest::keyClick(d.txtCompany, Qt::Key_Return); }, true},
+        {[](frmConfig& d) { QTest::keyClick(d.cmdCancel, Qt::Key_Return); }, true}, // Save stays the default
     };
     for (const auto& [act, saves] : ways) {
         const std::string before = fileText();
@@ -123,6 +127,16 @@ TEST_F(ConfigDialogTest, EnterSavesEscapeAndCancelWriteNothing) {
             EXPECT_EQ(fileText(), before);
         }
     }
+}
+
+TEST_F(ConfigDialogTest, TabWalksTheFieldsInTheOrderOfTheForm) {
+    open([](frmConfig& d) {
+        const std::vector<QWidget*> order = {d.txtCompany, d.txtDiskID, d.txtName,  d.txtAddress,
+                                             d.txtCity,    d.txtPhone,  d.cboDrive, d.cmdCancel,
+                                             d.cmdSave,    d.txtCompany};
+        EXPECT_EQ(TabWalk(d, d.txtCompany, 10), order);
+        d.cmdCancel->click();
+    });
 }
 
 TEST_F(ConfigDialogTest, LettersAsTheDiskNumberAreSavedAndTheNumberIsKept) {
