@@ -9,6 +9,7 @@
 #include "ui/label/ShowLabelWindow.h"
 #include "ui/label/frmLabel.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -168,6 +169,9 @@ TEST_F(LabelWindowTest, LeavingTheFolderListOpensTheSelectedFolderIfItIsStillThe
             w.DirList_LostFocus();
             EXPECT_EQ(w.dirList->path(), opened.string()) << index;
         }
+        // Destroyed while shown with the focus in its list, the window must not hear the list lose it.
+        QApplication::setActiveWindow(&w);
+        w.dirList->setFocus();
     });
     EXPECT_TRUE(messages->shown.empty());
 }
