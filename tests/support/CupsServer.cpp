@@ -1,45 +1,39 @@
 #include "support/CupsServer.h"
 
+#include "support/TempDir.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+extern char** environ;
+
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 namespace {
 
-bool socketAnswers(const std::string& path) {
+bool SocketAnswers(const std::string& path) {
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return false;
-    }
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     path.copy(address.sun_path, sizeof(address.sun_path) - 1);
-    const bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    const bool ok = fd >= 0 && connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
     close(fd);
     return ok;
-}
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 } // namespace
@@ -50,16 +44,56 @@ CupsServer::CupsServer(Queue queue) {
         throw std::runtime_error("cannot make a folder for the CUPS scheduler");
     }
     m_dir = pattern;
-    try {
-        writeConfiguration();
-        start();
-        if (queue == Queue::DefaultRaw) {
-            addDefaultQueue();
+    // The scheduler runs its helpers as lp, which must reach the folders; it refuses to run them as root.
+    chmod(m_dir.c_str(), 0755);
+    for (const char* sub : {"spool", "cache", "state", "log", "ppd", "ssl", "tmp"}) {
+        fs::create_directory(m_dir + "/" + sub);
+    }
+    chmod((m_dir + "/tmp").c_str(), 01777);
+    std::ofstream(m_dir + "/cupsd.conf")
+        << "Listen " << socketPath() << "\nLogLevel info\nBrowsing No\nWebInterface No\n"
+        << "DefaultAuthType None\nPreserveJobFiles Yes\nPreserveJobHistory Yes\nMaxJobs 0\n"
+        << "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+        << "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
+        << "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n";
+    const std::string& d = m_dir;
+    std::ofstream(d + "/cups-files.conf")
+        << "ServerRoot " + d + "\nRequestRoot " + d + "/spool\nCacheDir " + d + "/cache\nStateDir " + d +
+               "/state\nTempDir " + d + "/tmp\nServerKeychain " + d + "/ssl\nPrintcap " + d +
+               "/printcap\nErrorLog " + d + "/log/error_log\nAccessLog " + d + "/log/access_log\nPageLog " +
+               d + "/log/page_log\nFileDevice Yes\nUser lp\nGroup lp\nSystemGroup root\n";
+
+    // Its output goes to the log folder; cupsd is looked for on the PATH and where Debian puts it.
+    const std::string conf = m_dir + "/cupsd.conf", filesConf = m_dir + "/cups-files.conf";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, (m_dir + "/log/cupsd.out").c_str(), O_WRONLY | O_CREAT,
+                                     0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    const char* argv[] = {"cupsd", "-f", "-c", conf.c_str(), "-s", filesConf.c_str(), nullptr};
+    for (const char* cupsd : {"cupsd", "/usr/sbin/cupsd"}) {
+        if (m_pid <= 0 &&
+            posix_spawnp(&m_pid, cupsd, &actions, nullptr, const_cast<char* const*>(argv), environ)) {
+            m_pid = -1;
         }
-    } catch (...) {
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    const auto deadline = std::chrono::steady_clock::now() + 15s;
+    int status = 0;
+    while (m_pid > 0 && !SocketAnswers(socketPath()) && waitpid(m_pid, &status, WNOHANG) == 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    // A raw queue keeps the document as the program sent it; the spool keeps a copy of each job.
+    if (!SocketAnswers(socketPath()) ||
+        (queue == Queue::DefaultRaw &&
+         !(run(std::string("lpadmin -p ") + QueueName + " -E -v file://" + m_dir + "/out.prn -m raw") &&
+           run(std::string("lpadmin -d ") + QueueName)))) {
+        const std::string why = "the CUPS scheduler did not start:\n" + ReadBytes(m_dir + "/log/cupsd.out") +
+                                ReadBytes(m_dir + "/log/lpadmin.out") + log();
         stop();
         fs::remove_all(m_dir);
-        throw;
+        throw std::runtime_error(why);
     }
     if (const char* previous = std::getenv("CUPS_SERVER")) {
         m_previousServer = previous;
@@ -68,100 +102,16 @@ CupsServer::CupsServer(Queue queue) {
 }
 
 CupsServer::~CupsServer() {
-    if (m_previousServer) {
-        setenv("CUPS_SERVER", m_previousServer->c_str(), 1);
-    } else {
-        unsetenv("CUPS_SERVER");
-    }
+    m_previousServer ? setenv("CUPS_SERVER", m_previousServer->c_str(), 1) : unsetenv("CUPS_SERVER");
     stop();
     std::error_code ignored;
     fs::remove_all(m_dir, ignored);
 }
 
-void CupsServer::writeConfiguration() const {
-    // The scheduler runs its helpers as lp, which must reach the folders; it refuses to run them as root.
-    chmod(m_dir.c_str(), 0755);
-    for (const char* sub : {"spool", "cache", "state", "log", "ppd", "ssl"}) {
-        fs::create_directory(m_dir + "/" + sub);
-    }
-    fs::create_directory(m_dir + "/tmp");
-    chmod((m_dir + "/tmp").c_str(), 01777);
-
-    std::ofstream(m_dir + "/cupsd.conf")
-        << "Listen " << socketPath() << "\n"
-        << "LogLevel info\n"
-           "Browsing No\n"
-           "WebInterface No\n"
-           "DefaultAuthType None\n"
-           "PreserveJobFiles Yes\n"
-           "PreserveJobHistory Yes\n"
-           "MaxJobs 0\n"
-           "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-           "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
-           "<Policy default>\n  <Limit All>\n    Order deny,allow\n"
-           "  </Limit>\n</Policy>\n";
-    std::ofstream(m_dir + "/cups-files.conf") << "ServerRoot " << m_dir << "\n"
-                                              << "RequestRoot " << m_dir << "/spool\n"
-                                              << "CacheDir " << m_dir << "/cache\n"
-                                              << "StateDir " << m_dir << "/state\n"
-                                              << "TempDir " << m_dir << "/tmp\n"
-                                              << "ServerKeychain " << m_dir << "/ssl\n"
-                                              << "Printcap " << m_dir << "/printcap\n"
-                                              << "ErrorLog " << m_dir << "/log/error_log\n"
-                                              << "AccessLog " << m_dir << "/log/access_log\n"
-                                              << "PageLog " << m_dir << "/log/page_log\n"
-                                              << "FileDevice Yes\n"
-                                                 "User lp\n"
-                                                 "Group lp\n"
-                                                 "SystemGroup root\n";
-}
-
-void CupsServer::start() {
-    const std::string conf = m_dir + "/cupsd.conf";
-    const std::string files = m_dir + "/cups-files.conf";
-    const std::string out = m_dir + "/log/cupsd.out";
-    m_pid = fork();
-    if (m_pid < 0) {
-        throw std::runtime_error("cannot start cupsd");
-    }
-    if (m_pid == 0) {
-        const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) {
-            dup2(fd, STDOUT_FILENO);
-            dup2(fd, STDERR_FILENO);
-        }
-        if (chdir(m_dir.c_str()) != 0) {
-            _exit(126);
-        }
-        execlp("cupsd", "cupsd", "-f", "-c", conf.c_str(), "-s", files.c_str(), static_cast<char*>(nullptr));
-        execl("/usr/sbin/cupsd", "cupsd", "-f", "-c", conf.c_str(), "-s", files.c_str(),
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (!socketAnswers(socketPath())) {
-        int status = 0;
-        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = -1;
-            throw std::runtime_error("cupsd stopped at once:\n" + readAll(out) + log());
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            throw std::runtime_error("cupsd does not answer:\n" + log());
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
-
-void CupsServer::addDefaultQueue() const {
-    const std::string server = "CUPS_SERVER=" + socketPath() + " ";
-    const std::string quiet = " >>" + m_dir + "/log/lpadmin.out 2>&1";
-    // A raw queue keeps the document as the program sent it; the spool keeps a copy of each job.
-    const std::string add =
-        server + "lpadmin -p " + QueueName + " -E -v file://" + m_dir + "/out.prn -m raw" + quiet;
-    const std::string makeDefault = server + "lpadmin -d " + QueueName + quiet;
-    if (std::system(add.c_str()) != 0 || std::system(makeDefault.c_str()) != 0) {
-        throw std::runtime_error("lpadmin failed:\n" + readAll(m_dir + "/log/lpadmin.out") + log());
-    }
+bool CupsServer::run(const std::string& command) const {
+    return std::system(
+               ("CUPS_SERVER=" + socketPath() + " " + command + " >>" + m_dir + "/log/lpadmin.out 2>&1")
+                   .c_str()) == 0;
 }
 
 void CupsServer::stop() {
@@ -169,7 +119,7 @@ void CupsServer::stop() {
         return;
     }
     kill(m_pid, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
     int status = 0;
     while (waitpid(m_pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
@@ -177,7 +127,7 @@ void CupsServer::stop() {
             waitpid(m_pid, &status, 0);
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(10ms);
     }
     m_pid = -1;
 }
@@ -198,25 +148,20 @@ std::vector<std::string> CupsServer::spooledDocuments() const {
 
 std::optional<std::string> CupsServer::waitForDocument(std::size_t known, int timeoutMs) const {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        const auto documents = spooledDocuments();
+    for (auto documents = spooledDocuments(); std::chrono::steady_clock::now() < deadline;
+         documents = spooledDocuments()) {
         if (documents.size() > known) {
             return documents.back();
         }
-        if (std::chrono::steady_clock::now() > deadline) {
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(20ms);
     }
+    return std::nullopt;
 }
 
 std::string CupsServer::log() const {
-    return readAll(m_dir + "/log/error_log");
+    return ReadBytes(m_dir + "/log/error_log");
 }
 
 bool CupsServer::setAcceptingJobs(bool accepting) const {
-    const std::string command = "CUPS_SERVER=" + socketPath() +
-                                (accepting ? " cupsaccept " : " cupsreject ") + QueueName + " >>" + m_dir +
-                                "/log/lpadmin.out 2>&1";
-    return std::system(command.c_str()) == 0;
+    return run((accepting ? "cupsaccept " : "cupsreject ") + std::string(QueueName));
 }

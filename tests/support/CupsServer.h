@@ -24,24 +24,18 @@ public:
     CupsServer(const CupsServer&) = delete;
     CupsServer& operator=(const CupsServer&) = delete;
 
-    const std::string& directory() const { return m_dir; }
     std::string socketPath() const { return m_dir + "/cups.sock"; }
-
     // The document files of the jobs taken so far (kept after printing), oldest first.
     std::vector<std::string> spooledDocuments() const;
     // Waits up to timeoutMs for more than `known` documents and returns the newest one.
     std::optional<std::string> waitForDocument(std::size_t known, int timeoutMs = 10000) const;
-
     // Lets the default queue accept or refuse new jobs (cupsaccept / cupsreject); false if that failed.
     bool setAcceptingJobs(bool accepting) const;
-
     // The scheduler's error log, for failure messages.
     std::string log() const;
 
 private:
-    void writeConfiguration() const;
-    void start();
-    void addDefaultQueue() const;
+    bool run(const std::string& command) const;
     void stop();
 
     std::string m_dir;

@@ -40,52 +40,36 @@ void FakeDriveService::failOn(const std::string& root, Call which) {
     m_failures.insert({which, which == Call::Roots ? std::string() : root});
 }
 
-void FakeDriveService::enter(Call which, const std::string& root) const {
-    calls.emplace_back(which, root);
+const FakeDriveService::Drive* FakeDriveService::find(Call which, const std::string& root) const {
     if (m_failures.count({which, root}) != 0) {
         throw RuntimeError(RuntimeError::DeviceUnavailable);
     }
-}
-
-const FakeDriveService::Drive* FakeDriveService::find(const std::string& root) const {
     auto it = m_drives.find(root);
     return it == m_drives.end() ? nullptr : &it->second;
 }
 
 std::vector<std::string> FakeDriveService::driveRoots() const {
-    enter(Call::Roots, "");
+    find(Call::Roots, "");
     return m_order;
 }
 
 int FakeDriveService::driveType(const std::string& root) const {
-    enter(Call::Type, root);
-    const Drive* drive = find(root);
+    const Drive* drive = find(Call::Type, root);
     return drive ? drive->type : DriveNoRoot;
 }
 
 Result<DiskSpace> FakeDriveService::diskSpace(const std::string& root) const {
-    enter(Call::Space, root);
-    const Drive* drive = find(root);
-    if (!drive || !drive->hasMedium) {
-        return Failure{"no medium"};
-    }
-    return drive->space;
+    const Drive* drive = find(Call::Space, root);
+    return drive && drive->hasMedium ? Result<DiskSpace>(drive->space) : Failure{"no medium"};
 }
 
 Result<VolumeInformation> FakeDriveService::volumeInformation(const std::string& root) const {
-    enter(Call::Volume, root);
-    const Drive* drive = find(root);
-    if (!drive || !drive->hasMedium) {
-        return Failure{"no medium"};
-    }
-    return drive->volume;
+    const Drive* drive = find(Call::Volume, root);
+    return drive && drive->hasMedium ? drive->volume : Failure{"no medium"};
 }
 
 Result<std::string> FakeDriveService::mountPoint(const std::string& root) const {
-    enter(Call::MountPoint, root);
-    const Drive* drive = find(root);
-    if (!drive || !drive->hasMedium) {
-        return Failure{"no medium"};
-    }
-    return drive->mountPoint.value_or(root);
+    const Drive* drive = find(Call::MountPoint, root);
+    return drive && drive->hasMedium ? Result<std::string>(drive->mountPoint.value_or(root))
+                                     : Failure{"no medium"};
 }

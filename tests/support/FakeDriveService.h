@@ -33,9 +33,6 @@ public:
     Result<VolumeInformation> volumeInformation(const std::string& root) const override;
     Result<std::string> mountPoint(const std::string& root) const override;
 
-    // Every call made, in order, with its root ("" for Call::Roots).
-    mutable std::vector<std::pair<Call, std::string>> calls;
-
 private:
     struct Drive {
         int type = DriveUndetermined;
@@ -45,8 +42,8 @@ private:
         std::optional<std::string> mountPoint;
     };
 
-    void enter(Call which, const std::string& root) const;
-    const Drive* find(const std::string& root) const;
+    // The drive at `root`, if any, after the failure set for this call.
+    const Drive* find(Call which, const std::string& root) const;
 
     std::vector<std::string> m_order;
     std::map<std::string, Drive> m_drives;

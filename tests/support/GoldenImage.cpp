@@ -2,70 +2,51 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFont>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
 
-#include <algorithm>
 #include <clocale>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 
-namespace {
-
-QString ReferenceFolder() {
-    const char* source = std::getenv("TESSALINE_SOURCE_DIR");
-    return QString::fromLocal8Bit(source != nullptr ? source : TESSALINE_SOURCE_FALLBACK) + "/tests/golden";
-}
-
-bool Updating() {
-    const char* update = std::getenv("TESSALINE_GOLDEN_UPDATE");
-    return update != nullptr && std::strcmp(update, "1") == 0;
-}
-
-bool Near(QRgb a, QRgb b) {
-    return std::abs(qRed(a) - qRed(b)) <= GoldenChannelTolerance &&
-           std::abs(qGreen(a) - qGreen(b)) <= GoldenChannelTolerance &&
-           std::abs(qBlue(a) - qBlue(b)) <= GoldenChannelTolerance &&
-           std::abs(qAlpha(a) - qAlpha(b)) <= GoldenChannelTolerance;
-}
-
-} // namespace
-
-ImageComparison CompareImages(const QImage& expected, const QImage& actual) {
+int DifferingPixels(const QImage& expected, const QImage& actual, QImage* diff) {
     const QImage e = expected.convertToFormat(QImage::Format_ARGB32);
     const QImage a = actual.convertToFormat(QImage::Format_ARGB32);
-    ImageComparison result;
-    result.diff = QImage(e.size().expandedTo(a.size()), QImage::Format_RGB32);
-    for (int y = 0; y < result.diff.height(); ++y) {
-        for (int x = 0; x < result.diff.width(); ++x) {
-            const bool inE = e.valid(x, y);
-            const bool inA = a.valid(x, y);
-            if (inE && inA && Near(e.pixel(x, y), a.pixel(x, y))) {
-                const int grey = 192 + qGray(e.pixel(x, y)) / 4;
-                result.diff.setPixel(x, y, qRgb(grey, grey, grey));
-            } else {
-                ++result.differing;
-                result.diff.setPixel(x, y, qRgb(255, 0, 0));
-            }
+    const auto near = [](int x, int y) { return std::abs(x - y) <= GoldenChannelTolerance; };
+    QImage marked(e.size().expandedTo(a.size()), QImage::Format_RGB32);
+    int differing = 0;
+    for (int y = 0; y < marked.height(); ++y) {
+        for (int x = 0; x < marked.width(); ++x) {
+            const QRgb p = e.valid(x, y) ? e.pixel(x, y) : 0;
+            const QRgb q = a.valid(x, y) ? a.pixel(x, y) : 0;
+            const bool same = e.valid(x, y) && a.valid(x, y) && near(qRed(p), qRed(q)) &&
+                              near(qGreen(p), qGreen(q)) && near(qBlue(p), qBlue(q)) &&
+                              near(qAlpha(p), qAlpha(q));
+            differing += same ? 0 : 1;
+            const int grey = 192 + qGray(p) / 4;
+            marked.setPixel(x, y, same ? qRgb(grey, grey, grey) : qRgb(255, 0, 0));
         }
     }
-    return result;
+    if (diff != nullptr) {
+        *diff = marked;
+    }
+    return differing;
 }
 
 ::testing::AssertionResult MatchesGolden(const QImage& actual, const std::string& name) {
     if (actual.isNull()) {
         return ::testing::AssertionFailure() << name << ": nothing was drawn";
     }
-    const QString file = ReferenceFolder() + "/" + QString::fromStdString(name) + ".png";
+    const char* source = std::getenv("TESSALINE_SOURCE_DIR");
+    const QString file = QString::fromLocal8Bit(source != nullptr ? source : TESSALINE_SOURCE_FALLBACK) +
+                         "/tests/golden/" + QString::fromStdString(name) + ".png";
     const QImage expected(file);
-    if (Updating()) {
-        // Only a changed picture is written, so that an unchanged window leaves its file alone; at the
-        // strongest compression, as the pictures are committed.
-        if (expected.convertToFormat(QImage::Format_ARGB32) != actual.convertToFormat(QImage::Format_ARGB32)) {
+    if (qEnvironmentVariable("TESSALINE_GOLDEN_UPDATE") == "1") {
+        // Only a changed picture is written, at the strongest compression, as the pictures are committed.
+        if (expected.convertToFormat(QImage::Format_ARGB32) !=
+            actual.convertToFormat(QImage::Format_ARGB32)) {
             if (!actual.save(file, "PNG", 0)) {
                 return ::testing::AssertionFailure() << "cannot write " << file.toStdString();
             }
@@ -73,28 +54,24 @@ ImageComparison CompareImages(const QImage& expected, const QImage& actual) {
         }
         return ::testing::AssertionSuccess();
     }
-    const ImageComparison comparison = CompareImages(expected, actual);
-    const QString failures = QStringLiteral(TESSALINE_GOLDEN_FAILURES);
-    const QString base = failures + "/" + QString::fromStdString(name);
-    if (comparison.matches()) {
-        // A failure's pictures from an earlier run would only mislead.
-        QFile::remove(base + ".actual.png");
-        QFile::remove(base + ".diff.png");
+    QImage diff;
+    const int differing = DifferingPixels(expected, actual, &diff);
+    const QString base = QStringLiteral(TESSALINE_GOLDEN_FAILURES "/") + QString::fromStdString(name);
+    // A failure's pictures from an earlier run would only mislead.
+    QFile::remove(base + ".actual.png");
+    QFile::remove(base + ".diff.png");
+    if (differing <= GoldenPixelsAllowed) {
         return ::testing::AssertionSuccess();
     }
-    QDir().mkpath(failures);
+    QDir().mkpath(TESSALINE_GOLDEN_FAILURES);
     actual.save(base + ".actual.png", "PNG");
-    comparison.diff.save(base + ".diff.png", "PNG");
-    auto failure = ::testing::AssertionFailure();
-    failure << name << ": " << comparison.differing << " pixels differ (" << GoldenPixelsAllowed << " allowed)";
-    if (expected.isNull()) {
-        failure << "; no reference " << file.toStdString();
-    } else if (expected.size() != actual.size()) {
-        failure << "; size " << actual.width() << "x" << actual.height() << ", reference " << expected.width()
-                << "x" << expected.height();
-    }
-    return failure << "\n  actual: " << base.toStdString() << ".actual.png\n  diff:   " << base.toStdString()
-                   << ".diff.png\n  an intended change: scripts/golden";
+    diff.save(base + ".diff.png", "PNG");
+    return ::testing::AssertionFailure()
+           << name << ": " << differing << " pixels differ (" << GoldenPixelsAllowed << " allowed); picture "
+           << actual.width() << "x" << actual.height() << ", reference " << expected.width() << "x"
+           << expected.height() << (expected.isNull() ? " (missing: " + file.toStdString() + ")" : "")
+           << "\n  actual: " << base.toStdString() << ".actual.png\n  diff:   " << base.toStdString()
+           << ".diff.png\n  an intended change: scripts/golden";
 }
 
 ::testing::AssertionResult PinLook() {

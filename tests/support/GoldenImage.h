@@ -14,12 +14,9 @@
 inline constexpr int GoldenChannelTolerance = 16;
 inline constexpr int GoldenPixelsAllowed = 4;
 
-struct ImageComparison {
-    int differing = 0; // pixels beyond the channel tolerance; where only one picture has pixels, all of them
-    QImage diff;       // the expected picture faded, differing pixels red
-    bool matches() const { return differing <= GoldenPixelsAllowed; }
-};
-ImageComparison CompareImages(const QImage& expected, const QImage& actual);
+// The pixels beyond the tolerance (where only one picture has pixels, all of them), and when `diff` is
+// given, the expected picture faded there with the differing pixels red.
+int DifferingPixels(const QImage& expected, const QImage& actual, QImage* diff = nullptr);
 
 // Compares a picture with tests/golden/<name>.png. On a mismatch it saves <name>.actual.png and
 // <name>.diff.png in golden-failures/ of the build and names them. With TESSALINE_GOLDEN_UPDATE=1 in the

@@ -32,4 +32,17 @@ TEST(FolderListing, ListsTheSubfoldersSorted) {
     }
 }
 
+TEST(FolderListing, PathsAreMadeNormal) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"/", "/"},
+        {"//", "/"},
+        {"/a/b/", "/a/b"},
+        {"/a//b/./c/..", "/a/b"},
+        {"rel", (fs::current_path() / "rel").string()},
+    };
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(NormalFolderPath(in), out) << in;
+    }
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include "core/label/LabelComposition.h"
 #include "core/label/LabelText.h"
+#include "core/label/ProgBarWidth.h"
 
 #include "support/ErrorNumber.h"
 #include "support/FakeServices.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,13 +47,16 @@ TEST(LabelComposition, ValueColumnFormatsAndTrimsTheDiskFacts) {
         std::string column;
         DiskFactsRecord after; // only trimmed
     } cases[] = {
-        {{"Removable", 0.125, 95.625, "ZIP 100\0"s, "1A2B-3C4D"}, '.',
+        {{"Removable", 0.125, 95.625, "ZIP 100\0"s, "1A2B-3C4D"},
+         '.',
          "Removable\r\nZIP 100\r\n1A2B-3C4D\r\n\r\n95.63 MB\r\n95.50 MB\r\n\r\n0.13 MB",
          {"Removable", 0.125, 95.625, "ZIP 100\0"s, "1A2B-3C4D"}},
-        {{" Fixed ", 0, 0, "", "  0000-0001"}, ',',
+        {{" Fixed ", 0, 0, "", "  0000-0001"},
+         ',',
          "Fixed\r\n\r\n0000-0001\r\n\r\n0,00 MB\r\n0,00 MB\r\n\r\n0,00 MB",
          {"Fixed", 0, 0, "", "0000-0001"}},
-        {{"Re\001mov\037able", 1023.995, 1500, " PHO\xC3\x96TOS~\177 ", "\t"}, '.',
+        {{"Re\001mov\037able", 1023.995, 1500, " PHO\xC3\x96TOS~\177 ", "\t"},
+         '.',
          "Removable\r\nPHOTOS~\r\n\r\n\r\n1500.00 MB\r\n476.01 MB\r\n\r\n1024.00 MB",
          {"Re\001mov\037able", 1023.995, 1500, "PHO\xC3\x96TOS~\177", "\t"}},
     };
@@ -92,6 +97,19 @@ private:
 TEST(LabelComposition, DateTimeLine) {
     const SteppingClock clock({LocalTime(2026, 12, 5, 23, 59, 59), LocalTime(2026, 12, 6, 21, 47, 0)});
     EXPECT_EQ(DateTimeLine(clock, CLocaleFormats()), "05-Dec-26,  09:47 PM");
+}
+
+// The bar's width: the used percent rounded half to even, of a full bar of 4900 twips, a 16-bit integer.
+TEST(ProgBarWidthTwips, RoundsThePercentHalfToEvenAndScalesToTheFullBar) {
+    const std::pair<double, float> cases[] = {{0.0, 0.0f},     {0.5, 0.0f},       {1.5, 98.0f},
+                                              {37.5, 1862.0f}, {38.5, 1862.0f},   {50.0, 2450.0f},
+                                              {99.4, 4851.0f}, {99.869, 4900.0f}, {100.0, 4900.0f}};
+    for (const auto& [percent, twips] : cases) {
+        EXPECT_EQ(ProgBarWidthTwips(percent), twips) << percent;
+    }
+    for (double bad : {40000.0, -40000.0, std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_EQ(ErrorNumberOf([&] { ProgBarWidthTwips(bad); }), RuntimeError::Overflow) << bad;
+    }
 }
 
 } // namespace

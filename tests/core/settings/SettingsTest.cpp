@@ -1,6 +1,7 @@
 #include "core/settings/Settings.h"
 
 #include "core/runtime/RuntimeError.h"
+#include "core/settings/EmptySetting.h"
 #include "core/settings/IniProfileStore.h"
 
 #include "support/ErrorNumber.h"
@@ -49,6 +50,16 @@ TEST_F(LoadSettingsTest, NextDiskNumberIsTheStoredOnePlusOneRoundedToEven) {
         EXPECT_EQ(Program().ZipDrive, "/dev/sdb");
     }
     EXPECT_TRUE(messages->shown.empty());
+}
+
+// A setting at or below a blank counts as not set (a first run, a placeholder in the dialog).
+TEST(SortsAtOrBelowSpace, DecidesWhatCountsAsNotSet) {
+    for (const char* notSet : {"", " ", "\t", "\x1f", "\001Acme"}) {
+        EXPECT_TRUE(SortsAtOrBelowSpace(notSet)) << notSet;
+    }
+    for (const char* set : {"Acme", "  ", " Acme", "!", "\xc3\xa9" /* é */, "0"}) {
+        EXPECT_FALSE(SortsAtOrBelowSpace(set)) << set;
+    }
 }
 
 } // namespace

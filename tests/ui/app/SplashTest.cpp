@@ -2,12 +2,12 @@
 
 #include "support/LocalTime.h"
 #include "support/WindowFixture.h"
-#include "support/ScopedLocale.h"
 
 #include <QLabel>
 #include <QTest>
 
 #include <chrono>
+#include <tuple>
 
 namespace {
 
@@ -20,85 +20,71 @@ Clock::TimePoint atSecond(int second) {
 
 class SplashTest : public WindowFixture {
 protected:
-    const ScopedLocale english;
+    std::unique_ptr<frmSplash> splash() {
+        return std::make_unique<frmSplash>(services, [this] { ++mainOpened; });
+    }
     int mainOpened = 0;
 };
 
-TEST_F(SplashTest, StopSecondWrapsAroundTheMinute) {
-    const struct { int tick, stop; } cases[] = {{57, 0}, {58, 1}, {59, 2}, {10, 13}, {0, 3}};
-    for (const auto& c : cases) {
-        clock->at = atSecond(c.tick);
-        frmSplash splash(services, [this] { ++mainOpened; });
-        splash.Timer1_Timer();
-        EXPECT_EQ(splash.HoldSeconds, 3);
-        EXPECT_EQ(splash.StopSecond, c.stop) << c.tick;
-        EXPECT_TRUE(splash.holding());
+// The hold ends at the stop second, three seconds after the tick and wrapping round the minute, or three
+// seconds after the tick when the program missed that second.
+TEST_F(SplashTest, TheHoldEndsAtTheStopSecondOrThreeSecondsOn) {
+    for (const auto& [tick, stop] : {std::pair{57, 0}, {58, 1}, {59, 2}, {10, 13}, {0, 3}}) {
+        clock->at = atSecond(tick);
+        auto s = splash();
+        s->Timer1_Timer();
+        EXPECT_EQ(s->StopSecond, stop) << tick;
+        EXPECT_TRUE(s->holding());
     }
-}
-
-TEST_F(SplashTest, HoldEndsAtTheStopSecond) {
-    clock->at = atSecond(10) + 400ms;
-    frmSplash splash(services, [this] { ++mainOpened; });
-    splash.Timer1_Timer();
-    clock->at = atSecond(12) + 999ms;
-    splash.checkHold();
-    EXPECT_TRUE(splash.holding());
-    EXPECT_EQ(mainOpened, 0);
-    clock->at = atSecond(13);
-    splash.checkHold();
-    EXPECT_FALSE(splash.holding());
-    EXPECT_TRUE(splash.unloaded());
-    EXPECT_EQ(mainOpened, 1);
-}
-
-TEST_F(SplashTest, MissedSecondStillEndsTheHoldAfterThreeSeconds) {
-    clock->at = atSecond(10) + 900ms;
-    frmSplash splash(services, [this] { ++mainOpened; });
-    splash.Timer1_Timer();
-    // The program stalled across second 13: the next look is at 14.
-    clock->at = atSecond(14);
-    splash.checkHold();
-    EXPECT_TRUE(splash.unloaded());
-    EXPECT_EQ(mainOpened, 1);
+    const std::tuple<Clock::TimePoint, Clock::TimePoint, bool> looks[] = {
+        {atSecond(10) + 400ms, atSecond(12) + 999ms, false},
+        {atSecond(10) + 400ms, atSecond(13), true},
+        {atSecond(10) + 900ms, atSecond(14), true}, // second 13 was missed
+    };
+    for (const auto& [tick, look, ended] : looks) {
+        mainOpened = 0;
+        clock->at = tick;
+        auto s = splash();
+        s->Timer1_Timer();
+        clock->at = look;
+        s->checkHold();
+        EXPECT_EQ(s->holding(), !ended);
+        EXPECT_EQ(s->unloaded(), ended);
+        EXPECT_EQ(mainOpened, ended ? 1 : 0);
+    }
 }
 
 TEST_F(SplashTest, KeysAndClicksCloseBeforeTheHoldButNotDuringIt) {
     clock->at = atSecond(20);
-    {
-        frmSplash splash(services, [this] { ++mainOpened; });
-        splash.Form_KeyPress();
-        EXPECT_EQ(mainOpened, 1);
-        splash.Frame1_Click(); // already gone: nothing opens twice
-        EXPECT_EQ(mainOpened, 1);
-    }
-    {
-        frmSplash splash(services, [this] { ++mainOpened; });
-        splash.Timer1_Timer();
-        splash.Form_KeyPress();
-        splash.Frame1_Click();
-        QTest::keyClick(&splash, Qt::Key_A);
-        EXPECT_EQ(mainOpened, 1);
-        EXPECT_TRUE(splash.holding());
-    }
-    {
-        frmSplash splash(services, [this] { ++mainOpened; });
-        splash.show();
-        QTest::keyClick(&splash, Qt::Key_Space);
-        EXPECT_EQ(mainOpened, 2);
-    }
-}
-
-TEST_F(SplashTest, ClickOnTheFrameClosesButNotOnItsLabels) {
-    clock->at = atSecond(20);
-    frmSplash splash(services, [this] { ++mainOpened; });
-    splash.Form_Load();
-    splash.show();
-    QTest::mouseClick(splash.lblProductName, Qt::LeftButton);
-    EXPECT_EQ(mainOpened, 0);
-    const QPoint emptySpot(splash.Frame1->width() - 4, splash.Frame1->height() - 4);
-    ASSERT_EQ(splash.Frame1->childAt(emptySpot), nullptr);
-    QTest::mouseClick(splash.Frame1, Qt::LeftButton, {}, emptySpot);
+    auto before = splash();
+    before->Form_KeyPress();
     EXPECT_EQ(mainOpened, 1);
+    before->Frame1_Click(); // already gone: nothing opens twice
+    EXPECT_EQ(mainOpened, 1);
+
+    auto holding = splash();
+    holding->Timer1_Timer();
+    holding->Form_KeyPress();
+    holding->Frame1_Click();
+    QTest::keyClick(holding.get(), Qt::Key_A);
+    EXPECT_EQ(mainOpened, 1);
+    EXPECT_TRUE(holding->holding());
+
+    auto typed = splash();
+    typed->show();
+    QTest::keyClick(typed.get(), Qt::Key_Space);
+    EXPECT_EQ(mainOpened, 2);
+
+    // A click on the frame closes it, a click on its labels does not.
+    auto clicked = splash();
+    clicked->Form_Load();
+    clicked->show();
+    QTest::mouseClick(clicked->lblProductName, Qt::LeftButton);
+    EXPECT_EQ(mainOpened, 2);
+    const QPoint emptySpot(clicked->Frame1->width() - 4, clicked->Frame1->height() - 4);
+    ASSERT_EQ(clicked->Frame1->childAt(emptySpot), nullptr);
+    QTest::mouseClick(clicked->Frame1, Qt::LeftButton, {}, emptySpot);
+    EXPECT_EQ(mainOpened, 3);
 }
 
 } // namespace

@@ -1,12 +1,11 @@
 #include "support/LabelFixture.h"
 #include "support/PdfTools.h"
+#include "support/TabWalk.h"
 
-#include "core/settings/ProfileAccess.h"
 #include "ui/forms/DriveListBox.h"
 #include "ui/forms/FolderListBox.h"
 #include "ui/forms/PictureBox.h"
 #include "ui/forms/Screen.h"
-#include "ui/forms/SystemColors.h"
 #include "ui/label/ShowLabelWindow.h"
 #include "ui/label/frmLabel.h"
 
@@ -16,16 +15,10 @@
 #include <QPushButton>
 
 #include <cerrno>
-#include <cmath>
+#include <tuple>
+#include <vector>
 
 namespace {
-
-const char* const DiskUnreadable = "Unable to get Zip disk information.  \r\nEither the Zip drive is not "
-                                   "correctly Configured, or No Zip disk loaded in drive !! ";
-
-std::string text(const QLabel* label) {
-    return label->text().toStdString();
-}
 
 class LabelWindowTest : public LabelFixture {
 protected:
@@ -34,170 +27,97 @@ protected:
         onShown = [&](QDialog& dialog) { act(static_cast<frmLabel&>(dialog)); };
         ShowLabelWindow(services, nullptr);
     }
+    std::string printed() const { return PdfWords(printer->fileName); }
 };
 
-// The golden picture of the window pins how the label looks; this pins what it is made of.
-TEST_F(LabelWindowTest, ExamineShowsTheLabelOfTheDiskInTheZipDrive) {
-    // A name that looks like markup is shown as typed.
+// The golden picture of the window pins its texts and their look; what it cannot show is checked here.
+TEST_F(LabelWindowTest, TitleTabOrderAndTextsThatLookLikeMarkup) {
     std::string profile = ReadBytes(profileFile);
     WriteBytes(profileFile, profile.replace(profile.find("Anna Example"), 12, "<b>Anna</b>"));
     LoadSettings(services);
-    bool shown = false;
     examine([&](frmLabel& w) {
-        shown = true;
-        EXPECT_EQ(text(w.lblNameTag),
-                  "<b>Anna</b>\nExample Widgets\n12 Harbour Road\nDunmore 4410\n555 0199");
+        EXPECT_EQ(w.windowTitle(), "Tessaline 1.0"); // the picture shows no title bar
+        const std::vector<QWidget*> order = {w.drvList,    w.txtID,   w.cmdPrint,
+                                             w.cmdRefresh, w.dirList, w.drvList};
+        EXPECT_EQ(TabWalk(w, w.drvList, 6), order);
+        EXPECT_EQ(w.lblNameTag->text().toStdString().substr(0, 12), "<b>Anna</b>\n");
         for (const QLabel* label : w.findChildren<QLabel*>()) {
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
         }
-        EXPECT_EQ(w.txtID->text().toStdString(), "#42");
-        EXPECT_EQ(text(w.lblVTag), "#\n4\n2\n");
-        EXPECT_EQ(text(w.lblRJValues), "REMOVABLE\nZIPDISK\n1A2B-3C4D\n\n95.63 MB\n95.50 MB\n\n0.13 MB");
-        EXPECT_EQ(text(w.lblDateTime), "01-Jan-70,  12:00 AM");
-        EXPECT_EQ(w.drvList->drive(), ZipRoot);
-        EXPECT_EQ(w.dirList->path(), diskFolder.string());
-        EXPECT_EQ(w.dirList->listCount(), 3);
-        // 99.869 % used rounds to a full bar.
-        EXPECT_EQ(w.progBarWidthTwips(), 4900.0f);
-        EXPECT_EQ(w.logo().Caption(), "Example Widgets");
     });
-    EXPECT_TRUE(shown);
     EXPECT_EQ(modal->runs, 1);
-    EXPECT_TRUE(messages->shown.empty());
-    EXPECT_EQ(storedIndex(), "41");
 }
 
-TEST_F(LabelWindowTest, ShowProgBarRoundsThePercentHalfToEvenAndScalesTheFullBar) {
+TEST_F(LabelWindowTest, AShortBarShowsTheBlueEndOfItsPicture) {
     frmLabel w(services);
-    const struct {
-        double percent;
-        float twips;
-    } cases[] = {{0.0, 0.0f}, {37.5, 1862.0f}, {100.0, 4900.0f}, {99.869, 4900.0f}};
-    for (const auto& c : cases) {
-        w.picProgBar->setVisible(false);
-        w.ShowProgBar(c.percent);
-        EXPECT_EQ(w.progBarWidthTwips(), c.twips) << c.percent;
-        EXPECT_EQ(w.picProgBar->width(), TwipsToPixelsX(c.twips)) << c.percent;
-        EXPECT_TRUE(w.picProgBar->isVisibleTo(&w)) << c.percent;
-    }
-    // The bar shows the blue end of its picture.
     w.ShowProgBar(37.5);
+    EXPECT_EQ(w.progBarWidthTwips(), 1862.0f);
+    EXPECT_EQ(w.picProgBar->width(), TwipsToPixelsX(1862.0f));
     const QColor left = w.picProgBar->image().pixelColor(2, 8);
     EXPECT_GT(left.blue(), 2 * left.green());
 }
 
 TEST_F(LabelWindowTest, ADriveItCannotReadGivesTheMessageAndNoWindow) {
-    for (const std::string zipDrive : {EmptyRoot, "/dev/sdq", ""}) {
-        messages->shown.clear();
-        modal->runs = 0;
-        writeProfile("41", zipDrive);
-        LoadSettings(services);
-        Program().AutoPrint = false;
-        ShowLabelWindow(services, nullptr);
-        EXPECT_EQ(modal->runs, 0) << zipDrive;
-        ASSERT_EQ(messages->shown.size(), 1u) << zipDrive;
-        EXPECT_EQ(messages->shown[0].prompt, DiskUnreadable);
-        EXPECT_EQ(messages->shown[0].style, 0);
-        EXPECT_FALSE(messages->shown[0].title.has_value());
+    for (const bool autoPrint : {false, true}) {
+        for (const std::string zipDrive : {EmptyRoot, "/dev/sdq", ""}) {
+            messages->shown.clear();
+            writeProfile("41", zipDrive);
+            LoadSettings(services);
+            Program().AutoPrint = autoPrint;
+            ShowLabelWindow(services, nullptr);
+            ASSERT_EQ(messages->shown.size(), 1u) << zipDrive;
+            EXPECT_EQ(messages->shown[0].prompt, "Unable to get Zip disk information.  \r\nEither the Zip "
+                                                 "drive is not correctly Configured, or No Zip disk loaded "
+                                                 "in drive !! ");
+            EXPECT_EQ(messages->shown[0].style, 0);
+            EXPECT_FALSE(messages->shown[0].title.has_value());
+            EXPECT_FALSE(Program().AutoPrint);
+        }
     }
-    // Asked to print, it prints nothing and the number stays.
-    Program().AutoPrint = true;
-    ShowLabelWindow(services, nullptr);
-    EXPECT_FALSE(Program().AutoPrint);
+    EXPECT_EQ(modal->runs, 0);
     EXPECT_EQ(printer->asked, 0);
     EXPECT_EQ(storedIndex(), "41");
 }
 
-TEST_F(LabelWindowTest, PrintLabelPrintsAtOnceAndLeavesNoWindow) {
-    Program().AutoPrint = true;
-    ShowLabelWindow(services, nullptr);
-    EXPECT_EQ(modal->runs, 0);
-    EXPECT_FALSE(Program().AutoPrint);
-    EXPECT_TRUE(messages->shown.empty());
-    EXPECT_EQ(storedIndex(), "42");
-    ASSERT_EQ(PdfInfo(printer->fileName).pages, 1);
-    const std::string printed = PdfWords(printer->fileName);
-    EXPECT_NE(printed.find("# 42"), std::string::npos) << printed;
-    EXPECT_EQ(printed.find("Print"), std::string::npos) << printed;
-    EXPECT_EQ(printed.find("Cancel"), std::string::npos) << printed;
-}
-
-TEST_F(LabelWindowTest, PrintReplacesWhateverWasTypedAsTheNumberAndKeepsTheStrip) {
-    examine([&](frmLabel& w) {
-        w.txtID->setText("seven");
-        w.cmdPrint->click();
-        EXPECT_FALSE(w.isLoaded());
-        EXPECT_EQ(w.txtID->text().toStdString(), "# 42");
-        EXPECT_EQ(text(w.lblVTag), "#\n4\n2\n");
-    });
-    EXPECT_EQ(storedIndex(), "42");
-    const std::string printed = PdfWords(printer->fileName);
-    EXPECT_NE(printed.find("# 42"), std::string::npos) << printed;
-    EXPECT_EQ(printed.find("seven"), std::string::npos) << printed;
-}
-
-TEST_F(LabelWindowTest, PrintAdvancesTheNumberStoredAtThatMoment) {
-    const struct {
-        const char* storedAtPrint;
-        const char* storedAfter;
-    } cases[] = {{"41.5", "42"}, {" -3 ", "-2"}, {"32766", "32767"}};
-    for (const auto& c : cases) {
-        examine([&](frmLabel& w) {
-            writeProfile(c.storedAtPrint); // changed while the window was open
-            w.cmdPrint_Click();
-        });
-        EXPECT_EQ(storedIndex(), c.storedAfter) << c.storedAtPrint;
-        EXPECT_TRUE(messages->shown.empty()) << c.storedAtPrint;
-        // The label bears the number it was opened with.
-        const std::string printed = PdfWords(printer->fileName);
-        EXPECT_NE(printed.find("# 42"), std::string::npos) << c.storedAtPrint;
-        writeProfile("41");
-    }
-}
-
-TEST_F(LabelWindowTest, RefusesANumberItCannotAdvanceWithoutWritingOrPrinting) {
-    const struct {
-        const char* stored;
-        const char* says;
-    } cases[] = {{"forty", "\"forty\", is not a number"},
-                 {"", "\"\", is not a number"},
-                 {"32767", "\"32767\", has no next number"},
-                 {"-40000", "\"-40000\", has no next number"}};
-    for (const auto& c : cases) {
+// Print replaces whatever was typed as the number with the one the window opened with, and advances the
+// number stored at that moment; one it cannot advance stops it before anything is written or printed.
+TEST_F(LabelWindowTest, PrintAdvancesTheNumberStoredAtThatMomentOrRefusesIt) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"41.5", "42", nullptr},
+        {" -3 ", "-2", nullptr},
+        {"32766", "32767", nullptr},
+        {"forty", "forty", "\"forty\", is not a number"},
+        {"", "", "\"\", is not a number"},
+        {"32767", "32767", "\"32767\", has no next number"},
+        {"-40000", "-40000", "\"-40000\", has no next number"},
+    };
+    for (const auto& [stored, after, says] : cases) {
+        SCOPED_TRACE(stored);
         messages->shown.clear();
-        writeProfile(c.stored);
-        const std::string before = ReadBytes(profileFile);
+        std::filesystem::remove(printer->fileName);
+        std::string before;
         examine([&](frmLabel& w) {
-            w.cmdPrint_Click();
+            writeProfile(stored); // changed while the window was open
+            before = ReadBytes(profileFile);
+            w.txtID->setText("seven");
+            w.cmdPrint->click();
             EXPECT_FALSE(w.isLoaded());
-            EXPECT_EQ(w.txtID->text().toStdString(), "#42") << c.stored;
-            EXPECT_TRUE(w.cmdPrint->isVisibleTo(&w)) << c.stored;
+            EXPECT_EQ(w.txtID->text().toStdString(), says ? "seven" : "# 42");
+            EXPECT_EQ(w.cmdPrint->isVisibleTo(&w), says != nullptr);
+            EXPECT_EQ(w.lblVTag->text().toStdString(), "#\n4\n2\n");
         });
-        ASSERT_EQ(messages->shown.size(), 1u) << c.stored;
-        EXPECT_NE(messages->shown[0].prompt.find(c.says), std::string::npos) << messages->shown[0].prompt;
-        EXPECT_EQ(ReadBytes(profileFile), before) << c.stored;
-        EXPECT_FALSE(std::filesystem::exists(printer->fileName)) << c.stored;
-        EXPECT_FALSE(Program().AutoPrint);
-    }
-}
-
-TEST_F(LabelWindowTest, NoPrinterOrAJobThatCannotStartLeavesTheNumber) {
-    const struct {
-        std::string printerFile;
-        const char* says;
-    } cases[] = {{"", "There is no default printer"},
-                 {(dir / "no-such-folder" / "label.pdf").string(), "The label could not be printed"}};
-    for (const auto& c : cases) {
-        messages->shown.clear();
-        printer->fileName = c.printerFile;
-        Program().AutoPrint = true;
-        ShowLabelWindow(services, nullptr);
-        EXPECT_EQ(modal->runs, 0);
-        ASSERT_EQ(messages->shown.size(), 1u) << c.says;
-        EXPECT_EQ(messages->shown[0].prompt.rfind(c.says, 0), 0u) << messages->shown[0].prompt;
-        EXPECT_NE(messages->shown[0].prompt.find("number was not changed"), std::string::npos);
-        EXPECT_EQ(storedIndex(), "41");
-        EXPECT_FALSE(Program().AutoPrint);
+        EXPECT_EQ(storedIndex(), after);
+        if (says) {
+            ASSERT_EQ(messages->shown.size(), 1u);
+            EXPECT_NE(messages->shown[0].prompt.find(says), std::string::npos) << messages->shown[0].prompt;
+            EXPECT_EQ(messages->shown[0].style, 0);
+            EXPECT_EQ(ReadBytes(profileFile), before);
+            EXPECT_FALSE(std::filesystem::exists(printer->fileName));
+        } else {
+            EXPECT_TRUE(messages->shown.empty());
+            EXPECT_NE(printed().find("# 42"), std::string::npos) << printed();
+            EXPECT_EQ(printed().find("seven"), std::string::npos) << printed();
+        }
     }
 }
 
@@ -207,7 +127,7 @@ TEST_F(LabelWindowTest, ANumberThatCannotBeSavedAfterPrintingIsReported) {
         profileFile, [](WriteStep step) { return step == WriteStep::TemporaryWritten ? ENOSPC : 0; });
     Program().AutoPrint = true;
     ShowLabelWindow(services, nullptr);
-    EXPECT_EQ(PdfInfo(printer->fileName).pages, 1);
+    EXPECT_EQ(PdfPages(printer->fileName), 1);
     ASSERT_EQ(messages->shown.size(), 1u);
     const std::string& said = messages->shown[0].prompt;
     EXPECT_EQ(said.rfind("The label was printed, but the new disk number 42 could not be saved", 0), 0u)
@@ -224,7 +144,6 @@ TEST_F(LabelWindowTest, ADriveWithoutADiskLeavesBothListsWhereTheyWere) {
 
         // Once a disk is in it, the same choice lists its folders.
         const TempDir other;
-        std::filesystem::create_directory(other / "Scans");
         drives->addDrive(EmptyRoot, DriveRemovable, DiskSpace{512, 1, 10, 20});
         drives->setMountPoint(EmptyRoot, other.path().string());
         w.drvList->setDrive(EmptyRoot);
@@ -237,53 +156,51 @@ TEST_F(LabelWindowTest, ADriveWithoutADiskLeavesBothListsWhereTheyWere) {
 
 TEST_F(LabelWindowTest, LeavingTheFolderListOpensTheSelectedFolderIfItIsStillThere) {
     examine([&](frmLabel& w) {
-        w.dirList->setListIndex(1); // "Photos 1999", selected but not opened
-        w.DirList_LostFocus();
-        EXPECT_EQ(w.dirList->path(), (diskFolder / "Photos 1999").string());
-
-        w.dirList->setListIndex(-2); // back up to the disk's folder
-        w.DirList_LostFocus();
-        EXPECT_EQ(w.dirList->path(), diskFolder.string());
-
-        w.dirList->setListIndex(2);
-        std::filesystem::remove(diskFolder / "Taxes"); // gone before the focus left
-        w.DirList_LostFocus();
-        EXPECT_EQ(w.dirList->path(), diskFolder.string());
+        const std::tuple<int, bool, std::filesystem::path> steps[] = {
+            {1, false, diskFolder / "Photos 1999"}, // selected but not opened
+            {-2, false, diskFolder},                // back up to the disk's folder
+            {2, true, diskFolder},                  // gone before the focus left
+        };
+        for (const auto& [index, removed, opened] : steps) {
+            w.dirList->setListIndex(index);
+            if (removed) {
+                std::filesystem::remove(diskFolder / "Taxes");
+            }
+            w.DirList_LostFocus();
+            EXPECT_EQ(w.dirList->path(), opened.string()) << index;
+        }
+        // Destroyed while shown with the focus in its list, the window must not hear the list lose it.
+        QApplication::setActiveWindow(&w);
+        w.dirList->setFocus();
     });
     EXPECT_TRUE(messages->shown.empty());
 }
 
-TEST_F(LabelWindowTest, TheStripShowsTheCompanyStoredWhenTheWindowOpens) {
-    writeProfile("41", ZipRoot, "Harbour Traders"); // after the settings were loaded
+// The strip shows the company stored when the window opens, not the one of the settings loaded before.
+TEST_F(LabelWindowTest, TheStripShowsTheCompanyStoredNowAndCancelClearsAutoPrint) {
+    writeProfile("41", ZipRoot, "Harbour Traders");
     examine([&](frmLabel& w) {
         EXPECT_EQ(w.logo().Caption(), "Harbour Traders");
-        EXPECT_NE(text(w.lblNameTag).find("Example Widgets"), std::string::npos);
-    });
-}
-
-TEST_F(LabelWindowTest, CancelClosesTheWindowAndClearsAutoPrint) {
-    examine([&](frmLabel& w) {
+        EXPECT_NE(w.lblNameTag->text().indexOf("Example Widgets"), -1);
         Program().AutoPrint = true;
         w.cmdRefresh->click();
         EXPECT_FALSE(w.isLoaded());
         EXPECT_FALSE(Program().AutoPrint);
     });
     EXPECT_EQ(printer->asked, 0);
-    EXPECT_EQ(storedIndex(), "41");
 }
 
-TEST_F(LabelWindowTest, AWindowMadeAgainDrawsWithTheSamePalettesAndColours) {
+TEST_F(LabelWindowTest, AWindowMadeAgainDrawsWithTheSamePalettes) {
     // The style keeps its drawn pictures under the palette's key: an Examine that made new keys for the
     // same colours would fill the cache with copies.
-    const frmLabel first(services);
-    const frmLabel again(services);
-    EXPECT_EQ(again.palette().cacheKey(), first.palette().cacheKey());
-    const QList<QWidget*> widgets = first.findChildren<QWidget*>();
-    const QList<QWidget*> widgetsAgain = again.findChildren<QWidget*>();
+    frmLabel first(services);
+    frmLabel again(services);
+    const QList<QWidget*> widgets = first.findChildren<QWidget*>() << &first;
+    const QList<QWidget*> widgetsAgain = again.findChildren<QWidget*>() << &again;
     ASSERT_EQ(widgets.size(), widgetsAgain.size());
     for (qsizetype i = 0; i < widgets.size(); ++i) {
         EXPECT_EQ(widgetsAgain[i]->palette().cacheKey(), widgets[i]->palette().cacheKey())
-            << widgets[i]->metaObject()->className() << " " << widgets[i]->objectName().toStdString();
+            << widgets[i]->objectName().toStdString();
     }
 }
 

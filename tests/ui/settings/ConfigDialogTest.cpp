@@ -4,8 +4,9 @@
 #include "ui/settings/frmConfig.h"
 
 #include "support/FakeDriveService.h"
-#include "support/WindowFixture.h"
 #include "support/ScriptedModal.h"
+#include "support/TabWalk.h"
+#include "support/WindowFixture.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -19,9 +20,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
+// The golden pictures of the dialog pin what it shows when it opens, first run or set up.
 class ConfigDialogTest : public WindowProfileFixture {
 protected:
     void SetUp() override {
@@ -41,53 +44,35 @@ protected:
     }
 
     std::string stored(const char* key) { return ProfileAccess(services, "GET", "GLOBAL", key); }
-    void store(const char* key, const std::string& value) {
-        ASSERT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", key, value), "OK");
+    void expectStored(const std::map<std::string, std::string>& expected) {
+        for (const auto& [key, value] : expected) {
+            EXPECT_EQ(stored(key.c_str()), value) << key;
+        }
     }
     std::string fileText() { return ReadBytes(profileFile); }
 
     std::shared_ptr<FakeDriveService> drives;
 };
 
-TEST_F(ConfigDialogTest, FirstRunShowsPlaceholdersAndCancelSavesWhatSaveWould) {
+TEST_F(ConfigDialogTest, FirstRunCancelSavesWhatSaveWould) {
     Program().FirstRun = true;
     open([](frmConfig& d) {
-        EXPECT_EQ(d.txtName->text(), "Your NAME Goes Here !!!");
-        EXPECT_EQ(d.txtCompany->text(), "Your COMPANY NAME Goes Here !!!");
-        EXPECT_EQ(d.txtAddress->text(), "");
-        EXPECT_EQ(d.txtCity->text(), "");
-        EXPECT_EQ(d.txtPhone->text(), "");
-        EXPECT_EQ(d.txtDiskID->text(), "1");
-        ASSERT_EQ(d.cboDrive->count(), 2);
-        EXPECT_EQ(d.cboDrive->itemText(0), "/dev/fd0");
-        EXPECT_EQ(d.cboDrive->currentText(), "/dev/sdb");
+        EXPECT_EQ(d.windowTitle(), "Configuration "); // the pictures show no title bar
+        EXPECT_EQ(d.cboDrive->count(), 2);            // the removable drives
         d.cmdCancel->click();
     });
-    EXPECT_EQ(stored("OWNER"), "Your NAME Goes Here !!!");
-    EXPECT_EQ(stored("COMPANY"), "Your COMPANY NAME Goes Here !!!");
-    EXPECT_EQ(stored("ZIPDRIVE"), "/dev/sdb");
-    EXPECT_EQ(stored("ID_INDEX"), "1");
+    expectStored({{"OWNER", "Your NAME Goes Here !!!"},
+                  {"COMPANY", "Your COMPANY NAME Goes Here !!!"},
+                  {"ZIPDRIVE", "/dev/sdb"},
+                  {"ID_INDEX", "1"}});
     // Empty address lines are refused by the store and stay missing.
     EXPECT_EQ(fileText().find("ADDR"), std::string::npos);
     EXPECT_EQ(Program().NextDiskNumber, 2);
     EXPECT_EQ(Program().ZipDrive, "/dev/sdb");
 }
 
-TEST_F(ConfigDialogTest, CancelWritesNothingInARunThatStartedSetUp) {
-    store("COMPANY", "Acme");
-    const std::string before = fileText();
-    Program().FirstRun = false;
-    open([](frmConfig& d) {
-        d.txtName->setText("Somebody Else");
-        d.cmdCancel->click();
-        EXPECT_EQ(d.result(), QDialog::Rejected);
-    });
-    EXPECT_EQ(fileText(), before);
-}
-
 TEST_F(ConfigDialogTest, SaveWritesTheSevenKeysInOneReplaceAndReloadsTheSettings) {
-    store("OWNER", "Anna Berg");
-    store("ZIPDRIVE", "/dev/fd0");
+    WriteBytes(profileFile, "[GLOBAL]\r\nOWNER=Anna Berg\r\nZIPDRIVE=/dev/fd0\r\n");
     int replaces = 0;
     services.profile = std::make_shared<IniProfileStore>(profileFile, [&](WriteStep step) {
         replaces += step == WriteStep::Renaming ? 1 : 0;
@@ -106,27 +91,50 @@ TEST_F(ConfigDialogTest, SaveWritesTheSevenKeysInOneReplaceAndReloadsTheSettings
         d.cmdSave->click();
         EXPECT_EQ(d.result(), QDialog::Accepted);
     });
-    const std::map<std::string, std::string> expected = {
-        {"OWNER", "Anna Berg"},   {"COMPANY", "Berg Archives"}, {"ADDR1", "1 Quay Street"},
-        {"ADDR2", "Harbourtown"}, {"ADDR3", "(555) 123-4567"},  {"ZIPDRIVE", "/dev/fd0"},
-        {"ID_INDEX", "41"},
-    };
-    for (const auto& [key, value] : expected) {
-        EXPECT_EQ(stored(key.c_str()), value) << key;
-    }
+    expectStored({{"OWNER", "Anna Berg"},
+                  {"COMPANY", "Berg Archives"},
+                  {"ADDR1", "1 Quay Street"},
+                  {"ADDR2", "Harbourtown"},
+                  {"ADDR3", "(555) 123-4567"},
+                  {"ZIPDRIVE", "/dev/fd0"},
+                  {"ID_INDEX", "41"}});
     EXPECT_EQ(Program().OwnerBlock,
               "Anna Berg\r\nBerg Archives\r\n1 Quay Street\r\nHarbourtown\r\n(555) 123-4567");
     EXPECT_EQ(Program().NextDiskNumber, 42);
     EXPECT_EQ(replaces, 1);
-    // The next opening shows every stored field again.
-    open([](frmConfig& d) {
-        const std::pair<QLineEdit*, const char*> shown[] = {
-            {d.txtName, "Anna Berg"},     {d.txtCompany, "Berg Archives"}, {d.txtAddress, "1 Quay Street"},
-            {d.txtCity, "Harbourtown"},   {d.txtPhone, "(555) 123-4567"},  {d.txtDiskID, "41"},
-        };
-        for (const auto& [box, text] : shown) {
-            EXPECT_EQ(box->text(), text) << box->objectName().toStdString();
+}
+
+// Enter saves, wherever the focus is; Escape and, outside a first run, Cancel close without writing a byte.
+TEST_F(ConfigDialogTest, EnterSavesEscapeAndCancelWriteNothing) {
+    WriteBytes(profileFile, "[GLOBAL]\r\nCOMPANY=Acme\r\n");
+    const std::pair<std::function<void(frmConfig&)>, bool> ways[] = {
+        {[](frmConfig& d) { QTest::keyClick(&d, Qt::Key_Escape); }, false},
+        {[](frmConfig& d) { d.cmdCancel->click(); }, false},
+        {[](frmConfig& d) { QTest::keyClick(d.txtCompany, Qt::Key_Return); }, true},
+        {[](frmConfig& d) { QTest::keyClick(d.cmdCancel, Qt::Key_Return); }, true}, // Save stays the default
+    };
+    for (const auto& [act, saves] : ways) {
+        const std::string before = fileText();
+        open([&](frmConfig& d) {
+            d.txtCompany->setText("Typed Co");
+            d.txtCompany->setFocus();
+            act(d);
+            EXPECT_EQ(d.result(), saves ? QDialog::Accepted : QDialog::Rejected);
+        });
+        if (saves) {
+            EXPECT_EQ(stored("COMPANY"), "Typed Co");
+        } else {
+            EXPECT_EQ(fileText(), before);
         }
+    }
+}
+
+TEST_F(ConfigDialogTest, TabWalksTheFieldsInTheOrderOfTheForm) {
+    open([](frmConfig& d) {
+        const std::vector<QWidget*> order = {d.txtCompany, d.txtDiskID, d.txtName,  d.txtAddress,
+                                             d.txtCity,    d.txtPhone,  d.cboDrive, d.cmdCancel,
+                                             d.cmdSave,    d.txtCompany};
+        EXPECT_EQ(TabWalk(d, d.txtCompany, 10), order);
         d.cmdCancel->click();
     });
 }
@@ -144,7 +152,7 @@ TEST_F(ConfigDialogTest, LettersAsTheDiskNumberAreSavedAndTheNumberIsKept) {
 }
 
 TEST_F(ConfigDialogTest, LongNamesAreCutOnReadAndNoBoxTakesMoreThan49) {
-    store("OWNER", std::string(60, 'N'));
+    WriteBytes(profileFile, "[GLOBAL]\r\nOWNER=" + std::string(60, 'N') + "\r\n");
     open([](frmConfig& d) {
         EXPECT_EQ(d.txtName->text().size(), 49);
         for (QLineEdit* box : {d.txtCompany, d.txtDiskID, d.cboDrive->lineEdit()}) {
@@ -155,22 +163,6 @@ TEST_F(ConfigDialogTest, LongNamesAreCutOnReadAndNoBoxTakesMoreThan49) {
         }
         d.cmdCancel->click();
     });
-}
-
-TEST_F(ConfigDialogTest, EnterSavesAndEscapeCancels) {
-    open([](frmConfig& d) {
-        d.txtCompany->setText("Enter Co");
-        d.txtCompany->setFocus();
-        QTest::keyClick(d.txtCompany, Qt::Key_Return);
-        EXPECT_EQ(d.result(), QDialog::Accepted);
-    });
-    EXPECT_EQ(stored("COMPANY"), "Enter Co");
-    open([](frmConfig& d) {
-        d.txtCompany->setText("Escape Co");
-        QTest::keyClick(&d, Qt::Key_Escape);
-        EXPECT_EQ(d.result(), QDialog::Rejected);
-    });
-    EXPECT_EQ(stored("COMPANY"), "Enter Co");
 }
 
 TEST_F(ConfigDialogTest, LongDriveTextsCanBeReadInTheListAndTheTooltip) {
@@ -188,33 +180,16 @@ TEST_F(ConfigDialogTest, LongDriveTextsCanBeReadInTheListAndTheTooltip) {
         EXPECT_EQ(d.cboDrive->geometry(), placed);
 
         // The tooltip holds the whole text exactly when the box cuts it.
-        const struct {
-            const char* text;
-            bool cut;
-        } cases[] = {
-            {"/dev/sdb", false},
-            {"/dev/mmcblk0", true},
-            {"/media/anna/Holiday Photos 2024", true},
-            {"/dev/fd0", false},
-        };
-        for (const auto& c : cases) {
-            d.cboDrive->setCurrentText(c.text);
-            EXPECT_EQ(d.cboDrive->toolTip(), c.cut ? QString(c.text) : QString()) << c.text;
+        const std::pair<const char*, bool> cases[] = {{"/dev/sdb", false},
+                                                      {"/dev/mmcblk0", true},
+                                                      {"/media/anna/Holiday Photos 2024", true},
+                                                      {"/dev/fd0", false}};
+        for (const auto& [text, cut] : cases) {
+            d.cboDrive->setCurrentText(text);
+            EXPECT_EQ(d.cboDrive->toolTip(), cut ? QString(text) : QString()) << text;
         }
         d.cmdCancel->click();
     });
-}
-
-TEST_F(ConfigDialogTest, NoRemovableDriveEndsTheProgramWithItsMessage) {
-    auto fixedOnly = std::make_shared<FakeDriveService>();
-    fixedOnly->addDrive("/dev/sda", DriveFixed).addDrive("/dev/sr0", DriveCdRom);
-    services.drives = fixedOnly;
-    auto modal = std::make_shared<ScriptedModal>([](QDialog&) {});
-    services.modal = modal;
-    EXPECT_THROW(ShowConfigDialog(services, nullptr), ProgramEnded);
-    EXPECT_EQ(modal->runs, 0);
-    ASSERT_EQ(messages->shown.size(), 1u);
-    EXPECT_EQ(messages->shown[0].prompt, "No Zip Drive detected on this machine !");
 }
 
 // The store's tests pin each kind of failure; here the dialog tells the first one's reason, keeps what was
