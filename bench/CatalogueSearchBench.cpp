@@ -56,7 +56,7 @@ const std::vector<std::string> Words = {
     "passport",  "visa",     "bank",     "account",   "loan",      "mortgage", "rent",      "lease",
     "deed",      "will",     "estate",   "audit",     "ledger",    "journal",  "balance",   "profit",
     "loss",      "forecast", "review",   "feedback",  "survey",    "results",  "analysis",  "model",
-    "sample",    "test",     "demo",     "prototype", "spec",      "diagram",  "drawing",   "layout",
+    "sample",    "test",     "demo",     "prototype", "brief",     "diagram",  "drawing",   "layout",
     "template",  "form",     "sheet",    "memo",      "note",      "todo",     "ideas",
 };
 const std::vector<std::string> OtherScripts = {"Журнал", "отчёт", "фотографии", "Счёт",

@@ -107,15 +107,11 @@ Result<std::optional<std::string>> Expression(const SqliteDatabase& db, fts5_api
         return Failure{query.reason()};
     }
     std::string any;
-    for (;;) {
-        Result<bool> row = query.value().step();
-        if (!row) {
-            return Failure{row.reason()};
-        }
-        if (!*row) {
-            break;
-        }
-        any += (any.empty() ? "" : " OR ") + FtsString(query->textView(0));
+    if (Result<Done> read = query.value().forEachRow([&](const SqliteStatement& term) {
+            any += (any.empty() ? "" : " OR ") + FtsString(term.textView(0));
+        });
+        !read) {
+        return Failure{read.reason()};
     }
     if (any.empty()) {
         return std::optional<std::string>();
@@ -128,16 +124,12 @@ Result<Ids> Column(Result<SqliteStatement> query) {
         return Failure{query.reason()};
     }
     Ids ids;
-    for (;;) {
-        Result<bool> row = query.value().step();
-        if (!row) {
-            return Failure{row.reason()};
-        }
-        if (!*row) {
-            return ids;
-        }
-        ids.push_back(query->integer(0));
+    if (Result<Done> read =
+            query.value().forEachRow([&](const SqliteStatement& row) { ids.push_back(row.integer(0)); });
+        !read) {
+        return Failure{read.reason()};
     }
+    return ids;
 }
 
 // The rows of an index that match, in the order of their ids.
@@ -229,18 +221,14 @@ Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
         return Failure{query.reason()};
     }
     std::vector<Disk> disks;
-    for (;;) {
-        Result<bool> row = query.value().step();
-        if (!row) {
-            return Failure{row.reason()};
-        }
-        if (!*row) {
-            return disks;
-        }
-        const SqliteStatement& disk = query.value();
-        disks.push_back({disk.integer(0), static_cast<int>(disk.integer(1)), disk.text(2), disk.integer(3),
-                         disk.integer(4)});
+    if (Result<Done> read = query.value().forEachRow([&](const SqliteStatement& disk) {
+            disks.push_back({disk.integer(0), static_cast<int>(disk.integer(1)), disk.text(2),
+                             disk.integer(3), disk.integer(4)});
+        });
+        !read) {
+        return Failure{read.reason()};
     }
+    return disks;
 }
 
 // The first `limit` of the entries found, by disk number, then path. Only the disks that reach into the
@@ -279,17 +267,13 @@ Result<std::vector<SearchHit>> FirstHits(const SqliteDatabase& db, const Ids& fo
             SqliteStatement& row = range.value();
             row.reset();
             row.bind(1, *from).bind(2, *(to - 1));
-            for (;;) {
-                Result<bool> read = row.step();
-                if (!read) {
-                    return Failure{read.reason()};
-                }
-                if (!*read) {
-                    break;
-                }
-                if (std::binary_search(from, to, row.integer(0))) {
-                    take(row);
-                }
+            if (Result<Done> read = row.forEachRow([&](const SqliteStatement& entry) {
+                    if (std::binary_search(from, to, entry.integer(0))) {
+                        take(entry);
+                    }
+                });
+                !read) {
+                return Failure{read.reason()};
             }
         } else {
             SqliteStatement& row = one.value();

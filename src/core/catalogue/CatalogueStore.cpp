@@ -229,16 +229,12 @@ Result<std::vector<DiskRecord>> ReadDisks(Result<SqliteStatement> query) {
         return Failure{query.reason()};
     }
     std::vector<DiskRecord> disks;
-    for (;;) {
-        Result<bool> row = query.value().step();
-        if (!row) {
-            return Failure{row.reason()};
-        }
-        if (!*row) {
-            return disks;
-        }
-        disks.push_back(ReadDisk(query.value()));
+    if (Result<Done> read =
+            query.value().forEachRow([&](const SqliteStatement& disk) { disks.push_back(ReadDisk(disk)); });
+        !read) {
+        return Failure{read.reason()};
     }
+    return disks;
 }
 
 Result<std::optional<DiskRecord>> FirstDisk(Result<SqliteStatement> query) {
@@ -525,18 +521,14 @@ Result<std::vector<CatalogueEntry>> CatalogueStore::folderEntries(std::int64_t d
         return Cannot("read the catalogue", query.reason());
     }
     std::vector<CatalogueEntry> entries;
-    for (;;) {
-        Result<bool> row = query.value().step();
-        if (!row) {
-            return Cannot("read the catalogue", row.reason());
-        }
-        if (!*row) {
-            return entries;
-        }
-        const SqliteStatement& entry = query.value();
-        entries.push_back({folder, entry.text(0), entry.integer(1) != 0,
-                           static_cast<std::uint64_t>(entry.integer(2)), entry.integer(3)});
+    if (Result<Done> read = query.value().forEachRow([&](const SqliteStatement& entry) {
+            entries.push_back({folder, entry.text(0), entry.integer(1) != 0,
+                               static_cast<std::uint64_t>(entry.integer(2)), entry.integer(3)});
+        });
+        !read) {
+        return Cannot("read the catalogue", read.reason());
     }
+    return entries;
 }
 
 Result<SearchResult> CatalogueStore::search(const std::string& text, std::size_t limit) const {

@@ -77,15 +77,7 @@ Result<bool> SqliteStatement::step() {
 }
 
 Result<Done> SqliteStatement::run() {
-    for (;;) {
-        Result<bool> row = step();
-        if (!row) {
-            return Failure{row.reason()};
-        }
-        if (!*row) {
-            return Done{};
-        }
-    }
+    return forEachRow([](const SqliteStatement&) {});
 }
 
 Result<std::optional<std::int64_t>> SqliteStatement::firstInteger() {

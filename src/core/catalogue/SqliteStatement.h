@@ -32,6 +32,19 @@ public:
     Result<bool> step();
     // Steps to the end, for a statement that answers no rows.
     Result<Done> run();
+    // Steps to the end, handing each row to `read` (called with this statement).
+    template <typename Read> Result<Done> forEachRow(Read&& read) {
+        for (;;) {
+            Result<bool> row = step();
+            if (!row) {
+                return Failure{row.reason()};
+            }
+            if (!*row) {
+                return Done{};
+            }
+            read(*this);
+        }
+    }
     // Steps once: the first column of the row as an integer; none when there is no row or it is NULL.
     Result<std::optional<std::int64_t>> firstInteger();
     Result<std::optional<std::string>> firstText();
