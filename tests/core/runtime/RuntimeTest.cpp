@@ -1,6 +1,6 @@
+#include "core/runtime/Runtime.h"
 #include "core/runtime/Conversions.h"
 #include "core/runtime/ExitTerminator.h"
-#include "core/runtime/Runtime.h"
 #include "core/runtime/Services.h"
 #include "support/ErrorNumber.h"
 
@@ -13,8 +13,9 @@ namespace {
 
 TEST(Conversions, TextToDoubleTakesPlainDecimalsOnly) {
     const std::pair<const char*, double> cases[] = {
-        {"41", 41},   {"-1", -1},          {"+7", 7},         {"  100\t ", 100},          {".5", 0.5},
-        {"5.", 5},    {"-0.25", -0.25},    {"\t32767", 32767}, {"1234567.125", 1234567.125},
+        {"41", 41},        {"-1", -1},         {"+7", 7},
+        {"  100\t ", 100}, {".5", 0.5},        {"5.", 5},
+        {"-0.25", -0.25},  {"\t32767", 32767}, {"1234567.125", 1234567.125},
     };
     for (const auto& [text, value] : cases) {
         EXPECT_DOUBLE_EQ(TextToDouble(text), value) << text;
@@ -27,8 +28,8 @@ TEST(Conversions, TextToDoubleTakesPlainDecimalsOnly) {
 
 TEST(Conversions, CIntRoundsHalfToEvenWithinSixteenBits) {
     const std::pair<double, int> cases[] = {
-        {2.5, 2},   {3.5, 4},     {-2.5, -2},        {-3.5, -4},        {1.4999, 1},      {1.5001, 2},
-        {0.5, 0},   {-0.5, 0},    {32767.4, 32767},  {32766.5, 32766},  {-32768.5, -32768},
+        {2.5, 2}, {3.5, 4},  {-2.5, -2},       {-3.5, -4},       {1.4999, 1},        {1.5001, 2},
+        {0.5, 0}, {-0.5, 0}, {32767.4, 32767}, {32766.5, 32766}, {-32768.5, -32768},
     };
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(CInt(in), out) << in;
@@ -41,18 +42,17 @@ TEST(Conversions, CIntRoundsHalfToEvenWithinSixteenBits) {
 
 // Two decimals, halves away from zero on the value's 15-digit decimal form (1.005 gives 1.01).
 TEST(Conversions, FormatFixed2) {
-    const struct {
-        double in;
-        const char* out;
-        char separator = '.';
-    } cases[] = {{95.625, "95.63"},   {0.125, "0.13"},         {95.5, "95.50"},  {0.0, "0.00"},
-                 {0.004, "0.00"},     {0.005, "0.01"},         {1.005, "1.01"},  {2.675, "2.68"},
-                 {-0.125, "-0.13"},   {-0.001, "0.00"},        {99.995, "100.00"}, {9.999, "10.00"},
-                 {1e-20, "0.00"},     {2047.96875, "2047.97"}, {1234567.891, "1234567.89"},
-                 {95.625, "95,63", ','}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(FormatFixed2(c.in, c.separator), c.out) << c.in;
+    const std::pair<double, const char*> cases[] = {
+        {95.625, "95.63"}, {0.125, "0.13"},         {95.5, "95.50"},
+        {0.0, "0.00"},     {0.004, "0.00"},         {0.005, "0.01"},
+        {1.005, "1.01"},   {2.675, "2.68"},         {-0.125, "-0.13"},
+        {-0.001, "0.00"},  {99.995, "100.00"},      {9.999, "10.00"},
+        {1e-20, "0.00"},   {2047.96875, "2047.97"}, {1234567.891, "1234567.89"},
+    };
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(FormatFixed2(in, '.'), out) << in;
     }
+    EXPECT_EQ(FormatFixed2(95.625, ','), "95,63");
 }
 
 // Ending the program is a normal end, for the real terminator and without one.
