@@ -65,8 +65,8 @@ fs::path Link(P at, P target) {
 std::vector<std::string> NamesIn(P dir) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        names.push_back(it->path().filename().string());
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir, ec)) {
+        names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -83,24 +83,15 @@ fs::path Profile(P dir) {
     return dir / "config/Tesslin1.ini";
 }
 
-// A write that succeeds changes only the keys' lines and keeps the file where the user put it, in its
-// encoding, with its mode and its links; a value the file already holds leaves the file untouched.
+// Lays out the profile as a plain file of this mode.
+std::function<fs::path(P)> PlainFile(unsigned mode = 0644) {
+    return [mode](P dir) { return Put(Profile(dir), kPlain, mode); };
+}
+
+// A write that succeeds changes only the key's line, in the file's encoding; a value the file already holds
+// leaves the file untouched.
 TEST(IniProfileStore, AWriteKeepsTheFileAsTheUserLeftIt) {
-    struct Case {
-        const char* name;
-        std::optional<std::string> before;
-        std::string key, value, after, ownerAfter;
-        std::vector<std::pair<std::string, std::string>> links = {}; // where (in the folder) -> what it holds
-        std::string real = "config/Tesslin1.ini";                    // the file written, in the folder
-        unsigned mode = 0644;                                        // kept; a new file is private
-    };
-    const Case cases[] = {
-        {"link_to_a_file", "[GLOBAL]\nOWNER=Anna\n", "OWNER", "Berg", "[GLOBAL]\nOWNER=Berg\n", "Berg",
-         {{"config/Tesslin1.ini", "../dotfiles/Tesslin1.ini"}}, "dotfiles/Tesslin1.ini", 0640},
-        {"chain_of_links_to_a_missing_file_and_folder", std::nullopt, "OWNER", "Berg",
-         "[GLOBAL]\r\nOWNER=Berg\r\n", "Berg",
-         {{"config/Tesslin1.ini", "../hop/one"}, {"hop/one", "two"}, {"hop/two", "../dotfiles/t.ini"}},
-         "dotfiles/t.ini"},
+    const std::tuple<const char*, std::string, std::string, std::string, std::string, std::string> cases[] = {
         // UTF-16 as Windows editors save it stays UTF-16 with its mark; other lines keep their bytes.
         {"utf16_little_endian", Utf16File(u"; Tesslin1\r\n\r\n[GLOBAL]\r\nOWNER=Jos\u00e9\r\n"), "COMPANY",
          "Caf\xc3\xa9 \xd0\xb6\xe4\xb8\xad",
@@ -115,29 +106,51 @@ TEST(IniProfileStore, AWriteKeepsTheFileAsTheUserLeftIt) {
         {"nul_in_a_value", "[GLOBAL]\r\nOWNER=ab\0cd\r\n"s, "COMPANY", "V",
          "[GLOBAL]\r\nOWNER=ab\0cd\r\nCOMPANY=V\r\n"s, "ab"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, before, key, value, after, owner] : cases) {
+        SCOPED_TRACE(name);
         TempDir dir;
-        const fs::path real = dir / c.real;
-        ino_t inode = 0;
-        if (c.before) {
-            inode = StatOf(Put(real, *c.before, c.mode)).st_ino;
-        }
-        for (const auto& [at, target] : c.links) {
-            Link(dir / at, target);
-        }
-        IniProfileStore store(Profile(dir.path()));
-
-        const ProfileWriteReport report = store.write("GLOBAL", c.key, c.value);
+        const fs::path file = Put(Profile(dir.path()), before);
+        const ino_t inode = StatOf(file).st_ino;
+        IniProfileStore store(file);
+        const ProfileWriteReport report = store.write("GLOBAL", key, value);
         EXPECT_TRUE(report.allWritten()) << report.reason;
-        EXPECT_EQ(ReadBytes(real), c.after);
-        EXPECT_EQ(StatOf(real).st_mode & 07777, c.before ? c.mode : 0600u);
+        EXPECT_EQ(ReadBytes(file), after);
         // A changed file is replaced as a whole; an unchanged one is not touched at all.
-        EXPECT_EQ(StatOf(real).st_ino == inode, c.before == c.after);
-        for (const auto& [at, target] : c.links) {
-            EXPECT_TRUE(fs::is_symlink(dir / at)) << at;
-        }
-        EXPECT_EQ(store.read("GLOBAL", "OWNER"), c.ownerAfter);
+        EXPECT_EQ(StatOf(file).st_ino == inode, before == after);
+        EXPECT_EQ(store.read("GLOBAL", "OWNER"), owner);
+    }
+}
+
+// The profile may be a link, or a chain of links to a file and folder not there yet: the links stay, and the
+// file they lead to is written with its mode kept, or made private when new.
+TEST(IniProfileStore, AWriteGoesThroughLinks) {
+    TempDir dir;
+    Put(dir / "dotfiles/a.ini", "[GLOBAL]\nOWNER=Anna\n", 0640);
+    const std::pair<const char*, const char*> links[] = {
+        {"one/Tesslin1.ini", "../dotfiles/a.ini"},
+        {"two/Tesslin1.ini", "../hop/one"},
+        {"hop/one", "two"},
+        {"hop/two", "../new/b.ini"},
+    };
+    for (const auto& [at, target] : links) {
+        Link(dir / at, target);
+    }
+    const std::tuple<const char*, const char*, std::string, unsigned> cases[] = {
+        {"one/Tesslin1.ini", "dotfiles/a.ini", "[GLOBAL]\nOWNER=Berg\n", 0640},
+        {"two/Tesslin1.ini", "new/b.ini", "[GLOBAL]\r\nOWNER=Berg\r\n", 0600},
+    };
+    for (const auto& [profile, real, after, mode] : cases) {
+        const ino_t inode = StatOf(dir / real).st_ino;
+        IniProfileStore store(dir / profile);
+        const ProfileWriteReport report = store.write("GLOBAL", "OWNER", "Berg");
+        EXPECT_TRUE(report.allWritten()) << report.reason;
+        EXPECT_EQ(ReadBytes(dir / real), after);
+        EXPECT_EQ(StatOf(dir / real).st_mode & 07777, mode);
+        EXPECT_NE(StatOf(dir / real).st_ino, inode) << "replaced as a whole";
+        EXPECT_EQ(store.read("GLOBAL", "OWNER"), "Berg");
+    }
+    for (const auto& [at, target] : links) {
+        EXPECT_TRUE(fs::is_symlink(dir / at)) << at;
     }
 }
 
@@ -160,52 +173,52 @@ TEST(IniProfileStore, AFailedWriteChangesNothingAndSaysWhy) {
     struct Case {
         const char* name;
         std::string reason;
+        std::function<fs::path(P dir)> arrange; // gives the profile's path
         WriteFault fault = {};
-        unsigned mode = 0644;
         std::vector<ProfileEdit> edits = kThreeKeys;
-        std::function<fs::path(P dir)> arrange = {}; // gives the profile's path; else a plain file of `mode`
     };
     const Case cases[] = {
         // Read-only: the mode bits say so, for root as for anybody, even when nothing would change.
-        {.name = "read_only", .reason = "read-only", .mode = 0444},
-        {.name = "read_only_for_its_owner", .reason = "read-only", .mode = 0464},
-        {.name = "read_only_held_value", .reason = "read-only", .mode = 0444,
-         .edits = {{"GLOBAL", "OWNER", "Anna"}}},
-        {.name = "link_to_a_read_only_file", .reason = "read-only", .arrange = [](P d) {
+        {"read_only", "read-only", PlainFile(0444)},
+        {"read_only_for_its_owner", "read-only", PlainFile(0464)},
+        {"read_only_held_value", "read-only", PlainFile(0444), {}, {{"GLOBAL", "OWNER", "Anna"}}},
+        {"link_to_a_read_only_file", "read-only",
+         [](P d) {
              Put(d / "dotfiles/t.ini", kPlain, 0444);
              return Link(Profile(d), "../dotfiles/t.ini");
          }},
-        {.name = "loop_of_links", .reason = "loop", .arrange = [](P d) {
+        {"loop_of_links", "loop",
+         [](P d) {
              Link(d / "config/loop", "Tesslin1.ini");
              return Link(Profile(d), "loop");
          }},
-        {.name = "utf16_that_cannot_go_back", .reason = "UTF-16",
-         .arrange = [](P d) { return Put(Profile(d), Utf16File(u"[GLOBAL]\r\nOWNER=\xd800\r\n")); }},
-        {.name = "folder_is_a_file", .reason = "cannot create folder",
-         .arrange = [](P d) { return Put(d / "config", "a file") / "Tesslin1.ini"; }},
+        {"utf16_that_cannot_go_back", "UTF-16",
+         [](P d) { return Put(Profile(d), Utf16File(u"[GLOBAL]\r\nOWNER=\xd800\r\n")); }},
+        {"folder_is_a_file", "cannot create folder",
+         [](P d) { return Put(d / "config", "a file") / "Tesslin1.ini"; }},
         // Not a regular file; reading it must not wait for a writer.
-        {.name = "a_fifo_in_its_place", .reason = "not a regular file", .arrange = [](P d) {
+        {"a_fifo_in_its_place", "not a regular file",
+         [](P d) {
              fs::create_directories(d / "config");
              ::mkfifo(Profile(d).c_str(), 0600);
              return Profile(d);
          }},
         // ".NAME.XXXXXX" is longer than a file name may be: no temporary file in an existing folder.
-        {.name = "no_room_for_a_temporary", .reason = "cannot create a temporary file",
-         .arrange = [](P d) { return Put(d / std::string(255, 'n'), kPlain); }},
+        {"no_room_for_a_temporary", "cannot create a temporary file",
+         [](P d) { return Put(d / std::string(255, 'n'), kPlain); }},
         // From the last key on the disk is full, as a file size limit makes it.
-        {.name = "full_disk", .reason = std::strerror(EFBIG), .fault = [&](WriteStep step) {
-             return step == WriteStep::KeyEdited ? ::setrlimit(RLIMIT_FSIZE, &full) : 0;
-         }},
+        {"full_disk", std::strerror(EFBIG), PlainFile(),
+         [&](WriteStep step) { return step == WriteStep::KeyEdited ? ::setrlimit(RLIMIT_FSIZE, &full) : 0; }},
         // A fault at each step, as a kill or a failing disk would cause it there.
-        {.name = "fault_at_the_second_key", .reason = eio, .fault = FailAt(WriteStep::KeyEdited, 2)},
-        {.name = "fault_after_writing", .reason = eio, .fault = FailAt(WriteStep::TemporaryWritten)},
-        {.name = "fault_after_syncing", .reason = eio, .fault = FailAt(WriteStep::Synced)},
-        {.name = "fault_before_renaming", .reason = eio, .fault = FailAt(WriteStep::Renaming)},
+        {"fault_at_the_second_key", eio, PlainFile(), FailAt(WriteStep::KeyEdited, 2)},
+        {"fault_after_writing", eio, PlainFile(), FailAt(WriteStep::TemporaryWritten)},
+        {"fault_after_syncing", eio, PlainFile(), FailAt(WriteStep::Synced)},
+        {"fault_before_renaming", eio, PlainFile(), FailAt(WriteStep::Renaming)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const fs::path file = c.arrange ? c.arrange(dir.path()) : Put(Profile(dir.path()), kPlain, c.mode);
+        const fs::path file = c.arrange(dir.path());
         IniProfileStore store(file, c.fault);
         const std::optional<std::string> owner = store.read("GLOBAL", "OWNER");
         const auto before = SeenAt(file);
@@ -225,17 +238,13 @@ TEST(IniProfileStore, RootFollowsTheWriteBitOfItsClass) {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs root, to give the file to another user";
     }
-    const struct {
-        uid_t owner;
-        gid_t group;
-        unsigned mode;
-        bool written;
-    } cases[] = {{4321, 0, 0464, true}, {4321, 4321, 0664, false}, {4321, 4321, 0646, true}};
+    const std::tuple<uid_t, gid_t, unsigned, bool> cases[] = {
+        {4321, 0, 0464, true}, {4321, 4321, 0664, false}, {4321, 4321, 0646, true}};
     TempDir dir;
-    for (const auto& c : cases) {
-        ASSERT_EQ(::chown(Put(dir / "Tesslin1.ini", kPlain, c.mode).c_str(), c.owner, c.group), 0);
+    for (const auto& [owner, group, mode, written] : cases) {
+        ASSERT_EQ(::chown(Put(dir / "Tesslin1.ini", kPlain, mode).c_str(), owner, group), 0);
         const ProfileWriteReport report = IniProfileStore(dir / "Tesslin1.ini").write("GLOBAL", "OWNER", "B");
-        EXPECT_EQ(report.allWritten(), c.written) << std::oct << c.mode << " " << c.owner;
+        EXPECT_EQ(report.allWritten(), written) << std::oct << mode << " " << owner;
     }
 }
 
@@ -262,14 +271,9 @@ TEST(IniProfileStore, KeysWithWritableNamesGoToDiskInOneReplace) {
 
 TEST(IniProfileStore, AHandEditBetweenTwoReadsIsSeen) {
     // The parsed file is reused while its identity, size and modification time stay; any of them changing
-    // shows a new state. The edits keep the size where they can, as a one-letter change would.
-    const struct {
-        const char* name;
-        std::string edited;
-        bool replaced; // a new file renamed into place (a new inode) rather than rewritten in place
-        long nanoseconds;
-        const char* seen;
-    } cases[] = {
+    // shows a new state. The edits keep the size where they can, as a one-letter change would; "replaced"
+    // renames a new file into place (a new inode) rather than rewriting it in place.
+    const std::tuple<const char*, std::string, bool, long, const char*> cases[] = {
         {"same_size_new_time", "[GLOBAL]\r\nOWNER=Bert\r\n", false, 1, "Bert"},
         {"same_size_same_time_new_inode", "[GLOBAL]\r\nOWNER=Bert\r\n", true, 0, "Bert"},
         {"new_size_same_time", "[GLOBAL]\r\nOWNER=Berta\r\n", false, 0, "Berta"},
@@ -277,32 +281,29 @@ TEST(IniProfileStore, AHandEditBetweenTwoReadsIsSeen) {
     };
     TempDir dir;
     const fs::path file = dir / "Tesslin1.ini";
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, edited, replaced, nanoseconds, seen] : cases) {
+        SCOPED_TRACE(name);
         SetModifiedTime(Put(file, kPlain), kThen);
         IniProfileStore reader(file);
         ASSERT_EQ(reader.read("GLOBAL", "OWNER"), "Anna");
 
-        const fs::path written = c.replaced ? dir / "edited.ini" : file;
-        WriteBytes(written, c.edited);
-        SetModifiedTime(written, kThen, c.nanoseconds);
-        if (c.replaced) {
+        const fs::path written = replaced ? dir / "edited.ini" : file;
+        WriteBytes(written, edited);
+        SetModifiedTime(written, kThen, nanoseconds);
+        if (replaced) {
             fs::rename(written, file);
         }
-        EXPECT_EQ(reader.read("GLOBAL", "OWNER"), c.seen);
+        EXPECT_EQ(reader.read("GLOBAL", "OWNER"), seen);
         // A write reads the file afresh whatever was parsed before, so the edit is never lost.
         ASSERT_TRUE(reader.write("GLOBAL", "COMPANY", "V"));
-        EXPECT_EQ(ReadBytes(file), c.edited + "COMPANY=V\r\n");
+        EXPECT_EQ(ReadBytes(file), edited + "COMPANY=V\r\n");
         EXPECT_EQ(reader.read("GLOBAL", "COMPANY"), "V");
     }
 }
 
 TEST(IniProfileStore, StaleTemporariesOfOursGoWithTheNextWrite) {
-    const struct {
-        const char* name;
-        int age; // seconds since it last changed
-        bool removed;
-    } leftovers[] = {
+    // Each with the seconds since it last changed, and whether the write removes it.
+    const std::tuple<const char*, int, bool> leftovers[] = {
         {".Tesslin1.ini.a1B2c3", 120, true},   // a killed write's
         {".Tesslin1.ini.b1B2c3", 61, true},    // older than a minute
         {".Tesslin1.ini.Zz9yY8", 0, false},    // a write going on now could own it
@@ -312,12 +313,12 @@ TEST(IniProfileStore, StaleTemporariesOfOursGoWithTheNextWrite) {
         {"Tesslin1.ini.a1B2c3", 120, false},   // not hidden: the user's
     };
     TempDir dir;
-    for (const auto& l : leftovers) {
-        SetModifiedTime(Put(dir / l.name, "[GLOBAL]\r\nOWNER=half writ"), std::time(nullptr) - l.age);
+    for (const auto& [name, age, removed] : leftovers) {
+        SetModifiedTime(Put(dir / name, "[GLOBAL]\r\nOWNER=half writ"), std::time(nullptr) - age);
     }
     ASSERT_TRUE(IniProfileStore(dir / "Tesslin1.ini").write("GLOBAL", "OWNER", "Anna"));
-    for (const auto& l : leftovers) {
-        EXPECT_EQ(fs::exists(dir / l.name), !l.removed) << l.name;
+    for (const auto& [name, age, removed] : leftovers) {
+        EXPECT_EQ(fs::exists(dir / name), !removed) << name;
     }
 }
 
@@ -333,28 +334,23 @@ TEST(ProfilePath, FollowsTheConfigHomeRule) {
     const std::string account = std::string(user->pw_dir) + "/.config/Tesslin1.ini";
     const std::string elsewhere = "/elsewhere/anna/.config/Tesslin1.ini";
     ASSERT_NE(account, elsewhere);
-    const struct {
-        const char *xdg, *home;
-        std::string expected;
-        std::string fromEnvironment = {}; // when it differs
-    } cases[] = {
+    const std::tuple<const char*, const char*, std::string> cases[] = {
         {"/x/conf", "/elsewhere/anna", "/x/conf/Tesslin1.ini"},
         {nullptr, "/elsewhere/anna", elsewhere},
         {"relative/conf", "/elsewhere/anna", elsewhere},
-        {nullptr, nullptr, "./.config/Tesslin1.ini", account},
-        {nullptr, "", "./.config/Tesslin1.ini", account},
+        {nullptr, nullptr, account},
+        {nullptr, "", account},
     };
-    const std::string xdg = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
-    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.xdg ? c.xdg : "(unset)") + " " + (c.home ? c.home : "(unset)"));
-        EXPECT_EQ(ProfilePathFor(c.xdg, c.home), fs::path(c.expected));
-        SetEnv("XDG_CONFIG_HOME", c.xdg);
-        SetEnv("HOME", c.home);
-        EXPECT_EQ(DefaultProfilePath(), fs::path(c.fromEnvironment.empty() ? c.expected : c.fromEnvironment));
+    const std::string savedXdg = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    for (const auto& [xdg, home, expected] : cases) {
+        SetEnv("XDG_CONFIG_HOME", xdg);
+        SetEnv("HOME", home);
+        EXPECT_EQ(DefaultProfilePath(), fs::path(expected))
+            << (xdg ? xdg : "(unset)") << " " << (home ? home : "(unset)");
     }
-    SetEnv("XDG_CONFIG_HOME", xdg.empty() ? nullptr : xdg.c_str());
-    SetEnv("HOME", home.empty() ? nullptr : home.c_str());
+    SetEnv("XDG_CONFIG_HOME", savedXdg.empty() ? nullptr : savedXdg.c_str());
+    SetEnv("HOME", savedHome.empty() ? nullptr : savedHome.c_str());
 }
 
 } // namespace

@@ -4,62 +4,58 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace {
 
 // The reading rules of the Windows private-profile service.
 TEST(IniText, ReadFindsTheValueAsWindowsDoes) {
-    const struct {
-        const char* name;
-        std::string text, section, key;
-        std::optional<std::string> expected;
-    } cases[] = {
-        {"runs_of_breaks", "\r\n\n\r[GLOBAL]\n\r\r\n\nOWNER=Anna\r\r", "GLOBAL", "OWNER", "Anna"},
-        {"blanks_trimmed_inner_kept", "  [G]  \n \t A \x0b = \x1a Anna  Berg \t\f\n", "G", "A", "Anna  Berg"},
-        {"header_trimmed", "[ GLOBAL ]\nOWNER=x\n", "GLOBAL", "OWNER", "x"},
-        {"text_after_header", "[GLOBAL] ; main\nOWNER=x\n", "GLOBAL", "OWNER", "x"},
-        {"last_bracket_ends_name", "[GL]OB]AL\nOWNER=x\n", "GL]OB", "OWNER", "x"},
-        {"bracket_line_is_a_key", "[GLOBAL]\n[broken=1\nOWNER=x\n", "GLOBAL", "[broken", "1"},
-        {"first_equals_splits_no_comment", "[G]\nA = b = c ; note\n", "G", "A", "b = c ; note"},
-        {"no_equals_hides_later_key", "[G]\nOWNER\nOWNER=x\n", "G", "OWNER", std::nullopt},
-        {"comment_not_a_key", "[G]\n;OWNER=x\n", "G", "OWNER", std::nullopt},
-        {"before_first_header", "OWNER=x\n[GLOBAL]\n", "GLOBAL", "OWNER", std::nullopt},
-        {"before_first_header_no_name", "OWNER=x\n[GLOBAL]\n", "", "OWNER", std::nullopt},
-        {"case_ignored", "[global]\nowner=x\n", "GLOBAL", "Owner", "x"},
-        {"only_ascii_case_folds", "[\xc3\x84RGER]\nA=1\n", "\xc3\xa4rger", "A", std::nullopt},
-        {"asked_names_trimmed", "[GLOBAL]\nOWNER=x\n", " GLOBAL\t", " OWNER ", "x"},
-        {"first_section_only", "[G]\nA=1\n[G]\nA=2\nB=3\n", "G", "B", std::nullopt},
-        {"first_key_wins", "[G]\nA=1\nA=2\n", "G", "A", "1"},
-        {"other_section", "[A]\nk=1\n[B]\nk=2\n", "B", "k", "2"},
-        {"missing_section", "[A]\nk=1\n", "B", "k", std::nullopt},
-        {"empty_value", "[A]\nk=\n", "A", "k", ""},
-        {"double_quotes", "[A]\nk=\"  x  \"\n", "A", "k", "  x  "},
-        {"single_quotes", "[A]\nk='x'\n", "A", "k", "x"},
-        {"one_pair_only", "[A]\nk=\"\"x\"\"\n", "A", "k", "\"x\""},
-        {"empty_quotes", "[A]\nk=''\n", "A", "k", ""},
-        {"unmatched_quote", "[A]\nk=\"x\n", "A", "k", "\"x"},
-        {"mixed_quotes", "[A]\nk=\"x'\n", "A", "k", "\"x'"},
-        {"lone_quote", "[A]\nk=\"\n", "A", "k", "\""},
-        {"nul_ends_value", std::string("[A]\nk=ab\0cd\n", 12), "A", "k", "ab"},
-        {"nul_inside_quotes", std::string("[A]\nk=\"ab\0cd\"\n", 14), "A", "k", "ab"},
-        {"byte_order_mark", "\xef\xbb\xbf[GLOBAL]\r\nOWNER=x\r\n", "GLOBAL", "OWNER", "x"},
-        {"windows_1252", "[G]\r\nOWNER=Jos\xe9 M\xfcller \x80\r\n", "G", "OWNER",
-         "Jos\xc3\xa9 M\xc3\xbcller \xe2\x82\xac"},
-        {"1252_line_beside_utf8", "[G]\nA=\xe9\nB=\xc3\xa9\n", "G", "B", "\xc3\xa9"},
-        {"1252_key_name", "[G]\nGr\366\337e=1\n", "G", "Gr\303\266\303\237e", "1"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IniReadValue(c.text, c.section, c.key), c.expected) << c.name;
+    const std::tuple<const char*, std::string, std::string, std::string, std::optional<std::string>> cases[] =
+        {
+            {"runs_of_breaks", "\r\n\n\r[GLOBAL]\n\r\r\n\nOWNER=Anna\r\r", "GLOBAL", "OWNER", "Anna"},
+            {"blanks_trimmed_inner_kept", "  [G]  \n \t A \x0b = \x1a Anna  Berg \t\f\n", "G", "A",
+             "Anna  Berg"},
+            {"header_trimmed", "[ GLOBAL ]\nOWNER=x\n", "GLOBAL", "OWNER", "x"},
+            {"text_after_header", "[GLOBAL] ; main\nOWNER=x\n", "GLOBAL", "OWNER", "x"},
+            {"last_bracket_ends_name", "[GL]OB]AL\nOWNER=x\n", "GL]OB", "OWNER", "x"},
+            {"bracket_line_is_a_key", "[GLOBAL]\n[broken=1\nOWNER=x\n", "GLOBAL", "[broken", "1"},
+            {"first_equals_splits_no_comment", "[G]\nA = b = c ; note\n", "G", "A", "b = c ; note"},
+            {"no_equals_hides_later_key", "[G]\nOWNER\nOWNER=x\n", "G", "OWNER", std::nullopt},
+            {"comment_not_a_key", "[G]\n;OWNER=x\n", "G", "OWNER", std::nullopt},
+            {"before_first_header", "OWNER=x\n[GLOBAL]\n", "GLOBAL", "OWNER", std::nullopt},
+            {"before_first_header_no_name", "OWNER=x\n[GLOBAL]\n", "", "OWNER", std::nullopt},
+            {"case_ignored", "[global]\nowner=x\n", "GLOBAL", "Owner", "x"},
+            {"only_ascii_case_folds", "[\xc3\x84RGER]\nA=1\n", "\xc3\xa4rger", "A", std::nullopt},
+            {"asked_names_trimmed", "[GLOBAL]\nOWNER=x\n", " GLOBAL\t", " OWNER ", "x"},
+            {"first_section_only", "[G]\nA=1\n[G]\nA=2\nB=3\n", "G", "B", std::nullopt},
+            {"first_key_wins", "[G]\nA=1\nA=2\n", "G", "A", "1"},
+            {"other_section", "[A]\nk=1\n[B]\nk=2\n", "B", "k", "2"},
+            {"missing_section", "[A]\nk=1\n", "B", "k", std::nullopt},
+            {"empty_value", "[A]\nk=\n", "A", "k", ""},
+            {"double_quotes", "[A]\nk=\"  x  \"\n", "A", "k", "  x  "},
+            {"single_quotes", "[A]\nk='x'\n", "A", "k", "x"},
+            {"one_pair_only", "[A]\nk=\"\"x\"\"\n", "A", "k", "\"x\""},
+            {"empty_quotes", "[A]\nk=''\n", "A", "k", ""},
+            {"unmatched_quote", "[A]\nk=\"x\n", "A", "k", "\"x"},
+            {"mixed_quotes", "[A]\nk=\"x'\n", "A", "k", "\"x'"},
+            {"lone_quote", "[A]\nk=\"\n", "A", "k", "\""},
+            {"nul_ends_value", std::string("[A]\nk=ab\0cd\n", 12), "A", "k", "ab"},
+            {"nul_inside_quotes", std::string("[A]\nk=\"ab\0cd\"\n", 14), "A", "k", "ab"},
+            {"byte_order_mark", "\xef\xbb\xbf[GLOBAL]\r\nOWNER=x\r\n", "GLOBAL", "OWNER", "x"},
+            {"windows_1252", "[G]\r\nOWNER=Jos\xe9 M\xfcller \x80\r\n", "G", "OWNER",
+             "Jos\xc3\xa9 M\xc3\xbcller \xe2\x82\xac"},
+            {"1252_line_beside_utf8", "[G]\nA=\xe9\nB=\xc3\xa9\n", "G", "B", "\xc3\xa9"},
+            {"1252_key_name", "[G]\nGr\366\337e=1\n", "G", "Gr\303\266\303\237e", "1"},
+        };
+    for (const auto& [name, text, section, key, expected] : cases) {
+        EXPECT_EQ(IniReadValue(text, section, key), expected) << name;
     }
 }
 
 // A write changes only the key's line, or adds it after the section's last filled line, in the file's own
 // line endings and encoding.
 TEST(IniText, WriteChangesOnlyTheKeysLine) {
-    const struct {
-        const char* name;
-        std::string before, section, key, value, after;
-    } cases[] = {
+    const std::tuple<const char*, std::string, std::string, std::string, std::string, std::string> cases[] = {
         {"replace_keeps_everything_else", "; T\r\n\r\n[global]\r\n  owner = Old ; c\r\n\r\n; n\r\nB = V \r\n",
          "GLOBAL", "OWNER", "New", "; T\r\n\r\n[global]\r\nowner=New\r\n\r\n; n\r\nB = V \r\n"},
         {"replace_keeps_line_ending", "[G]\nA=1\r\nB=2\r", "G", "A", "9", "[G]\nA=9\r\nB=2\r"},
@@ -85,12 +81,10 @@ TEST(IniText, WriteChangesOnlyTheKeysLine) {
         {"byte_order_mark_only", "\xef\xbb\xbf", "G", "A", "2", "\xef\xbb\xbf[G]\r\nA=2\r\n"},
         // A Windows-1252 file stays one: a line goes in that code page wherever it reads back as meant.
         {"1252_value_in_1252", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=x\r\n", "G", "COMPANY",
-         "Caf\xc3\xa9 \xe2\x82\xac",
-         "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=Caf\xe9 \x80\r\n"},
+         "Caf\xc3\xa9 \xe2\x82\xac", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=Caf\xe9 \x80\r\n"},
         {"1252_key_keeps_its_bytes", "[G]\r\nCL\xc9=1\r\n", "G", "cl\xc3\x89", "2", "[G]\r\nCL\xc9=2\r\n"},
         {"1252_value_beyond_1252_in_utf8", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=x\r\n", "G", "COMPANY",
-         "\xd0\xb6",
-         "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=\xd0\xb6\r\n"},
+         "\xd0\xb6", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=\xd0\xb6\r\n"},
         {"1252_key_goes_utf8_with_such_a_value", "[G]\r\nCL\xc9=1\r\n", "G", "CL\xc3\x89", "\xe4\xb8\xad",
          "[G]\r\nCL\xc3\x89=\xe4\xb8\xad\r\n"},
         {"1252_new_section_and_key", "[A]\r\nx=\xe9\r\n", "\xc3\x89T\xc3\x89", "CL\xc3\x89", "\xc3\xa9",
@@ -101,24 +95,20 @@ TEST(IniText, WriteChangesOnlyTheKeysLine) {
          "[G]\r\nA=\xc3\xa9\r\nB=\xc3\xbc\r\n"},
         {"new_file_in_utf8", "", "G", "k", "\xe9", "[G]\r\nk=\xc3\xa9\r\n"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IniWriteValue(c.before, c.section, c.key, c.value), c.after) << c.name;
+    for (const auto& [name, before, section, key, value, after] : cases) {
+        EXPECT_EQ(IniWriteValue(before, section, key, value), after) << name;
     }
 }
 
-// Only names that cannot add lines to the file are written.
+// Only names that cannot add lines to the file are written; each name here as a section's and as a key's.
 TEST(IniText, WritableNames) {
-    for (const char* name : {"GLOBAL", "a[b=c"}) {
-        EXPECT_TRUE(IsWritableSectionName(name)) << name;
-    }
-    for (const char* name : {"GLO\rBAL", "GLO\nBAL", "GLO]BAL", "]"}) {
-        EXPECT_FALSE(IsWritableSectionName(name)) << name;
-    }
-    for (const char* name : {"OWNER", "a]b[c", "a[b"}) {
-        EXPECT_TRUE(IsWritableKeyName(name)) << name;
-    }
-    for (const char* name : {"OW\rNER", "OW\nNER", "OW=NER", "[OWNER", " [OWNER"}) {
-        EXPECT_FALSE(IsWritableKeyName(name)) << name;
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"GLOBAL", true, true},     {"a[b=c", true, false},     {"a]b[c", false, true},   {"a[b", true, true},
+        {"GLO\rBAL", false, false}, {"GLO\nBAL", false, false}, {"GLO]BAL", false, true}, {"]", false, true},
+        {"OW=NER", true, false},    {"[OWNER", true, false},    {" [OWNER", true, false}};
+    for (const auto& [name, section, key] : cases) {
+        EXPECT_EQ(IsWritableSectionName(name), section) << name;
+        EXPECT_EQ(IsWritableKeyName(name), key) << name;
     }
 }
 
