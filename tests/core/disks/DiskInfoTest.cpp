@@ -43,16 +43,7 @@ std::shared_ptr<FakeDriveService> Fake(int type, DiskSpace space = {512, 4, 1, 1
     return fake;
 }
 
-class DiskInfo : public ProgramFixture {
-protected:
-    Outputs examine(std::shared_ptr<DriveService> drives) {
-        services.drives = std::move(drives);
-        messages->shown.clear();
-        Outputs out;
-        GetDiskInfo(services, Zip, out.type, out.freeMB, out.capacityMB, out.name, out.serial);
-        return out;
-    }
-};
+class DiskInfo : public ProgramFixture {};
 
 // The facts in turn: type, space (64-bit products in megabytes), volume (the name as a blank-filled buffer
 // holds it, its NUL kept). A drive without a medium or volume answers with zeros and blanks; a failing
@@ -93,7 +84,11 @@ TEST_F(DiskInfo, ReadsEachFactInTurn) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("row " + std::to_string(&c - cases));
-        EXPECT_EQ(examine(c.drives).fields(), c.expected.fields());
+        services.drives = c.drives;
+        messages->shown.clear();
+        Outputs out;
+        GetDiskInfo(services, Zip, out.type, out.freeMB, out.capacityMB, out.name, out.serial);
+        EXPECT_EQ(out.fields(), c.expected.fields());
         ASSERT_EQ(messages->shown.size(), c.message ? 1u : 0u);
         if (c.message) {
             EXPECT_EQ(messages->shown[0].prompt, "No Zip Disk found in specified drive!");

@@ -14,18 +14,13 @@ namespace {
 
 using Call = FakeDriveService::Call;
 
-class ZipDriveList : public ProgramFixture {
-protected:
-    void SetUp() override {
-        ProgramFixture::SetUp();
-        services.drives = drives;
-    }
-    std::shared_ptr<FakeDriveService> drives = std::make_shared<FakeDriveService>();
-};
+class ZipDriveList : public ProgramFixture {};
 
 // Every removable drive, with or without a medium, is added after what the box holds, drive letters in
 // upper case; a drive whose type cannot be told is passed over; the box shows the last one added.
 TEST_F(ZipDriveList, OffersTheRemovableDrivesAndShowsTheLast) {
+    const auto drives = std::make_shared<FakeDriveService>();
+    services.drives = drives;
     drives->addDrive("a:", DriveRemovable)
         .addDrive("C:\\", DriveFixed)
         .addDrive("D:\\", DriveCdRom)
@@ -47,6 +42,8 @@ TEST_F(ZipDriveList, OffersTheRemovableDrivesAndShowsTheLast) {
 }
 
 TEST_F(ZipDriveList, NoRemovableDriveOrNoListTellsTheUserAndEnds) {
+    const auto drives = std::make_shared<FakeDriveService>();
+    services.drives = drives;
     drives->addDrive("C:\\", DriveFixed).addDrive("D:\\", DriveCdRom);
     const auto expectEnded = [&] {
         messages->shown.clear();

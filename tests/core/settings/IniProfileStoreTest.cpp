@@ -83,74 +83,60 @@ fs::path Profile(P dir) {
     return dir / "config/Tesslin1.ini";
 }
 
-// Lays out the profile as a plain file of this mode.
-std::function<fs::path(P)> PlainFile(unsigned mode = 0644) {
-    return [mode](P dir) { return Put(Profile(dir), kPlain, mode); };
+// Lays out a profile in the given folder and gives the file a write goes to.
+using Layout = std::function<fs::path(P dir)>;
+
+// The profile as these bytes, of this mode.
+Layout File(std::string bytes = kPlain, unsigned mode = 0644) {
+    return [bytes, mode](P dir) { return Put(Profile(dir), bytes, mode); };
 }
 
-// A write that succeeds changes only the key's line, in the file's encoding; a value the file already holds
-// leaves the file untouched.
+// A write that succeeds changes only the key's line and keeps the file where the user put it, in its
+// encoding, with its mode (a new file is private) and its links; a value the file already holds leaves the
+// file untouched.
 TEST(IniProfileStore, AWriteKeepsTheFileAsTheUserLeftIt) {
-    const std::tuple<const char*, std::string, std::string, std::string, std::string, std::string> cases[] = {
+    // The key and value written, the file and OWNER after, and how the file was laid out.
+    const std::tuple<const char*, std::string, std::string, std::string, std::string, Layout> cases[] = {
+        {"link_to_a_file", "OWNER", "Berg", "[GLOBAL]\nOWNER=Berg\n", "Berg",
+         [](P d) {
+             Link(Profile(d), "../dotfiles/a.ini");
+             return Put(d / "dotfiles/a.ini", "[GLOBAL]\nOWNER=Anna\n", 0640);
+         }},
+        {"chain_of_links_to_a_missing_file_and_folder", "OWNER", "Berg", "[GLOBAL]\r\nOWNER=Berg\r\n", "Berg",
+         [](P d) {
+             Link(Profile(d), "../hop/one");
+             Link(d / "hop/one", "two");
+             Link(d / "hop/two", "../new/b.ini");
+             return d / "new/b.ini";
+         }},
         // UTF-16 as Windows editors save it stays UTF-16 with its mark; other lines keep their bytes.
-        {"utf16_little_endian", Utf16File(u"; Tesslin1\r\n\r\n[GLOBAL]\r\nOWNER=Jos\u00e9\r\n"), "COMPANY",
-         "Caf\xc3\xa9 \xd0\xb6\xe4\xb8\xad",
+        {"utf16_little_endian", "COMPANY", "Caf\xc3\xa9 \xd0\xb6\xe4\xb8\xad",
          Utf16File(u"; Tesslin1\r\n\r\n[GLOBAL]\r\nOWNER=Jos\u00e9\r\nCOMPANY=Caf\u00e9 \u0436\u4e2d\r\n"),
-         "Jos\xc3\xa9"},
-        {"utf16_big_endian", Utf16File(u"[GLOBAL]\nOWNER=Anna\n", true), "OWNER", "\xc3\x85sa",
-         Utf16File(u"[GLOBAL]\nOWNER=\u00c5sa\n", true), "\xc3\x85sa"},
+         "Jos\xc3\xa9", File(Utf16File(u"; Tesslin1\r\n\r\n[GLOBAL]\r\nOWNER=Jos\u00e9\r\n"))},
+        {"utf16_big_endian", "OWNER", "\xc3\x85sa", Utf16File(u"[GLOBAL]\nOWNER=\u00c5sa\n", true),
+         "\xc3\x85sa", File(Utf16File(u"[GLOBAL]\nOWNER=Anna\n", true))},
         // A Windows-1252 file goes to the text rules as it is (where it stays Windows-1252).
-        {"held_value_not_rewritten", "[GLOBAL]\r\nOWNER=Jos\xe9\r\n", "OWNER", "Jos\xc3\xa9",
-         "[GLOBAL]\r\nOWNER=Jos\xe9\r\n", "Jos\xc3\xa9"},
+        {"held_value_not_rewritten", "OWNER", "Jos\xc3\xa9", "[GLOBAL]\r\nOWNER=Jos\xe9\r\n", "Jos\xc3\xa9",
+         File("[GLOBAL]\r\nOWNER=Jos\xe9\r\n", 0640)},
         // A value ends at its first NUL byte; the line itself is kept.
-        {"nul_in_a_value", "[GLOBAL]\r\nOWNER=ab\0cd\r\n"s, "COMPANY", "V",
-         "[GLOBAL]\r\nOWNER=ab\0cd\r\nCOMPANY=V\r\n"s, "ab"},
+        {"nul_in_a_value", "COMPANY", "V", "[GLOBAL]\r\nOWNER=ab\0cd\r\nCOMPANY=V\r\n"s, "ab",
+         File("[GLOBAL]\r\nOWNER=ab\0cd\r\n"s)},
     };
-    for (const auto& [name, before, key, value, after, owner] : cases) {
+    for (const auto& [name, key, value, after, owner, arrange] : cases) {
         SCOPED_TRACE(name);
         TempDir dir;
-        const fs::path file = Put(Profile(dir.path()), before);
-        const ino_t inode = StatOf(file).st_ino;
-        IniProfileStore store(file);
+        const fs::path real = arrange(dir.path());
+        const std::string before = ReadBytes(real);
+        const struct stat was = StatOf(real); // zeros for a file not there yet
+        IniProfileStore store(Profile(dir.path()));
         const ProfileWriteReport report = store.write("GLOBAL", key, value);
         EXPECT_TRUE(report.allWritten()) << report.reason;
-        EXPECT_EQ(ReadBytes(file), after);
+        EXPECT_EQ(ReadBytes(real), after);
+        EXPECT_EQ(StatOf(real).st_mode & 07777, was.st_ino != 0 ? was.st_mode & 07777 : 0600u);
         // A changed file is replaced as a whole; an unchanged one is not touched at all.
-        EXPECT_EQ(StatOf(file).st_ino == inode, before == after);
+        EXPECT_EQ(StatOf(real).st_ino == was.st_ino, before == after);
+        EXPECT_EQ(fs::is_symlink(Profile(dir.path())), real != Profile(dir.path()));
         EXPECT_EQ(store.read("GLOBAL", "OWNER"), owner);
-    }
-}
-
-// The profile may be a link, or a chain of links to a file and folder not there yet: the links stay, and the
-// file they lead to is written with its mode kept, or made private when new.
-TEST(IniProfileStore, AWriteGoesThroughLinks) {
-    TempDir dir;
-    Put(dir / "dotfiles/a.ini", "[GLOBAL]\nOWNER=Anna\n", 0640);
-    const std::pair<const char*, const char*> links[] = {
-        {"one/Tesslin1.ini", "../dotfiles/a.ini"},
-        {"two/Tesslin1.ini", "../hop/one"},
-        {"hop/one", "two"},
-        {"hop/two", "../new/b.ini"},
-    };
-    for (const auto& [at, target] : links) {
-        Link(dir / at, target);
-    }
-    const std::tuple<const char*, const char*, std::string, unsigned> cases[] = {
-        {"one/Tesslin1.ini", "dotfiles/a.ini", "[GLOBAL]\nOWNER=Berg\n", 0640},
-        {"two/Tesslin1.ini", "new/b.ini", "[GLOBAL]\r\nOWNER=Berg\r\n", 0600},
-    };
-    for (const auto& [profile, real, after, mode] : cases) {
-        const ino_t inode = StatOf(dir / real).st_ino;
-        IniProfileStore store(dir / profile);
-        const ProfileWriteReport report = store.write("GLOBAL", "OWNER", "Berg");
-        EXPECT_TRUE(report.allWritten()) << report.reason;
-        EXPECT_EQ(ReadBytes(dir / real), after);
-        EXPECT_EQ(StatOf(dir / real).st_mode & 07777, mode);
-        EXPECT_NE(StatOf(dir / real).st_ino, inode) << "replaced as a whole";
-        EXPECT_EQ(store.read("GLOBAL", "OWNER"), "Berg");
-    }
-    for (const auto& [at, target] : links) {
-        EXPECT_TRUE(fs::is_symlink(dir / at)) << at;
     }
 }
 
@@ -173,15 +159,15 @@ TEST(IniProfileStore, AFailedWriteChangesNothingAndSaysWhy) {
     struct Case {
         const char* name;
         std::string reason;
-        std::function<fs::path(P dir)> arrange; // gives the profile's path
+        Layout arrange;
         WriteFault fault = {};
         std::vector<ProfileEdit> edits = kThreeKeys;
     };
     const Case cases[] = {
         // Read-only: the mode bits say so, for root as for anybody, even when nothing would change.
-        {"read_only", "read-only", PlainFile(0444)},
-        {"read_only_for_its_owner", "read-only", PlainFile(0464)},
-        {"read_only_held_value", "read-only", PlainFile(0444), {}, {{"GLOBAL", "OWNER", "Anna"}}},
+        {"read_only", "read-only", File(kPlain, 0444)},
+        {"read_only_for_its_owner", "read-only", File(kPlain, 0464)},
+        {"read_only_held_value", "read-only", File(kPlain, 0444), {}, {{"GLOBAL", "OWNER", "Anna"}}},
         {"link_to_a_read_only_file", "read-only",
          [](P d) {
              Put(d / "dotfiles/t.ini", kPlain, 0444);
@@ -207,13 +193,13 @@ TEST(IniProfileStore, AFailedWriteChangesNothingAndSaysWhy) {
         {"no_room_for_a_temporary", "cannot create a temporary file",
          [](P d) { return Put(d / std::string(255, 'n'), kPlain); }},
         // From the last key on the disk is full, as a file size limit makes it.
-        {"full_disk", std::strerror(EFBIG), PlainFile(),
+        {"full_disk", std::strerror(EFBIG), File(),
          [&](WriteStep step) { return step == WriteStep::KeyEdited ? ::setrlimit(RLIMIT_FSIZE, &full) : 0; }},
         // A fault at each step, as a kill or a failing disk would cause it there.
-        {"fault_at_the_second_key", eio, PlainFile(), FailAt(WriteStep::KeyEdited, 2)},
-        {"fault_after_writing", eio, PlainFile(), FailAt(WriteStep::TemporaryWritten)},
-        {"fault_after_syncing", eio, PlainFile(), FailAt(WriteStep::Synced)},
-        {"fault_before_renaming", eio, PlainFile(), FailAt(WriteStep::Renaming)},
+        {"fault_at_the_second_key", eio, File(), FailAt(WriteStep::KeyEdited, 2)},
+        {"fault_after_writing", eio, File(), FailAt(WriteStep::TemporaryWritten)},
+        {"fault_after_syncing", eio, File(), FailAt(WriteStep::Synced)},
+        {"fault_before_renaming", eio, File(), FailAt(WriteStep::Renaming)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
