@@ -19,7 +19,6 @@ namespace {
 // As many characters as the trimmed text holds, taken from the text itself, one per line; the text stays.
 TEST(LabelText, VerticalText) {
     const std::pair<std::string, std::string> cases[] = {
-        {DiskNumberText(7), "#\r\n7\r\n"},
         {DiskNumberText(-32768), "#\r\n-\r\n3\r\n2\r\n7\r\n6\r\n8\r\n"},
         {"", ""},
         {"   ", ""},

@@ -67,8 +67,7 @@ TEST(IniText, WriteChangesOnlyTheKeysLine) {
         {"new_key_after_last_filled_line", "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "A", "z", "3",
          "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"},
         {"new_key_under_bare_header", "[A]\r\n\r\n[B]", "A", "k", "v", "[A]\r\nk=v\r\n\r\n[B]"},
-        {"comment_counts_as_filled", "[A]\nx=1\n; about B\n\n[B]\n", "A", "z", "3",
-         "[A]\nx=1\n; about B\nz=3\n\n[B]\n"},
+        {"comment_counts_as_filled", "[A]\nx=1\n; B\n\n[B]\n", "A", "z", "3", "[A]\nx=1\n; B\nz=3\n\n[B]\n"},
         {"new_key_at_end_without_ending", "[A]\r\nx=1", "A", "k", "v", "[A]\r\nx=1\r\nk=v\r\n"},
         {"keys_before_header_not_matched", "A=1\r\n[G]\r\n", "G", "A", "2", "A=1\r\n[G]\r\nA=2\r\n"},
         {"new_section_after_unended_line", "[A]\r\nx=1", "G", "k", "v", "[A]\r\nx=1\r\n[G]\r\nk=v\r\n"},
@@ -91,8 +90,7 @@ TEST(IniText, WriteChangesOnlyTheKeysLine) {
          "[A]\r\nx=\xe9\r\n[\xc9T\xc9]\r\nCL\xc9=\xe9\r\n"},
         {"1252_bytes_that_would_pass_for_utf8", "[G]\r\nA=\xe9\r\n", "G", "A", "\xc3\x83\xc2\xa9",
          "[G]\r\nA=\xc3\x83\xc2\xa9\r\n"},
-        {"utf8_file_stays_utf8", "[G]\r\nA=\xc3\xa9\r\n", "G", "B", "\xc3\xbc",
-         "[G]\r\nA=\xc3\xa9\r\nB=\xc3\xbc\r\n"},
+        {"utf8_file_stays_utf8", "[G]\nA=\xc3\xa9\n", "G", "B", "\xc3\xbc", "[G]\nA=\xc3\xa9\nB=\xc3\xbc\n"},
         {"new_file_in_utf8", "", "G", "k", "\xe9", "[G]\r\nk=\xc3\xa9\r\n"},
     };
     for (const auto& [name, before, section, key, value, after] : cases) {
