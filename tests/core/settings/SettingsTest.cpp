@@ -1,19 +1,135 @@
 #include "core/settings/Settings.h"
+#include "core/settings/ProfileAccess.h"
 
 #include "core/runtime/RuntimeError.h"
 #include "core/settings/EmptySetting.h"
 #include "core/settings/IniProfileStore.h"
+#include "core/settings/TextEncoding.h"
 
 #include "support/ErrorNumber.h"
 #include "support/ProfileFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
+#include <vector>
 
+// The settings as the program reads and writes them: through ProfileAccess, and all at once at the start.
 namespace {
+
+// Sixty characters: ASCII, and two bytes each.
+const std::string kDigits = "123456789012345678901234567890123456789012345678901234567890";
+const std::string kWide = Windows1252ToUtf8(std::string(60, '\xe9'));
+const std::string kProfile =
+    "[GLOBAL]\r\nOWNER=Anna Berg\r\nFAILED=Failed\r\nLONG=" + kDigits + "\r\nWIDE=" + kWide + "\r\n";
+
+class ProfileAccessTest : public ProfileFixture {};
+
+TEST_F(ProfileAccessTest, AnswersInTheOrderOfItsChecksAndWritesNothingElse) {
+    givenProfile(kProfile);
+    const std::tuple<const char*, const char*, const char*, ProfileValue, std::string> cases[] = {
+        // The first failing check answers: mode, section, key, then the value.
+        {"", "", "OWNER", std::string("x"), "ERROR MODE"},
+        {"GET", "", "", {}, "ERROR Secname"},
+        {"GET", "GLOBAL", "", {}, "ERROR Keyname"},
+        {"WRITE", "GLO\nBAL", "OW=NER", std::string("x"), "ERROR Secname"},
+        {"WRITE", "GLOBAL", "", std::string(), "ERROR Keyname"},
+        {"WRITE", "GLOBAL", "OWNER", std::string(), "ERROR KeyValue"},
+        {"WRITE", "GLOBAL", "OWNER", nullptr, "ERROR KeyValue"},
+        {"WRITE", "GLOBAL", "OWNER", {}, "ERROR KeyValue"},
+        {"DELETE", "GLOBAL", "OWNER", std::string("x"), "OK"},
+        // Reads: the stored text, cut to 49 characters; nothing stored reads as the empty text.
+        {"GET", "GLOBAL", "OWNER", {}, "Anna Berg"},
+        {"get", "global", "owner", std::string("ignored"), "Anna Berg"},
+        {"GET", "GLOBAL", "ADDR1", {}, ""},
+        {"GET", "GLOBAL", "FAILED", {}, "Failed"},
+        {"GET", "GLOBAL", "LONG", {}, kDigits.substr(0, 49)},
+        {"GET", "GLOBAL", "WIDE", {}, kWide.substr(0, 98)},
+    };
+    for (const auto& [mode, section, key, value, expected] : cases) {
+        EXPECT_EQ(ProfileAccess(services, mode, section, key, value), expected)
+            << mode << " " << section << " " << key;
+    }
+    EXPECT_EQ(ReadBytes(profileFile), kProfile);
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+TEST_F(ProfileAccessTest, WritesInAnyCaseAndReadsBack) {
+    // Line breaks in a value cannot add lines.
+    EXPECT_EQ(ProfileAccess(services, "write", "GLOBAL", "ADDR1", std::string("Main\r\n[X]\r\nX=1")), "OK");
+    EXPECT_EQ(ProfileAccess(services, "Write", "GLOBAL", "ID_INDEX", std::int64_t{101}), "OK");
+    EXPECT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "ADDR3", std::int64_t{-1}), "OK");
+    EXPECT_EQ(ReadBytes(profileFile), "[GLOBAL]\r\nADDR1=Main  [X]  X=1\r\nID_INDEX=101\r\nADDR3=-1\r\n");
+    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "ADDR1"), "Main  [X]  X=1");
+}
+
+TEST_F(ProfileAccessTest, WriteManyGivesEachKeyItsOwnStatus) {
+    givenProfile("[GLOBAL]\r\nOWNER=Old\r\nADDR1=Quay 1\r\n");
+    const std::vector<ProfileWrite> writes = {
+        {"GLOBAL", "OWNER", std::string("Anna")}, {"GLOBAL", "ADDR1", std::string()},
+        {"GLOBAL", "OW=NER", std::string("x")},   {"", "OWNER", std::string("x")},
+        {"GLOBAL", "ID_INDEX", std::int64_t{7}},  {"GLOBAL", "ADDR2", nullptr},
+    };
+    const auto said = [&] {
+        std::vector<std::string> texts;
+        for (const ProfileStatus status : ProfileWriteKeys(services, writes).statuses) {
+            texts.push_back(ProfileStatusText(status));
+        }
+        return texts;
+    };
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(said(),
+              (Texts{"OK", "ERROR KeyValue", "ERROR Keyname", "ERROR Secname", "OK", "ERROR KeyValue"}));
+    EXPECT_EQ(ReadBytes(profileFile), "[GLOBAL]\r\nOWNER=Anna\r\nADDR1=Quay 1\r\nID_INDEX=7\r\n");
+
+    // A store that cannot write (no room for the temporary file's name) fails every key it was given; the
+    // refused ones keep their own status.
+    services.profile = std::make_shared<IniProfileStore>(dir / std::string(250, 'n'));
+    EXPECT_EQ(said(), (Texts{"ERROR Write", "ERROR KeyValue", "ERROR Keyname", "ERROR Secname", "ERROR Write",
+                             "ERROR KeyValue"}));
+    EXPECT_NE(ProfileWriteKeys(services, writes).reason, "");
+    EXPECT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "OWNER", std::string("Anna")), "ERROR Write");
+    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "OWNER"), "");
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+// A profile service that breaks in the middle of a call.
+class BrokenProfile final : public ProfileService {
+public:
+    explicit BrokenProfile(RuntimeError failure) : m_failure(std::move(failure)) {}
+    std::optional<std::string> read(std::string_view, std::string_view) const override { throw m_failure; }
+    ProfileWriteReport write(const std::vector<ProfileEdit>&) override { throw m_failure; }
+
+private:
+    RuntimeError m_failure;
+};
+
+// A failure of the service itself shows its description with the application's title, and ends the program.
+TEST_F(ProfileAccessTest, UnexpectedFailureShowsItsDescriptionAndEnds) {
+    const auto get = [&] { ProfileAccess(services, "GET", "GLOBAL", "OWNER"); };
+    const auto write = [&] { ProfileAccess(services, "WRITE", "GLOBAL", "OWNER", std::string("x")); };
+    const auto writeMany = [&] { ProfileWriteKeys(services, {{"GLOBAL", "OWNER", std::string("x")}}); };
+    const auto onFire =
+        std::make_shared<BrokenProfile>(RuntimeError(RuntimeError::DeviceUnavailable, "Disk on fire"));
+    const std::tuple<std::shared_ptr<ProfileService>, std::function<void()>, const char*> cases[] = {
+        {std::make_shared<BrokenProfile>(RuntimeError(RuntimeError::TypeMismatch)), get, "Type mismatch"},
+        {onFire, write, "Disk on fire"},
+        {onFire, writeMany, "Disk on fire"},
+        {nullptr, get, "Object required"},
+    };
+    for (const auto& [profile, call, description] : cases) {
+        messages->shown.clear();
+        services.profile = profile;
+        EXPECT_THROW(call(), ProgramEnded);
+        ASSERT_EQ(messages->shown.size(), 1u);
+        EXPECT_EQ(messages->shown[0].prompt, description);
+        EXPECT_EQ(messages->shown[0].style, 0);
+        EXPECT_EQ(messages->shown[0].title, std::nullopt);
+    }
+}
 
 class LoadSettingsTest : public ProfileFixture {};
 
