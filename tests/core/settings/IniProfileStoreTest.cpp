@@ -13,16 +13,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -59,17 +58,6 @@ fs::path Link(P at, P target) {
     fs::create_directories(at.parent_path());
     fs::create_symlink(target, at);
     return at;
-}
-
-// Everything in a folder (nothing when it is not one), so that a test sees what a write left behind.
-std::vector<std::string> NamesIn(P dir) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir, ec)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // Fails the given step of a write with EIO the `occurrence`-th time it comes round.
@@ -140,12 +128,16 @@ TEST(IniProfileStore, AWriteKeepsTheFileAsTheUserLeftIt) {
     }
 }
 
-// The profile's bytes and inode, and what its folder holds, to see that a failed write changed nothing.
+// The profile's bytes and inode, and what its folder holds (nothing when it is not one), to see that a
+// failed write changed nothing and left nothing behind.
 auto SeenAt(P profile) {
     std::error_code ec;
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(profile.parent_path(), ec)) {
+        names.insert(entry.path().filename().string());
+    }
     const bool regular = fs::is_regular_file(fs::status(profile, ec));
-    return std::tuple(regular ? ReadBytes(profile) : "", StatOf(profile).st_ino,
-                      NamesIn(profile.parent_path()));
+    return std::tuple(regular ? ReadBytes(profile) : "", StatOf(profile).st_ino, names);
 }
 
 // A write that cannot be done fails every key it was given, says why, and leaves everything as it was: the
