@@ -108,7 +108,7 @@ TEST_F(MainWindowTest, MenuCommandsRunTheirWindows) {
     EXPECT_TRUE(closedOnEnter);
 }
 
-TEST_F(MainWindowTest, TheCatalogueFollowsPrintLabelAndOpensModelessOnce) {
+TEST_F(MainWindowTest, TheCatalogueOpensModelessAndOnlyOnce) {
     frmMain window(services);
     loadSetUp(window);
     window.show();
