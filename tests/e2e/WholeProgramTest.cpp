@@ -5,6 +5,8 @@
 #include "support/PdfTools.h"
 #include "support/TempDir.h"
 
+#include "core/settings/IniProfileStore.h"
+
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QThread>
@@ -25,16 +27,6 @@ namespace fs = std::filesystem;
 CupsServer& printServer() {
     static CupsServer server;
     return server;
-}
-
-std::string profileValue(const std::string& text, const std::string& key) {
-    const std::string marker = "\n" + key + "=";
-    const auto at = text.find(marker);
-    if (at == std::string::npos) {
-        return "(missing)";
-    }
-    const auto begin = at + marker.size();
-    return text.substr(begin, text.find_first_of("\r\n", begin) - begin);
 }
 
 class WholeProgramTest : public ::testing::Test {
@@ -72,17 +64,19 @@ protected:
 
     void TearDown() override {
         for (QProcess* process : {&first, &second, &xvfb}) {
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished(3000);
-            }
+            process->kill();
+            process->waitForFinished(3000);
         }
     }
 
-    void start(QProcess& process) {
+    QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "xcb");
         env.insert("DISPLAY", display);
+        return env;
+    }
+    void start(QProcess& process) {
+        QProcessEnvironment env = environment();
+        env.insert("QT_QPA_PLATFORM", "xcb");
         env.insert("HOME", QString::fromStdString(home.path().string()));
         env.insert("XDG_CONFIG_HOME", QString::fromStdString((home / "config").string()));
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString((home / "runtime").string()));
@@ -95,33 +89,30 @@ protected:
         EXPECT_TRUE(process.waitForStarted(10000));
     }
 
-    // Runs xdotool on the display: whether it succeeded, with its standard output in `out`.
+    // Runs xdotool on the display: whether it succeeded, with its standard output in `out`. One that hangs
+    // is killed when its QProcess goes.
     bool xdotool(const QStringList& arguments, QString* out = nullptr) const {
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", display);
-        process.setProcessEnvironment(env);
+        process.setProcessEnvironment(environment());
         process.start("xdotool", arguments);
-        if (!process.waitForFinished(10000)) {
-            process.kill();
-            process.waitForFinished(1000);
-            return false;
-        }
+        const bool done = process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+                          process.exitCode() == 0;
         if (out != nullptr) {
             *out = QString::fromLocal8Bit(process.readAllStandardOutput());
         }
-        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+        return done;
     }
-    // The visible windows whose title matches the regular expression, waiting up to timeoutMs for one.
-    QStringList windows(const QString& title, int timeoutMs = 20000) const {
-        const QDeadlineTimer deadline(timeoutMs);
-        for (;;) {
+    // The visible windows whose title matches the regular expression, other than `besides`, waiting up to
+    // timeoutMs for one.
+    QStringList windows(const QString& title, int timeoutMs = 20000, const QString& besides = {}) const {
+        for (const QDeadlineTimer deadline(timeoutMs);; QThread::msleep(100)) {
             QString found;
             xdotool({"search", "--onlyvisible", "--name", title}, &found);
-            if (!found.trimmed().isEmpty() || deadline.hasExpired()) {
-                return found.split('\n', Qt::SkipEmptyParts);
+            QStringList ids = found.split('\n', Qt::SkipEmptyParts);
+            ids.removeAll(besides);
+            if (!ids.isEmpty() || deadline.hasExpired()) {
+                return ids;
             }
-            QThread::msleep(100);
         }
     }
     // Gives a window the keyboard focus (there is no window manager to do it) and types a key chord at it.
@@ -130,6 +121,9 @@ protected:
         return xdotool({"key", "--clearmodifiers", chord});
     }
     std::string profile() const { return ReadBytes(home / "config" / "Tesslin1.ini"); }
+    std::string stored(const char* key) const {
+        return IniProfileStore(home / "config" / "Tesslin1.ini").read("GLOBAL", key).value_or("(missing)");
+    }
 
     const QString app = QString::fromLocal8Bit(std::getenv("TESSALINE_E2E_APP"));
     QProcess xvfb, first, second;
@@ -148,12 +142,12 @@ TEST_F(WholeProgramTest, FirstStartToPrintedLabelAndQuit) {
     ASSERT_TRUE(key(config.first(), "Return"));
     const QStringList main = windows("^Tessaline 1.0$");
     ASSERT_FALSE(main.isEmpty()) << "no main window";
-    std::string text = profile();
-    EXPECT_EQ(profileValue(text, "OWNER"), "Your NAME Goes Here !!!");
-    EXPECT_EQ(profileValue(text, "ZIPDRIVE"), tree.node("sdb"));
-    EXPECT_EQ(profileValue(text, "ID_INDEX"), "1");
+    EXPECT_EQ(stored("OWNER"), "Your NAME Goes Here !!!");
+    EXPECT_EQ(stored("ZIPDRIVE"), tree.node("sdb"));
+    EXPECT_EQ(stored("ID_INDEX"), "1");
 
     // A second copy is refused while the first runs, and writes nothing.
+    std::string text = profile();
     start(second);
     const QStringList refusal = windows("^Tesslin1$");
     ASSERT_FALSE(refusal.isEmpty()) << "the second copy showed no refusal";
@@ -173,18 +167,13 @@ TEST_F(WholeProgramTest, FirstStartToPrintedLabelAndQuit) {
         EXPECT_NE(printed.find(expected), std::string::npos) << expected << "\n" << printed;
     }
     EXPECT_EQ(printed.find("Cancel"), std::string::npos) << printed;
-    EXPECT_EQ(profileValue(profile(), "ID_INDEX"), "2");
+    EXPECT_EQ(stored("ID_INDEX"), "2");
 
-    // Examine Disk: the label window opens and waits; the disk is known by the number it was printed with, and
-    // its Print button asks whether to print it again under that number: No prints the next number.
+    // Examine Disk: the label window opens and waits; the disk is known by the number it was printed with,
+    // and its Print button asks whether to print it again under that number: No prints the next number.
     ASSERT_FALSE(windows("^Tessaline 1.0$").isEmpty());
     ASSERT_TRUE(key(main.first(), "alt+e"));
-    QStringList label;
-    for (const QDeadlineTimer deadline(15000); label.isEmpty() && !deadline.hasExpired();
-         QThread::msleep(100)) {
-        label = windows("^Tessaline 1.0$");
-        label.removeAll(main.first());
-    }
+    const QStringList label = windows("^Tessaline 1.0$", 15000, main.first());
     ASSERT_FALSE(label.isEmpty()) << "no label window";
     // The Print button's middle, 4507 x 4507 twips from the window's corner at 15 twips a pixel.
     ASSERT_TRUE(xdotool({"mousemove", "--window", label.first(), "300", "300", "click", "1"}));
@@ -194,11 +183,11 @@ TEST_F(WholeProgramTest, FirstStartToPrintedLabelAndQuit) {
     const auto examined = printServer().waitForDocument(jobs + 1, 30000);
     ASSERT_TRUE(examined.has_value()) << "Print on the label window printed nothing";
     EXPECT_NE(PdfWords(*examined).find("# 3"), std::string::npos) << PdfWords(*examined);
-    text = profile();
-    EXPECT_EQ(profileValue(text, "ID_INDEX"), "3");
+    EXPECT_EQ(stored("ID_INDEX"), "3");
     EXPECT_TRUE(fs::exists(home / ".local/share/tessaline/catalogue.sqlite"));
 
     // Quit ends the program at once and writes nothing.
+    text = profile();
     ASSERT_FALSE(windows("^Tessaline 1.0$").isEmpty());
     ASSERT_TRUE(key(main.first(), "alt+q"));
     EXPECT_TRUE(first.waitForFinished(10000));

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -36,6 +37,18 @@ bool SocketAnswers(const std::string& path) {
     return ok;
 }
 
+// Checks `done` every 20 ms for up to `limit`; whether it came true.
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
 } // namespace
 
 CupsServer::CupsServer(Queue queue) {
@@ -50,40 +63,35 @@ CupsServer::CupsServer(Queue queue) {
         fs::create_directory(m_dir + "/" + sub);
     }
     chmod((m_dir + "/tmp").c_str(), 01777);
-    std::ofstream(m_dir + "/cupsd.conf")
+    const std::string& d = m_dir;
+    std::ofstream(d + "/cupsd.conf")
         << "Listen " << socketPath() << "\nLogLevel info\nBrowsing No\nWebInterface No\n"
         << "DefaultAuthType None\nPreserveJobFiles Yes\nPreserveJobHistory Yes\nMaxJobs 0\n"
         << "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
         << "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
         << "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n";
-    const std::string& d = m_dir;
     std::ofstream(d + "/cups-files.conf")
         << "ServerRoot " + d + "\nRequestRoot " + d + "/spool\nCacheDir " + d + "/cache\nStateDir " + d +
                "/state\nTempDir " + d + "/tmp\nServerKeychain " + d + "/ssl\nPrintcap " + d +
                "/printcap\nErrorLog " + d + "/log/error_log\nAccessLog " + d + "/log/access_log\nPageLog " +
                d + "/log/page_log\nFileDevice Yes\nUser lp\nGroup lp\nSystemGroup root\n";
 
-    // Its output goes to the log folder; cupsd is looked for on the PATH and where Debian puts it.
-    const std::string conf = m_dir + "/cupsd.conf", filesConf = m_dir + "/cups-files.conf";
+    // Its output goes to the log folder; cupsd is looked for where Debian puts it, else on the PATH.
+    const std::string conf = d + "/cupsd.conf", filesConf = d + "/cups-files.conf";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, (m_dir + "/log/cupsd.out").c_str(), O_WRONLY | O_CREAT,
-                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 1, (d + "/log/cupsd.out").c_str(), O_WRONLY | O_CREAT, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     const char* argv[] = {"cupsd", "-f", "-c", conf.c_str(), "-s", filesConf.c_str(), nullptr};
-    for (const char* cupsd : {"cupsd", "/usr/sbin/cupsd"}) {
-        if (m_pid <= 0 &&
-            posix_spawnp(&m_pid, cupsd, &actions, nullptr, const_cast<char* const*>(argv), environ)) {
-            m_pid = -1;
-        }
+    const char* cupsd = fs::exists("/usr/sbin/cupsd") ? "/usr/sbin/cupsd" : "cupsd";
+    if (posix_spawnp(&m_pid, cupsd, &actions, nullptr, const_cast<char* const*>(argv), environ) != 0) {
+        m_pid = -1;
     }
     posix_spawn_file_actions_destroy(&actions);
-    const auto deadline = std::chrono::steady_clock::now() + 15s;
     int status = 0;
-    while (m_pid > 0 && !SocketAnswers(socketPath()) && waitpid(m_pid, &status, WNOHANG) == 0 &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(20ms);
-    }
+    WaitFor(
+        [&] { return m_pid <= 0 || SocketAnswers(socketPath()) || waitpid(m_pid, &status, WNOHANG) != 0; },
+        15s);
     // A raw queue keeps the document as the program sent it; the spool keeps a copy of each job.
     if (!SocketAnswers(socketPath()) ||
         (queue == Queue::DefaultRaw &&
@@ -115,19 +123,13 @@ bool CupsServer::run(const std::string& command) const {
 }
 
 void CupsServer::stop() {
-    if (m_pid <= 0) {
-        return;
-    }
-    kill(m_pid, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    int status = 0;
-    while (waitpid(m_pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
+    if (m_pid > 0) {
+        kill(m_pid, SIGTERM);
+        int status = 0;
+        if (!WaitFor([&] { return waitpid(m_pid, &status, WNOHANG) != 0; }, 5s)) {
             kill(m_pid, SIGKILL);
             waitpid(m_pid, &status, 0);
-            break;
         }
-        std::this_thread::sleep_for(10ms);
     }
     m_pid = -1;
 }
@@ -147,15 +149,12 @@ std::vector<std::string> CupsServer::spooledDocuments() const {
 }
 
 std::optional<std::string> CupsServer::waitForDocument(std::size_t known, int timeoutMs) const {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (auto documents = spooledDocuments(); std::chrono::steady_clock::now() < deadline;
-         documents = spooledDocuments()) {
-        if (documents.size() > known) {
-            return documents.back();
-        }
-        std::this_thread::sleep_for(20ms);
+    std::vector<std::string> documents;
+    if (!WaitFor([&] { return (documents = spooledDocuments()).size() > known; },
+                 std::chrono::milliseconds(timeoutMs))) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return documents.back();
 }
 
 std::string CupsServer::log() const {

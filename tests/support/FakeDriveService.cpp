@@ -20,18 +20,13 @@ FakeDriveService& FakeDriveService::addEmptyDrive(const std::string& root, int t
 }
 
 void FakeDriveService::removeMedium(const std::string& root) {
-    auto it = m_drives.find(root);
-    if (it != m_drives.end()) {
-        it->second.hasMedium = false;
-        it->second.space = {};
-        it->second.volume = Failure{"no medium"};
-        it->second.mountPoint.reset();
+    if (auto it = m_drives.find(root); it != m_drives.end()) {
+        it->second = Drive{it->second.type, false, {}, Failure{"no medium"}, std::nullopt};
     }
 }
 
 void FakeDriveService::setMountPoint(const std::string& root, const std::string& path) {
-    auto it = m_drives.find(root);
-    if (it != m_drives.end()) {
+    if (auto it = m_drives.find(root); it != m_drives.end()) {
         it->second.mountPoint = path;
     }
 }

@@ -1,25 +1,13 @@
 #include "support/FakeSystemTree.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 
 namespace fs = std::filesystem;
 
-FakeSystemTree::FakeSystemTree() {
-    std::string pattern = (fs::temp_directory_path() / "tessaline-sys-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary directory");
-    }
-    // Mount points are compared with canonical paths, so keep the tree's own path canonical too.
-    m_root = fs::canonical(pattern).string();
+// Mount points are compared with canonical paths, so keep the tree's own path canonical too.
+FakeSystemTree::FakeSystemTree() : m_root(fs::canonical(m_dir.path()).string()) {
     fs::create_directories(path("dev"));
-}
-
-FakeSystemTree::~FakeSystemTree() {
-    std::error_code ec;
-    fs::remove_all(m_root, ec);
 }
 
 void FakeSystemTree::write(const std::string& relative, const std::string& content) {
@@ -79,12 +67,9 @@ LinuxSystemPaths FakeSystemTree::paths() const {
 }
 
 LinuxDriveService FakeSystemTree::service() const {
-    auto stats = m_stats;
-    return LinuxDriveService(paths(), [stats](const std::string& at) -> std::optional<FilesystemStats> {
-        const auto it = stats.find(at);
-        if (it == stats.end()) {
-            return std::nullopt;
-        }
-        return it->second;
-    });
+    return LinuxDriveService(paths(),
+                             [stats = m_stats](const std::string& at) -> std::optional<FilesystemStats> {
+                                 const auto it = stats.find(at);
+                                 return it == stats.end() ? std::nullopt : std::optional(it->second);
+                             });
 }

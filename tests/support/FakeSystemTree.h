@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TempDir.h"
+
 #include "core/disks/linux/LinuxDriveService.h"
 
 #include <map>
@@ -10,9 +12,6 @@
 class FakeSystemTree {
 public:
     FakeSystemTree();
-    ~FakeSystemTree();
-    FakeSystemTree(const FakeSystemTree&) = delete;
-    FakeSystemTree& operator=(const FakeSystemTree&) = delete;
 
     // A whole disk at sys/devices/<device>/block/<name>; `device` is also where device/... attributes go.
     void disk(const std::string& device, const std::string& name, const std::string& majMin,
@@ -36,6 +35,7 @@ public:
     LinuxDriveService service() const;
 
 private:
+    TempDir m_dir;
     std::string m_root;
     std::string m_mountInfo;
     std::map<std::string, std::string> m_diskDirs;

@@ -2,8 +2,8 @@
 
 #include "support/FakeDriveService.h"
 #include "support/PdfFilePrinterProvider.h"
-#include "support/WindowFixture.h"
 #include "support/ScriptedModal.h"
+#include "support/WindowFixture.h"
 
 #include "core/disks/DriveService.h"
 #include "core/settings/IniProfileStore.h"
@@ -42,11 +42,7 @@ protected:
 
         printer = std::make_shared<PdfFilePrinterProvider>((dir / "label.pdf").string());
         services.printer = printer;
-        modal = std::make_shared<ScriptedModal>([this](QDialog& dialog) {
-            if (onShown) {
-                onShown(dialog);
-            }
-        });
+        modal = std::make_shared<ScriptedModal>([this](QDialog& dialog) { onShown(dialog); });
         services.modal = modal;
         LoadSettings(services);
     }
@@ -67,5 +63,5 @@ protected:
     std::shared_ptr<PdfFilePrinterProvider> printer;
     std::shared_ptr<ScriptedModal> modal;
     // What a test does with the window while it is shown modally.
-    std::function<void(QDialog&)> onShown;
+    std::function<void(QDialog&)> onShown = [](QDialog&) {};
 };

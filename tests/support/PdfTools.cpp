@@ -1,43 +1,29 @@
 #include "support/PdfTools.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
+#include <QProcess>
 
-#include <unistd.h>
+#include <cstdlib>
 
 namespace {
 
-std::string quoted(const std::string& text) {
-    std::string q = "'";
-    for (char c : text) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
-std::string output(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n = 0; (n = fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
-            text.append(buffer, n);
-        }
-        pclose(pipe);
-    }
-    return text;
+// What a poppler tool writes to its standard output; nothing when it cannot run.
+QByteArray Output(const QString& tool, const QStringList& arguments) {
+    QProcess process;
+    process.start(tool, arguments);
+    process.waitForFinished(60000);
+    return process.readAllStandardOutput();
 }
 
 } // namespace
 
 int PdfPages(const std::string& file) {
-    const std::string info = "\n" + output("pdfinfo " + quoted(file));
+    const std::string info = "\n" + Output("pdfinfo", {QString::fromStdString(file)}).toStdString();
     const std::size_t at = info.find("\nPages:");
     return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + 7);
 }
 
 std::string PdfWords(const std::string& file) {
-    const std::string html = output("pdftotext -bbox " + quoted(file) + " -");
+    const std::string html = Output("pdftotext", {"-bbox", QString::fromStdString(file), "-"}).toStdString();
     std::string words;
     for (std::size_t at = html.find("<word "); at != std::string::npos; at = html.find("<word ", at)) {
         const std::size_t begin = html.find('>', at) + 1;
@@ -51,11 +37,8 @@ std::string PdfWords(const std::string& file) {
 }
 
 QImage PdfPageImage(const std::string& file, int dotsPerInch) {
-    const std::string base =
-        std::filesystem::temp_directory_path().string() + "/tessaline-page-" + std::to_string(getpid());
-    output("pdftoppm -f 1 -l 1 -singlefile -png -r " + std::to_string(dotsPerInch) + " " + quoted(file) +
-           " " + quoted(base));
-    QImage image(QString::fromStdString(base + ".png"));
-    std::filesystem::remove(base + ".png");
-    return image;
+    // Without an output name, pdftoppm writes the one page to its standard output.
+    return QImage::fromData(Output("pdftoppm", {"-f", "1", "-l", "1", "-singlefile", "-png", "-r",
+                                                QString::number(dotsPerInch), QString::fromStdString(file)}),
+                            "PNG");
 }

@@ -1,11 +1,9 @@
 #include "support/LocalTime.h"
 #include "support/ScopedLocale.h"
-#include "ui/forms/Geometry.h"
 #include "ui/forms/QtLocaleFormats.h"
 #include "ui/forms/SystemColors.h"
 
 #include <QApplication>
-#include <QFontInfo>
 #include <QPalette>
 
 #include <gtest/gtest.h>
@@ -59,21 +57,6 @@ TEST(SystemColors, PlainValuesPassAndReferencesUseThePalette) {
         EXPECT_EQ(TranslateColor(color), bgr) << std::hex << color;
     }
     QApplication::setPalette(saved);
-}
-
-// A form font names the installed family itself, so that it matches without the system's fallbacks; a
-// font made from a classic face name elsewhere finds the same substitute.
-TEST(FormFont, ClassicFamiliesAreAskedForByTheirInstalledSubstitute) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"MS Sans Serif", "Liberation Sans"},
-        {"Arial Black", "Liberation Sans"},
-        {"Comic Sans MS", "Comic Neue"},
-        {"DejaVu Sans", "DejaVu Sans"},
-    };
-    for (const auto& [family, used] : cases) {
-        EXPECT_EQ(FormFont(family, 12).family(), used);
-    }
-    EXPECT_EQ(QFontInfo(QFont("Comic Sans MS")).family(), "Comic Neue");
 }
 
 } // namespace

@@ -17,7 +17,6 @@
 #include "ui/settings/frmConfig.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScreen>
@@ -25,8 +24,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
-#include <tuple>
 
 namespace {
 
@@ -53,17 +52,11 @@ public:
     QImage configurationFirstRun() {
         std::filesystem::remove(profileFile);
         Program().FirstRun = true;
-        return modalPicture([this] { ShowConfigDialog(services, nullptr); });
+        return modalPicture(ShowConfigDialog);
     }
-    QImage configuration() {
-        return modalPicture([this] { ShowConfigDialog(services, nullptr); });
-    }
-    QImage labelWindow() {
-        return modalPicture([this] { ShowLabelWindow(services, nullptr); });
-    }
-    QImage about() {
-        return modalPicture([this] { ShowAboutBox(services, nullptr); });
-    }
+    QImage configuration() { return modalPicture(ShowConfigDialog); }
+    QImage labelWindow() { return modalPicture(ShowLabelWindow); }
+    QImage about() { return modalPicture(ShowAboutBox); }
     // Found by typing "tax" in a catalogue of four disks.
     QImage catalogueWindow() {
         const std::string file = (dir / "catalogue.sqlite").string();
@@ -84,7 +77,7 @@ public:
     }
 
     // Changes a window before its picture is taken (the comparer's own test).
-    void (*tamper)(QWidget&) = nullptr;
+    std::function<void(QWidget&)> tamper;
 
 protected:
     void SetUp() override {
@@ -120,10 +113,11 @@ private:
         window.hide();
         return onScreen;
     }
-    template <typename Open> QImage modalPicture(Open open) {
+    // Opens a window as the program opens it modally and takes its picture while it is shown.
+    QImage modalPicture(void (*show)(const WindowServices&, QWidget*)) {
         QImage taken;
         onShown = [&](QDialog& dialog) { taken = picture(dialog); };
-        open();
+        show(services, nullptr);
         return taken;
     }
 
@@ -135,9 +129,6 @@ struct Window {
     const char* name; // the reference is tests/golden/<name>.png
     QImage (WindowPictures::*draw)();
 };
-void PrintTo(const Window& window, std::ostream* out) {
-    *out << window.name;
-}
 
 const Window Windows[] = {
     {"splash", &WindowPictures::splash},
@@ -166,37 +157,28 @@ INSTANTIATE_TEST_SUITE_P(Golden, WindowLooks, ::testing::ValuesIn(Windows), [](c
 
 // The comparer's tolerance must not hide the smallest faults of a layout: a control one pixel off, a text in
 // another weight.
-template <typename Widget> void Nudge(QWidget& window, const char* name, int dx, int dy) {
-    Widget* widget = window.findChild<Widget*>(name);
-    ASSERT_NE(widget, nullptr) << name;
-    widget->move(widget->pos() + QPoint(dx, dy));
-}
-void Embolden(QWidget& window, const char* name) {
-    QWidget* widget = window.findChild<QWidget*>(name);
-    ASSERT_NE(widget, nullptr) << name;
-    QFont font = widget->font();
-    font.setBold(!font.bold());
-    widget->setFont(font);
-}
-
 TEST_F(WindowPictures, OnePixelMovesAndWeightChangesExceedTheTolerance) {
-    using Tamper = void (*)(QWidget&);
-    const std::tuple<QImage (WindowPictures::*)(), const char*, Tamper> cases[] = {
-        {&WindowPictures::splash, "date one pixel down",
-         [](QWidget& w) { Nudge<QLabel>(w, "lblNow", 0, 1); }},
-        {&WindowPictures::mainWindow, "welcome one pixel right",
-         [](QWidget& w) { Nudge<QLabel>(w, "lblWelcome", 1, 0); }},
-        {&WindowPictures::configuration, "frame caption not bold", [](QWidget& w) { Embolden(w, "Frame1"); }},
-        {&WindowPictures::labelWindow, "vertical number one pixel down",
-         [](QWidget& w) { Nudge<QLabel>(w, "lblVTag", 0, 1); }},
-        {&WindowPictures::about, "company not bold", [](QWidget& w) { Embolden(w, "lblCompany"); }},
+    const struct {
+        QImage (WindowPictures::*draw)();
+        const char* name;
+        QPoint offset; // none: the text's weight changes instead
+    } cases[] = {
+        {&WindowPictures::splash, "lblNow", {0, 1}},    {&WindowPictures::mainWindow, "lblWelcome", {1, 0}},
+        {&WindowPictures::configuration, "Frame1", {}}, {&WindowPictures::labelWindow, "lblVTag", {0, 1}},
+        {&WindowPictures::about, "lblCompany", {}},
     };
-    for (const auto& [draw, change, changed] : cases) {
+    for (const auto& c : cases) {
         tamper = nullptr;
-        const QImage plain = (this->*draw)();
-        tamper = changed;
-        const int differing = DifferingPixels(plain, (this->*draw)());
-        EXPECT_GT(differing, GoldenPixelsAllowed) << change;
+        const QImage plain = (this->*c.draw)();
+        tamper = [&](QWidget& window) {
+            QWidget* widget = window.findChild<QWidget*>(c.name);
+            ASSERT_NE(widget, nullptr);
+            QFont font = widget->font();
+            font.setBold(c.offset.isNull() != font.bold());
+            widget->setFont(font);
+            widget->move(widget->pos() + c.offset);
+        };
+        EXPECT_GT(DifferingPixels(plain, (this->*c.draw)()), GoldenPixelsAllowed) << c.name;
     }
 }
 
