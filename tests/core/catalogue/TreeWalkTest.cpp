@@ -68,7 +68,6 @@ TEST(TreeWalk, RecordsEveryEntryOnceWithoutFollowingLinksOrEnteringOtherFilesyst
     EXPECT_EQ(walked.paths, (std::set<std::string>{"Taxes/", "Taxes/2019/", "Taxes/2019/scan.pdf",
                                                    "Taxes/2019/up", "Letters/", "Letters/Ann.txt",
                                                    "Letters/away", "Letters/mounted/", "dangling"}));
-    EXPECT_EQ(walked.outcome.counts.entries, 9u);
     EXPECT_EQ(walked.outcome.counts.bytes, 5u + 2 + 1 + 7); // the file's, then the links' (their targets)
     EXPECT_EQ(walked.batches, 3);                           // 4 + 4 + 1
 }

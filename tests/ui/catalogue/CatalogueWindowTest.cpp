@@ -3,7 +3,6 @@
 
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/CatalogueStore.h"
-#include "core/settings/IniProfileStore.h"
 #include "ui/catalogue/frmCatalogue.h"
 
 #include <QHeaderView>
@@ -221,16 +220,13 @@ TEST_F(CatalogueWindowTest, TheDisksViewListsEveryDiskAndBrowsesItsTreeFolderByF
     EXPECT_EQ(window->lblCount->text(), "2 disks");
 
     window->grdDisks->selectRow(1);
-    QTreeWidgetItem* root = window->tvwFolders->topLevelItem(0);
-    ASSERT_NE(root, nullptr);
-    ASSERT_EQ(root->childCount(), 3);
-    QTreeWidgetItem* photos = root->child(1);
+    ASSERT_EQ(window->tvwFolders->topLevelItem(0)->childCount(), 3);
+    QTreeWidgetItem* photos = window->tvwFolders->topLevelItem(0)->child(1);
     EXPECT_EQ(photos->text(0), "Photos");
     EXPECT_EQ(photos->childCount(), 0); // listed when opened
     window->tvwFolders->expandItem(photos);
     ASSERT_EQ(photos->childCount(), 1);
-    EXPECT_EQ(photos->child(0)->text(0), "beach.jpg");
-    EXPECT_EQ(photos->child(0)->text(1), "1.5 MB");
+    EXPECT_EQ(photos->child(0)->text(0) + " " + photos->child(0)->text(1), "beach.jpg 1.5 MB");
 }
 
 TEST_F(CatalogueWindowTest, RemovingADiskAsksFirst) {
@@ -317,10 +313,7 @@ TEST_F(CatalogueWindowTest, TheWindowKeepsItsSizeAndColumnsInItsOwnSection) {
         EXPECT_FALSE(window->isVisible());
     }
     const std::string profile = ReadBytes(profileFile);
-    EXPECT_EQ(profile.substr(0, global.size()), global);
-    const IniProfileStore stored(profileFile);
-    EXPECT_EQ(stored.read("CATALOGUE", "WIDTH"), "700");
-    EXPECT_EQ(stored.read("CATALOGUE", "HEIGHT"), "450");
+    EXPECT_EQ(profile.rfind(global + "[CATALOGUE]\r\nWIDTH=700\r\nHEIGHT=450\r\n", 0), 0u) << profile;
 
     const auto again = openWindow();
     EXPECT_EQ(again->size(), QSize(700, 450));
