@@ -45,11 +45,11 @@ inline DiskRecord ZipDisk(int number, std::string volume, std::uint32_t serial) 
 // Records a labelled disk and the entries of its walk; answers its id.
 inline std::int64_t AddCatalogueDisk(const std::string& file, const DiskRecord& disk,
                                      Clock::TimePoint labelled, const std::vector<CatalogueEntry>& entries,
-                                     bool complete = true) {
+                                     bool complete = true, std::uint64_t skippedFolders = 0) {
     Result<std::unique_ptr<CatalogueStore>> store = CatalogueStore::open(file, "2026-03-14");
     const std::int64_t id = store ? store.value()->addDisk(disk, EpochSeconds(labelled)).value_or(0) : 0;
     EXPECT_TRUE(id != 0 && store.value()->addEntries(id, entries) &&
-                store.value()->finishEntries(id, complete, 0))
+                store.value()->finishEntries(id, complete, skippedFolders))
         << store.reason();
     return id;
 }

@@ -42,9 +42,10 @@ protected:
     }
 
     void addDisk(int number, const std::string& volume, std::uint32_t serial,
-                 const std::vector<CatalogueEntry>& entries, bool complete = true) const {
+                 const std::vector<CatalogueEntry>& entries, bool complete = true,
+                 std::uint64_t skipped = 0) const {
         AddCatalogueDisk(catalogueFile, ZipDisk(number, volume, serial), LocalTime(2026, 3, 14, 9, 47, 0),
-                         entries, complete);
+                         entries, complete, skipped);
     }
 
     std::unique_ptr<frmCatalogue> openWindow() {
@@ -261,7 +262,8 @@ TEST_F(CatalogueWindowTest, RemovingADiskAsksFirst) {
 TEST_F(CatalogueWindowTest, ExportWritesTheListShownAsCsv) {
     addDisk(3, "Caf\xC3\xA9", 0x3,
             {FolderEntry("", "M\xC3\xBCller, \"Akten\""),
-             FileEntry("M\xC3\xBCller, \"Akten\"", "tax\nnotes.txt", 5, LocalTime(2023, 6, 7, 8, 9, 10))});
+             FileEntry("M\xC3\xBCller, \"Akten\"", "tax\nnotes.txt", 5, LocalTime(2023, 6, 7, 8, 9, 10))},
+            true, 1);
     const auto window = openWindow();
     const std::string file = (dir / "export.csv").string();
     QString offered;
@@ -292,7 +294,7 @@ TEST_F(CatalogueWindowTest, ExportWritesTheListShownAsCsv) {
               "7,WORK,0000-00AB,REMOVABLE,100270080,100139008,131072,2026-03-14 09:47:00,"
               "2026-03-14 09:47:00,Example Widgets,2,0,no\r\n"
               "3,Caf\xC3\xA9,0000-0003,REMOVABLE,100270080,100139008,131072,2026-03-14 09:47:00,"
-              "2026-03-14 09:47:00,Example Widgets,2,0,yes\r\n");
+              "2026-03-14 09:47:00,Example Widgets,2,1,yes\r\n");
 
     // Cancelling the file dialog writes nothing.
     std::filesystem::remove(file);
