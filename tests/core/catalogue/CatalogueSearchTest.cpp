@@ -11,25 +11,22 @@ namespace {
 class CatalogueSearchTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        AddCatalogueDisk(file.path, Disk(7, "PHOTOS 2019", 1), {},
+                         {{"", "Holiday", true},
+                          {"Holiday", "Beach.JPG"},
+                          {"", "журнал.txt"},
+                          {"", "café.doc"},
+                          {"", "cafe menu.doc"},
+                          {"", "a"},
+                          {"", "Tax 2019 scan.pdf"}});
+        AddCatalogueDisk(file.path, Disk(3, "WORK", 2), {},
+                         {{"Reports", "tax return.pdf"},
+                          {"", "a.txt"},
+                          {"", "AB"},
+                          {"", "x AND y"},
+                          {"", "say \"hi\".txt"},
+                          {"", "*"}});
         store = file.open();
-        add(Disk(7, "PHOTOS 2019", 1), {{"", "Holiday", true},
-                                        {"Holiday", "Beach.JPG"},
-                                        {"", "журнал.txt"},
-                                        {"", "café.doc"},
-                                        {"", "cafe menu.doc"},
-                                        {"", "a"},
-                                        {"", "Tax 2019 scan.pdf"}});
-        add(Disk(3, "WORK", 2), {{"Reports", "tax return.pdf"},
-                                 {"", "a.txt"},
-                                 {"", "AB"},
-                                 {"", "x AND y"},
-                                 {"", "say \"hi\".txt"},
-                                 {"", "*"}});
-    }
-
-    void add(const DiskRecord& disk, const std::vector<CatalogueEntry>& entries) {
-        const std::int64_t id = store->addDisk(disk, 1000).value();
-        ASSERT_TRUE(store->addEntries(id, entries));
     }
 
     // The hits as "number:path", in their order.
