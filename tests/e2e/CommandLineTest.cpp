@@ -1,6 +1,6 @@
+#include "support/SampleCatalogue.h"
 #include "support/TempDir.h"
 
-#include "core/catalogue/CatalogueStore.h"
 #include "ui/app/InstanceGuard.h"
 
 #include <QProcess>
@@ -25,20 +25,12 @@ struct Ran {
 class CommandLineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto opened = CatalogueStore::open((data / "tessaline" / "catalogue.sqlite").string(), "2026-01-01");
-        ASSERT_TRUE(opened) << opened.reason();
-        CatalogueStore& store = **opened;
-        DiskRecord disk;
-        disk.number = 42;
-        disk.volumeName = "TAXES";
-        disk.serial = 0x0012AB34;
-        const std::int64_t taxes = store.addDisk(disk, 1773489600).value();
-        disk.number = 7;
-        disk.volumeName = "PHOTOS";
-        const std::int64_t photos = store.addDisk(disk, 1773489600).value();
-        ASSERT_TRUE(store.addEntries(taxes, {{"2019", "scan-2019.pdf", false, 10, 0}, {"", "2019", true, 0, 0}}));
-        ASSERT_TRUE(store.finishEntries(taxes, true, 0));
-        ASSERT_TRUE(store.addEntries(photos, {{"", "scan-2019.jpg", false, 10, 0}}));
+        const std::string file = (data / "tessaline" / "catalogue.sqlite").string();
+        const Clock::TimePoint labelled = LocalTime(2026, 3, 14, 12, 0, 0);
+        AddCatalogueDisk(file, ZipDisk(42, "TAXES", 0x0012AB34), labelled,
+                         {FileEntry("2019", "scan-2019.pdf", 10, labelled), FolderEntry("", "2019")});
+        AddCatalogueDisk(file, ZipDisk(7, "PHOTOS", 0x0012AB34), labelled,
+                         {FileEntry("", "scan-2019.jpg", 10, labelled)}, false);
     }
 
     Ran run(const QStringList& args) const {
@@ -63,40 +55,37 @@ protected:
     fs::path runtime = dir / "runtime";
 };
 
-TEST_F(CommandLineTest, AnswersFromTheCatalogueWhileTheProgramRuns) {
+TEST_F(CommandLineTest, AnswersFromTheCatalogueWhileTheProgramRunsAndTellsErrorsApart) {
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all);
     qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.string()));
     const InstanceGuard running; // as a copy of the program open on the desktop holds it
     ASSERT_FALSE(running.PrevInstance());
 
-    struct Row {
+    const struct {
         QStringList args;
         int code;
         std::string out;
-    };
-    const std::vector<Row> rows = {
+        std::string err = "";
+    } rows[] = {
         {{"--find", "SCAN", "2019"}, 0, "#7\tPHOTOS\tscan-2019.jpg\n#42\tTAXES\t2019/scan-2019.pdf\n"},
         {{"--find", "pdf"}, 0, "#42\tTAXES\t2019/scan-2019.pdf\n"},
         {{"--find", "invoices"}, 1, ""},
-        {{"--disks"}, 0, "#7\tPHOTOS\t0012-AB34\t0\t0\t0\t2026-03-14\t2026-03-14\t1\tincomplete\n"
-                          "#42\tTAXES\t0012-AB34\t0\t0\t0\t2026-03-14\t2026-03-14\t2\n"},
+        {{"--disks"},
+         0,
+         "#7\tPHOTOS\t0012-AB34\t100270080\t100139008\t131072\t2026-03-14\t2026-03-14\t1\tincomplete\n"
+         "#42\tTAXES\t0012-AB34\t100270080\t100139008\t131072\t2026-03-14\t2026-03-14\t2\n"},
         {{"--version"}, 0, "tessaline 1.0\n"},
+        {{"--find"}, 2, "", "tessaline: --find needs the text to look for\nTry 'tessaline --help'.\n"},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
         const Ran ran = run(row.args);
         EXPECT_EQ(ran.code, row.code) << ran.err;
         EXPECT_EQ(ran.out, row.out);
-        EXPECT_EQ(ran.err, "");
+        EXPECT_EQ(ran.err, row.err);
     }
     EXPECT_EQ(run({"--help"}).out.rfind("Usage: tessaline", 0), 0u);
-}
-
-TEST_F(CommandLineTest, AnErrorIsToldOnStandardErrorWithItsOwnExitCode) {
-    const Ran missingText = run({"--find"});
-    EXPECT_EQ(missingText.code, 2);
-    EXPECT_NE(missingText.err.find("--find needs"), std::string::npos) << missingText.err;
 
     fs::remove_all(data / "tessaline");
     fs::create_directories(data / "tessaline" / "catalogue.sqlite"); // a folder where the file should be

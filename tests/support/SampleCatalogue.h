@@ -45,19 +45,13 @@ inline DiskRecord ZipDisk(int number, std::string volume, std::uint32_t serial) 
 // Records a labelled disk and the entries of its walk; answers its id.
 inline std::int64_t AddCatalogueDisk(const std::string& file, const DiskRecord& disk,
                                      Clock::TimePoint labelled, const std::vector<CatalogueEntry>& entries,
-                                     bool complete = true) {
+                                     bool complete = true, std::uint64_t skippedFolders = 0) {
     Result<std::unique_ptr<CatalogueStore>> store = CatalogueStore::open(file, "2026-03-14");
-    EXPECT_TRUE(store) << store.reason();
-    if (!store) {
-        return 0;
-    }
-    CatalogueStore& catalogue = *store.value();
-    const Result<std::int64_t> id = catalogue.addDisk(disk, EpochSeconds(labelled));
-    EXPECT_TRUE(id) << id.reason();
-    EXPECT_TRUE(catalogue.beginEntries(id.value_or(0)));
-    EXPECT_TRUE(catalogue.addEntries(id.value_or(0), entries));
-    EXPECT_TRUE(catalogue.finishEntries(id.value_or(0), complete, 0));
-    return id.value_or(0);
+    const std::int64_t id = store ? store.value()->addDisk(disk, EpochSeconds(labelled)).value_or(0) : 0;
+    EXPECT_TRUE(id != 0 && store.value()->addEntries(id, entries) &&
+                store.value()->finishEntries(id, complete, skippedFolders))
+        << store.reason();
+    return id;
 }
 
 // Four disks of an office's drawer; a search for "tax" finds something on three of them.

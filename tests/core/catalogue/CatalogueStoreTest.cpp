@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -28,34 +25,22 @@ std::int64_t Count(const std::string& path, const std::string& sql) {
     return Connect(path)->queryInteger(sql).value().value_or(-1);
 }
 
-// The catalogue as the first version wrote it: no skipped-folder count, no index of volume names.
-const char* const VersionOne = R"sql(
-CREATE TABLE disks (id INTEGER PRIMARY KEY, number INTEGER NOT NULL, volume TEXT NOT NULL,
-    serial INTEGER NOT NULL, drive_type TEXT NOT NULL, capacity INTEGER NOT NULL, used INTEGER NOT NULL,
-    free INTEGER NOT NULL, first_labelled INTEGER NOT NULL, last_labelled INTEGER NOT NULL,
-    company TEXT NOT NULL, entry_count INTEGER NOT NULL DEFAULT 0, complete INTEGER NOT NULL DEFAULT 0);
-CREATE INDEX disks_identity ON disks (serial, capacity);
-CREATE TABLE folders (id INTEGER PRIMARY KEY, disk INTEGER NOT NULL REFERENCES disks (id) ON DELETE CASCADE,
-    path TEXT NOT NULL, UNIQUE (disk, path));
-CREATE TABLE entries (id INTEGER PRIMARY KEY, folder INTEGER NOT NULL REFERENCES folders (id) ON DELETE CASCADE,
-    name TEXT NOT NULL, is_folder INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL);
-CREATE INDEX entries_folder ON entries (folder);
-CREATE VIEW entry_text (id, name) AS SELECT id, char(2) || name || char(3) FROM entries;
-CREATE VIRTUAL TABLE entry_names USING fts5 (
-    name, content = 'entry_text', content_rowid = 'id', tokenize = 'trigram', columnsize = 0);
+// Turns a file of this version back into the first one: no skipped-folder count, no index of volume names,
+// and triggers keeping the index of entry names in step.
+const char* const BackToVersionOne = R"sql(
+DROP TRIGGER disks_added;
+DROP TRIGGER disks_removed;
+DROP TRIGGER disks_renamed;
+DROP TABLE volume_names;
+DROP VIEW volume_text;
+DROP TABLE facts;
+ALTER TABLE disks DROP COLUMN skipped_folders;
 CREATE TRIGGER entries_added AFTER INSERT ON entries BEGIN
     INSERT INTO entry_names (rowid, name) VALUES (new.id, char(2) || new.name || char(3));
 END;
 CREATE TRIGGER entries_removed AFTER DELETE ON entries BEGIN
     INSERT INTO entry_names (entry_names, rowid, name) VALUES ('delete', old.id, char(2) || old.name || char(3));
 END;
-CREATE TRIGGER entries_renamed AFTER UPDATE OF id, name ON entries BEGIN
-    INSERT INTO entry_names (entry_names, rowid, name) VALUES ('delete', old.id, char(2) || old.name || char(3));
-    INSERT INTO entry_names (rowid, name) VALUES (new.id, char(2) || new.name || char(3));
-END;
-INSERT INTO disks VALUES (5, 41, 'OLD ONE', 77, 'Removable', 1000, 600, 400, 100, 200, 'Fabrikam', 1, 1);
-INSERT INTO folders VALUES (1, 5, '');
-INSERT INTO entries VALUES (5 * 4294967296 + 1, 1, 'kept.txt', 0, 12, 300);
 PRAGMA user_version = 1;
 )sql";
 
@@ -89,18 +74,16 @@ TEST(CatalogueStoreTest, ARelabelledDiskKeepsItsNumberAndFirstDate) {
     store->addDisk(Disk(43, "OTHER", 10), 150).value();
     DiskRecord facts = Disk(99, "SECOND", 9);
     facts.usedBytes = 1;
+    facts.freeBytes = 2;
+    facts.driveType = "Fixed";
+    facts.company = "Contoso";
     ASSERT_TRUE(store->relabelDisk(id, facts, 200));
     EXPECT_FALSE(store->relabelDisk(id + 100, facts, 200));
 
     const DiskRecord disk = store->disk(id).value().value();
-    EXPECT_EQ(disk.number, 42);
-    EXPECT_EQ(disk.volumeName, "SECOND");
-    EXPECT_EQ(disk.usedBytes, 1u);
-    EXPECT_EQ(std::tie(disk.serial, disk.capacityBytes, disk.freeBytes, disk.driveType, disk.company),
-              std::tie(facts.serial, facts.capacityBytes, facts.freeBytes, facts.driveType, facts.company));
-    EXPECT_EQ(disk.firstLabelled, 100);
-    EXPECT_EQ(disk.lastLabelled, 200);
-    EXPECT_EQ(store->search("second")->total, 0u) << "a volume without entries has nothing to find";
+    EXPECT_EQ(std::tie(disk.number, disk.firstLabelled, disk.lastLabelled), std::make_tuple(42, 100, 200));
+    EXPECT_EQ(std::tie(disk.volumeName, disk.usedBytes, disk.freeBytes, disk.driveType, disk.company),
+              std::tie(facts.volumeName, facts.usedBytes, facts.freeBytes, facts.driveType, facts.company));
     EXPECT_EQ(store->disks()->size(), 2u);
 }
 
@@ -152,13 +135,10 @@ TEST(CatalogueStoreTest, KeepsADisksEntriesUntilItIsWalkedAgainOrRemoved) {
 TEST(CatalogueStoreTest, CreatesTheFileForItsUserAlone) {
     CatalogueFile file;
     const auto store = file.open();
-    struct stat info {};
-    ASSERT_EQ(::stat(file.path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    ASSERT_EQ(::stat(fs::path(file.path).parent_path().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    ASSERT_EQ(::stat((file.path + "-wal").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    const auto mode = [](const fs::path& path) { return fs::status(path).permissions() & fs::perms::all; };
+    EXPECT_EQ(mode(file.path), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(mode(file.path + "-wal"), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(mode(fs::path(file.path).parent_path()), fs::perms::owner_all);
     EXPECT_EQ(store->movedAside(), "");
 }
 
@@ -188,9 +168,16 @@ struct Trouble {
 
 const std::string InUse = "catalogue.sqlite is in use by another program (database is locked)";
 
+// A first-version file holding disk #41 OLD ONE with one file.
 void WriteVersionOne(const std::string& path) {
     fs::remove(path);
-    EXPECT_TRUE(Connect(path)->execute(VersionOne));
+    {
+        auto store = CatalogueStore::open(path, "2026-03-14").value();
+        const std::int64_t id = store->addDisk(Disk(41, "OLD ONE", 77, 1000), 100).value();
+        EXPECT_TRUE(store->addEntries(id, {{"", "kept.txt", false, 12, 300}}));
+        EXPECT_TRUE(store->finishEntries(id, true, 2));
+    }
+    EXPECT_TRUE(Connect(path)->execute(BackToVersionOne));
 }
 
 void PrintTo(const Trouble& trouble, std::ostream* out) {
@@ -237,7 +224,7 @@ TEST_P(CatalogueTroubleTest, ToldWithItsReasonOrMovedAsideWhole) {
 
 void AsItIs(const std::string&) {}
 void MakeReadOnly(const std::string& path) {
-    ::chmod(path.c_str(), 0444);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 }
 void WriteText(const std::string& path) {
     WriteBytes(path, "[GLOBAL]\nOWNER=Anna\n");
@@ -267,7 +254,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CatalogueStoreTest, AVersionOneFileIsBroughtUpToDate) {
     CatalogueFile file;
-    fs::create_directories(fs::path(file.path).parent_path());
     WriteVersionOne(file.path);
     auto store = file.open();
     EXPECT_EQ(Count(file.path, "PRAGMA user_version"), CatalogueStore::SchemaVersion);
@@ -276,18 +262,33 @@ TEST(CatalogueStoreTest, AVersionOneFileIsBroughtUpToDate) {
                     "SELECT count(*) FROM sqlite_schema WHERE type = 'trigger' AND tbl_name = 'entries'"),
               0);
     EXPECT_EQ(store->search("old kept")->total, 1u) << "its volume name is found";
-    EXPECT_EQ(store->folderEntries(5, "").value().at(0).name, "kept.txt");
-    const DiskRecord disk = store->disk(5).value().value();
+    EXPECT_EQ(store->folderEntries(1, "").value().at(0).name, "kept.txt");
+    const DiskRecord disk = store->disk(1).value().value();
     EXPECT_EQ(disk.number, 41);
     EXPECT_EQ(disk.skippedFolders, 0u);
     EXPECT_TRUE(disk.complete);
 
-    ASSERT_TRUE(store->beginEntries(5));
-    ASSERT_TRUE(store->addEntries(5, {{"", "fresh.txt", false, 1, 1}}));
+    ASSERT_TRUE(store->beginEntries(1));
+    ASSERT_TRUE(store->addEntries(1, {{"", "fresh.txt", false, 1, 1}}));
     EXPECT_EQ(store->search("kept")->total, 0u);
     EXPECT_EQ(store->search("fresh")->total, 1u);
     EXPECT_TRUE(
         Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check')"));
+}
+
+TEST(SqliteDatabaseTest, TellsWhatIsWrongInWordsAndInSqlitesOwn) {
+    CatalogueFile file;
+    const std::string path = (file.dir / "test.sqlite").string();
+    const auto reason = [&](const std::string& sql) {
+        const Result<Done> done = Connect(path)->execute(sql);
+        EXPECT_FALSE(done) << sql;
+        return done.reason().substr(done.reason().find(path) + path.size());
+    };
+    EXPECT_EQ(
+        reason("PRAGMA max_page_count = 3; CREATE TABLE t (x); INSERT INTO t VALUES (zeroblob(100000))"),
+        " is full (database or disk is full)");
+    WriteBytes(path, std::string(4096, 'x'));
+    EXPECT_EQ(reason("SELECT * FROM t"), " is damaged (file is not a database)");
 }
 
 } // namespace

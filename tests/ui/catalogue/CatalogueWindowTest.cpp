@@ -3,7 +3,6 @@
 
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/CatalogueStore.h"
-#include "core/settings/IniProfileStore.h"
 #include "ui/catalogue/frmCatalogue.h"
 
 #include <QHeaderView>
@@ -15,10 +14,9 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <set>
+#include <semaphore>
 #include <string>
 #include <vector>
 
@@ -30,23 +28,24 @@ protected:
     void SetUp() override {
         WindowProfileFixture::SetUp();
         givenProfile("[GLOBAL]\r\nCOMPANY=Acme\r\nID_INDEX=42\r\n");
-        zip = addDisk(42, "ZIPDISK", 0x1A2B3C4D,
-                      {FolderEntry("", "Letters"), FolderEntry("", "Photos"), FolderEntry("", "Taxes"),
-                       FileEntry("Letters", "to the tax office.doc", 900, LocalTime(2024, 1, 5, 10, 0, 0)),
-                       FileEntry("Photos", "beach.jpg", 1536 * 1024, LocalTime(2019, 8, 1, 12, 0, 0)),
-                       FileEntry("Taxes", "tax 2019.pdf", 2048, LocalTime(2020, 2, 1, 12, 0, 0)),
-                       FileEntry("Taxes", "Tax 2020.pdf", 3072, LocalTime(2021, 2, 1, 12, 0, 0))});
-        work = addDisk(7, "WORK", 0xAB,
-                       {FolderEntry("", "Reports"),
-                        FileEntry("Reports", "tax return.pdf", 40000, LocalTime(2025, 5, 1, 9, 0, 0))},
-                       false);
+        addDisk(42, "ZIPDISK", 0x1A2B3C4D,
+                {FolderEntry("", "Letters"), FolderEntry("", "Photos"), FolderEntry("", "Taxes"),
+                 FileEntry("Letters", "to the tax office.doc", 900, LocalTime(2024, 1, 5, 10, 0, 0)),
+                 FileEntry("Photos", "beach.jpg", 1536 * 1024, LocalTime(2019, 8, 1, 12, 0, 0)),
+                 FileEntry("Taxes", "tax 2019.pdf", 2048, LocalTime(2020, 2, 1, 12, 0, 0)),
+                 FileEntry("Taxes", "Tax 2020.pdf", 3072, LocalTime(2021, 2, 1, 12, 0, 0))});
+        addDisk(7, "WORK", 0xAB,
+                {FolderEntry("", "Reports"),
+                 FileEntry("Reports", "tax return.pdf", 40000, LocalTime(2025, 5, 1, 9, 0, 0))},
+                false);
         services.catalogue = std::make_shared<Catalogue>(catalogueFile, clock);
     }
 
-    std::int64_t addDisk(int number, const std::string& volume, std::uint32_t serial,
-                         const std::vector<CatalogueEntry>& entries, bool complete = true) const {
-        return AddCatalogueDisk(catalogueFile, ZipDisk(number, volume, serial),
-                                LocalTime(2026, 3, 14, 9, 47, 0), entries, complete);
+    void addDisk(int number, const std::string& volume, std::uint32_t serial,
+                 const std::vector<CatalogueEntry>& entries, bool complete = true,
+                 std::uint64_t skipped = 0) const {
+        AddCatalogueDisk(catalogueFile, ZipDisk(number, volume, serial), LocalTime(2026, 3, 14, 9, 47, 0),
+                         entries, complete, skipped);
     }
 
     std::unique_ptr<frmCatalogue> openWindow() {
@@ -63,20 +62,15 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return !window.searching(); }, 5000)) << text.toStdString();
     }
 
-    static std::vector<std::string> names(const std::vector<SearchHit>& hits) {
+    static std::vector<std::string> shownNames(const frmCatalogue& window) {
         std::vector<std::string> all;
-        for (const SearchHit& hit : hits) {
+        for (const SearchHit& hit : window.shownHits()) {
             all.push_back(hit.entry.name);
         }
         return all;
     }
-    static std::vector<std::string> shownNames(const frmCatalogue& window) {
-        return names(window.shownHits());
-    }
 
     std::string catalogueFile = (dir / "data" / "catalogue.sqlite").string();
-    std::int64_t zip = 0;
-    std::int64_t work = 0;
 };
 
 using Names = std::vector<std::string>;
@@ -92,10 +86,6 @@ TEST_F(CatalogueWindowTest, TypingNarrowsTheResultsAndCountsThem) {
         {"ta",
          {"tax return.pdf", "to the tax office.doc", "Taxes", "Tax 2020.pdf", "tax 2019.pdf"},
          "5 matches"},
-        {"tax",
-         {"tax return.pdf", "to the tax office.doc", "Taxes", "Tax 2020.pdf", "tax 2019.pdf"},
-         "5 matches"},
-        {"tax 20", {"Tax 2020.pdf", "tax 2019.pdf"}, "2 matches"},
         {"tax 2019", {"tax 2019.pdf"}, "1 match"},
         {"", {}, "Type any part of a folder's or file's name."},
     };
@@ -121,65 +111,38 @@ TEST_F(CatalogueWindowTest, ACappedSearchSaysHowManyMatchedInAll) {
     EXPECT_EQ(window->lblCount->text().toStdString(), "1,000 of 1,200");
 }
 
-// Holds every search in its text's place until that text is let go.
-class HeldSearches {
-public:
-    SearchWorker::OpenSearch wrap(SearchWorker::OpenSearch open) {
-        return [this, open]() -> Result<SearchWorker::Search> {
-            Result<SearchWorker::Search> opened = open();
-            if (!opened) {
-                return opened;
-            }
-            return SearchWorker::Search([this, search = opened.value()](const std::string& text) {
-                std::unique_lock lock(m_mutex);
-                m_entered.insert(text);
-                m_changed.wait(lock, [&] { return m_all || m_released.count(text) > 0; });
-                return search(text);
-            });
-        };
-    }
-    void release(const std::string& text) {
-        const std::lock_guard lock(m_mutex);
-        m_released.insert(text);
-        m_changed.notify_all();
-    }
-    void releaseAll() {
-        const std::lock_guard lock(m_mutex);
-        m_all = true;
-        m_changed.notify_all();
-    }
-    bool entered(const std::string& text) {
-        const std::lock_guard lock(m_mutex);
-        return m_entered.count(text) > 0;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::set<std::string> m_entered;
-    std::set<std::string> m_released;
-    bool m_all = false;
-};
-
 TEST_F(CatalogueWindowTest, ASupersededSearchNeverOverwritesANewerOne) {
-    HeldSearches held;
+    // Every search waits for its turn to be let go.
+    std::counting_semaphore<16> go(0);
+    std::atomic<int> entered{0};
     const auto window = openWindow();
     // Let go before the window waits for its search thread, whatever happens below.
-    const std::unique_ptr<HeldSearches, void (*)(HeldSearches*)> letGo(
-        &held, [](HeldSearches* h) { h->releaseAll(); });
-    window->openSearch = held.wrap(window->openSearch);
+    const std::shared_ptr<void> letGo(nullptr, [&](void*) { go.release(8); });
+    window->openSearch = [&, open = window->openSearch]() -> Result<SearchWorker::Search> {
+        Result<SearchWorker::Search> opened = open();
+        if (!opened) {
+            return opened;
+        }
+        return SearchWorker::Search([&, search = opened.value()](const std::string& text) {
+            ++entered;
+            go.acquire();
+            return search(text);
+        });
+    };
 
     window->txtSearch->setText("ta");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return held.entered("ta"); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return entered == 1; }, 5000));
+    window->txtSearch->setText("tax");
     window->txtSearch->setText("tax 2019");
-    // The older search ends while the newer one is still to come: its results must not be shown.
-    held.release("ta");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return held.entered("tax 2019"); }, 5000));
+    // The older search ends while the newer one is still to come: its results must not be shown. Of the
+    // searches typed meanwhile only the newest runs, so that the second one let go ends the wait.
+    go.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return entered == 2; }, 5000));
     QTest::qWait(20);
     EXPECT_TRUE(window->searching());
     EXPECT_EQ(shownNames(*window), Names{});
 
-    held.release("tax 2019");
+    go.release();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->searching(); }, 5000));
     EXPECT_EQ(shownNames(*window), Names{"tax 2019.pdf"});
     EXPECT_EQ(window->lblCount->text(), "1 match");
@@ -189,27 +152,20 @@ TEST_F(CatalogueWindowTest, ResultsSortByTheValuesTheirColumnsShow) {
     const auto window = openWindow();
     type(*window, "ta");
     enum { Disk, Volume, FolderColumn, Name, Size, Modified, LabelledColumn };
+    const Qt::SortOrder Up = Qt::AscendingOrder, Down = Qt::DescendingOrder;
     const struct {
         int column;
         Qt::SortOrder order;
         Names expected;
     } cases[] = {
         // 900 bytes, 2.0 KB, 3.0 KB, 39.1 KB; the folder before every file.
-        {Size,
-         Qt::AscendingOrder,
-         {"Taxes", "to the tax office.doc", "tax 2019.pdf", "Tax 2020.pdf", "tax return.pdf"}},
+        {Size, Up, {"Taxes", "to the tax office.doc", "tax 2019.pdf", "Tax 2020.pdf", "tax return.pdf"}},
         // 01-Feb-20 before 01-Feb-21 before 05-Jan-24 before 01-May-25, not by their text.
-        {Modified,
-         Qt::AscendingOrder,
-         {"Taxes", "tax 2019.pdf", "Tax 2020.pdf", "to the tax office.doc", "tax return.pdf"}},
+        {Modified, Up, {"Taxes", "tax 2019.pdf", "Tax 2020.pdf", "to the tax office.doc", "tax return.pdf"}},
         // Letter case aside.
-        {Name,
-         Qt::AscendingOrder,
-         {"tax 2019.pdf", "Tax 2020.pdf", "tax return.pdf", "Taxes", "to the tax office.doc"}},
+        {Name, Up, {"tax 2019.pdf", "Tax 2020.pdf", "tax return.pdf", "Taxes", "to the tax office.doc"}},
         // #42 before #7 when descending: numbers, not texts. Ties keep the order they had.
-        {Disk,
-         Qt::DescendingOrder,
-         {"tax 2019.pdf", "Tax 2020.pdf", "Taxes", "to the tax office.doc", "tax return.pdf"}},
+        {Disk, Down, {"tax 2019.pdf", "Tax 2020.pdf", "Taxes", "to the tax office.doc", "tax return.pdf"}},
     };
     for (const auto& c : cases) {
         window->grdResults->sortByColumn(c.column, c.order);
@@ -237,15 +193,13 @@ TEST_F(CatalogueWindowTest, EnterOrADoubleClickShowsTheDiskWithItsTreeOpenAtTheE
             QTest::mouseDClick(cells, Qt::LeftButton, {}, cell.center());
         }
         EXPECT_EQ(window->tabViews->currentIndex(), 1) << byKeyboard;
-        ASSERT_EQ(window->shownDisks().size(), 2u);
         EXPECT_EQ(window->grdDisks->currentIndex().row(), 1); // #42, after #7
-        const QTreeWidgetItem* entry = window->tvwFolders->currentItem();
-        ASSERT_NE(entry, nullptr);
-        EXPECT_EQ(entry->text(0), "tax 2019.pdf");
-        ASSERT_NE(entry->parent(), nullptr);
-        EXPECT_EQ(entry->parent()->text(0), "Taxes");
-        EXPECT_TRUE(entry->parent()->isExpanded());
-        EXPECT_EQ(entry->parent()->parent()->text(0), "#42 (ZIPDISK)");
+        std::string path;
+        for (const QTreeWidgetItem* item = window->tvwFolders->currentItem(); item; item = item->parent()) {
+            path = item->text(0).toStdString() + (path.empty() ? "" : "/") + path;
+        }
+        ASSERT_EQ(path, "#42 (ZIPDISK)/Taxes/tax 2019.pdf");
+        EXPECT_TRUE(window->tvwFolders->currentItem()->parent()->isExpanded());
     }
 }
 
@@ -267,16 +221,13 @@ TEST_F(CatalogueWindowTest, TheDisksViewListsEveryDiskAndBrowsesItsTreeFolderByF
     EXPECT_EQ(window->lblCount->text(), "2 disks");
 
     window->grdDisks->selectRow(1);
-    QTreeWidgetItem* root = window->tvwFolders->topLevelItem(0);
-    ASSERT_NE(root, nullptr);
-    ASSERT_EQ(root->childCount(), 3);
-    QTreeWidgetItem* photos = root->child(1);
+    ASSERT_EQ(window->tvwFolders->topLevelItem(0)->childCount(), 3);
+    QTreeWidgetItem* photos = window->tvwFolders->topLevelItem(0)->child(1);
     EXPECT_EQ(photos->text(0), "Photos");
     EXPECT_EQ(photos->childCount(), 0); // listed when opened
     window->tvwFolders->expandItem(photos);
     ASSERT_EQ(photos->childCount(), 1);
-    EXPECT_EQ(photos->child(0)->text(0), "beach.jpg");
-    EXPECT_EQ(photos->child(0)->text(1), "1.5 MB");
+    EXPECT_EQ(photos->child(0)->text(0) + " " + photos->child(0)->text(1), "beach.jpg 1.5 MB");
 }
 
 TEST_F(CatalogueWindowTest, RemovingADiskAsksFirst) {
@@ -303,8 +254,6 @@ TEST_F(CatalogueWindowTest, RemovingADiskAsksFirst) {
         EXPECT_NE(messages->shown[0].prompt.find("Remove disk #42 (ZIPDISK) from the catalogue?"),
                   std::string::npos);
         EXPECT_EQ(window->shownDisks().size(), c.disksAfter);
-        EXPECT_EQ(CatalogueStore::open(catalogueFile, "2026-03-14").value()->disks().value().size(),
-                  c.disksAfter);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window->searching(); }, 5000));
         EXPECT_EQ(shownNames(*window), c.resultsAfter);
     }
@@ -313,7 +262,8 @@ TEST_F(CatalogueWindowTest, RemovingADiskAsksFirst) {
 TEST_F(CatalogueWindowTest, ExportWritesTheListShownAsCsv) {
     addDisk(3, "Caf\xC3\xA9", 0x3,
             {FolderEntry("", "M\xC3\xBCller, \"Akten\""),
-             FileEntry("M\xC3\xBCller, \"Akten\"", "tax\nnotes.txt", 5, LocalTime(2023, 6, 7, 8, 9, 10))});
+             FileEntry("M\xC3\xBCller, \"Akten\"", "tax\nnotes.txt", 5, LocalTime(2023, 6, 7, 8, 9, 10))},
+            true, 1);
     const auto window = openWindow();
     const std::string file = (dir / "export.csv").string();
     QString offered;
@@ -334,10 +284,17 @@ TEST_F(CatalogueWindowTest, ExportWritesTheListShownAsCsv) {
     window->tabViews->setCurrentIndex(1);
     window->grdDisks->sortByColumn(0, Qt::DescendingOrder);
     window->cmdExport->click();
-    const std::string disks = ReadBytes(file);
-    const auto lineOf = [&](const std::string& start) { return disks.find("\r\n" + start); };
-    EXPECT_LT(lineOf("42,ZIPDISK,1A2B-3C4D,REMOVABLE,100270080,100139008,131072,"), lineOf("7,WORK"));
-    EXPECT_LT(lineOf("7,WORK"), lineOf("3,Caf\xC3\xA9"));
+    EXPECT_EQ(offered, "Catalogued disks.csv");
+    EXPECT_EQ(ReadBytes(file),
+              "\xEF\xBB\xBF"
+              "Disk,Volume,Serial,Drive type,Capacity (bytes),Used (bytes),Free (bytes),"
+              "First labelled,Last labelled,Company,Entries,Unreadable folders,Complete\r\n"
+              "42,ZIPDISK,1A2B-3C4D,REMOVABLE,100270080,100139008,131072,2026-03-14 09:47:00,"
+              "2026-03-14 09:47:00,Example Widgets,7,0,yes\r\n"
+              "7,WORK,0000-00AB,REMOVABLE,100270080,100139008,131072,2026-03-14 09:47:00,"
+              "2026-03-14 09:47:00,Example Widgets,2,0,no\r\n"
+              "3,Caf\xC3\xA9,0000-0003,REMOVABLE,100270080,100139008,131072,2026-03-14 09:47:00,"
+              "2026-03-14 09:47:00,Example Widgets,2,1,yes\r\n");
 
     // Cancelling the file dialog writes nothing.
     std::filesystem::remove(file);
@@ -358,10 +315,7 @@ TEST_F(CatalogueWindowTest, TheWindowKeepsItsSizeAndColumnsInItsOwnSection) {
         EXPECT_FALSE(window->isVisible());
     }
     const std::string profile = ReadBytes(profileFile);
-    EXPECT_EQ(profile.substr(0, global.size()), global);
-    const IniProfileStore stored(profileFile);
-    EXPECT_EQ(stored.read("CATALOGUE", "WIDTH"), "700");
-    EXPECT_EQ(stored.read("CATALOGUE", "HEIGHT"), "450");
+    EXPECT_EQ(profile.rfind(global + "[CATALOGUE]\r\nWIDTH=700\r\nHEIGHT=450\r\n", 0), 0u) << profile;
 
     const auto again = openWindow();
     EXPECT_EQ(again->size(), QSize(700, 450));
@@ -373,39 +327,24 @@ TEST_F(CatalogueWindowTest, TheWindowKeepsItsSizeAndColumnsInItsOwnSection) {
 }
 
 TEST_F(CatalogueWindowTest, AnEmptyOrUnusableCatalogueSaysSoAndTheWindowStillOpens) {
-    const struct {
-        const char* name;
-        void (*prepare)(const std::string& file);
-        const char* hint;
-        std::size_t messages;
-    } cases[] = {
-        {"no file yet", [](const std::string& file) { std::filesystem::remove(file); }, "No disks yet.", 0},
-        {"not a file",
-         [](const std::string& file) {
-             std::filesystem::remove(file);
-             std::filesystem::create_directories(file);
-         },
-         "The disk catalogue cannot be opened: ", 1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const bool folderInItsPlace : {false, true}) {
+        SCOPED_TRACE(folderInItsPlace);
         messages->shown.clear();
-        services.catalogue.reset();
-        c.prepare(catalogueFile);
-        services.catalogue = std::make_shared<Catalogue>(catalogueFile, clock);
+        std::filesystem::remove_all(catalogueFile);
+        if (folderInItsPlace) {
+            std::filesystem::create_directories(catalogueFile);
+        }
         const auto window = openWindow();
-        EXPECT_TRUE(window->isVisible());
         EXPECT_TRUE(window->lblEmpty->isVisible());
-        EXPECT_EQ(window->lblEmpty->text().toStdString().rfind(c.hint, 0), 0u)
-            << window->lblEmpty->text().toStdString();
-        ASSERT_EQ(messages->shown.size(), c.messages);
+        const std::string hint = window->lblEmpty->text().toStdString();
+        EXPECT_EQ(hint.rfind(folderInItsPlace ? "The disk catalogue cannot be opened: " : "No disks yet.", 0),
+                  0u)
+            << hint;
+        ASSERT_EQ(messages->shown.size(), folderInItsPlace ? 1u : 0u);
         type(*window, "tax");
         EXPECT_TRUE(window->shownHits().empty());
+        EXPECT_EQ(std::filesystem::exists(catalogueFile), folderInItsPlace); // looking creates nothing
     }
-    // Looking at an empty catalogue creates nothing.
-    std::filesystem::remove_all(catalogueFile);
-    const auto window = openWindow();
-    EXPECT_FALSE(std::filesystem::exists(catalogueFile));
 }
 
 } // namespace
