@@ -21,7 +21,7 @@ namespace {
 constexpr int Disks = 500;
 
 const std::array<const char*, 10> Topics = {"Invoices", "Taxes", "Photos", "Letters", "Projects",
-                                            "Scans", "Music", "Backup", "Журнал", "Recettes café"};
+                                            "Scans",    "Music", "Backup", "Журнал",  "Recettes café"};
 
 // 20 folders, each with 3 subfolders of 32 files: 2,000 entries a disk.
 void MakeTree(const fs::path& root) {
@@ -32,13 +32,14 @@ void MakeTree(const fs::path& root) {
     for (int disk = 0; disk < Disks; ++disk) {
         const fs::path diskRoot = root / ("disk" + std::to_string(disk));
         for (int top = 0; top < 20; ++top) {
-            const fs::path folder =
-                diskRoot / (std::string(Topics[top % Topics.size()]) + " " + std::to_string(1990 + top + disk % 30));
+            const fs::path folder = diskRoot / (std::string(Topics[top % Topics.size()]) + " " +
+                                                std::to_string(1990 + top + disk % 30));
             for (int sub = 0; sub < 3; ++sub) {
                 const fs::path inner = folder / ("part " + std::to_string(sub + 1));
                 fs::create_directories(inner);
                 for (int file = 0; file < 32; ++file) {
-                    std::ofstream(inner / ("scan-" + std::to_string(disk * 100 + file) + (file % 3 ? ".pdf" : ".jpg")))
+                    std::ofstream(
+                        inner / ("scan-" + std::to_string(disk * 100 + file) + (file % 3 ? ".pdf" : ".jpg")))
                         << "x";
                 }
             }
@@ -99,9 +100,10 @@ int main(int argc, char** argv) {
         record.serial = static_cast<std::uint32_t>(disk + 1);
         const std::int64_t id = store.addDisk(record, 1773489600).value();
         (void)store.beginEntries(id);
-        const WalkOutcome outcome =
-            WalkTree((root / ("disk" + std::to_string(disk))).string(), {}, cancel,
-                     [&](std::vector<CatalogueEntry>& batch, const WalkCounts&) { return store.addEntries(id, batch).ok(); });
+        const WalkOutcome outcome = WalkTree((root / ("disk" + std::to_string(disk))).string(), {}, cancel,
+                                             [&](std::vector<CatalogueEntry>& batch, const WalkCounts&) {
+                                                 return store.addEntries(id, batch).ok();
+                                             });
         (void)store.finishEntries(id, outcome.end == WalkEnd::Finished, outcome.counts.skippedFolders);
         indexed += outcome.counts.entries;
     }
@@ -109,7 +111,8 @@ int main(int argc, char** argv) {
     opened.value().reset(); // checkpoints the journal into the file
     const auto bytes = fs::file_size(file);
 
-    std::printf("entries on disk:         %ld (find counts the %d disk folders and the root too)\n", found, Disks);
+    std::printf("entries on disk:         %ld (find counts the %d disk folders and the root too)\n", found,
+                Disks);
     std::printf("find DIR | wc -l:        %.2f s  %10.0f entries/s\n", findSeconds, found / findSeconds);
     std::printf("walk alone:              %.2f s  %10.0f entries/s  (%.2fx find's time)\n", walkSeconds,
                 walked / walkSeconds, walkSeconds / findSeconds);

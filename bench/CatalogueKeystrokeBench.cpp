@@ -21,7 +21,8 @@ namespace {
 
 double Percentile(std::vector<double> values, double share) {
     std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
+    return values.empty() ? 0
+                          : values[static_cast<std::size_t>(share * static_cast<double>(values.size() - 1))];
 }
 
 } // namespace
@@ -30,7 +31,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const std::string file =
-        argc > 1 ? argv[1] : (std::filesystem::temp_directory_path() / "tessaline-bench-index.sqlite").string();
+        argc > 1 ? argv[1]
+                 : (std::filesystem::temp_directory_path() / "tessaline-bench-index.sqlite").string();
     if (!std::filesystem::exists(file)) {
         std::fprintf(stderr, "missing %s: run CatalogueIndexBench first\n", file.c_str());
         return 1;
@@ -42,9 +44,9 @@ int main(int argc, char** argv) {
     window.show();
 
     // Words as people type them: parts of the names in the catalogue, a few that match nothing.
-    const std::vector<std::string> words = {"scan-123", "invoices", "taxes 19", "photos", "part 2", "журнал",
-                                            "café", "backup", "letters", "music 20", "projects", "recettes",
-                                            "zq", "scan-49", ".pdf", "2011"};
+    const std::vector<std::string> words = {
+        "scan-123", "invoices", "taxes 19", "photos",   "part 2", "журнал",  "café", "backup",
+        "letters",  "music 20", "projects", "recettes", "zq",     "scan-49", ".pdf", "2011"};
     std::map<int, std::vector<double>> byLength;
     std::vector<double> all;
     for (int round = 0; round < 7; ++round) {

@@ -1,8 +1,8 @@
 // Listing a folder with many subfolders in the folder list: reading and sorting alone, the list box
 // without painting, and the shown list box painted once.
-#include "ui/forms/FolderListBox.h"
 #include "core/disks/FolderListing.h"
 #include "support/BenchSupport.h"
+#include "ui/forms/FolderListBox.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // Times painting the logo strip: the label's own strip and a tall one.
-#include "ui/forms/PictureBox.h"
-#include "ui/graphics/CLogo.h"
 #include "core/graphics/LogoPlan.h"
 #include "support/BenchSupport.h"
+#include "ui/forms/PictureBox.h"
+#include "ui/graphics/CLogo.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,16 +1,16 @@
 // Saves pictures of the program's windows for the documentation; scripts/screenshots runs it under a
 // virtual X display. Skipped in the ordinary test run.
+#include "core/settings/IniProfileStore.h"
 #include "ui/app/ToolStrip.h"
 #include "ui/app/frmAbout.h"
 #include "ui/app/frmMain.h"
 #include "ui/app/frmSplash.h"
-#include "core/settings/IniProfileStore.h"
 #include "ui/settings/frmConfig.h"
 
 #include "support/FakeDriveService.h"
-#include "support/WindowFixture.h"
 #include "support/ScriptedModal.h"
 #include "support/TempDir.h"
+#include "support/WindowFixture.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -29,9 +29,10 @@ std::string MovedAsideMessage(const std::string& path, const std::string& movedT
 }
 
 std::string WalkFailedMessage(const std::string& path, int number, const std::string& reason) {
-    return "The folders and files of disk #" + std::to_string(number) + " could not all be recorded in the disk "
-           "catalogue " + path + (reason.empty() ? "" : ": " + reason) + ".\r\n\r\nIts label was printed; "
-           "print it again to record the rest.";
+    const std::string why = reason.empty() ? "" : ": " + reason;
+    return "The folders and files of disk #" + std::to_string(number) +
+           " could not all be recorded in the disk catalogue " + path + why +
+           ".\r\n\r\nIts label was printed; print it again to record the rest.";
 }
 
 int Percent(const WalkCounts& counts, std::uint64_t usedBytes) {
@@ -121,9 +122,8 @@ void Catalogue::recordLabel(const DiskRecord& disk, const WalkPlace& place) {
     }
     m_cancel = false;
     setProgress({true, disk.number, 0});
-    m_worker = std::thread([this, id, number = disk.number, used = disk.usedBytes, place] {
-        walk(id, number, used, place);
-    });
+    m_worker = std::thread(
+        [this, id, number = disk.number, used = disk.usedBytes, place] { walk(id, number, used, place); });
 }
 
 void Catalogue::walk(std::int64_t diskId, int number, std::uint64_t usedBytes, WalkPlace place) {

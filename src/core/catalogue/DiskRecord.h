@@ -22,7 +22,7 @@ struct DiskRecord {
     std::uint64_t freeBytes = 0;
     std::int64_t firstLabelled = 0; // seconds since the epoch
     std::int64_t lastLabelled = 0;
-    std::string company; // as printed on the label's strip
+    std::string company;              // as printed on the label's strip
     std::uint64_t entries = 0;        // folders and files recorded
     std::uint64_t skippedFolders = 0; // folders the walk could not read
     bool complete = false;            // the walk of its tree ran to the end

@@ -57,5 +57,6 @@ DiskRecord RecordOfFacts(const DiskFactsRecord& facts, int number, const std::st
 
 std::string ReprintQuestion(const DiskRecord& disk, const std::string& labelled) {
     const std::string number = "#" + std::to_string(disk.number);
-    return "This disk was labelled " + number + " on " + labelled + ". Print its label again as " + number + "?";
+    return "This disk was labelled " + number + " on " + labelled + ". Print its label again as " + number +
+           "?";
 }

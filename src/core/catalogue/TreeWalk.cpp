@@ -31,8 +31,8 @@ std::string WithoutTrailingSlashes(std::string path) {
 
 class Walker {
 public:
-    Walker(const std::string& root, const std::vector<std::string>& otherMounts, const std::atomic<bool>& cancel,
-           const EntrySink& sink, std::size_t batchSize)
+    Walker(const std::string& root, const std::vector<std::string>& otherMounts,
+           const std::atomic<bool>& cancel, const EntrySink& sink, std::size_t batchSize)
         : m_root(WithoutTrailingSlashes(root)), m_cancel(cancel), m_sink(sink),
           m_batchSize(std::max<std::size_t>(batchSize, 1)) {
         for (const std::string& mount : otherMounts) {

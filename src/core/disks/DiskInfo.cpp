@@ -84,8 +84,8 @@ const char* DriveTypeNameOf(int type) {
 
 } // namespace
 
-void GetDiskInfo(const Services& services, std::string drive, std::string& driveTypeName, double& freeMB, double& capacityMB,
-                 std::string& volumeName, std::string& serialText) {
+void GetDiskInfo(const Services& services, std::string drive, std::string& driveTypeName, double& freeMB,
+                 double& capacityMB, std::string& volumeName, std::string& serialText) {
     try {
         const auto& drives = services.drives;
         if (!drives) {

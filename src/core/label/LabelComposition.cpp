@@ -1,10 +1,10 @@
 #include "core/label/LabelComposition.h"
 
+#include "core/label/LabelText.h"
 #include "core/runtime/Clock.h"
 #include "core/runtime/Conversions.h"
 #include "core/runtime/LocaleFormats.h"
 #include "core/runtime/RuntimeError.h"
-#include "core/label/LabelText.h"
 
 #include <cmath>
 

@@ -9,7 +9,9 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 } // namespace
 
@@ -48,7 +50,9 @@ double TextToDouble(std::string_view text) {
     return std::strtod(copy.c_str(), nullptr);
 }
 
-double RoundHalfEven(double value) { return std::nearbyint(value); }
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 std::int16_t CInt(double value) {
     if (std::isnan(value)) {
@@ -62,7 +66,9 @@ std::int16_t CInt(double value) {
     return static_cast<std::int16_t>(rounded);
 }
 
-std::string IntToText(std::int16_t value) { return std::to_string(value); }
+std::string IntToText(std::int16_t value) {
+    return std::to_string(value);
+}
 
 std::string FormatFixed2(double value, char decimalSeparator) {
     if (!std::isfinite(value)) {

@@ -9,6 +9,10 @@ ProgramState& Instance() {
 
 } // namespace
 
-ProgramState& Program() { return Instance(); }
+ProgramState& Program() {
+    return Instance();
+}
 
-void ResetProgram() { Instance() = ProgramState{}; }
+void ResetProgram() {
+    Instance() = ProgramState{};
+}

@@ -416,7 +416,8 @@ std::optional<std::string> IniProfileStore::read(std::string_view section, std::
     return snapshot->value(section, key);
 }
 
-ProfileWriteReport IniProfileStore::write(std::string_view section, std::string_view key, std::string_view value) {
+ProfileWriteReport IniProfileStore::write(std::string_view section, std::string_view key,
+                                          std::string_view value) {
     return write({ProfileEdit{std::string(section), std::string(key), std::string(value)}});
 }
 

@@ -1,10 +1,10 @@
 #include "ui/app/Shell.h"
 
+#include "core/runtime/Runtime.h"
 #include "ui/app/InstanceGuard.h"
 #include "ui/app/frmMain.h"
 #include "ui/app/frmSplash.h"
 #include "ui/resources/Artwork.h"
-#include "core/runtime/Runtime.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "ui/app/frmAbout.h"
 
+#include "core/runtime/Runtime.h"
 #include "ui/forms/Geometry.h"
 #include "ui/forms/ModalRunner.h"
-#include "core/runtime/Runtime.h"
 #include "ui/resources/Artwork.h"
 
 #include <QPushButton>

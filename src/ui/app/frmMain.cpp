@@ -1,19 +1,19 @@
 #include "ui/app/frmMain.h"
 
-#include "ui/app/ToolStrip.h"
-#include "core/catalogue/Catalogue.h"
 #include "core/app/WelcomeText.h"
-#include "ui/app/frmAbout.h"
-#include "ui/catalogue/frmCatalogue.h"
-#include "ui/forms/Geometry.h"
+#include "core/catalogue/Catalogue.h"
 #include "core/runtime/ProgramState.h"
 #include "core/runtime/Runtime.h"
 #include "core/runtime/RuntimeError.h"
-#include "ui/label/ShowLabelWindow.h"
-#include "ui/resources/Artwork.h"
 #include "core/settings/EmptySetting.h"
 #include "core/settings/ProfileAccess.h"
 #include "core/settings/Settings.h"
+#include "ui/app/ToolStrip.h"
+#include "ui/app/frmAbout.h"
+#include "ui/catalogue/frmCatalogue.h"
+#include "ui/forms/Geometry.h"
+#include "ui/label/ShowLabelWindow.h"
+#include "ui/resources/Artwork.h"
 #include "ui/settings/frmConfig.h"
 
 #include <QAction>
@@ -94,7 +94,13 @@ frmMain::frmMain(const WindowServices& services, QWidget* parent)
         // The walk reports from its own thread; the title changes on this one.
         m_services.catalogue->setProgressListener([window = QPointer<frmMain>(this)] {
             QMetaObject::invokeMethod(
-                window, [window] { if (window) window->showCatalogueProgress(); }, Qt::QueuedConnection);
+                window,
+                [window] {
+                    if (window) {
+                        window->showCatalogueProgress();
+                    }
+                },
+                Qt::QueuedConnection);
         });
     }
 }

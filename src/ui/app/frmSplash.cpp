@@ -1,8 +1,8 @@
 #include "ui/app/frmSplash.h"
 
+#include "core/runtime/Runtime.h"
 #include "ui/forms/DateFormats.h"
 #include "ui/forms/Geometry.h"
-#include "core/runtime/Runtime.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/app/CreditPanel.h"
 #include "core/runtime/Clock.h"
+#include "ui/app/CreditPanel.h"
 #include "ui/forms/WindowServices.h"
 
 #include <QTimer>

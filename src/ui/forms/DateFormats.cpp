@@ -39,9 +39,13 @@ std::string FormatMediumTime(Clock::TimePoint when) {
         .toStdString();
 }
 
-int LocalSecond(Clock::TimePoint when) { return ToLocal(when).time().second(); }
+int LocalSecond(Clock::TimePoint when) {
+    return ToLocal(when).time().second();
+}
 
-std::string FormatSeconds(Clock::TimePoint when) { return std::to_string(LocalSecond(when)); }
+std::string FormatSeconds(Clock::TimePoint when) {
+    return std::to_string(LocalSecond(when));
+}
 
 char LocaleDecimalSeparator() {
     const QString separator = QLocale().decimalPoint();

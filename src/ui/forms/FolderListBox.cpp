@@ -1,8 +1,8 @@
 #include "ui/forms/FolderListBox.h"
 
-#include "ui/forms/FolderListModel.h"
 #include "core/disks/FolderListing.h"
 #include "core/runtime/RuntimeError.h"
+#include "ui/forms/FolderListModel.h"
 
 #include <QKeyEvent>
 #include <QStyledItemDelegate>

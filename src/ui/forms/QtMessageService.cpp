@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QMessageBox>
 
-
 int QtMessageService::show(const std::string& prompt, int style, const std::optional<std::string>& title) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(QString::fromStdString(title.value_or(ApplicationTitle)));

@@ -18,7 +18,15 @@ double LogicalDpi(bool horizontal) {
 
 } // namespace
 
-double TwipsPerPixelX() { return 1440.0 / LogicalDpi(true); }
-double TwipsPerPixelY() { return 1440.0 / LogicalDpi(false); }
-int TwipsToPixelsX(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelX())); }
-int TwipsToPixelsY(double twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelY())); }
+double TwipsPerPixelX() {
+    return 1440.0 / LogicalDpi(true);
+}
+double TwipsPerPixelY() {
+    return 1440.0 / LogicalDpi(false);
+}
+int TwipsToPixelsX(double twips) {
+    return static_cast<int>(std::lround(twips / TwipsPerPixelX()));
+}
+int TwipsToPixelsY(double twips) {
+    return static_cast<int>(std::lround(twips / TwipsPerPixelY()));
+}

@@ -1,7 +1,7 @@
 #include "ui/graphics/CLogo.h"
 
-#include "ui/forms/PictureBox.h"
 #include "core/runtime/RuntimeError.h"
+#include "ui/forms/PictureBox.h"
 #include "ui/forms/Screen.h"
 #include "ui/forms/SystemColors.h"
 
@@ -36,7 +36,7 @@ std::optional<QFont> CreateLogoFont(const LogoFontRecord& record) {
     font.setUnderline(record.underline != 0);
     font.setStrikeOut(record.strikeOut != 0);
     font.setStyleStrategy(record.quality == AntialiasedQuality ? QFont::PreferAntialias
-                                                                : QFont::PreferDefault);
+                                                               : QFont::PreferDefault);
     return font;
 }
 

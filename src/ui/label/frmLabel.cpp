@@ -2,22 +2,22 @@
 
 #include "core/disks/DiskInfo.h"
 #include "core/disks/DriveService.h"
-#include "ui/forms/DriveListBox.h"
-#include "ui/forms/FolderListBox.h"
 #include "core/disks/FolderListing.h"
-#include "ui/forms/Geometry.h"
-#include "ui/forms/PictureBox.h"
+#include "core/label/LabelComposition.h"
+#include "core/label/LabelText.h"
+#include "core/label/ProgBarWidth.h"
 #include "core/runtime/LocaleFormats.h"
 #include "core/runtime/ProgramState.h"
 #include "core/runtime/Runtime.h"
 #include "core/runtime/RuntimeError.h"
+#include "core/settings/ProfileAccess.h"
+#include "ui/forms/DriveListBox.h"
+#include "ui/forms/FolderListBox.h"
+#include "ui/forms/Geometry.h"
+#include "ui/forms/PictureBox.h"
 #include "ui/forms/SharedPalettes.h"
 #include "ui/forms/SystemColors.h"
-#include "core/label/LabelComposition.h"
-#include "core/label/LabelText.h"
-#include "core/label/ProgBarWidth.h"
 #include "ui/label/UsedSpaceBarImage.h"
-#include "core/settings/ProfileAccess.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -217,8 +217,8 @@ void frmLabel::SetFormValues(frmLabel& frm) {
         frm.txtID->setText(Text(DiskNumberText(program.NextDiskNumber)));
 
         DiskFactsRecord& facts = program.DiskFacts;
-        GetDiskInfo(m_services, program.ZipDrive, facts.DriveTypeName, facts.FreeMB, facts.CapacityMB, facts.VolumeName,
-                    facts.SerialText);
+        GetDiskInfo(m_services, program.ZipDrive, facts.DriveTypeName, facts.FreeMB, facts.CapacityMB,
+                    facts.VolumeName, facts.SerialText);
         recogniseDisk();
 
         const std::vector<std::string>& roots = frm.drvList->roots();

@@ -33,7 +33,8 @@ void frmLabel::recogniseDisk() {
     if (!m_services.catalogue) {
         return;
     }
-    const std::optional<DiskRecord> known = m_services.catalogue->recognise(IdentityOfFacts(Program().DiskFacts));
+    const std::optional<DiskRecord> known =
+        m_services.catalogue->recognise(IdentityOfFacts(Program().DiskFacts));
     ShowCatalogueMessage(m_services);
     if (known && known->number >= std::numeric_limits<std::int16_t>::min() &&
         known->number <= std::numeric_limits<std::int16_t>::max()) {

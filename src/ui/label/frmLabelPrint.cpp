@@ -2,13 +2,13 @@
 #include "ui/label/frmLabel.h"
 
 #include "core/runtime/Conversions.h"
-#include "ui/forms/PrintWindow.h"
-#include "ui/forms/PrinterProvider.h"
 #include "core/runtime/ProgramState.h"
 #include "core/runtime/Runtime.h"
 #include "core/runtime/RuntimeError.h"
 #include "core/settings/ProfileAccess.h"
 #include "core/settings/ProfileService.h"
+#include "ui/forms/PrintWindow.h"
+#include "ui/forms/PrinterProvider.h"
 
 #include <QLineEdit>
 #include <QPrinter>
@@ -70,7 +70,8 @@ void frmLabel::cmdPrint_Click() {
     // Nothing is written or changed on the label until the job can go out.
     const std::unique_ptr<QPrinter> printer = DefaultPrinter(m_services);
     if (!printer) {
-        MsgBox(m_services, "There is no default printer, so the label cannot be printed.\r\n\r\n"
+        MsgBox(m_services,
+               "There is no default printer, so the label cannot be printed.\r\n\r\n"
                "Set up a printer as the default, then print again. The disk number was not changed.",
                0);
         cmdRefresh_Click();

@@ -1,9 +1,6 @@
 #include "ui/settings/frmConfig.h"
 
 #include "core/disks/ZipDriveList.h"
-#include "ui/forms/Geometry.h"
-#include "ui/forms/ModalRunner.h"
-#include "ui/forms/WideListComboBox.h"
 #include "core/runtime/ProgramState.h"
 #include "core/runtime/Runtime.h"
 #include "core/runtime/RuntimeError.h"
@@ -11,6 +8,9 @@
 #include "core/settings/ProfileAccess.h"
 #include "core/settings/ProfileService.h"
 #include "core/settings/Settings.h"
+#include "ui/forms/Geometry.h"
+#include "ui/forms/ModalRunner.h"
+#include "ui/forms/WideListComboBox.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -58,7 +58,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int le
 
 } // namespace
 
-frmConfig::frmConfig(const WindowServices& services, QWidget* parent) : QDialog(parent), m_services(services) {
+frmConfig::frmConfig(const WindowServices& services, QWidget* parent)
+    : QDialog(parent), m_services(services) {
     setObjectName("frmConfig");
     setWindowTitle("Configuration ");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -182,7 +183,8 @@ bool frmConfig::SaveFormValues() {
     }
     const std::string& why = report.reason;
     const std::string where = m_services.profile ? m_services.profile->location() : "the settings file";
-    MsgBox(m_services,
+    MsgBox(
+        m_services,
         "Your settings could not be saved to " + where + (why.empty() ? "" : ":\r\n" + why) +
             "\r\n\r\nNothing you typed is lost: correct the problem and press Save again, or press Cancel.",
         0);

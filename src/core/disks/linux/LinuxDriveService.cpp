@@ -159,7 +159,8 @@ std::vector<std::string> LinuxDriveService::mountsInside(const std::string& fold
     }
     std::vector<std::string> inside;
     for (const MountEntry& mount : readMounts()) {
-        if (mount.mountPoint.size() > prefix.size() && mount.mountPoint.compare(0, prefix.size(), prefix) == 0) {
+        if (mount.mountPoint.size() > prefix.size() &&
+            mount.mountPoint.compare(0, prefix.size(), prefix) == 0) {
             inside.push_back(mount.mountPoint);
         }
     }
