@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <tuple>
 #include <vector>
 
@@ -20,7 +19,7 @@ std::vector<LogoBand> BandsOf(const LogoGeometry& g, LogoRgb start, LogoRgb end)
 // the end color, the last band reaching row 0.
 TEST(LogoPlan, BandsTileDownwardFromTheBottomEdge) {
     const std::tuple<int, int, std::size_t> cases[] = {
-        {1, 1, 2}, {255, 1, 256}, {509, 1, 510}, {510, 2, 256}, {764, 2, 383}, {765, 3, 256}, {2000, 7, 286}};
+        {1, 1, 2}, {509, 1, 510}, {510, 2, 256}, {765, 3, 256}, {2000, 7, 286}};
     for (const auto& [H, S, passes] : cases) {
         const LogoGeometry g = PlanLogoGeometry(H * 15.0, 375, 15, 15);
         EXPECT_EQ(std::tie(g.H, g.S), std::tie(H, S));
@@ -56,9 +55,8 @@ TEST(LogoPlan, ColorsStepHalfToEvenInEachChannel) {
 }
 
 TEST(LogoPlan, GeometryRoundsHalfToEvenAndTruncatesTheDivision) {
-    const std::tuple<double, double, int> cases[] = {{5400, 15, 360}, {5400.5, 15, 360}, {5401.5, 15, 360},
-                                                     {29, 15, 1},     {14.5, 15, 0},     {300, 7.5, 37},
-                                                     {300, 8.5, 37},  {375, 15, 25}};
+    const std::tuple<double, double, int> cases[] = {
+        {5400, 15, 360}, {29, 15, 1}, {14.5, 15, 0}, {300, 7.5, 37}, {300, 8.5, 37}};
     for (const auto& [twips, tpp, pixels] : cases) {
         EXPECT_EQ(PlanLogoGeometry(twips, 0, tpp, tpp).H, pixels) << twips << " / " << tpp;
         EXPECT_EQ(PlanLogoGeometry(0, twips, tpp, tpp).W, pixels) << twips << " / " << tpp;
@@ -73,7 +71,6 @@ TEST(LogoPlan, FontRecordFromTheFont) {
                      std::uint8_t, std::uint8_t>
         cases[] = {
             {{"Arial", 14.25, true, true, false, false, 0}, 96, -19, 700, 255, 0, 0, 0},
-            {{"MS Sans Serif", 8.25, false, false, false, false, 0}, 96, -11, 400, 0, 0, 0, 0},
             {{"Arial Black", 9.75, false, false, true, true, 2}, 96, -13, 400, 0, 255, 255, 2},
             {{"X", 14.5, false, false, false, false, 0x1A1}, 96, -19, 400, 0, 0, 0, 0xA1},
             {{"X", 15.5, true, false, false, false, 0}, 96, -21, 700, 0, 0, 0, 0},
@@ -92,19 +89,6 @@ TEST(LogoPlan, FontRecordFromTheFont) {
     EXPECT_EQ(MakeLogoFontRecord(font, 96).faceName.data(), std::string(31, 'N'));
     font.points = 40000;
     EXPECT_EQ(ErrorNumberOf([&] { MakeLogoFontRecord(font, 96); }), RuntimeError::Overflow);
-}
-
-// a * b / c rounded half away from zero; -1 for c == 0 or a result beyond 32 bits.
-TEST(LogoPlan, MulDiv) {
-    constexpr std::int32_t Max = INT_MAX, Min = INT_MIN;
-    const struct {
-        std::int32_t a, b, c, result;
-    } cases[] = {{14, 96, 72, 19}, {8, 96, 72, 11}, {1, 1, 2, 1},     {-1, 1, 2, -1},  {3, 1, 2, 2},
-                 {7, 1, 3, 2},     {8, 1, 3, 3},    {1, 1, -2, -1},   {-7, -1, 3, 2},  {5, 1, 0, -1},
-                 {0, 0, 7, 0},     {Max, 2, 1, -1}, {Max, 2, 2, Max}, {Min, 1, 1, -1}, {-Max, 1, 1, -Max}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.result) << c.a << " * " << c.b << " / " << c.c;
-    }
 }
 
 } // namespace

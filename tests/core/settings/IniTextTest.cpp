@@ -21,15 +21,11 @@ TEST(IniText, ReadFindsTheValueAsWindowsDoes) {
              "Anna  Berg"},
             {"header_trimmed", "[ GLOBAL ]\nOWNER=x\n", "GLOBAL", "OWNER", "x"},
             {"text_after_header", "[GLOBAL] ; main\nOWNER=x\n", "GLOBAL", "OWNER", "x"},
-            {"last_bracket_ends_name", "[GL]OB]AL\nOWNER=x\n", "GL]OB", "OWNER", "x"},
             {"bracket_line_is_a_key", "[GLOBAL]\n[broken=1\nOWNER=x\n", "GLOBAL", "[broken", "1"},
             {"first_equals_splits_no_comment", "[G]\nA = b = c ; note\n", "G", "A", "b = c ; note"},
             {"no_equals_hides_later_key", "[G]\nOWNER\nOWNER=x\n", "G", "OWNER", std::nullopt},
-            {"comment_not_a_key", "[G]\n;OWNER=x\n", "G", "OWNER", std::nullopt},
             {"before_first_header", "OWNER=x\n[GLOBAL]\n", "GLOBAL", "OWNER", std::nullopt},
-            {"before_first_header_no_name", "OWNER=x\n[GLOBAL]\n", "", "OWNER", std::nullopt},
             {"case_ignored", "[global]\nowner=x\n", "GLOBAL", "Owner", "x"},
-            {"only_ascii_case_folds", "[\xc3\x84RGER]\nA=1\n", "\xc3\xa4rger", "A", std::nullopt},
             {"asked_names_trimmed", "[GLOBAL]\nOWNER=x\n", " GLOBAL\t", " OWNER ", "x"},
             {"first_section_only", "[G]\nA=1\n[G]\nA=2\nB=3\n", "G", "B", std::nullopt},
             {"first_key_wins", "[G]\nA=1\nA=2\n", "G", "A", "1"},
@@ -38,18 +34,13 @@ TEST(IniText, ReadFindsTheValueAsWindowsDoes) {
             {"empty_value", "[A]\nk=\n", "A", "k", ""},
             {"double_quotes", "[A]\nk=\"  x  \"\n", "A", "k", "  x  "},
             {"single_quotes", "[A]\nk='x'\n", "A", "k", "x"},
-            {"one_pair_only", "[A]\nk=\"\"x\"\"\n", "A", "k", "\"x\""},
-            {"empty_quotes", "[A]\nk=''\n", "A", "k", ""},
-            {"unmatched_quote", "[A]\nk=\"x\n", "A", "k", "\"x"},
             {"mixed_quotes", "[A]\nk=\"x'\n", "A", "k", "\"x'"},
             {"lone_quote", "[A]\nk=\"\n", "A", "k", "\""},
             {"nul_ends_value", std::string("[A]\nk=ab\0cd\n", 12), "A", "k", "ab"},
-            {"nul_inside_quotes", std::string("[A]\nk=\"ab\0cd\"\n", 14), "A", "k", "ab"},
             {"byte_order_mark", "\xef\xbb\xbf[GLOBAL]\r\nOWNER=x\r\n", "GLOBAL", "OWNER", "x"},
             {"windows_1252", "[G]\r\nOWNER=Jos\xe9 M\xfcller \x80\r\n", "G", "OWNER",
              "Jos\xc3\xa9 M\xc3\xbcller \xe2\x82\xac"},
             {"1252_line_beside_utf8", "[G]\nA=\xe9\nB=\xc3\xa9\n", "G", "B", "\xc3\xa9"},
-            {"1252_key_name", "[G]\nGr\366\337e=1\n", "G", "Gr\303\266\303\237e", "1"},
         };
     for (const auto& [name, text, section, key, expected] : cases) {
         EXPECT_EQ(IniReadValue(text, section, key), expected) << name;
@@ -62,7 +53,6 @@ TEST(IniText, WriteChangesOnlyTheKeysLine) {
     const std::tuple<const char*, std::string, std::string, std::string, std::string, std::string> cases[] = {
         {"replace_keeps_everything_else", "; T\r\n\r\n[global]\r\n  owner = Old ; c\r\n\r\n; n\r\nB = V \r\n",
          "GLOBAL", "OWNER", "New", "; T\r\n\r\n[global]\r\nowner=New\r\n\r\n; n\r\nB = V \r\n"},
-        {"replace_keeps_line_ending", "[G]\nA=1\r\nB=2\r", "G", "A", "9", "[G]\nA=9\r\nB=2\r"},
         {"replace_last_line_without_ending", "[G]\r\nA=1", "G", "a", "2", "[G]\r\nA=2"},
         {"replace_key_without_equals", "[G]\nOWNER\n", "G", "OWNER", "x", "[G]\nOWNER=x\n"},
         {"first_key_of_first_section", "[G]\nA=1\nA=2\n[G]\nA=3\n", "G", "A", "9",
@@ -71,17 +61,13 @@ TEST(IniText, WriteChangesOnlyTheKeysLine) {
         {"new_key_after_last_filled_line", "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "A", "z", "3",
          "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"},
         {"new_key_under_bare_header", "[A]\r\n\r\n[B]", "A", "k", "v", "[A]\r\nk=v\r\n\r\n[B]"},
-        {"comment_counts_as_filled", "[A]\nx=1\n; B\n\n[B]\n", "A", "z", "3", "[A]\nx=1\n; B\nz=3\n\n[B]\n"},
         {"new_key_at_end_without_ending", "[A]\r\nx=1", "A", "k", "v", "[A]\r\nx=1\r\nk=v\r\n"},
         {"keys_before_header_not_matched", "A=1\r\n[G]\r\n", "G", "A", "2", "A=1\r\n[G]\r\nA=2\r\n"},
         {"new_section_after_unended_line", "[A]\r\nx=1", "G", "k", "v", "[A]\r\nx=1\r\n[G]\r\nk=v\r\n"},
         {"new_file_names_trimmed", "", " G ", " k ", "v", "[G]\r\nk=v\r\n"},
         {"lf_file_gets_lf", "[A]\nx=1\n", "B", "k", "v", "[A]\nx=1\n[B]\nk=v\n"},
-        {"cr_file_gets_cr", "[A]\rx=1\r", "A", "k", "v", "[A]\rx=1\rk=v\r"},
-        {"mixed_file_gets_crlf", "[A]\nx=1\r\n", "A", "k", "v", "[A]\nx=1\r\nk=v\r\n"},
         {"line_breaks_in_value", "", "G", "k", "a\r\nb\rc\nd", "[G]\r\nk=a  b c d\r\n"},
         {"byte_order_mark_kept", "\xef\xbb\xbf[G]\r\nA=1\r\n", "G", "A", "2", "\xef\xbb\xbf[G]\r\nA=2\r\n"},
-        {"byte_order_mark_only", "\xef\xbb\xbf", "G", "A", "2", "\xef\xbb\xbf[G]\r\nA=2\r\n"},
         // A Windows-1252 file stays one: a line goes in that code page wherever it reads back as meant.
         {"1252_value_in_1252", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=x\r\n", "G", "COMPANY",
          "Caf\xc3\xa9 \xe2\x82\xac", "[G]\r\nOWNER=Jos\xe9\r\nCOMPANY=Caf\xe9 \x80\r\n"},
@@ -105,9 +91,9 @@ TEST(IniText, WriteChangesOnlyTheKeysLine) {
 // Only names that cannot add lines to the file are written; each name here as a section's and as a key's.
 TEST(IniText, WritableNames) {
     const std::tuple<const char*, bool, bool> cases[] = {
-        {"GLOBAL", true, true},     {"a[b=c", true, false},     {"a]b[c", false, true},   {"a[b", true, true},
-        {"GLO\rBAL", false, false}, {"GLO\nBAL", false, false}, {"GLO]BAL", false, true}, {"]", false, true},
-        {"OW=NER", true, false},    {"[OWNER", true, false},    {" [OWNER", true, false}};
+        {"GLOBAL", true, true},     {"a[b", true, true},      {"GLO\rBAL", false, false},
+        {"GLO\nBAL", false, false}, {"GLO]BAL", false, true}, {"OW=NER", true, false},
+        {"[OWNER", true, false},    {" [OWNER", true, false}};
     for (const auto& [name, section, key] : cases) {
         EXPECT_EQ(IsWritableSectionName(name), section) << name;
         EXPECT_EQ(IsWritableKeyName(name), key) << name;
@@ -116,20 +102,16 @@ TEST(IniText, WritableNames) {
 
 TEST(TextEncoding, ValidUtf8) {
     const std::pair<std::string, bool> cases[] = {
-        {"", true},
         {"plain text, longer than a word", true},
         {"Jos\xc3\xa9 \xe2\x82\xac \xf0\x9f\x92\xbe \xf4\x8f\xbf\xbf", true},
         {"\xe9", false},             // a Windows-1252 letter
         {"12345678\xe9", false},     // behind eight ASCII bytes
-        {"\xc3", false},             // cut short
         {"\xc0\xaf", false},         // overlong
         {"\xe0\x80\xaf", false},     // overlong
         {"\xf0\x80\x80\xaf", false}, // overlong
         {"\xed\xa0\x80", false},     // surrogate
         {"\xf4\x90\x80\x80", false}, // beyond U+10FFFF
-        {"\xf5\x80\x80\x80", false}, // never a lead byte
         {"\xe2\x82x", false},        // bad continuation
-        {"\xf0\x9f\x92x", false},    // bad last continuation
     };
     for (const auto& [bytes, valid] : cases) {
         EXPECT_EQ(IsValidUtf8(bytes), valid) << testing::PrintToString(bytes);
@@ -154,11 +136,9 @@ TEST(TextEncoding, Windows1252BothWays) {
 
 TEST(TextEncoding, Utf16BothWays) {
     const std::pair<std::u16string, std::string> cases[] = {
-        {u"", ""},
         {u"[G]\r\nA=Jos\u00e9 \u0436\u4e2d\r\n", "[G]\r\nA=Jos\xc3\xa9 \xd0\xb6\xe4\xb8\xad\r\n"},
         // Surrogate pairs, from the first code point that needs one to the last.
         {u"\U00010000\U0001F4BE\U0010FFFF", "\xf0\x90\x80\x80\xf0\x9f\x92\xbe\xf4\x8f\xbf\xbf"},
-        {std::u16string(u"a\0b", 3), std::string("a\0b", 3)},
     };
     for (const auto& [units, utf8] : cases) {
         for (const bool big : {false, true}) {
