@@ -66,6 +66,8 @@ TEST(IniText, WriteChangesOnlyTheKeysLine) {
         {"new_section_after_unended_line", "[A]\r\nx=1", "G", "k", "v", "[A]\r\nx=1\r\n[G]\r\nk=v\r\n"},
         {"new_file_names_trimmed", "", " G ", " k ", "v", "[G]\r\nk=v\r\n"},
         {"lf_file_gets_lf", "[A]\nx=1\n", "B", "k", "v", "[A]\nx=1\n[B]\nk=v\n"},
+        {"cr_file_gets_cr", "[A]\rx=1\r", "A", "k", "v", "[A]\rx=1\rk=v\r"},
+        {"mixed_file_gets_crlf", "[A]\nx=1\r\n", "A", "k", "v", "[A]\nx=1\r\nk=v\r\n"},
         {"line_breaks_in_value", "", "G", "k", "a\r\nb\rc\nd", "[G]\r\nk=a  b c d\r\n"},
         {"byte_order_mark_kept", "\xef\xbb\xbf[G]\r\nA=1\r\n", "G", "A", "2", "\xef\xbb\xbf[G]\r\nA=2\r\n"},
         // A Windows-1252 file stays one: a line goes in that code page wherever it reads back as meant.
