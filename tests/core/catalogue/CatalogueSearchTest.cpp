@@ -11,7 +11,7 @@ namespace {
 class CatalogueSearchTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        AddCatalogueDisk(file.path, Disk(7, "PHOTOS 2019", 1), {},
+        AddCatalogueDisk(file.path, ZipDisk(7, "PHOTOS 2019", 1), {},
                          {{"", "Holiday", true},
                           {"Holiday", "Beach.JPG"},
                           {"", "журнал.txt"},
@@ -19,7 +19,7 @@ protected:
                           {"", "cafe menu.doc"},
                           {"", "a"},
                           {"", "Tax 2019 scan.pdf"}});
-        AddCatalogueDisk(file.path, Disk(3, "WORK", 2), {},
+        AddCatalogueDisk(file.path, ZipDisk(3, "WORK", 2), {},
                          {{"Reports", "tax return.pdf"},
                           {"", "a.txt"},
                           {"", "x AND y"},

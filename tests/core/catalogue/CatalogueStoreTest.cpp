@@ -46,17 +46,18 @@ PRAGMA user_version = 1;
 TEST(CatalogueStoreTest, RecognisesADiskBySerialAndCapacity) {
     CatalogueFile file;
     auto store = file.open();
-    store->addDisk(Disk(1, "OLD", 0xbeef, 500), 100).value();
-    store->addDisk(Disk(2, "NEW", 0xbeef, 500), 200).value();
-    store->addDisk(Disk(3, "NONE", 0, 500), 300).value();
+    store->addDisk(ZipDisk(1, "OLD", 0xbeef), 100).value();
+    store->addDisk(ZipDisk(2, "NEW", 0xbeef), 200).value();
+    store->addDisk(ZipDisk(3, "NONE", 0), 300).value();
+    const std::uint64_t Zip = ZipDisk(0, "", 0).capacityBytes;
     const struct {
         DiskIdentity identity;
         std::optional<int> number;
     } cases[] = {
-        {{0xbeef, 500}, 2}, // the newer of two
-        {{0xbeef, 501}, std::nullopt},
-        {{0xbeee, 500}, std::nullopt},
-        {{0, 500}, std::nullopt}, // serial 0 stands for no disk
+        {{0xbeef, Zip}, 2}, // the newer of two
+        {{0xbeef, Zip + 1}, std::nullopt},
+        {{0xbeee, Zip}, std::nullopt},
+        {{0, Zip}, std::nullopt}, // serial 0 stands for no disk
     };
     for (const auto& c : cases) {
         Result<std::optional<DiskRecord>> found = store->recognise(c.identity);
@@ -69,8 +70,8 @@ TEST(CatalogueStoreTest, RecognisesADiskBySerialAndCapacity) {
 TEST(CatalogueStoreTest, ARelabelledDiskKeepsItsNumberAndFirstDate) {
     CatalogueFile file;
     auto store = file.open();
-    const std::int64_t id = store->addDisk(Disk(42, "FIRST", 9), 100).value();
-    DiskRecord facts = Disk(99, "SECOND", 9);
+    const std::int64_t id = store->addDisk(ZipDisk(42, "FIRST", 9), 100).value();
+    DiskRecord facts = ZipDisk(99, "SECOND", 9);
     facts.usedBytes = 1;
     facts.freeBytes = 2;
     facts.driveType = "Fixed";
@@ -86,8 +87,8 @@ TEST(CatalogueStoreTest, ARelabelledDiskKeepsItsNumberAndFirstDate) {
 TEST(CatalogueStoreTest, KeepsADisksEntriesUntilItIsWalkedAgainOrRemoved) {
     CatalogueFile file;
     auto store = file.open();
-    const std::int64_t id = store->addDisk(Disk(1, "ONE"), 100).value();
-    const std::int64_t other = store->addDisk(Disk(2, "TWO"), 100).value();
+    const std::int64_t id = store->addDisk(ZipDisk(1, "ONE", 1), 100).value();
+    const std::int64_t other = store->addDisk(ZipDisk(2, "TWO", 2), 100).value();
     ASSERT_TRUE(store->beginEntries(id));
     ASSERT_TRUE(store->addEntries(id, {{"", "b.txt", false, 12, 500}, {"", "Zeta", true, 0, 600}}));
     ASSERT_TRUE(store->addEntries(id, {{"Zeta", "inner.doc", false, 7, 700}, {"", "a.txt", false, 1, 800}}));
@@ -155,7 +156,7 @@ void WriteVersionOne(const std::string& path) {
     fs::remove(path);
     {
         auto store = CatalogueStore::open(path, "2026-03-14").value();
-        const std::int64_t id = store->addDisk(Disk(41, "OLD ONE", 77, 1000), 100).value();
+        const std::int64_t id = store->addDisk(ZipDisk(41, "OLD ONE", 77), 100).value();
         EXPECT_TRUE(store->addEntries(id, {{"", "kept.txt", false, 12, 300}}));
     }
     EXPECT_TRUE(Connect(path)->execute(BackToVersionOne));
@@ -170,7 +171,7 @@ class CatalogueTroubleTest : public ::testing::TestWithParam<Trouble> {};
 TEST_P(CatalogueTroubleTest, ToldWithItsReasonOrMovedAsideWhole) {
     const Trouble& trouble = GetParam();
     CatalogueFile file;
-    ASSERT_TRUE(file.open()->addDisk(Disk(1, "FIRST"), 100));
+    ASSERT_TRUE(file.open()->addDisk(ZipDisk(1, "FIRST", 1), 100));
     trouble.arrange(file.path);
     const std::unique_ptr<SqliteDatabase> holder = Connect(file.path);
     ASSERT_TRUE(!trouble.locked || holder->execute("BEGIN IMMEDIATE"));
@@ -190,7 +191,7 @@ TEST_P(CatalogueTroubleTest, ToldWithItsReasonOrMovedAsideWhole) {
     if (trouble.movedAside) {
         EXPECT_EQ(ReadBytes(aside), bytes);
     }
-    Result<std::int64_t> recorded = store.value()->addDisk(Disk(2, "SECOND"), 200);
+    Result<std::int64_t> recorded = store.value()->addDisk(ZipDisk(2, "SECOND", 2), 200);
     EXPECT_EQ(recorded.reason().empty(), trouble.recordFails.empty()) << recorded.reason();
     EXPECT_NE(recorded.reason().find(trouble.recordFails), std::string::npos) << recorded.reason();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
