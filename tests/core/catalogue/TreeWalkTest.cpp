@@ -114,6 +114,5 @@ TEST(TreeWalk, StopsEarlyAndSaysWhy) {
         const Walked walked = Walk(disk, {}, row.onBatch, 2);
         EXPECT_EQ(walked.outcome.end, row.end);
         EXPECT_LT(walked.paths.size(), 12u); // never the whole tree
-        EXPECT_GT(walked.paths.size(), 0u);
     }
 }
