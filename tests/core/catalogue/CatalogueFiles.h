@@ -17,10 +17,3 @@ struct CatalogueFile {
         return store ? std::move(store).value() : nullptr;
     }
 };
-
-inline DiskRecord Disk(int number, std::string volume, std::uint32_t serial = 0x1234abcd,
-                       std::uint64_t capacity = 100'000'000) {
-    DiskRecord disk = ZipDisk(number, std::move(volume), serial);
-    disk.capacityBytes = capacity;
-    return disk;
-}

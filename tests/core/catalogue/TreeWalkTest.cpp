@@ -19,7 +19,6 @@ namespace {
 struct Walked {
     WalkOutcome outcome;
     std::set<std::string> paths; // folders end in '/'
-    int batches = 0;
 };
 
 // Walks with a sink that keeps every path; `onBatch` may act between batches and stop the walk.
@@ -34,7 +33,6 @@ Walked Walk(const fs::path& root, const std::vector<std::string>& otherMounts = 
             for (const CatalogueEntry& entry : batch) {
                 walked.paths.insert(entry.path() + (entry.isFolder ? "/" : ""));
             }
-            ++walked.batches;
             return !onBatch || onBatch(cancel);
         },
         batchSize);
@@ -69,7 +67,6 @@ TEST(TreeWalk, RecordsEveryEntryOnceWithoutFollowingLinksOrEnteringOtherFilesyst
                                                    "Taxes/2019/up", "Letters/", "Letters/Ann.txt",
                                                    "Letters/away", "Letters/mounted/", "dangling"}));
     EXPECT_EQ(walked.outcome.counts.bytes, 5u + 2 + 1 + 7); // the file's, then the links' (their targets)
-    EXPECT_EQ(walked.batches, 3);                           // 4 + 4 + 1
 }
 
 TEST(TreeWalk, SkipsAndCountsFoldersItCannotRead) {
@@ -117,6 +114,5 @@ TEST(TreeWalk, StopsEarlyAndSaysWhy) {
         const Walked walked = Walk(disk, {}, row.onBatch, 2);
         EXPECT_EQ(walked.outcome.end, row.end);
         EXPECT_LT(walked.paths.size(), 12u); // never the whole tree
-        EXPECT_GT(walked.paths.size(), 0u);
     }
 }
