@@ -15,11 +15,9 @@ class CupsServer {
 public:
     static constexpr const char* QueueName = "tessaline-test";
 
-    enum class Queue { DefaultRaw, None };
-
-    // Starts the scheduler and waits until it answers; with Queue::DefaultRaw it adds a raw queue with a
-    // file: device and makes it the default. Throws std::runtime_error (with the scheduler's log) on failure.
-    explicit CupsServer(Queue queue = Queue::DefaultRaw);
+    // Starts the scheduler, waits until it answers, and adds a raw queue with a file: device as the default.
+    // Throws std::runtime_error (with the scheduler's log) on failure.
+    CupsServer();
     ~CupsServer();
     CupsServer(const CupsServer&) = delete;
     CupsServer& operator=(const CupsServer&) = delete;

@@ -166,10 +166,7 @@ TEST_F(ConfigDialogTest, LongNamesAreCutAndLongDriveTextsCanBeRead) {
         EXPECT_EQ(d.cboDrive->geometry(), placed);
 
         // The tooltip holds the whole text exactly when the box cuts it.
-        const std::pair<const char*, bool> cases[] = {{"/dev/sdb", false},
-                                                      {"/dev/mmcblk0", true},
-                                                      {"/media/anna/Holiday Photos 2024", true},
-                                                      {"/dev/fd0", false}};
+        const std::pair<const char*, bool> cases[] = {{"/dev/mmcblk0", true}, {"/dev/fd0", false}};
         for (const auto& [text, cut] : cases) {
             d.cboDrive->setCurrentText(text);
             EXPECT_EQ(d.cboDrive->toolTip(), cut ? QString(text) : QString()) << text;
