@@ -102,14 +102,10 @@ CupsServer::CupsServer() {
         fs::remove_all(m_dir);
         throw std::runtime_error(why);
     }
-    if (const char* previous = std::getenv("CUPS_SERVER")) {
-        m_previousServer = previous;
-    }
     setenv("CUPS_SERVER", socketPath().c_str(), 1);
 }
 
 CupsServer::~CupsServer() {
-    m_previousServer ? setenv("CUPS_SERVER", m_previousServer->c_str(), 1) : unsetenv("CUPS_SERVER");
     stop();
     std::error_code ignored;
     fs::remove_all(m_dir, ignored);

@@ -7,7 +7,7 @@
 
 // A private CUPS scheduler for printing tests: its own configuration, spool, cache, state and logs in a
 // temporary folder, listening only on a unix socket there. The machine's own scheduler and printers are
-// never touched. While it lives, CUPS_SERVER points at its socket.
+// never touched. From its start on, CUPS_SERVER points at its socket.
 //
 // libcups reads CUPS_SERVER once per thread, at the thread's first CUPS call: start the server before the
 // first printing call of the thread that prints, or ask from a fresh thread.
@@ -38,5 +38,4 @@ private:
 
     std::string m_dir;
     pid_t m_pid = -1;
-    std::optional<std::string> m_previousServer;
 };
