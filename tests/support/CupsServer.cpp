@@ -51,7 +51,7 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 
 } // namespace
 
-CupsServer::CupsServer(Queue queue) {
+CupsServer::CupsServer() {
     char pattern[] = "/tmp/tessaline-cups-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
         throw std::runtime_error("cannot make a folder for the CUPS scheduler");
@@ -94,23 +94,18 @@ CupsServer::CupsServer(Queue queue) {
         15s);
     // A raw queue keeps the document as the program sent it; the spool keeps a copy of each job.
     if (!SocketAnswers(socketPath()) ||
-        (queue == Queue::DefaultRaw &&
-         !(run(std::string("lpadmin -p ") + QueueName + " -E -v file://" + m_dir + "/out.prn -m raw") &&
-           run(std::string("lpadmin -d ") + QueueName)))) {
+        !run(std::string("lpadmin -p ") + QueueName + " -E -v file://" + m_dir + "/out.prn -m raw") ||
+        !run(std::string("lpadmin -d ") + QueueName)) {
         const std::string why = "the CUPS scheduler did not start:\n" + ReadBytes(m_dir + "/log/cupsd.out") +
                                 ReadBytes(m_dir + "/log/lpadmin.out") + log();
         stop();
         fs::remove_all(m_dir);
         throw std::runtime_error(why);
     }
-    if (const char* previous = std::getenv("CUPS_SERVER")) {
-        m_previousServer = previous;
-    }
     setenv("CUPS_SERVER", socketPath().c_str(), 1);
 }
 
 CupsServer::~CupsServer() {
-    m_previousServer ? setenv("CUPS_SERVER", m_previousServer->c_str(), 1) : unsetenv("CUPS_SERVER");
     stop();
     std::error_code ignored;
     fs::remove_all(m_dir, ignored);

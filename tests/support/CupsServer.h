@@ -7,7 +7,7 @@
 
 // A private CUPS scheduler for printing tests: its own configuration, spool, cache, state and logs in a
 // temporary folder, listening only on a unix socket there. The machine's own scheduler and printers are
-// never touched. While it lives, CUPS_SERVER points at its socket.
+// never touched. From its start on, CUPS_SERVER points at its socket.
 //
 // libcups reads CUPS_SERVER once per thread, at the thread's first CUPS call: start the server before the
 // first printing call of the thread that prints, or ask from a fresh thread.
@@ -15,11 +15,9 @@ class CupsServer {
 public:
     static constexpr const char* QueueName = "tessaline-test";
 
-    enum class Queue { DefaultRaw, None };
-
-    // Starts the scheduler and waits until it answers; with Queue::DefaultRaw it adds a raw queue with a
-    // file: device and makes it the default. Throws std::runtime_error (with the scheduler's log) on failure.
-    explicit CupsServer(Queue queue = Queue::DefaultRaw);
+    // Starts the scheduler, waits until it answers, and adds a raw queue with a file: device as the default.
+    // Throws std::runtime_error (with the scheduler's log) on failure.
+    CupsServer();
     ~CupsServer();
     CupsServer(const CupsServer&) = delete;
     CupsServer& operator=(const CupsServer&) = delete;
@@ -40,5 +38,4 @@ private:
 
     std::string m_dir;
     pid_t m_pid = -1;
-    std::optional<std::string> m_previousServer;
 };

@@ -62,12 +62,9 @@ void FakeSystemTree::statsFor(const std::string& mountPoint, FilesystemStats sta
     m_stats[mountPoint] = stats;
 }
 
-LinuxSystemPaths FakeSystemTree::paths() const {
-    return {path("proc/self/mountinfo"), path("sys"), path("run/udev/data"), path("dev/disk"), path("dev")};
-}
-
 LinuxDriveService FakeSystemTree::service() const {
-    return LinuxDriveService(paths(),
+    return LinuxDriveService(LinuxSystemPaths{path("proc/self/mountinfo"), path("sys"), path("run/udev/data"),
+                                              path("dev/disk"), path("dev")},
                              [stats = m_stats](const std::string& at) -> std::optional<FilesystemStats> {
                                  const auto it = stats.find(at);
                                  return it == stats.end() ? std::nullopt : std::optional(it->second);

@@ -31,7 +31,6 @@ public:
     const std::string& root() const { return m_root; }
     std::string path(const std::string& relative) const { return m_root + "/" + relative; }
     std::string node(const std::string& name) const { return path("dev/" + name); }
-    LinuxSystemPaths paths() const;
     LinuxDriveService service() const;
 
 private:

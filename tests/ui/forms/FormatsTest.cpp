@@ -43,7 +43,6 @@ TEST(SystemColors, PlainValuesPassAndReferencesUseThePalette) {
     pinned.setColor(QPalette::Mid, QColor(10, 11, 12));
     QApplication::setPalette(pinned);
     const std::pair<std::uint32_t, std::uint32_t> cases[] = {
-        {0x00123456u, 0x00123456u},
         {0x7F123456u, 0x00123456u},
         {SystemColor::ButtonFace, 0xC0C0C0u},
         {SystemColor::HighlightText, 0xFFFFFFu},
