@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -123,6 +124,20 @@ TEST(CatalogueStoreTest, KeepsADisksEntriesUntilItIsWalkedAgainOrRemoved) {
     EXPECT_TRUE(
         Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check');"
                                     "INSERT INTO volume_names (volume_names) VALUES ('integrity-check')"));
+}
+
+// A walk's batch holds the file for a moment; removing a disk meanwhile waits instead of failing.
+TEST(CatalogueStoreTest, AChangeWaitsBrieflyForAnotherWriter) {
+    CatalogueFile file;
+    auto store = file.open();
+    auto walk = Connect(file.path);
+    ASSERT_TRUE(walk->execute("BEGIN IMMEDIATE"));
+    std::thread batchEnds([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_TRUE(walk->execute("COMMIT"));
+    });
+    EXPECT_TRUE(store->addDisk(ZipDisk(1, "ONE", 1), 100));
+    batchEnds.join();
 }
 
 TEST(CatalogueStoreTest, CreatesTheFileForItsUserAlone) {

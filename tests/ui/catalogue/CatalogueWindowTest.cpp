@@ -167,7 +167,7 @@ TEST_F(CatalogueWindowTest, ResultsSortByTheValuesTheirColumnsShow) {
     }
 }
 
-TEST_F(CatalogueWindowTest, EnterShowsTheDiskWithItsTreeOpenAtTheEntry) {
+TEST_F(CatalogueWindowTest, EnterOrADoubleClickShowsTheDiskWithItsTreeOpenAtTheEntry) {
     const auto window = openWindow();
     type(*window, "tax 2019");
     // Down from the search field into the results, then Enter.
@@ -182,6 +182,13 @@ TEST_F(CatalogueWindowTest, EnterShowsTheDiskWithItsTreeOpenAtTheEntry) {
     }
     EXPECT_EQ(path, "#42 (ZIPDISK)/Taxes/tax 2019.pdf");
     EXPECT_TRUE(window->tvwFolders->currentItem()->parent()->isExpanded());
+
+    // A double click as the system sends it (a click, then the second press) opens it the same way.
+    window->tabViews->setCurrentIndex(0);
+    const QRect cell = window->grdResults->visualRect(window->grdResults->model()->index(0, 3));
+    QTest::mouseClick(window->grdResults->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(window->grdResults->viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(window->tabViews->currentIndex(), 1);
 }
 
 TEST_F(CatalogueWindowTest, TheDisksViewListsEveryDiskAndBrowsesItsTreeFolderByFolder) {
