@@ -1,6 +1,7 @@
 #include "core/app/CommandLine.h"
 
 #include "core/catalogue/CatalogueStore.h"
+#include "core/catalogue/CatalogueText.h"
 
 #include <array>
 #include <ctime>
@@ -31,13 +32,6 @@ std::string Date(std::int64_t seconds) {
     localtime_r(&when, &local);
     std::array<char, 16> text{};
     std::strftime(text.data(), text.size(), "%Y-%m-%d", &local);
-    return text.data();
-}
-
-std::string SerialText(std::uint32_t serial) {
-    std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "%04X-%04X", static_cast<unsigned>(serial >> 16),
-                  static_cast<unsigned>(serial & 0xFFFFu));
     return text.data();
 }
 

@@ -1,5 +1,6 @@
 #include "core/catalogue/Catalogue.h"
 
+#include "core/catalogue/CatalogueText.h"
 #include "core/catalogue/TreeWalk.h"
 #include "core/runtime/Clock.h"
 
@@ -21,11 +22,6 @@ std::string CannotUseMessage(const std::string& path, const std::string& reason)
     return "The disk catalogue " + path + " cannot be used: " + reason +
            ".\r\n\r\nDisks are examined and labels printed as usual, but they are not recorded in the "
            "catalogue.";
-}
-
-std::string MovedAsideMessage(const std::string& path, const std::string& movedTo) {
-    return "The disk catalogue " + path + " was damaged. It has been moved to " + movedTo +
-           ", and a new catalogue started.";
 }
 
 std::string WalkFailedMessage(const std::string& path, int number, const std::string& reason) {

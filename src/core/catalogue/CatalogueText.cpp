@@ -43,6 +43,11 @@ std::string SerialText(std::uint32_t serial) {
     return text.data();
 }
 
+std::string MovedAsideMessage(const std::string& path, const std::string& movedTo) {
+    return "The disk catalogue " + path + " was damaged. It has been moved to " + movedTo +
+           ", and a new catalogue started.";
+}
+
 std::string MatchCountText(std::size_t shown, std::uint64_t total) {
     if (total == 0) {
         return "No matches";

@@ -14,6 +14,9 @@ std::string SizeText(std::uint64_t bytes, char decimalSeparator = '.');
 // A volume serial as the label shows it: "1A2B-3C4D".
 std::string SerialText(std::uint32_t serial);
 
+// What the user is told when a damaged catalogue was moved aside and a new one started.
+std::string MovedAsideMessage(const std::string& path, const std::string& movedTo);
+
 // A count with its thousands marked: "12,345".
 std::string GroupedCount(std::uint64_t count);
 

@@ -69,11 +69,6 @@ std::string CannotOpenMessage(const std::string& path, const std::string& reason
            ".\r\n\r\nThe Catalogue window stays empty; disks are examined and labels printed as usual.";
 }
 
-std::string MovedAsideMessage(const std::string& path, const std::string& movedTo) {
-    return "The disk catalogue " + path + " was damaged. It has been moved to " + movedTo +
-           ", and a new catalogue started.";
-}
-
 QSortFilterProxyModel* MakeSorter(QAbstractItemModel* model, int sortRole, QObject* parent) {
     auto* sorter = new QSortFilterProxyModel(parent);
     sorter->setSourceModel(model);
