@@ -15,6 +15,7 @@ protected:
                          {{"", "Holiday", true},
                           {"Holiday", "Beach.JPG"},
                           {"", "журнал.txt"},
+                          {"", "💾.iso"},
                           {"", "café.doc"},
                           {"", "cafe menu.doc"},
                           {"", "a"},
@@ -60,7 +61,8 @@ TEST_F(CatalogueSearchTest, FindsEntriesThatHoldEveryWord) {
         {"A", "7:a"},
         {"pg", "7:Holiday/Beach.JPG"},
         {"ур", "7:журнал.txt"},
-        {"ж", ""}, // one letter of two bytes
+        {"ж", ""},         // one letter of two bytes
+        {"💾.", "7:💾.iso"}, // two letters, the first of four bytes
         // A word in a volume name stands for every entry of its disk.
         {"work tax", "3:Reports/tax return.pdf"},
         {"ORK", "3:* | 3:Reports/tax return.pdf | 3:a.txt | 3:say \"hi\".txt | 3:x AND y"},
