@@ -126,6 +126,20 @@ TEST(CatalogueStoreTest, KeepsADisksEntriesUntilItIsWalkedAgainOrRemoved) {
                                     "INSERT INTO volume_names (volume_names) VALUES ('integrity-check')"));
 }
 
+// Each trouble in a person's words first; the system's reason where there is one.
+TEST(SqliteDatabaseTest, TellsWhatIsWrongInWordsBeforeSqlitesOwn) {
+    CatalogueFile file;
+    const std::string path = (file.dir / "test.sqlite").string();
+    EXPECT_EQ(
+        Connect(path)
+            ->execute("PRAGMA max_page_count = 3; CREATE TABLE t (x); INSERT INTO t VALUES (zeroblob(9999))")
+            .reason(),
+        "the disk holding " + path + " is full (database or disk is full)");
+    const std::string missing = (file.dir / "none" / "x.sqlite").string();
+    EXPECT_EQ(SqliteDatabase::open(missing, SqliteDatabase::Access::ReadWrite).reason(),
+              missing + " cannot be opened: No such file or directory (unable to open database file)");
+}
+
 // A walk's batch holds the file for a moment; removing a disk meanwhile waits instead of failing.
 TEST(CatalogueStoreTest, AChangeWaitsBrieflyForAnotherWriter) {
     CatalogueFile file;
