@@ -1,3 +1,4 @@
+#include "core/catalogue/Catalogue.h"
 #include "core/runtime/ProgramState.h"
 #include "core/settings/ProfileAccess.h"
 #include "ui/app/InstanceGuard.h"
@@ -125,6 +126,25 @@ TEST_F(MainWindowTest, TheCatalogueOpensModelessAndOnlyOnce) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return open().empty(); }, 5000));
     window.mnuCatalogue->trigger();
     EXPECT_EQ(open().size(), 1);
+}
+
+TEST_F(MainWindowTest, TheTitleTellsOfACatalogueWalkUntilItEnds) {
+    for (int folder = 0; folder < 100; ++folder) {
+        std::filesystem::create_directories(dir / "disk" / std::to_string(folder) / "inner");
+    }
+    auto catalogue = std::make_shared<Catalogue>((dir / "catalogue.sqlite").string(), clock);
+    services.catalogue = catalogue;
+    frmMain window(services);
+    QStringList titles;
+    QObject::connect(&window, &QWidget::windowTitleChanged, [&](const QString& title) { titles << title; });
+
+    DiskRecord disk;
+    disk.number = 42;
+    catalogue->recordLabel(disk, {(dir / "disk").string(), {}});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !catalogue->progress().walking && titles.size() >= 2; }, 20000));
+    EXPECT_EQ(titles.front().toStdString(), "Tessaline 1.0 \u2014 cataloguing #42, 0 %");
+    EXPECT_EQ(titles.back().toStdString(), "Tessaline 1.0");
+    EXPECT_FALSE(catalogue->takeMessage());
 }
 
 TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommandsUnderTheMouse) {
