@@ -21,7 +21,10 @@ FakeDriveService& FakeDriveService::addEmptyDrive(const std::string& root, int t
 
 void FakeDriveService::removeMedium(const std::string& root) {
     if (auto it = m_drives.find(root); it != m_drives.end()) {
-        it->second = Drive{it->second.type, false, {}, Failure{"no medium"}, std::nullopt};
+        it->second.hasMedium = false;
+        it->second.space = {};
+        it->second.volume = Failure{"no medium"};
+        it->second.mountPoint.reset();
     }
 }
 
