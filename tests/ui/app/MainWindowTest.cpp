@@ -115,9 +115,11 @@ TEST_F(MainWindowTest, TheCatalogueOpensModelessAndOnlyOnce) {
     window.show();
     const auto open = [&] { return window.findChildren<frmCatalogue*>(); };
     window.mnuCatalogue->trigger();
+    open()[0]->setWindowState(Qt::WindowMinimized); // asked for again, it comes back
     window.mnuCatalogue->trigger();
     ASSERT_EQ(open().size(), 1);
     frmCatalogue* catalogue = open()[0];
+    EXPECT_FALSE(catalogue->windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(catalogue->isVisible());
     EXPECT_FALSE(catalogue->isModal());
     EXPECT_TRUE(opened.empty());
