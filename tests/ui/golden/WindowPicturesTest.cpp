@@ -57,14 +57,25 @@ public:
     QImage configuration() { return modalPicture(ShowConfigDialog); }
     QImage labelWindow() { return modalPicture(ShowLabelWindow); }
     QImage about() { return modalPicture(ShowAboutBox); }
-    // Found by typing "tax" in a catalogue of four disks.
+    // Found by typing "tax" in a catalogue of four disks; the four disks; no disk yet.
     QImage catalogueWindow() {
+        return catalogue(true, [](frmCatalogue& window) { window.txtSearch->setText("tax"); });
+    }
+    QImage catalogueDisks() {
+        return catalogue(true, [](frmCatalogue& window) { window.tabViews->setCurrentIndex(1); });
+    }
+    QImage catalogueEmpty() {
+        return catalogue(false, [](frmCatalogue&) {});
+    }
+    QImage catalogue(bool sample, void (*act)(frmCatalogue&)) {
         const std::string file = (dir / "catalogue.sqlite").string();
-        WriteSampleCatalogue(file);
+        if (sample) {
+            WriteSampleCatalogue(file);
+        }
         services.catalogue = std::make_shared<Catalogue>(file, clock);
         frmCatalogue window(services);
         window.Form_Load();
-        window.txtSearch->setText("tax");
+        act(window);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !window.searching(); }, 5000));
         return picture(window);
     }
@@ -140,6 +151,8 @@ const Window Windows[] = {
     {"about", &WindowPictures::about},
     {"printed-label", &WindowPictures::printedLabel},
     {"catalogue-window", &WindowPictures::catalogueWindow},
+    {"catalogue-disks", &WindowPictures::catalogueDisks},
+    {"catalogue-empty", &WindowPictures::catalogueEmpty},
 };
 
 class WindowLooks : public WindowPictures, public ::testing::WithParamInterface<Window> {};
