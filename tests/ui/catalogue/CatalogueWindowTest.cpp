@@ -191,21 +191,10 @@ TEST_F(CatalogueWindowTest, EnterOrADoubleClickShowsTheDiskWithItsTreeOpenAtTheE
     EXPECT_EQ(window->tabViews->currentIndex(), 1);
 }
 
-TEST_F(CatalogueWindowTest, TheDisksViewListsEveryDiskAndBrowsesItsTreeFolderByFolder) {
+// The disks as listed are pinned by the golden picture of this tab.
+TEST_F(CatalogueWindowTest, TheDisksViewBrowsesADisksTreeFolderByFolder) {
     const auto window = openWindow();
     window->tabViews->setCurrentIndex(1);
-    const QAbstractItemModel& disks = *window->grdDisks->model();
-    const auto row = [&](int r) {
-        std::vector<std::string> cells;
-        for (int c = 0; c < disks.columnCount(); ++c) {
-            cells.push_back(disks.index(r, c).data().toString().toStdString());
-        }
-        return cells;
-    };
-    EXPECT_EQ(row(0), (std::vector<std::string>{"#7", "WORK", "0000-00AB", "95.6 MB", "95.5 MB", "128 KB",
-                                                "14-Mar-26", "14-Mar-26", "2 (incomplete)"}));
-    EXPECT_EQ(window->lblCount->text(), "2 disks");
-
     window->grdDisks->selectRow(1);
     ASSERT_EQ(window->tvwFolders->topLevelItem(0)->childCount(), 3);
     QTreeWidgetItem* photos = window->tvwFolders->topLevelItem(0)->child(1);
