@@ -3,7 +3,6 @@
 
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/CatalogueStore.h"
-#include "core/catalogue/SqliteDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -70,27 +69,6 @@ TEST_F(CatalogueTest, AWalkCutShortByTheProgramsEndKeepsWhatWasRecordedMarkedInc
     EXPECT_EQ(stored().number, 42);
     EXPECT_FALSE(stored().complete);
     EXPECT_LT(stored().entries, 200u * 6);
-}
-
-// A batch the file refuses (as a full disk would) while the walk's bookkeeping succeeds: the user is told
-// once, with the reason, and the disk stays marked incomplete.
-TEST_F(CatalogueTest, AWalkTheFileRefusesIsToldOnceAndLeftIncomplete) {
-    ASSERT_TRUE(CatalogueStore::open(file, "2026-01-01"));
-    ASSERT_TRUE(SqliteDatabase::open(file, SqliteDatabase::Access::ReadWrite)
-                    .value()
-                    ->execute("CREATE TRIGGER refuse BEFORE INSERT ON entries WHEN NEW.name = 'file3' "
-                              "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-    Catalogue catalogue(file, clock);
-    catalogue.recordLabel(record, {disk.string(), {}});
-    catalogue.waitForWalk();
-    const std::optional<std::string> said = catalogue.takeMessage();
-    ASSERT_TRUE(said);
-    EXPECT_NE(said->find("disk #42 could not all be recorded in the disk catalogue " + file + ": "),
-              std::string::npos)
-        << *said;
-    EXPECT_NE(said->find("(refused)"), std::string::npos) << *said;
-    EXPECT_FALSE(catalogue.takeMessage());
-    EXPECT_FALSE(stored().complete);
 }
 
 } // namespace

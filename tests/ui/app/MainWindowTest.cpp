@@ -1,4 +1,6 @@
 #include "core/catalogue/Catalogue.h"
+#include "core/catalogue/CatalogueStore.h"
+#include "core/catalogue/SqliteDatabase.h"
 #include "core/runtime/ProgramState.h"
 #include "core/settings/ProfileAccess.h"
 #include "ui/app/InstanceGuard.h"
@@ -130,11 +132,19 @@ TEST_F(MainWindowTest, TheCatalogueOpensModelessAndOnlyOnce) {
     EXPECT_EQ(open().size(), 1);
 }
 
-TEST_F(MainWindowTest, TheTitleTellsOfACatalogueWalkUntilItEnds) {
+// A batch the catalogue file refuses (as a full disk would): the title tells of the walk until it ends, then
+// the user is told once why, and the disk stays marked incomplete.
+TEST_F(MainWindowTest, TheTitleTellsOfACatalogueWalkAndItsTroubleIsToldWhenItEnds) {
     for (int folder = 0; folder < 100; ++folder) {
         std::filesystem::create_directories(dir / "disk" / std::to_string(folder) / "inner");
     }
-    auto catalogue = std::make_shared<Catalogue>((dir / "catalogue.sqlite").string(), clock);
+    const std::string file = (dir / "catalogue.sqlite").string();
+    ASSERT_TRUE(CatalogueStore::open(file, "2026-01-01"));
+    ASSERT_TRUE(SqliteDatabase::open(file, SqliteDatabase::Access::ReadWrite)
+                    .value()
+                    ->execute("CREATE TRIGGER refuse BEFORE INSERT ON entries WHEN NEW.name = 'inner' "
+                              "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    auto catalogue = std::make_shared<Catalogue>(file, clock);
     services.catalogue = catalogue;
     frmMain window(services);
     QStringList titles;
@@ -146,7 +156,16 @@ TEST_F(MainWindowTest, TheTitleTellsOfACatalogueWalkUntilItEnds) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !catalogue->progress().walking && titles.size() >= 2; }, 20000));
     EXPECT_EQ(titles.front().toStdString(), "Tessaline 1.0 \u2014 cataloguing #42, 0 %");
     EXPECT_EQ(titles.back().toStdString(), "Tessaline 1.0");
-    EXPECT_FALSE(catalogue->takeMessage());
+    ASSERT_EQ(messages->shown.size(), 1u);
+    EXPECT_EQ(messages->shown[0].style, 0);
+    EXPECT_EQ(
+        messages->shown[0].prompt.rfind("The folders and files of disk #42 could not all be recorded in the "
+                                        "disk catalogue " +
+                                            file + ": ",
+                                        0),
+        0u);
+    EXPECT_NE(messages->shown[0].prompt.find("(refused)"), std::string::npos) << messages->shown[0].prompt;
+    EXPECT_FALSE(CatalogueStore::open(file, "2026-01-01").value()->disks().value().at(0).complete);
 }
 
 TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommandsUnderTheMouse) {
