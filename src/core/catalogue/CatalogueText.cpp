@@ -72,5 +72,5 @@ std::string IsoDateTime(std::int64_t seconds) {
 }
 
 std::string NameText(const std::string& bytes) {
-    return IsValidUtf8(bytes) ? bytes : Windows1252ToUtf8(bytes);
+    return Utf8WithReplacements(bytes);
 }

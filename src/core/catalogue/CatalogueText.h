@@ -28,6 +28,6 @@ std::string MatchCountText(std::size_t shown, std::uint64_t total);
 // empty for 0 (not known).
 std::string IsoDateTime(std::int64_t seconds);
 
-// A name read from a disk as UTF-8: bytes that are not UTF-8 are taken as Windows-1252, the code page of
-// the FAT names an old disk brings.
+// A name read from a disk as UTF-8, each piece that is not UTF-8 shown as a replacement mark (U+FFFD):
+// guessing a code page would show another name than the one on the disk, as if it were right.
 std::string NameText(const std::string& bytes);

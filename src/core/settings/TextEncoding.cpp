@@ -71,6 +71,51 @@ void AppendUnit(std::string& out, char16_t unit, ByteOrder order) {
 
 constexpr char32_t Replacement = 0xFFFD;
 
+// The bytes at `i` that make one character, or, where they make none, the longest start of one that
+// they do make (at least one byte): each such piece stands for one replacement mark, as Unicode advises.
+struct Utf8Step {
+    std::size_t length = 1;
+    bool wellFormed = true;
+};
+
+Utf8Step StepAt(const unsigned char* p, std::size_t n, std::size_t i) {
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+        return {};
+    }
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        if (c == 0xE0) {
+            low = 0xA0; // overlong
+        } else if (c == 0xED) {
+            high = 0x9F; // surrogates
+        }
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        if (c == 0xF0) {
+            low = 0x90; // overlong
+        } else if (c == 0xF4) {
+            high = 0x8F; // above U+10FFFF
+        }
+    } else {
+        return {1, false};
+    }
+    if (n - i < 2 || p[i + 1] < low || p[i + 1] > high) {
+        return {1, false};
+    }
+    for (std::size_t k = 2; k < length; ++k) {
+        if (i + k >= n || !IsContinuation(p[i + k])) {
+            return {k, false};
+        }
+    }
+    return {length, true};
+}
+
 } // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -87,44 +132,32 @@ bool IsValidUtf8(std::string_view bytes) {
                 continue;
             }
         }
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0) {
-                low = 0xA0; // overlong
-            } else if (c == 0xED) {
-                high = 0x9F; // surrogates
-            }
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0) {
-                low = 0x90; // overlong
-            } else if (c == 0xF4) {
-                high = 0x8F; // above U+10FFFF
-            }
-        } else {
+        const Utf8Step step = StepAt(p, n, i);
+        if (!step.wellFormed) {
             return false;
         }
-        if (n - i < length || p[i + 1] < low || p[i + 1] > high) {
-            return false;
-        }
-        for (std::size_t k = 2; k < length; ++k) {
-            if (!IsContinuation(p[i + k])) {
-                return false;
-            }
-        }
-        i += length;
+        i += step.length;
     }
     return true;
+}
+
+std::string Utf8WithReplacements(std::string_view bytes) {
+    if (IsValidUtf8(bytes)) {
+        return std::string(bytes);
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::string out;
+    out.reserve(bytes.size() + 8);
+    for (std::size_t i = 0; i < bytes.size();) {
+        const Utf8Step step = StepAt(p, bytes.size(), i);
+        if (step.wellFormed) {
+            out.append(bytes.substr(i, step.length));
+        } else {
+            AppendUtf8(out, Replacement);
+        }
+        i += step.length;
+    }
+    return out;
 }
 
 std::string Windows1252ToUtf8(std::string_view bytes) {

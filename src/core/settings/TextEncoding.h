@@ -11,6 +11,9 @@
 // True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
 
+// The bytes as UTF-8, each piece that is not (a stray byte, a character cut short) replaced by U+FFFD.
+std::string Utf8WithReplacements(std::string_view bytes);
+
 // Windows-1252 bytes as UTF-8. The five bytes that code page leaves unassigned map to the C1 controls of
 // the same value, as the Windows conversion does.
 std::string Windows1252ToUtf8(std::string_view bytes);

@@ -5,8 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
-TEST(CatalogueText, SizesAndNamesReadAsAPersonReadsThem) {
+TEST(CatalogueText, SizesReadAsAPersonReadsThem) {
     const struct {
         std::uint64_t bytes;
         const char* text;
@@ -20,7 +21,25 @@ TEST(CatalogueText, SizesAndNamesReadAsAPersonReadsThem) {
         EXPECT_EQ(SizeText(c.bytes), c.text) << c.bytes;
     }
     EXPECT_EQ(SizeText(1536, ','), "1,5 KB");
-    EXPECT_EQ(NameText("Caf\xE9"), "Caf\xC3\xA9"); // Windows-1252 from an old FAT disk
+}
+
+// Bytes that are not UTF-8 show as replacement marks, one for each stray byte or character cut short, never
+// as the letters some code page would make of them.
+TEST(CatalogueText, NamesThatAreNotUtf8ShowReplacementMarks) {
+    const std::string mark = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> cases[] = {
+        {"Caf\xC3\xA9 \xF0\x9F\x92\xBE", "Caf\xC3\xA9 \xF0\x9F\x92\xBE"}, // UTF-8 as it is
+        {"bad\xFF.txt", "bad" + mark + ".txt"},                           // not "bad\xC3\xBF.txt"
+        {"Caf\xE9", "Caf" + mark},                                        // a Windows-1252 letter
+        {"\xE2\x82.txt", mark + ".txt"},                                  // a character cut short
+        {"\xF0\x9F\x92", mark},                                           // ... at the end
+        {"\xC0\xAF", mark + mark},                                        // overlong: two stray bytes
+        {"\xED\xA0\x80", mark + mark + mark},                             // a surrogate
+        {"\x80\x80ok", mark + mark + "ok"},
+    };
+    for (const auto& [bytes, shown] : cases) {
+        EXPECT_EQ(NameText(bytes), shown) << testing::PrintToString(bytes);
+    }
 }
 
 TEST(CatalogueCsv, FieldsAreQuotedOnlyWhereTheyMustBe) {
