@@ -33,30 +33,38 @@ std::string CsvRow(const std::vector<std::string>& fields) {
     return row + "\r\n";
 }
 
+std::string DisksCsvHeader() {
+    return std::string(ByteOrderMark) +
+           CsvRow({"Disk", "Volume", "Serial", "Drive type", "Capacity (bytes)", "Used (bytes)",
+                   "Free (bytes)", "First labelled", "Last labelled", "Company", "Entries",
+                   "Unreadable folders", "Complete"});
+}
+
+std::string DiskCsvRow(const DiskRecord& disk) {
+    return CsvRow({std::to_string(disk.number), NameText(disk.volumeName), SerialText(disk.serial),
+                   disk.driveType, std::to_string(disk.capacityBytes), std::to_string(disk.usedBytes),
+                   std::to_string(disk.freeBytes), IsoDateTime(disk.firstLabelled),
+                   IsoDateTime(disk.lastLabelled), NameText(disk.company), std::to_string(disk.entries),
+                   std::to_string(disk.skippedFolders), disk.complete ? "yes" : "no"});
+}
+
 std::string DisksCsv(const std::vector<DiskRecord>& disks) {
-    std::string csv(ByteOrderMark);
-    csv +=
-        CsvRow({"Disk", "Volume", "Serial", "Drive type", "Capacity (bytes)", "Used (bytes)", "Free (bytes)",
-                "First labelled", "Last labelled", "Company", "Entries", "Unreadable folders", "Complete"});
+    std::string csv = DisksCsvHeader();
     for (const DiskRecord& disk : disks) {
-        csv += CsvRow({std::to_string(disk.number), NameText(disk.volumeName), SerialText(disk.serial),
-                       disk.driveType, std::to_string(disk.capacityBytes), std::to_string(disk.usedBytes),
-                       std::to_string(disk.freeBytes), IsoDateTime(disk.firstLabelled),
-                       IsoDateTime(disk.lastLabelled), NameText(disk.company), std::to_string(disk.entries),
-                       std::to_string(disk.skippedFolders), disk.complete ? "yes" : "no"});
+        csv += DiskCsvRow(disk);
     }
     return csv;
 }
 
-std::string SearchHitsCsv(const std::vector<SearchHit>& hits) {
-    std::string csv(ByteOrderMark);
-    csv += CsvRow({"Disk", "Volume", "Folder", "Name", "Type", "Size (bytes)", "Modified", "Labelled"});
-    for (const SearchHit& hit : hits) {
-        const CatalogueEntry& entry = hit.entry;
-        csv += CsvRow({std::to_string(hit.diskNumber), NameText(hit.volumeName), NameText(entry.folder),
-                       NameText(entry.name), entry.isFolder ? "folder" : "file",
-                       entry.isFolder ? std::string() : std::to_string(entry.size),
-                       IsoDateTime(entry.modified), IsoDateTime(hit.lastLabelled)});
-    }
-    return csv;
+std::string SearchHitsCsvHeader() {
+    return std::string(ByteOrderMark) +
+           CsvRow({"Disk", "Volume", "Folder", "Name", "Type", "Size (bytes)", "Modified", "Labelled"});
+}
+
+std::string SearchHitCsvRow(const SearchHit& hit) {
+    const CatalogueEntry& entry = hit.entry;
+    return CsvRow({std::to_string(hit.diskNumber), NameText(hit.volumeName), NameText(entry.folder),
+                   NameText(entry.name), entry.isFolder ? "folder" : "file",
+                   entry.isFolder ? std::string() : std::to_string(entry.size), IsoDateTime(entry.modified),
+                   IsoDateTime(hit.lastLabelled)});
 }

@@ -18,10 +18,16 @@ std::string CsvField(std::string_view text);
 // One row: the fields, separated by commas, then CR LF.
 std::string CsvRow(const std::vector<std::string>& fields);
 
-// Every disk: number, volume, serial, drive type, capacity, used, free, first and last labelled, company,
-// entries, unreadable folders, and whether the walk of its tree finished.
+// The disks: the byte-order mark and the titles first, then one row a disk: number, volume, serial, drive
+// type, capacity, used, free, first and last labelled, company, entries, unreadable folders, and whether
+// the walk of its tree finished.
+std::string DisksCsvHeader();
+std::string DiskCsvRow(const DiskRecord& disk);
+// Every disk, in the order given.
 std::string DisksCsv(const std::vector<DiskRecord>& disks);
 
-// Search hits in the order given: disk number, volume, folder, name, folder or file, size (empty for a
-// folder), modified, when the disk was last labelled.
-std::string SearchHitsCsv(const std::vector<SearchHit>& hits);
+// Search hits: the byte-order mark and the titles first, then one row a hit, written as it is read: disk
+// number, volume, folder, name, folder or file, size (empty for a folder), modified, when the disk was last
+// labelled.
+std::string SearchHitsCsvHeader();
+std::string SearchHitCsvRow(const SearchHit& hit);

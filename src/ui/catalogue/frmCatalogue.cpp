@@ -1,7 +1,6 @@
 #include "ui/catalogue/frmCatalogue.h"
 
 #include "core/catalogue/Catalogue.h"
-#include "core/catalogue/CatalogueCsv.h"
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/CatalogueText.h"
 #include "core/runtime/LocaleFormats.h"
@@ -11,15 +10,13 @@
 #include "ui/forms/Geometry.h"
 #include "ui/forms/Screen.h"
 
-#include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStyle>
@@ -45,8 +42,6 @@ constexpr std::array<const char*, 5> LayoutKeys = {"WIDTH", "HEIGHT", "RESULTS",
 constexpr int LongestRemembered = 9999;
 
 constexpr std::size_t MostHits = 1000;
-constexpr int ResultsTab = 0;
-constexpr int DisksTab = 1;
 
 // A tree item's entry: its path on the disk as the catalogue stores it, and whether its folder is listed.
 constexpr int PathRole = Qt::UserRole;
@@ -248,10 +243,7 @@ frmCatalogue::frmCatalogue(const WindowServices& services, QWidget* parent)
         watched->installEventFilter(this);
     }
 
-    chooseExportFile = [this](const QString& suggested) {
-        return QFileDialog::getSaveFileName(this, "Export", QDir::home().filePath(suggested),
-                                            "CSV files (*.csv);;All files (*)");
-    };
+    makeExportSeams();
     if (m_services.catalogue) {
         openSearch = [catalogue = m_services.catalogue]() -> Result<SearchWorker::Searcher> {
             Result<std::unique_ptr<CatalogueStore>> opened = catalogue->openStore(CatalogueAccess::Read);
@@ -602,26 +594,6 @@ void frmCatalogue::cmdRemove_Click() {
     }
     refreshDisks();
     txtSearch_Change();
-}
-
-void frmCatalogue::cmdExport_Click() {
-    const bool disks = tabViews->currentIndex() == DisksTab;
-    const QString path = chooseExportFile(disks ? "Catalogued disks.csv" : "Catalogue search.csv");
-    if (path.isEmpty()) {
-        return;
-    }
-    const std::string csv = disks ? DisksCsv(shownDisks()) : SearchHitsCsv(shownHits());
-    QSaveFile file(path);
-    const bool written =
-        file.open(QIODevice::WriteOnly) &&
-        file.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size()) &&
-        file.commit();
-    if (!written) {
-        MsgBox(m_services,
-               "The list could not be saved to " + path.toStdString() + ": " +
-                   file.errorString().toStdString() + ".",
-               0);
-    }
 }
 
 QString frmCatalogue::dateText(std::int64_t seconds) const {

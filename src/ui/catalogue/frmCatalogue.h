@@ -17,6 +17,7 @@
 class CatalogueStore;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
 class QPushButton;
 class QSortFilterProxyModel;
 class QTabWidget;
@@ -46,6 +47,10 @@ public:
 
     // Asks where Export… writes, offering a name; empty: nothing is written. Tests answer with a path.
     std::function<QString(const QString& suggested)> chooseExportFile;
+    // Follows an export as its rows are written (every few hundred, from the first) and answers false to
+    // stop it; a progress dialog with Cancel, shown once an export takes a while. Tests cancel part-way.
+    using ExportProgress = std::function<bool(std::uint64_t written, std::uint64_t total)>;
+    ExportProgress exportProgress;
     // Makes the search thread's connection. Tests wrap it to hold a search back.
     SearchWorker::OpenSearch openSearch;
 
@@ -70,6 +75,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr int ResultsTab = 0;
+    static constexpr int DisksTab = 1;
+
     using HitTable = RecordTableModel<SearchHit>;
     using DiskTable = RecordTableModel<DiskRecord>;
 
@@ -94,6 +102,7 @@ private:
     std::string diskTitle(const DiskRecord& disk) const;
     QString dateText(std::int64_t seconds) const;
     QString sizeText(std::uint64_t bytes) const;
+    void makeExportSeams();
     void restoreLayout();
     void saveLayout();
 
@@ -109,5 +118,6 @@ private:
     std::string m_searchFailure;
     std::int64_t m_treeDisk = 0;            // the disk the tree shows
     std::vector<std::string> m_savedLayout; // the [CATALOGUE] keys as read; written again only when changed
-    std::unique_ptr<SearchWorker> m_search; // its thread ends before the rest of the window goes
+    std::unique_ptr<QProgressDialog> m_exportDialog; // while an export runs
+    std::unique_ptr<SearchWorker> m_search;          // its thread ends before the rest of the window goes
 };

@@ -171,38 +171,6 @@ TEST_F(CatalogueWindowTest, RemovingADiskAsksFirst) {
     }
 }
 
-TEST_F(CatalogueWindowTest, ExportWritesTheListShownAsCsv) {
-    addDisk(3, "Caf\xC3\xA9", 0x3,
-            {FolderEntry("", "M\xC3\xBCller, \"Akten\""),
-             FileEntry("M\xC3\xBCller, \"Akten\"", "tax\nnotes.txt", 5, LocalTime(2023, 6, 7, 8, 9, 10))},
-            true, 1);
-    const auto window = openWindow();
-    const std::string file = (dir / "export.csv").string();
-    window->chooseExportFile = [&](const QString&) { return QString::fromStdString(file); };
-    type(*window, "notes");
-    window->cmdExport->click();
-    EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBF"
-                               "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled\r\n"
-                               "3,Caf\xC3\xA9,\"M\xC3\xBC"
-                               "ller, \"\"Akten\"\"\",\"tax\nnotes.txt\",file,5,2023-06-07 08:09:10,"
-                               "2026-03-14 09:47:00\r\n");
-
-    // The disks, in the order shown.
-    window->tabViews->setCurrentIndex(1);
-    window->grdDisks->sortByColumn(0, Qt::DescendingOrder);
-    window->cmdExport->click();
-    EXPECT_EQ(ReadBytes(file),
-              "\xEF\xBB\xBF"
-              "Disk,Volume,Serial,Drive type,Capacity (bytes),Used (bytes),Free (bytes),"
-              "First labelled,Last labelled,Company,Entries,Unreadable folders,Complete\r\n"
-              "42,ZIPDISK,1A2B-3C4D,REMOVABLE,100270080,100139008,131072,2026-03-14 09:47:00,"
-              "2026-03-14 09:47:00,Example Widgets,7,0,yes\r\n"
-              "7,WORK,0000-00AB,REMOVABLE,100270080,100139008,131072,2026-03-14 09:47:00,"
-              "2026-03-14 09:47:00,Example Widgets,2,0,no\r\n"
-              "3,Caf\xC3\xA9,0000-0003,REMOVABLE,100270080,100139008,131072,2026-03-14 09:47:00,"
-              "2026-03-14 09:47:00,Example Widgets,2,1,yes\r\n");
-}
-
 TEST_F(CatalogueWindowTest, TheWindowKeepsItsSizeAndColumnsInItsOwnSection) {
     const std::string global = "[GLOBAL]\r\nCOMPANY=Acme\r\nID_INDEX=42\r\n";
     {
