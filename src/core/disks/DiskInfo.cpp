@@ -1,6 +1,7 @@
 #include "core/disks/DiskInfo.h"
 
 #include "core/disks/DriveService.h"
+#include "core/runtime/ProgramState.h"
 #include "core/runtime/Runtime.h"
 #include "core/runtime/RuntimeError.h"
 #include "core/runtime/Services.h"
@@ -82,30 +83,46 @@ const char* DriveTypeNameOf(int type) {
     }
 }
 
+// GetDiskInfo's reading; a service that cannot answer throws.
+void ReadDiskInfo(const Services& services, const std::string& drive, std::string& driveTypeName,
+                  double& freeMB, double& capacityMB, std::string& volumeName, std::string& serialText) {
+    const auto& drives = services.drives;
+    if (!drives) {
+        throw RuntimeError(RuntimeError::ObjectRequired);
+    }
+
+    if (const char* name = DriveTypeNameOf(drives->driveType(drive))) {
+        driveTypeName = name;
+    }
+
+    const DiskSpace space = drives->diskSpace(drive).value_or(DiskSpace{});
+    freeMB = Megabytes(ClusterBytes(space, space.freeClusters));
+    capacityMB = Megabytes(ClusterBytes(space, space.totalClusters));
+
+    // The read goes into a local buffer first: a failing service must not leave blanks in the output.
+    const Result<VolumeInformation> volume = drives->volumeInformation(drive);
+    const std::string name = VolumeNameFromBuffer(volume);
+    serialText = SerialText(volume ? volume->serial : 0);
+    volumeName = name;
+}
+
 } // namespace
 
 void GetDiskInfo(const Services& services, std::string drive, std::string& driveTypeName, double& freeMB,
                  double& capacityMB, std::string& volumeName, std::string& serialText) {
     try {
-        const auto& drives = services.drives;
-        if (!drives) {
-            throw RuntimeError(RuntimeError::ObjectRequired);
-        }
-
-        if (const char* name = DriveTypeNameOf(drives->driveType(drive))) {
-            driveTypeName = name;
-        }
-
-        const DiskSpace space = drives->diskSpace(drive).value_or(DiskSpace{});
-        freeMB = Megabytes(ClusterBytes(space, space.freeClusters));
-        capacityMB = Megabytes(ClusterBytes(space, space.totalClusters));
-
-        // The read goes into a local buffer first: a failing service must not leave blanks in the output.
-        const Result<VolumeInformation> volume = drives->volumeInformation(drive);
-        const std::string name = VolumeNameFromBuffer(volume);
-        serialText = SerialText(volume ? volume->serial : 0);
-        volumeName = name;
+        ReadDiskInfo(services, drive, driveTypeName, freeMB, capacityMB, volumeName, serialText);
     } catch (const RuntimeError&) {
         MsgBox(services, "No Zip Disk found in specified drive!", 0, std::string("Insert a Zip Disk ..."));
+    }
+}
+
+bool ReadDiskFacts(const Services& services, const std::string& drive, DiskFactsRecord& facts) {
+    try {
+        ReadDiskInfo(services, drive, facts.DriveTypeName, facts.FreeMB, facts.CapacityMB, facts.VolumeName,
+                     facts.SerialText);
+        return true;
+    } catch (const RuntimeError&) {
+        return false;
     }
 }

@@ -2,9 +2,14 @@
 
 #include <string>
 
+struct DiskFactsRecord;
 struct Services;
 
 // Reads the facts of the disk in `drive` through the drive service into the five outputs, in
 // order. Reports its own failure in a message box and never throws.
 void GetDiskInfo(const Services& services, std::string drive, std::string& driveTypeName, double& freeMB,
                  double& capacityMB, std::string& volumeName, std::string& serialText);
+
+// The same facts into `facts`, quietly: false (with `facts` as far as it was filled) where GetDiskInfo
+// would report a failure. For looking at the drive without being asked to.
+bool ReadDiskFacts(const Services& services, const std::string& drive, DiskFactsRecord& facts);

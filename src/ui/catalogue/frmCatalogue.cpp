@@ -211,6 +211,7 @@ frmCatalogue::frmCatalogue(const WindowServices& services, QWidget* parent)
     findRow->addWidget(txtSearch, 1);
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(lblCount, 1);
+    makeWalkControls(*bottomRow);
     bottomRow->addWidget(cmdExport);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(findRow);
@@ -227,7 +228,8 @@ frmCatalogue::frmCatalogue(const WindowServices& services, QWidget* parent)
     QWidget::setTabOrder(grdResults, grdDisks);
     QWidget::setTabOrder(grdDisks, tvwFolders);
     QWidget::setTabOrder(tvwFolders, cmdRemove);
-    QWidget::setTabOrder(cmdRemove, cmdExport);
+    QWidget::setTabOrder(cmdRemove, cmdCatalogueDisk);
+    QWidget::setTabOrder(cmdCatalogueDisk, cmdExport);
 
     connect(txtSearch, &QLineEdit::textChanged, this, &frmCatalogue::txtSearch_Change);
     connect(grdResults, &QTableView::doubleClicked, this, &frmCatalogue::showHit);
@@ -658,9 +660,12 @@ void frmCatalogue::hideEvent(QHideEvent* event) {
 }
 
 void frmCatalogue::changeEvent(QEvent* event) {
-    // Labels printed meanwhile may have brought disks in.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && refreshDisks()) {
-        txtSearch_Change();
+    // Labels printed meanwhile may have brought disks in, and another disk may be in the drive.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        if (refreshDisks()) {
+            txtSearch_Change();
+        }
+        checkDiskInDrive();
     }
     QDialog::changeEvent(event);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/catalogue/CatalogueProgress.h"
 #include "core/catalogue/DiskRecord.h"
 #include "core/catalogue/SearchResult.h"
 #include "core/catalogue/SearchWorker.h"
+#include "core/runtime/Result.h"
 #include "ui/catalogue/RecordTableModel.h"
 #include "ui/forms/WindowServices.h"
 
@@ -15,8 +17,10 @@
 #include <vector>
 
 class CatalogueStore;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QProgressDialog;
 class QPushButton;
 class QSortFilterProxyModel;
@@ -26,7 +30,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // The disk catalogue: find any folder or file on any labelled disk as you type, list the disks, browse a
-// disk's tree, remove a disk, export either list as CSV. Modeless; the main window keeps one of it.
+// disk's tree, remove a disk, export either list as CSV, catalogue the disk in the Zip drive again.
+// Modeless; the main window keeps one of it.
 class frmCatalogue final : public QDialog {
     Q_OBJECT
 public:
@@ -38,6 +43,10 @@ public:
     // Opens the catalogue (saying so when it cannot), lists its disks and takes back the size and the
     // column widths the window had.
     void Form_Load();
+
+    // Where the walk of a disk stands, as the catalogue reports it: said in the title, with a bar in the
+    // bottom row, while it runs; when it ends the lists are read anew.
+    void showCatalogueProgress(const CatalogueProgress& progress);
 
     // The hits and the disks in the order shown.
     std::vector<SearchHit> shownHits() const;
@@ -63,13 +72,17 @@ public:
     QLabel* lblCount = nullptr;
     QPushButton* cmdRemove = nullptr;
     QPushButton* cmdExport = nullptr;
+    QPushButton* cmdCatalogueDisk = nullptr;
+    QProgressBar* barWalk = nullptr;
 
 public slots:
     void txtSearch_Change();
     void cmdRemove_Click();
     void cmdExport_Click();
+    void cmdCatalogueDisk_Click();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,6 +90,13 @@ protected:
 private:
     static constexpr int ResultsTab = 0;
     static constexpr int DisksTab = 1;
+
+    // A catalogued disk in the Zip drive: its record with the facts read now, and where its tree is.
+    struct DriveDisk {
+        DiskRecord disk;
+        std::string folder;
+        std::vector<std::string> otherMounts;
+    };
 
     using HitTable = RecordTableModel<SearchHit>;
     using DiskTable = RecordTableModel<DiskRecord>;
@@ -103,6 +123,13 @@ private:
     QString dateText(std::int64_t seconds) const;
     QString sizeText(std::uint64_t bytes) const;
     void makeExportSeams();
+    // Catalogue This Disk and the walk's bar, in the bottom row.
+    void makeWalkControls(QHBoxLayout& row);
+    // The disk in the Zip drive named in the profile, when the catalogue knows it; else why not.
+    Result<DriveDisk> diskInDrive();
+    // Catalogue This Disk is there for a disk the catalogue knows, and says why not otherwise.
+    void checkDiskInDrive();
+    void offerDiskInDrive(const Result<DriveDisk>& found);
     void restoreLayout();
     void saveLayout();
 
@@ -119,5 +146,6 @@ private:
     std::int64_t m_treeDisk = 0;            // the disk the tree shows
     std::vector<std::string> m_savedLayout; // the [CATALOGUE] keys as read; written again only when changed
     std::unique_ptr<QProgressDialog> m_exportDialog; // while an export runs
+    bool m_walking = false;                          // as last reported
     std::unique_ptr<SearchWorker> m_search;          // its thread ends before the rest of the window goes
 };
