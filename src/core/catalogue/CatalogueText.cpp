@@ -58,6 +58,15 @@ std::string MatchCountText(std::size_t shown, std::uint64_t total) {
     return GroupedCount(total) + (total == 1 ? " match" : " matches");
 }
 
+std::string DiskStatusText(const DiskRecord& disk) {
+    std::string status = disk.complete ? "" : "Incomplete";
+    if (disk.skippedFolders > 0) {
+        status += (status.empty() ? "" : "; ") + GroupedCount(disk.skippedFolders) +
+                  (disk.skippedFolders == 1 ? " unreadable folder" : " unreadable folders");
+    }
+    return status;
+}
+
 std::string IsoDateTime(std::int64_t seconds) {
     if (seconds == 0) {
         return {};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/catalogue/DiskRecord.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,6 +25,10 @@ std::string GroupedCount(std::uint64_t count);
 // The line under a search: "No matches", "1 match", "12 matches", or "1,000 of 12,345" when only the
 // first matches are shown.
 std::string MatchCountText(std::size_t shown, std::uint64_t total);
+
+// What a disk's list lacks: "Incomplete" where its walk did not finish, "3 unreadable folders" where it
+// could not read some, both joined by "; "; empty for a whole list.
+std::string DiskStatusText(const DiskRecord& disk);
 
 // Seconds since the epoch as local date and time, the form spreadsheets read: "2026-03-14 09:47:00";
 // empty for 0 (not known).

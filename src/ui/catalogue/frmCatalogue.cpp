@@ -129,7 +129,8 @@ void SetWidthsTwips(QHeaderView& header, std::initializer_list<int> widths) {
 bool SameDisks(const std::vector<DiskRecord>& a, const std::vector<DiskRecord>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const DiskRecord& x, const DiskRecord& y) {
         return x.id == y.id && x.number == y.number && x.volumeName == y.volumeName &&
-               x.lastLabelled == y.lastLabelled && x.entries == y.entries && x.complete == y.complete;
+               x.lastLabelled == y.lastLabelled && x.entries == y.entries && x.complete == y.complete &&
+               x.skippedFolders == y.skippedFolders;
     });
 }
 
@@ -220,7 +221,7 @@ frmCatalogue::frmCatalogue(const WindowServices& services, QWidget* parent)
     layout->addLayout(bottomRow);
 
     SetWidthsTwips(*grdResults->horizontalHeader(), {750, 1350, 1950, 3000, 1050, 1125});
-    SetWidthsTwips(*grdDisks->horizontalHeader(), {750, 1350, 1200, 1050, 1050, 1050, 1275, 1275});
+    SetWidthsTwips(*grdDisks->horizontalHeader(), {675, 1125, 1125, 825, 825, 825, 1050, 1050, 675});
     SetWidthsTwips(*tvwFolders->header(), {3900, 1050});
 
     QWidget::setTabOrder(txtSearch, tabViews);
@@ -303,11 +304,9 @@ std::vector<frmCatalogue::DiskTable::Column> frmCatalogue::diskColumns() const {
         bytes("Free", &DiskRecord::freeBytes),
         date("First labelled", &DiskRecord::firstLabelled),
         date("Last labelled", &DiskRecord::lastLabelled),
-        {"Entries",
-         [](Disk d) {
-             return QString::fromStdString(GroupedCount(d.entries) + (d.complete ? "" : " (incomplete)"));
-         },
-         [](Disk d) { return QVariant(qulonglong(d.entries)); }, false},
+        {"Entries", [](Disk d) { return QString::fromStdString(GroupedCount(d.entries)); },
+         [](Disk d) { return QVariant(qulonglong(d.entries)); }, true},
+        {"Status", [](Disk d) { return QString::fromStdString(DiskStatusText(d)); }},
     };
 }
 
@@ -521,7 +520,12 @@ void frmCatalogue::fillFolder(QTreeWidgetItem& folder) {
         item->setIcon(0, entryIcon(entry.isFolder));
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setData(0, PathRole, QByteArray::fromStdString(entry.path()));
-        if (entry.isFolder) {
+        if (entry.unreadable) {
+            // Said, not just left empty: an empty folder and one never read look alike otherwise.
+            item->setText(0, item->text(0) + " (could not be read)");
+            item->setForeground(0, palette().color(QPalette::Disabled, QPalette::Text));
+            item->setToolTip(0, "This folder could not be read when the disk was catalogued.");
+        } else if (entry.isFolder) {
             item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
         }
         made.push_back(std::move(item));

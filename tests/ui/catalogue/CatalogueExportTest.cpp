@@ -40,8 +40,9 @@ protected:
 TEST_F(CatalogueExportTest, ExportWritesEitherListAsCsvAndSaysHowManyRows) {
     addDisk(3, "Caf\xC3\xA9", 0x3,
             {FolderEntry("", "M\xC3\xBCller, \"Akten\""),
-             FileEntry("M\xC3\xBCller, \"Akten\"", "tax\nnotes.txt", 5, LocalTime(2023, 6, 7, 8, 9, 10))},
-            true, 1);
+             FileEntry("M\xC3\xBCller, \"Akten\"", "tax\nnotes.txt", 5, LocalTime(2023, 6, 7, 8, 9, 10)),
+             FolderEntry("", "Private")},
+            true, {"Private"});
     const auto window = openWindow();
     window->cmdExport->click();
     EXPECT_EQ(LastMessage(), "The list is empty: " + file + " holds only the column titles.");
@@ -70,7 +71,7 @@ TEST_F(CatalogueExportTest, ExportWritesEitherListAsCsvAndSaysHowManyRows) {
               "7,WORK,0000-00AB,REMOVABLE,100270080,100139008,131072,2026-03-14 09:47:00,"
               "2026-03-14 09:47:00,Example Widgets,2,0,no\r\n"
               "3,Caf\xC3\xA9,0000-0003,REMOVABLE,100270080,100139008,131072,2026-03-14 09:47:00,"
-              "2026-03-14 09:47:00,Example Widgets,2,1,yes\r\n");
+              "2026-03-14 09:47:00,Example Widgets,3,1,yes\r\n");
     EXPECT_EQ(LastMessage(), "3 rows were written to " + file + ".");
 }
 

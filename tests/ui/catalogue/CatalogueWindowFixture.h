@@ -38,9 +38,9 @@ protected:
 
     void addDisk(int number, const std::string& volume, std::uint32_t serial,
                  const std::vector<CatalogueEntry>& entries, bool complete = true,
-                 std::uint64_t skipped = 0) const {
+                 const std::vector<std::string>& unreadable = {}) const {
         AddCatalogueDisk(catalogueFile, ZipDisk(number, volume, serial), LocalTime(2026, 3, 14, 9, 47, 0),
-                         entries, complete, skipped);
+                         entries, complete, unreadable);
     }
 
     // Disk #50 SCANS holding the files "scan 0.tif" to "scan <count - 1>.tif".

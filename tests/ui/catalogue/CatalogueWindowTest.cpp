@@ -142,6 +142,56 @@ TEST_F(CatalogueWindowTest, TheDisksViewBrowsesADisksTreeFolderByFolder) {
     EXPECT_EQ(photos->child(0)->text(0) + " " + photos->child(0)->text(1), "beach.jpg 1.5 MB");
 }
 
+// Nothing is passed over in silence: a folder never read is not an empty one.
+TEST_F(CatalogueWindowTest, FoldersThatCouldNotBeReadAreMarkedAndCounted) {
+    addDisk(9, "OLD", 0x9,
+            {FolderEntry("", "Letters"), FolderEntry("", "Private"), FolderEntry("Letters", "Locked"),
+             FileEntry("Letters", "a.doc", 1, LocalTime(2024, 1, 5, 10, 0, 0))},
+            false, {"Private", "Letters/Locked"});
+    const auto window = openWindow();
+    window->tabViews->setCurrentIndex(1);
+    const QAbstractItemModel& disks = *window->grdDisks->model();
+    const int status = disks.columnCount() - 1;
+    ASSERT_EQ(disks.headerData(status, Qt::Horizontal).toString(), "Status");
+    const char* const statuses[] = {"Incomplete", "Incomplete; 2 unreadable folders", ""}; // #7, #9, #42
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(disks.index(row, status).data().toString().toStdString(), statuses[row]) << row;
+    }
+
+    window->grdDisks->selectRow(1);
+    QTreeWidgetItem* root = window->tvwFolders->topLevelItem(0);
+    ASSERT_EQ(root->childCount(), 2);
+    QTreeWidgetItem* letters = root->child(0);
+    window->tvwFolders->expandItem(letters);
+    const QColor grey = window->palette().color(QPalette::Disabled, QPalette::Text);
+    const struct {
+        QTreeWidgetItem* item;
+        const char* text;
+        bool marked;
+    } items[] = {
+        {letters, "Letters", false},
+        {root->child(1), "Private (could not be read)", true},
+        {letters->child(0), "Locked (could not be read)", true},
+        {letters->child(1), "a.doc", false},
+    };
+    for (const auto& i : items) {
+        EXPECT_EQ(i.item->text(0).toStdString(), i.text);
+        EXPECT_EQ(i.item->foreground(0).color() == grey, i.marked) << i.text;
+    }
+    // Nothing to open under a folder never read.
+    EXPECT_NE(root->child(1)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+}
+
+TEST_F(CatalogueWindowTest, NamesThatAreNotUtf8ShowReplacementMarks) {
+    addDisk(5, "OLD\xE9", 0x5, {FileEntry("", "bad\xFF.txt", 1, LocalTime(2024, 1, 5, 10, 0, 0))});
+    const auto window = openWindow();
+    type(*window, "bad");
+    const QAbstractItemModel& results = *window->grdResults->model();
+    ASSERT_EQ(results.rowCount(), 1);
+    EXPECT_EQ(results.index(0, 1).data().toString(), QString::fromUtf8("OLD\uFFFD"));
+    EXPECT_EQ(results.index(0, 3).data().toString(), QString::fromUtf8("bad\uFFFD.txt"));
+}
+
 TEST_F(CatalogueWindowTest, RemovingADiskAsksFirst) {
     const struct {
         int answer;
