@@ -380,6 +380,7 @@ bool frmCatalogue::refreshDisks() {
 void frmCatalogue::txtSearch_Change() {
     const std::string text = txtSearch->text().trimmed().toStdString();
     m_searchFailure.clear();
+    showEmptyHint();
     if (text.empty() || !store() || !openSearch) {
         if (m_search) {
             m_search->cancel();
@@ -414,6 +415,7 @@ void frmCatalogue::showResults(std::uint64_t generation, const Result<SearchResu
         m_searchFailure = result.reason();
         m_totalHits = 0;
         m_hits->setRecords({});
+        showEmptyHint();
     }
     showCount();
 }
@@ -426,7 +428,7 @@ void frmCatalogue::showCount() {
                    ? ""
                    : GroupedCount(static_cast<std::uint64_t>(disks)) + (disks == 1 ? " disk" : " disks");
     } else if (!m_searchFailure.empty()) {
-        text = "The search failed: " + m_searchFailure + ".";
+        text = "The search failed."; // why is said above the lists, where long words wrap
     } else if (txtSearch->text().trimmed().isEmpty()) {
         text = m_disks->records().empty() ? "" : "Type any part of a folder's or file's name.";
     } else if (m_awaited == 0) {
@@ -439,6 +441,7 @@ void frmCatalogue::showCount() {
 
 void frmCatalogue::showEmptyHint() {
     const std::string hint = !m_problem.empty()           ? m_problem
+                             : !m_searchFailure.empty()   ? "The search failed: " + m_searchFailure + "."
                              : m_disks->records().empty() ? EmptyCatalogueText
                                                           : "";
     lblEmpty->setText(QString::fromStdString(hint));
@@ -507,8 +510,8 @@ void frmCatalogue::fillFolder(QTreeWidgetItem& folder) {
     const Result<std::vector<CatalogueEntry>> entries =
         m_store->folderEntries(m_treeDisk, folder.data(0, PathRole).toByteArray().toStdString());
     if (!entries) {
-        lblCount->setText(QString::fromStdString(
-            "The folder could not be read from the catalogue: " + entries.reason() + "."));
+        m_problem = "The folder could not be read from the catalogue: " + entries.reason() + ".";
+        showEmptyHint();
         return;
     }
     // Made apart and handed over in one go: a folder may hold many thousands.

@@ -1,5 +1,7 @@
 #include "CatalogueWindowFixture.h"
 
+#include "core/catalogue/SqliteDatabase.h"
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,11 +13,26 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <semaphore>
 #include <string>
 #include <vector>
 
 namespace {
+
+// Scribbles over the first page of a table, as a failing disk might.
+void Scribble(const std::string& file, const char* table) {
+    const std::int64_t page = SqliteDatabase::open(file, SqliteDatabase::Access::ReadOnly)
+                                  .value()
+                                  ->queryInteger("SELECT rootpage FROM sqlite_schema WHERE name = ?", table)
+                                  .value()
+                                  .value_or(0);
+    ASSERT_GT(page, 0) << table;
+    std::string bytes = ReadBytes(file);
+    bytes.replace(static_cast<std::size_t>(page - 1) * 4096, 4096, 4096, '\xa5');
+    WriteBytes(file, bytes);
+}
 
 TEST_F(CatalogueWindowTest, TypingNarrowsTheResultsAndCountsThem) {
     const auto window = openWindow();
@@ -255,6 +272,43 @@ TEST_F(CatalogueWindowTest, AnEmptyOrUnusableCatalogueSaysSoAndTheWindowStillOpe
         type(*window, "tax");
         EXPECT_TRUE(window->shownHits().empty());
         EXPECT_EQ(std::filesystem::exists(catalogueFile), folderInItsPlace); // looking creates nothing
+    }
+}
+
+// The window only reads: a damaged file is said where the window meets it, with what to do, and stays as it
+// is for a backup to replace or a recording to move aside.
+TEST_F(CatalogueWindowTest, ADamagedCatalogueIsSaidInTheWindowAndLeftAsItIs) {
+    const std::string whole = ReadBytes(catalogueFile);
+    const struct {
+        const char* name;
+        std::function<void()> damage;
+        const char* search; // where the damage is met; none: on opening
+    } cases[] = {
+        {"not a database", [this] { WriteBytes(catalogueFile, "[GLOBAL]\r\nOWNER=Anna\r\n"); }, ""},
+        {"its list of disks", [this] { Scribble(catalogueFile, "disks"); }, ""},
+        {"its entries", [this] { Scribble(catalogueFile, "entries"); }, "tax"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(catalogueFile, whole);
+        c.damage();
+        const std::string damaged = ReadBytes(catalogueFile);
+        {
+            const auto window = openWindow();
+            if (*c.search != '\0') {
+                type(*window, c.search);
+                EXPECT_EQ(window->lblCount->text(), "The search failed.");
+            }
+            EXPECT_TRUE(window->lblEmpty->isVisible());
+            const std::string hint = window->lblEmpty->text().toStdString();
+            EXPECT_NE(hint.find(catalogueFile + " is damaged"), std::string::npos) << hint;
+            EXPECT_NE(hint.find("Put a backup in its place"), std::string::npos) << hint;
+        }
+        EXPECT_EQ(ReadBytes(catalogueFile), damaged);
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::filesystem::path(catalogueFile).parent_path())) {
+            EXPECT_EQ(entry.path().filename().string().find(".corrupt-"), std::string::npos) << entry.path();
+        }
     }
 }
 
