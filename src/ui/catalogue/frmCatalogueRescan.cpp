@@ -105,6 +105,15 @@ void frmCatalogue::cmdCatalogueDisk_Click() {
     while (const auto message = m_services.catalogue->takeMessage()) {
         MsgBox(m_services, *message, 0);
     }
+    // Recording may have moved a damaged file aside and started a new one: the window's connections,
+    // opened before, would go on reading the old one.
+    m_search.reset();
+    m_store.reset();
+    m_problem.clear();
+    if (refreshDisks()) {
+        txtSearch_Change();
+    }
+    showEmptyHint();
     showCatalogueProgress(m_services.catalogue->progress());
 }
 

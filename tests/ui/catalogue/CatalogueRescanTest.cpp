@@ -4,6 +4,7 @@
 
 #include "core/settings/IniProfileStore.h"
 
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -131,6 +132,20 @@ TEST_F(CatalogueRescanTest, WhatTheCatalogueSaysWhenTheWalkCannotStartIsShown) {
     const std::string& told = messages->shown[0].prompt;
     EXPECT_EQ(told.rfind("The disk catalogue " + catalogueFile + " cannot be used: ", 0), 0u) << told;
     EXPECT_NE(told.find("read-only"), std::string::npos) << told;
+}
+
+TEST_F(CatalogueRescanTest, ADamagedFileMovedAsideByTheWalkIsNoLongerRead) {
+    Scribble(catalogueFile, "entries"); // the disk is still recognised
+    const auto window = openWindow();
+    ASSERT_TRUE(window->cmdCatalogueDisk->isEnabled());
+    window->cmdCatalogueDisk->click();
+    services.catalogue->waitForWalk();
+    ASSERT_FALSE(messages->shown.empty());
+    EXPECT_NE(messages->shown[0].prompt.find(" was damaged. It has been moved to "), std::string::npos)
+        << messages->shown[0].prompt;
+    EXPECT_TRUE(window->shownDisks().empty());
+    EXPECT_EQ(window->lblEmpty->text().toStdString().rfind("No disks yet.", 0), 0u)
+        << window->lblEmpty->text().toStdString();
 }
 
 TEST_F(CatalogueRescanTest, AWalkShowsInTheTitleAndABarOnlyWhileItRuns) {

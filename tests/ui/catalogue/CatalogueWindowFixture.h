@@ -5,6 +5,7 @@
 
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/CatalogueStore.h"
+#include "core/catalogue/SqliteDatabase.h"
 #include "ui/catalogue/frmCatalogue.h"
 
 #include <QLineEdit>
@@ -16,6 +17,19 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// Scribbles over the first page of a table, as a failing disk might.
+inline void Scribble(const std::string& file, const char* table) {
+    const std::int64_t page = SqliteDatabase::open(file, SqliteDatabase::Access::ReadOnly)
+                                  .value()
+                                  ->queryInteger("SELECT rootpage FROM sqlite_schema WHERE name = ?", table)
+                                  .value()
+                                  .value_or(0);
+    ASSERT_GT(page, 0) << table;
+    std::string bytes = ReadBytes(file);
+    bytes.replace(static_cast<std::size_t>(page - 1) * 4096, 4096, 4096, '\xa5');
+    WriteBytes(file, bytes);
+}
 
 // A catalogue of two disks: #42 ZIPDISK with taxes, letters and photos, #7 WORK with a report.
 class CatalogueWindowTest : public WindowProfileFixture {

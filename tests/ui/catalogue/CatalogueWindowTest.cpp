@@ -1,7 +1,5 @@
 #include "CatalogueWindowFixture.h"
 
-#include "core/catalogue/SqliteDatabase.h"
-
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,19 +18,6 @@
 #include <vector>
 
 namespace {
-
-// Scribbles over the first page of a table, as a failing disk might.
-void Scribble(const std::string& file, const char* table) {
-    const std::int64_t page = SqliteDatabase::open(file, SqliteDatabase::Access::ReadOnly)
-                                  .value()
-                                  ->queryInteger("SELECT rootpage FROM sqlite_schema WHERE name = ?", table)
-                                  .value()
-                                  .value_or(0);
-    ASSERT_GT(page, 0) << table;
-    std::string bytes = ReadBytes(file);
-    bytes.replace(static_cast<std::size_t>(page - 1) * 4096, 4096, 4096, '\xa5');
-    WriteBytes(file, bytes);
-}
 
 TEST_F(CatalogueWindowTest, TypingNarrowsTheResultsAndCountsThem) {
     const auto window = openWindow();
