@@ -392,10 +392,17 @@ void frmCatalogue::txtSearch_Change() {
         return;
     }
     if (!m_search) {
+        // What a search thread since replaced still sends is dropped: its generations start again.
         m_search = std::make_unique<SearchWorker>(
-            openSearch, [this](std::uint64_t generation, Result<SearchResult> result) {
+            openSearch,
+            [this, thread = ++m_searchThreads](std::uint64_t generation, Result<SearchResult> result) {
                 QMetaObject::invokeMethod(
-                    this, [this, generation, result = std::move(result)] { showResults(generation, result); },
+                    this,
+                    [this, thread, generation, result = std::move(result)] {
+                        if (thread == m_searchThreads) {
+                            showResults(generation, result);
+                        }
+                    },
                     Qt::QueuedConnection);
             });
     }

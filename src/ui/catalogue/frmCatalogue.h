@@ -130,6 +130,8 @@ private:
     // Catalogue This Disk is there for a disk the catalogue knows, and says why not otherwise.
     void checkDiskInDrive();
     void offerDiskInDrive(const Result<DriveDisk>& found);
+    // Drops the window's connections and reads the catalogue file that is there now.
+    void reopenCatalogue();
     void restoreLayout();
     void saveLayout();
 
@@ -147,5 +149,6 @@ private:
     std::vector<std::string> m_savedLayout; // the [CATALOGUE] keys as read; written again only when changed
     std::unique_ptr<QProgressDialog> m_exportDialog; // while an export runs
     bool m_walking = false;                          // as last reported
+    std::uint64_t m_searchThreads = 0;               // made so far; the newest is m_search
     std::unique_ptr<SearchWorker> m_search;          // its thread ends before the rest of the window goes
 };

@@ -107,14 +107,17 @@ void frmCatalogue::cmdCatalogueDisk_Click() {
     }
     // Recording may have moved a damaged file aside and started a new one: the window's connections,
     // opened before, would go on reading the old one.
+    reopenCatalogue();
+    showCatalogueProgress(m_services.catalogue->progress());
+}
+
+void frmCatalogue::reopenCatalogue() {
     m_search.reset();
     m_store.reset();
     m_problem.clear();
-    if (refreshDisks()) {
-        txtSearch_Change();
-    }
+    refreshDisks();
     showEmptyHint();
-    showCatalogueProgress(m_services.catalogue->progress());
+    txtSearch_Change();
 }
 
 void frmCatalogue::showCatalogueProgress(const CatalogueProgress& progress) {
