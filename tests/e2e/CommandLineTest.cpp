@@ -33,7 +33,8 @@ protected:
                          {FileEntry("", "scan-2019.jpg", 10, labelled)}, false);
     }
 
-    Ran run(const QStringList& args) const {
+    // `output` takes the standard output instead of the test when given.
+    Ran run(const QStringList& args, const QString& output = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("QT_QPA_PLATFORM");
         env.remove("WAYLAND_DISPLAY");
@@ -42,6 +43,9 @@ protected:
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.string()));
         QProcess process;
         process.setProcessEnvironment(env);
+        if (!output.isEmpty()) {
+            process.setStandardOutputFile(output);
+        }
         process.start(QString::fromLocal8Bit(std::getenv("TESSALINE_APP")), args);
         if (!process.waitForFinished(30000)) {
             return {};
@@ -89,6 +93,12 @@ TEST_F(CommandLineTest, AnswersFromTheCatalogueWhileTheProgramRunsAndTellsErrors
     const Ran unreadable = run({"--find", "scan"});
     EXPECT_EQ(unreadable.code, 2);
     EXPECT_NE(unreadable.err.find("catalogue.sqlite cannot be read"), std::string::npos) << unreadable.err;
+}
+
+TEST_F(CommandLineTest, OutputThatCannotBeWrittenIsAnError) {
+    const Ran full = run({"--find", "scan"}, "/dev/full");
+    EXPECT_EQ(full.code, 2);
+    EXPECT_EQ(full.err, "tessaline: cannot write the output: No space left on device\n");
 }
 
 } // namespace

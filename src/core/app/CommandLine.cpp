@@ -1,9 +1,12 @@
 #include "core/app/CommandLine.h"
 
+#include "core/app/DescriptorOutput.h"
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/CatalogueText.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <limits>
@@ -59,6 +62,9 @@ int Find(const std::string& text, const std::string& path, std::ostream& out, st
         return Fail(err, path, found.reason());
     }
     for (const SearchHit& hit : found->hits) {
+        if (!out) {
+            break; // the output failed: the caller tells
+        }
         out << '#' << hit.diskNumber << '\t' << hit.volumeName << '\t' << hit.entry.path() << '\n';
     }
     return found->hits.empty() ? 1 : 0;
@@ -118,4 +124,17 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, const st
     }
     // Anything else is the toolkit's (-platform, --style, ...) or the desktop program's.
     return std::nullopt;
+}
+
+std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& cataloguePath,
+                                  int output, std::ostream& err) {
+    DescriptorOutput buffer(output);
+    std::ostream out(&buffer);
+    const std::optional<int> code = RunCommandLine(args, cataloguePath, out, err);
+    out.flush();
+    if (buffer.error() == 0 || buffer.error() == EPIPE) {
+        return code;
+    }
+    err << "tessaline: cannot write the output: " << std::strerror(buffer.error()) << "\n";
+    return 2;
 }
