@@ -15,6 +15,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The fields of a -0 answer; a last one without its NUL comes back empty, and the comparison fails.
+std::vector<std::string> NulEnded(const std::string& out) {
+    std::vector<std::string> fields;
+    for (std::size_t from = 0; from < out.size();) {
+        const std::size_t end = out.find('\0', from);
+        fields.push_back(end == std::string::npos ? std::string() : out.substr(from, end - from));
+        from = end == std::string::npos ? out.size() : end + 1;
+    }
+    return fields;
+}
+
 struct Ran {
     int code = -1;
     std::string out;
@@ -93,6 +104,29 @@ TEST_F(CommandLineTest, AnswersFromTheCatalogueWhileTheProgramRunsAndTellsErrors
     const Ran unreadable = run({"--find", "scan"});
     EXPECT_EQ(unreadable.code, 2);
     EXPECT_NE(unreadable.err.find("catalogue.sqlite cannot be read"), std::string::npos) << unreadable.err;
+}
+
+// A script reads one line as one match, or with -0 gets the names' own bytes.
+TEST_F(CommandLineTest, NamesWithTabsAndNewlinesKeepOneMatchALine) {
+    const Clock::TimePoint labelled = LocalTime(2026, 3, 14, 12, 0, 0);
+    AddCatalogueDisk(
+        (data / "tessaline" / "catalogue.sqlite").string(), ZipDisk(9, "MY\tDISK", 0x1A2B3C4D), labelled,
+        {FolderEntry("", "notes\n2019"), FileEntry("notes\n2019", "scan\tdraft.txt", 1, labelled),
+         FileEntry("", "scan\r\nold.txt", 1, labelled)});
+
+    const Ran lines = run({"--find", "scan"});
+    EXPECT_EQ(lines.code, 0) << lines.err;
+    EXPECT_EQ(lines.out, "#7\tPHOTOS\tscan-2019.jpg\n"
+                         "#9\tMY\\tDISK\tnotes\\n2019/scan\\tdraft.txt\n"
+                         "#9\tMY\\tDISK\tscan\\r\\nold.txt\n"
+                         "#42\tTAXES\t2019/scan-2019.pdf\n");
+
+    const Ran raw = run({"--find", "-0", "scan"});
+    EXPECT_EQ(raw.code, 0) << raw.err;
+    const std::vector<std::string> fields = {
+        "#7", "PHOTOS",   "scan-2019.jpg",   "#9",  "MY\tDISK", "notes\n2019/scan\tdraft.txt",
+        "#9", "MY\tDISK", "scan\r\nold.txt", "#42", "TAXES",    "2019/scan-2019.pdf"};
+    EXPECT_EQ(NulEnded(raw.out), fields);
 }
 
 TEST_F(CommandLineTest, OutputThatCannotBeWrittenIsAnError) {

@@ -1,5 +1,6 @@
 #include "core/app/CommandLine.h"
 
+#include "support/SampleCatalogue.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,10 +9,86 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <sstream>
 
 namespace {
+
+// An answer with NUL bytes, written with '|' for them.
+std::string Nul(std::string text) {
+    std::replace(text.begin(), text.end(), '|', '\0');
+    return text;
+}
+
+struct Answer {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+Answer Answered(const std::vector<std::string>& args, const std::string& catalogue) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::optional<int> code = RunCommandLine(args, catalogue, out, err);
+    return {code.value_or(-1), out.str(), err.str()};
+}
+
+// Names a disk may bring: a line per entry in the terminal however they are spelt, and the bytes themselves
+// with -0 wherever it is given.
+TEST(CommandLine, AnswersOneLinePerEntryOrRawNulEndedFields) {
+    TempDir dir;
+    const std::string file = (dir / "catalogue.sqlite").string();
+    const Clock::TimePoint labelled = LocalTime(2026, 3, 14, 12, 0, 0);
+    AddCatalogueDisk(file, ZipDisk(12, "ARCHIVE", 0x0C1D2E3F), labelled,
+                     {FileEntry("", "old report", 1, labelled)}, true, 1);
+    AddCatalogueDisk(file, ZipDisk(9, "MY\tDISK", 0x1A2B3C4D), labelled,
+                     {FolderEntry("", "notes\n2019"),
+                      FileEntry("notes\n2019", "report\tdraft\\1.txt", 1, labelled),
+                      FileEntry("", "caf\xe9 report.txt", 1, labelled)},
+                     false, 3);
+    AddCatalogueDisk(file, ZipDisk(7, "PHOTOS", 0x5CA45CA4), labelled,
+                     {FileEntry("", "-0 notes", 1, labelled)});
+
+    const std::string found = "#9\tMY\\tDISK\tcaf\\xe9 report.txt\n"
+                              "#9\tMY\\tDISK\tnotes\\n2019/report\\tdraft\\\\1.txt\n"
+                              "#12\tARCHIVE\told report\n";
+    const std::string foundRaw = Nul("#9|MY\tDISK|caf\xe9 report.txt|"
+                                     "#9|MY\tDISK|notes\n2019/report\tdraft\\1.txt|"
+                                     "#12|ARCHIVE|old report|");
+    const std::string space = "100270080\t100139008\t131072\t2026-03-14\t2026-03-14\t";
+    const std::string spaceRaw = "100270080|100139008|131072|2026-03-14|2026-03-14|";
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        std::string out;
+        std::string err = "";
+    } rows[] = {
+        {{"--find", "report"}, 0, found},
+        {{"--find", "-0", "report"}, 0, foundRaw},
+        {{"--null", "--find", "report"}, 0, foundRaw},
+        {{"--find", "report", "-0"}, 0, foundRaw},
+        {{"--disks"},
+         0,
+         "#7\tPHOTOS\t5CA4-5CA4\t" + space + "1\n" +                                          //
+             "#9\tMY\\tDISK\t1A2B-3C4D\t" + space + "3\tincomplete\t3 folders unreadable\n" + //
+             "#12\tARCHIVE\t0C1D-2E3F\t" + space + "1\t1 folder unreadable\n"},
+        {{"-0", "--disks"},
+         0,
+         Nul("#7|PHOTOS|5CA4-5CA4|" + spaceRaw + "1|complete|0|" +     //
+             "#9|MY\tDISK|1A2B-3C4D|" + spaceRaw + "3|incomplete|3|" + //
+             "#12|ARCHIVE|0C1D-2E3F|" + spaceRaw + "1|complete|1|")},
+        {{"--find", "--", "-0"}, 0, "#7\tPHOTOS\t-0 notes\n"}, // after --, -0 is text
+        {{"-0"}, 2, "", "tessaline: -0 goes with --find or --disks\nTry 'tessaline --help'.\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        const Answer answer = Answered(row.args, file);
+        EXPECT_EQ(answer.code, row.code) << answer.err;
+        EXPECT_EQ(answer.out, row.out);
+        EXPECT_EQ(answer.err, row.err);
+    }
+}
 
 // The answer on a file descriptor: a file gets all of it, a full disk is an error said once, and a reader
 // that went away ends it quietly (when SIGPIPE, as a shell may leave it, does not end the program first).
