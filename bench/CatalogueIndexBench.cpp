@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     start = std::chrono::steady_clock::now();
     for (int disk = 0; disk < Disks; ++disk) {
         walked += WalkTree((root / ("disk" + std::to_string(disk))).string(), {}, cancel,
-                           [](std::vector<CatalogueEntry>&, const WalkCounts&) { return true; })
+                           [](WalkBatch&, const WalkCounts&) { return true; })
                       .counts.entries;
     }
     const double walkSeconds = Seconds(start);
@@ -99,12 +99,13 @@ int main(int argc, char** argv) {
         record.volumeName = "DISK" + std::to_string(disk + 1);
         record.serial = static_cast<std::uint32_t>(disk + 1);
         const std::int64_t id = store.addDisk(record, 1773489600).value();
-        (void)store.beginEntries(id);
-        const WalkOutcome outcome = WalkTree((root / ("disk" + std::to_string(disk))).string(), {}, cancel,
-                                             [&](std::vector<CatalogueEntry>& batch, const WalkCounts&) {
-                                                 return store.addEntries(id, batch).ok();
-                                             });
-        (void)store.finishEntries(id, outcome.end == WalkEnd::Finished, outcome.counts.skippedFolders);
+        const std::int64_t list = store.beginEntries(id).value();
+        const WalkOutcome outcome =
+            WalkTree((root / ("disk" + std::to_string(disk))).string(), {}, cancel,
+                     [&](WalkBatch& batch, const WalkCounts&) {
+                         return store.addEntries(list, batch.entries, batch.unreadableFolders).ok();
+                     });
+        (void)store.finishEntries(id, list, outcome.end == WalkEnd::Finished, outcome.counts.skippedFolders);
         indexed += outcome.counts.entries;
     }
     const double indexSeconds = Seconds(start);

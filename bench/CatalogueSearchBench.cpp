@@ -177,14 +177,14 @@ private:
                 disk.capacityBytes = 100'000'000;
                 const std::int64_t id = store->addDisk(disk, 1'700'000'000 + n).value();
                 const std::vector<CatalogueEntry> entries = generate.disk();
-                (void)store->beginEntries(id);
+                const std::int64_t list = store->beginEntries(id).value();
                 // Batches of 500, as a walk would hand them over.
                 for (std::size_t from = 0; from < entries.size(); from += 500) {
                     const std::size_t to = std::min(entries.size(), from + 500);
-                    (void)store->addEntries(id, {entries.begin() + static_cast<std::ptrdiff_t>(from),
-                                                 entries.begin() + static_cast<std::ptrdiff_t>(to)});
+                    (void)store->addEntries(list, {entries.begin() + static_cast<std::ptrdiff_t>(from),
+                                                   entries.begin() + static_cast<std::ptrdiff_t>(to)});
                 }
-                (void)store->finishEntries(id, true, 0);
+                (void)store->finishEntries(id, list, true, 0);
             }
         }
         writeSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

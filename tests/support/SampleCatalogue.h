@@ -49,7 +49,7 @@ inline std::int64_t AddCatalogueDisk(const std::string& file, const DiskRecord& 
     Result<std::unique_ptr<CatalogueStore>> store = CatalogueStore::open(file, "2026-03-14");
     const std::int64_t id = store ? store.value()->addDisk(disk, EpochSeconds(labelled)).value_or(0) : 0;
     EXPECT_TRUE(id != 0 && store.value()->addEntries(id, entries) &&
-                store.value()->finishEntries(id, complete, skippedFolders))
+                store.value()->finishEntries(id, id, complete, skippedFolders))
         << store.reason();
     return id;
 }

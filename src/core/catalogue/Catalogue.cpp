@@ -11,6 +11,7 @@
 #include <utility>
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 namespace {
 
@@ -24,20 +25,71 @@ std::string CannotUseMessage(const std::string& path, const std::string& reason)
            "catalogue.";
 }
 
-std::string WalkFailedMessage(const std::string& path, int number, const std::string& reason) {
-    const std::string why = reason.empty() ? "" : ": " + reason;
-    return "The folders and files of disk #" + std::to_string(number) +
-           " could not all be recorded in the disk catalogue " + path + why +
-           ".\r\n\r\nIts label was printed; print it again to record the rest.";
+const char* const FinishAdvice =
+    "put the disk in the Zip drive and choose Catalogue This Disk in the Catalogue window";
+
+// How a walk that ended short is told: what happened, what the catalogue now holds, what to do.
+std::string WalkShortMessage(const std::string& path, int number, WalkEnd end, const std::string& failure,
+                             bool oldListKept) {
+    const std::string disk = "disk #" + std::to_string(number);
+    std::string what;
+    std::string advice = std::string("To finish it, ") + FinishAdvice + ".";
+    if (!failure.empty()) {
+        what = "The folders and files of " + disk + " could not all be recorded in the disk catalogue " +
+               path + ": " + failure + ".";
+        if (failure.find(" is full") != std::string::npos) {
+            advice = "Free some space on the disk that holds the catalogue; then, to finish it, " +
+                     std::string(FinishAdvice) + ".";
+        }
+    } else if (end == WalkEnd::Lost) {
+        what = "Disk #" + std::to_string(number) +
+               " was taken out or unmounted before all of its folders and files were recorded in the disk "
+               "catalogue.";
+    } else {
+        what = "The recording of the folders and files of " + disk + " in the disk catalogue was stopped.";
+    }
+    const std::string kept = oldListKept ? "The catalogue keeps the list it had of the disk before."
+                                         : "What was recorded is kept; the disk is marked incomplete.";
+    return what + "\r\n\r\n" + kept + " " + advice;
 }
 
-int Percent(const WalkCounts& counts, std::uint64_t usedBytes) {
-    if (usedBytes == 0) {
-        return 0;
+// Where the walk stands, estimated from the entries seen against the filesystem's used inodes where it
+// counts them (an entry is an inode), else from the bytes seen against the used space. Never the end
+// before the walk reaches it.
+struct Estimate {
+    std::uint64_t usedInodes = 0;
+    std::uint64_t usedBytes = 0;
+
+    int percent(const WalkCounts& counts) const {
+        long double share = 0;
+        if (usedInodes > 0) {
+            share = static_cast<long double>(counts.entries) * 100 / usedInodes;
+        } else if (usedBytes > 0) {
+            share = static_cast<long double>(counts.bytes) * 100 / usedBytes;
+        }
+        return static_cast<int>(std::min<long double>(share, 99));
     }
-    // The share is an estimate from the used space: it never claims the end before the walk reaches it.
-    const long double share = static_cast<long double>(counts.bytes) * 100 / usedBytes;
-    return static_cast<int>(std::min<long double>(share, 99));
+};
+
+Estimate EstimateFor(const std::string& folder, std::uint64_t usedBytes) {
+    Estimate estimate{0, usedBytes};
+    struct statvfs info {};
+    if (!folder.empty() && ::statvfs(folder.c_str(), &info) == 0 && info.f_files > info.f_ffree) {
+        // Less the root folder, which is no entry.
+        estimate.usedInodes = std::max<std::uint64_t>(info.f_files - info.f_ffree, 2) - 1;
+    }
+    return estimate;
+}
+
+std::string NumberList(const std::vector<DiskRecord>& disks) {
+    std::string text;
+    for (std::size_t i = 0; i < disks.size(); ++i) {
+        text += (i == 0                  ? ""
+                 : i + 1 == disks.size() ? " and "
+                                         : ", ") +
+                ("#" + std::to_string(disks[i].number));
+    }
+    return text;
 }
 
 } // namespace
@@ -46,7 +98,7 @@ Catalogue::Catalogue(std::string path, std::shared_ptr<Clock> clock)
     : m_path(std::move(path)), m_clock(std::move(clock)) {}
 
 Catalogue::~Catalogue() {
-    cancelWalk();
+    close();
 }
 
 std::string Catalogue::today() const {
@@ -59,20 +111,25 @@ std::string Catalogue::today() const {
     return text.data();
 }
 
-Result<std::unique_ptr<CatalogueStore>> Catalogue::openStore() const {
-    return CatalogueStore::open(m_path, today());
+Result<std::unique_ptr<CatalogueStore>> Catalogue::openStore(CatalogueAccess access) const {
+    return CatalogueStore::open(m_path, today(), access);
 }
 
-CatalogueStore* Catalogue::store() {
+CatalogueStore* Catalogue::store(CatalogueAccess access) {
+    // A store opened to read is opened again to record: only that may move a damaged file aside.
+    if (m_store && access == CatalogueAccess::Record && m_storeAccess != CatalogueAccess::Record) {
+        m_store.reset();
+    }
     if (!m_store) {
-        Result<std::unique_ptr<CatalogueStore>> opened = openStore();
+        Result<std::unique_ptr<CatalogueStore>> opened = openStore(access);
         if (!opened) {
             report(CannotUseMessage(m_path, opened.reason()));
             return nullptr;
         }
         m_store = std::move(opened).value();
+        m_storeAccess = access;
         if (!m_store->movedAside().empty()) {
-            report(MovedAsideMessage(m_path, m_store->movedAside()));
+            tell(MovedAsideMessage(m_path, m_store->movedAside()));
         }
     }
     return m_store.get();
@@ -83,7 +140,7 @@ std::optional<DiskRecord> Catalogue::recognise(const DiskIdentity& identity) {
     if (identity.serial == 0 || ::stat(m_path.c_str(), &st) != 0) {
         return std::nullopt;
     }
-    CatalogueStore* catalogue = store();
+    CatalogueStore* catalogue = store(CatalogueAccess::Read);
     if (!catalogue) {
         return std::nullopt;
     }
@@ -97,7 +154,7 @@ std::optional<DiskRecord> Catalogue::recognise(const DiskIdentity& identity) {
 
 void Catalogue::recordLabel(const DiskRecord& disk, const WalkPlace& place) {
     cancelWalk();
-    CatalogueStore* catalogue = store();
+    CatalogueStore* catalogue = store(CatalogueAccess::Record);
     if (!catalogue) {
         return;
     }
@@ -116,41 +173,85 @@ void Catalogue::recordLabel(const DiskRecord& disk, const WalkPlace& place) {
         }
         id = *added;
     }
+    startWalk(id, disk, place);
+}
+
+bool Catalogue::catalogueAgain(const DiskRecord& disk, const WalkPlace& place) {
+    cancelWalk();
+    CatalogueStore* catalogue = store(CatalogueAccess::Record);
+    if (!catalogue) {
+        return false;
+    }
+    if (const Result<Done> refreshed = catalogue->refreshDisk(disk.id, disk); !refreshed) {
+        tell(CannotUseMessage(m_path, refreshed.reason()));
+        return false;
+    }
+    startWalk(disk.id, disk, place);
+    return true;
+}
+
+void Catalogue::startWalk(std::int64_t diskId, const DiskRecord& disk, const WalkPlace& place) {
     m_cancel = false;
     setProgress({true, disk.number, 0});
-    m_worker = std::thread(
-        [this, id, number = disk.number, used = disk.usedBytes, place] { walk(id, number, used, place); });
+    m_worker = std::thread([this, diskId, number = disk.number, used = disk.usedBytes, place] {
+        walk(diskId, number, used, place);
+    });
 }
 
 void Catalogue::walk(std::int64_t diskId, int number, std::uint64_t usedBytes, WalkPlace place) {
     std::string failure;
-    Result<std::unique_ptr<CatalogueStore>> opened = openStore();
+    WalkOutcome outcome{WalkEnd::SinkFailed, {}};
+    bool oldListKept = false;
+    Result<std::unique_ptr<CatalogueStore>> opened = openStore(CatalogueAccess::Change);
     if (!opened) {
         failure = opened.reason();
     } else {
         CatalogueStore& catalogue = **opened;
-        if (const Result<Done> begun = catalogue.beginEntries(diskId); !begun) {
-            failure = begun.reason();
+        {
+            const std::lock_guard lock(m_mutex);
+            m_walkStore = &catalogue;
+        }
+        const Result<std::int64_t> list = catalogue.beginEntries(diskId);
+        if (!list) {
+            failure = list.reason();
         } else {
-            const EntrySink sink = [&](std::vector<CatalogueEntry>& batch, const WalkCounts& counts) {
-                if (const Result<Done> added = catalogue.addEntries(diskId, batch); !added) {
-                    failure = added.reason();
+            const Estimate estimate = EstimateFor(place.folder, usedBytes);
+            const EntrySink sink = [&](WalkBatch& batch, const WalkCounts& counts) {
+                if (const Result<Done> added =
+                        catalogue.addEntries(*list, batch.entries, batch.unreadableFolders);
+                    !added) {
+                    // A batch interrupted by a cancel is no failure of the file.
+                    if (!m_cancel.load()) {
+                        failure = added.reason();
+                    }
                     return false;
                 }
-                setProgress({true, number, Percent(counts, usedBytes)});
+                setProgress({true, number, estimate.percent(counts)});
                 return true;
             };
-            const WalkOutcome outcome = WalkTree(place.folder, place.otherMounts, m_cancel, sink);
+            outcome = WalkTree(place.folder, place.otherMounts, m_cancel, sink);
+            if (m_cancel.load() && failure.empty()) {
+                outcome.end = WalkEnd::Cancelled;
+            }
             const bool complete = outcome.end == WalkEnd::Finished;
+            oldListKept = !complete && *list != diskId;
             if (const Result<Done> finished =
-                    catalogue.finishEntries(diskId, complete, outcome.counts.skippedFolders);
+                    catalogue.finishEntries(diskId, *list, complete, outcome.counts.skippedFolders);
                 !finished && failure.empty()) {
                 failure = finished.reason();
+                oldListKept = false;
+            }
+            if (complete && failure.empty()) {
+                setProgress({true, number, 100});
             }
         }
+        const std::lock_guard lock(m_mutex);
+        m_walkStore = nullptr;
     }
-    if (!failure.empty()) {
-        report(WalkFailedMessage(m_path, number, failure));
+    opened = Failure{}; // closed before the end is told: the file is whole by then
+    const bool closing = m_closing.load();
+    if (!failure.empty() || (outcome.end != WalkEnd::Finished && !closing)) {
+        tell(WalkShortMessage(m_path, number, outcome.end, failure, oldListKept));
     }
     setProgress({});
 }
@@ -158,6 +259,13 @@ void Catalogue::walk(std::int64_t diskId, int number, std::uint64_t usedBytes, W
 void Catalogue::cancelWalk() {
     if (m_worker.joinable()) {
         m_cancel = true;
+        {
+            // A batch being written stops at once; the walk then ends as cancelled.
+            const std::lock_guard lock(m_mutex);
+            if (m_walkStore != nullptr) {
+                m_walkStore->interrupt();
+            }
+        }
         m_worker.join();
     }
 }
@@ -166,6 +274,13 @@ void Catalogue::waitForWalk() {
     if (m_worker.joinable()) {
         m_worker.join();
     }
+}
+
+void Catalogue::close() {
+    m_closing = true;
+    cancelWalk();
+    m_store.reset();
+    m_closing = false;
 }
 
 CatalogueProgress Catalogue::progress() const {
@@ -197,11 +312,45 @@ void Catalogue::report(const std::string& message) {
     const std::lock_guard lock(m_mutex);
     if (!m_reported) {
         m_reported = true;
-        m_message = message;
+        m_messages.push_back(message);
     }
+}
+
+void Catalogue::tell(const std::string& message) {
+    const std::lock_guard lock(m_mutex);
+    m_messages.push_back(message);
 }
 
 std::optional<std::string> Catalogue::takeMessage() {
     const std::lock_guard lock(m_mutex);
-    return std::exchange(m_message, std::nullopt);
+    if (m_messages.empty()) {
+        return std::nullopt;
+    }
+    std::string message = std::move(m_messages.front());
+    m_messages.pop_front();
+    return message;
+}
+
+std::optional<std::string> Catalogue::unfinishedMessage() const {
+    struct stat st {};
+    if (::stat(m_path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    Result<std::unique_ptr<CatalogueStore>> opened = openStore(CatalogueAccess::Read);
+    Result<std::vector<DiskRecord>> disks =
+        opened ? (*opened)->disks() : Result<std::vector<DiskRecord>>(Failure{opened.reason()});
+    if (!disks) {
+        return std::nullopt; // told when the catalogue is used
+    }
+    std::vector<DiskRecord> unfinished;
+    std::copy_if(disks->begin(), disks->end(), std::back_inserter(unfinished),
+                 [](const DiskRecord& disk) { return !disk.complete; });
+    if (unfinished.empty()) {
+        return std::nullopt;
+    }
+    const bool one = unfinished.size() == 1;
+    return "The folders and files of disk" + std::string(one ? " " : "s ") + NumberList(unfinished) +
+           " were not all recorded in the disk catalogue.\r\n\r\nTo finish " + (one ? "it" : "each") +
+           ", put the disk in the Zip drive and choose Catalogue This Disk in the "
+           "Catalogue window.";
 }

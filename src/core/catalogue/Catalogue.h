@@ -5,6 +5,7 @@
 #include "core/catalogue/DiskRecord.h"
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -23,11 +24,13 @@ struct WalkPlace {
 
 // The catalogue as the program uses it: opened when first needed, recording labelled disks and walking
 // their trees on a worker thread. It is never in the way: whatever fails, the caller goes on as without a
-// catalogue, and the first failure of a run waits in takeMessage() for the caller to show.
+// catalogue, and what the user must hear waits in takeMessage() for the caller to show: the first failure
+// to use the file in a run, every damaged file moved aside, and every walk that ended short.
+// This is the one owner of moving a damaged file aside: only its recording opens the file to Record.
 class Catalogue {
 public:
     Catalogue(std::string path, std::shared_ptr<Clock> clock);
-    // A walk still running is cancelled; what it recorded stays, marked incomplete.
+    // As close().
     ~Catalogue();
     Catalogue(const Catalogue&) = delete;
     Catalogue& operator=(const Catalogue&) = delete;
@@ -42,40 +45,59 @@ public:
     // again when that is set), then its tree is walked in the background. A walk still running is
     // cancelled first.
     void recordLabel(const DiskRecord& disk, const WalkPlace& place);
+    // Walks a catalogued disk (`disk.id`) again without a label: its facts are refreshed, its number and
+    // label dates stay. A walk still running is cancelled first. False (with a message waiting) when the
+    // catalogue cannot be used.
+    bool catalogueAgain(const DiskRecord& disk, const WalkPlace& place);
 
-    // Stops a running walk and waits for it.
+    // Stops a running walk and waits for it: within a fraction of a second, even mid-batch.
     void cancelWalk();
     // Waits for a running walk to end.
     void waitForWalk();
+    // Cancels a running walk and closes the file, leaving everything in its main file. Used on every way
+    // out of the program; the catalogue opens again when next needed.
+    void close();
+
     CatalogueProgress progress() const;
-    // Called on the walking thread whenever progress() changes, and once when the walk ends.
+    // Called on the walking thread whenever progress() changes, and once when the walk ends. It is called
+    // with a lock held, so that setting another listener waits for a call in flight: the listener must not
+    // call back into this Catalogue (post to the thread that owns the caller, as the windows do).
     void setProgressListener(std::function<void()> listener);
 
-    // The first failure of this run, in words for the user; given out once.
+    // The oldest message waiting for the user, in words for a message box; each is given out once.
     std::optional<std::string> takeMessage();
 
+    // The disks whose last walk did not finish, named with how to finish them; none when there are none or
+    // no catalogue yet. Reads the file only.
+    std::optional<std::string> unfinishedMessage() const;
+
     // A connection of its own, for a window or the command line.
-    Result<std::unique_ptr<CatalogueStore>> openStore() const;
+    Result<std::unique_ptr<CatalogueStore>> openStore(CatalogueAccess access = CatalogueAccess::Read) const;
 
 private:
-    CatalogueStore* store();
+    CatalogueStore* store(CatalogueAccess access);
+    void startWalk(std::int64_t diskId, const DiskRecord& disk, const WalkPlace& place);
     void walk(std::int64_t diskId, int number, std::uint64_t usedBytes, WalkPlace place);
     void report(const std::string& message);
+    void tell(const std::string& message);
     void setProgress(const CatalogueProgress& progress);
     std::string today() const;
 
     std::string m_path;
     std::shared_ptr<Clock> m_clock;
     std::unique_ptr<CatalogueStore> m_store; // the caller's thread only
+    CatalogueAccess m_storeAccess = CatalogueAccess::Read;
 
     mutable std::mutex m_mutex; // guards what both threads touch below
     CatalogueProgress m_progress;
-    std::optional<std::string> m_message;
-    bool m_reported = false;
+    std::deque<std::string> m_messages;
+    bool m_reported = false;                     // a failure to use the file was told this run
+    const CatalogueStore* m_walkStore = nullptr; // interrupted by cancelWalk
 
     std::mutex m_listenerMutex;
     std::function<void()> m_listener;
 
     std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_closing{false}; // a walk cancelled by close() is told at the next start instead
     std::thread m_worker;
 };

@@ -84,6 +84,16 @@ INSERT INTO volume_names (volume_names) VALUES ('rebuild');
 CREATE TABLE facts (key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;
 )sql";
 
+// A disk walked again gets a new list beside its old one, which stays findable until the new one is
+// complete: the new list is a hidden disk row (replaces = the disk) until it takes the disk's place. A
+// disk's entries are numbered in the range of entry_range, which is its own id until a new list took over.
+const char* const ThirdVersion = R"sql(
+ALTER TABLE disks ADD COLUMN replaces INTEGER;
+ALTER TABLE disks ADD COLUMN entry_range INTEGER NOT NULL DEFAULT 0;
+UPDATE disks SET entry_range = id;
+ALTER TABLE folders ADD COLUMN unreadable INTEGER NOT NULL DEFAULT 0;
+)sql";
+
 Result<Done> SetVersion(const SqliteDatabase& db, int version) {
     return db.execute("PRAGMA user_version = " + std::to_string(version));
 }
@@ -98,9 +108,14 @@ Result<Done> CreateCatalogueSchema(const SqliteDatabase& db) {
 }
 
 Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
-    static_assert(CatalogueStore::SchemaVersion == 2, "a new version needs its step here");
+    static_assert(CatalogueStore::SchemaVersion == 3, "a new version needs its step here");
     if (version < 2) {
         if (auto upgraded = db.execute(SecondVersion); !upgraded) {
+            return upgraded;
+        }
+    }
+    if (version < 3) {
+        if (auto upgraded = db.execute(ThirdVersion); !upgraded) {
             return upgraded;
         }
     }

@@ -12,8 +12,11 @@ class SqliteDatabase;
 // Version 1: disks, their folders (each path once per disk) and entries, and the index of entry names.
 // Version 2: the count of folders a walk could not read, the index of volume names, the day of the last
 //            full check of the file; the name index kept in step by the store instead of by triggers.
+// Version 3: a disk walked again is written to a new list (a hidden disk row that replaces it) and takes
+//            it over once complete; a disk's entries are numbered in the range of its entry_range; folders
+//            that could not be read are marked.
 //
-// Entries are numbered disk id × 2^32 + n, so a disk's entries are one range of ids: a search tells an
+// Entries are numbered entry_range × 2^32 + n, so a disk's entries are one range of ids: a search tells an
 // entry's disk without a lookup, and an entry needs no disk column. The name index is over each name
 // between the marks \x02 and \x03, so that a one-letter name is a trigram of its own ("\x02a\x03") and a
 // name's last two letters are the start of a trigram ("ab\x03"): both can be found through the index.

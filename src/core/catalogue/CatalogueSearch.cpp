@@ -3,11 +3,13 @@
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/SearchWords.h"
 #include "core/catalogue/SqliteDatabase.h"
+#include "core/settings/TextEncoding.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -26,15 +28,18 @@ constexpr TrigramIndex VolumeNames{"volume_names", "volume_terms"};
 
 using Ids = std::vector<std::int64_t>;
 
-// One word of the search: how the name index is asked for it (none when no name can hold it), and the
-// disks whose volume name holds it.
+// One word of the search: how the name index is asked for it (none when no name can hold it), or the
+// entries found byte for byte when it is not UTF-8 (the index reads every broken sequence alike), and the
+// entry ranges of the disks whose volume name holds it.
 struct Word {
     std::optional<std::string> names;
+    std::optional<Ids> exact;
     Ids volumes;
 };
 
 struct Disk {
     std::int64_t id = 0;
+    std::int64_t range = 0;
     int number = 0;
     std::string volume;
     std::int64_t lastLabelled = 0;
@@ -139,11 +144,11 @@ Result<Ids> Matches(const SqliteDatabase& db, const TrigramIndex& index, const s
         db.prepare("SELECT rowid FROM " + table + " WHERE " + table + " MATCH ? ORDER BY rowid", expression));
 }
 
-Result<Ids> EntriesOf(const SqliteDatabase& db, const Ids& disks) {
+Result<Ids> EntriesOf(const SqliteDatabase& db, const Ids& ranges) {
     Ids entries;
-    for (const std::int64_t disk : disks) {
+    for (const std::int64_t range : ranges) {
         Result<Ids> some = Column(db.prepare("SELECT id FROM entries WHERE id BETWEEN ? AND ?",
-                                             disk * EntriesPerDisk, (disk + 1) * EntriesPerDisk - 1));
+                                             range * EntriesPerDisk, (range + 1) * EntriesPerDisk - 1));
         if (!some) {
             return some;
         }
@@ -159,20 +164,55 @@ Ids Union(const Ids& a, const Ids& b) {
     return both;
 }
 
-Result<Word> Ask(const SqliteDatabase& db, fts5_api* api, const std::string& text) {
-    Result<std::optional<std::string>> names = Expression(db, api, EntryNames, text);
-    Result<std::optional<std::string>> volumes = names ? Expression(db, api, VolumeNames, text) : names;
+// The entry ranges of the disks listed (new lists a walk is making are none of them), sorted.
+Ids RangesOf(const Ids& diskIds, const std::vector<Disk>& disks) {
+    Ids ranges;
+    for (const Disk& disk : disks) {
+        if (std::binary_search(diskIds.begin(), diskIds.end(), disk.id)) {
+            ranges.push_back(disk.range);
+        }
+    }
+    std::sort(ranges.begin(), ranges.end());
+    return ranges;
+}
+
+// Rows whose text holds the word byte for byte, ASCII letters in any case.
+const char* const HoldsBytes = "instr(CAST(lower(%s) AS BLOB), CAST(lower(?) AS BLOB)) > 0";
+
+std::string Holding(const char* column) {
+    std::string condition = HoldsBytes;
+    condition.replace(condition.find("%s"), 2, column);
+    return condition;
+}
+
+Result<Word> Ask(const SqliteDatabase& db, fts5_api* api, const std::string& text,
+                 const std::vector<Disk>& disks) {
+    Word word;
+    Result<Ids> volumes = Ids();
+    if (!IsValidUtf8(text)) {
+        Result<Ids> exact =
+            Column(db.prepare("SELECT id FROM entries WHERE " + Holding("name") + " ORDER BY id", text));
+        if (!exact) {
+            return Failure{exact.reason()};
+        }
+        word.exact = std::move(exact).value();
+        volumes =
+            Column(db.prepare("SELECT id FROM disks WHERE " + Holding("volume") + " ORDER BY id", text));
+    } else {
+        Result<std::optional<std::string>> names = Expression(db, api, EntryNames, text);
+        Result<std::optional<std::string>> inVolumes = names ? Expression(db, api, VolumeNames, text) : names;
+        if (!inVolumes) {
+            return Failure{inVolumes.reason()};
+        }
+        word.names = std::move(names).value();
+        if (*inVolumes) {
+            volumes = Matches(db, VolumeNames, **inVolumes);
+        }
+    }
     if (!volumes) {
         return Failure{volumes.reason()};
     }
-    Word word{std::move(names).value(), {}};
-    if (*volumes) {
-        Result<Ids> disks = Matches(db, VolumeNames, **volumes);
-        if (!disks) {
-            return Failure{disks.reason()};
-        }
-        word.volumes = std::move(disks).value();
-    }
+    word.volumes = RangesOf(*volumes, disks);
     return word;
 }
 
@@ -183,7 +223,7 @@ Result<Ids> Found(const SqliteDatabase& db, std::vector<Word> words) {
     std::string together;
     std::vector<Word> byDisk;
     for (Word& word : words) {
-        if (!word.volumes.empty()) {
+        if (!word.volumes.empty() || word.exact) {
             byDisk.push_back(std::move(word));
         } else if (!word.names) {
             return Ids();
@@ -197,12 +237,17 @@ Result<Ids> Found(const SqliteDatabase& db, std::vector<Word> words) {
     } else {
         const Word first = std::move(byDisk.front());
         byDisk.erase(byDisk.begin());
-        Result<Ids> named = first.names ? Matches(db, EntryNames, *first.names) : Ids();
+        Result<Ids> named = first.exact   ? *first.exact
+                            : first.names ? Matches(db, EntryNames, *first.names)
+                                          : Ids();
         Result<Ids> onDisks = named ? EntriesOf(db, first.volumes) : named;
         found = onDisks ? Result<Ids>(Union(*named, *onDisks)) : onDisks;
     }
     for (const Word& word : byDisk) {
-        Result<Ids> named = found && word.names ? Matches(db, EntryNames, *word.names) : Ids();
+        Result<Ids> named = !found       ? Ids()
+                            : word.exact ? *word.exact
+                            : word.names ? Matches(db, EntryNames, *word.names)
+                                         : Ids();
         if (!found || !named) {
             return found ? named : found;
         }
@@ -216,14 +261,15 @@ Result<Ids> Found(const SqliteDatabase& db, std::vector<Word> words) {
 
 Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
     Result<SqliteStatement> query =
-        db.prepare("SELECT id, number, volume, last_labelled, entry_count FROM disks ORDER BY number, id");
+        db.prepare("SELECT id, entry_range, number, volume, last_labelled, entry_count FROM disks"
+                   " WHERE replaces IS NULL ORDER BY number, id");
     if (!query) {
         return Failure{query.reason()};
     }
     std::vector<Disk> disks;
     if (Result<Done> read = query.value().forEachRow([&](const SqliteStatement& disk) {
-            disks.push_back({disk.integer(0), static_cast<int>(disk.integer(1)), disk.text(2),
-                             disk.integer(3), disk.integer(4)});
+            disks.push_back({disk.integer(0), disk.integer(1), static_cast<int>(disk.integer(2)),
+                             disk.text(3), disk.integer(4), disk.integer(5)});
         });
         !read) {
         return Failure{read.reason()};
@@ -231,31 +277,38 @@ Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
     return disks;
 }
 
-// The first `limit` of the entries found, by disk number, then path. Only the disks that reach into the
-// first `limit` are read: the rest is counted, not looked at.
-Result<std::vector<SearchHit>> FirstHits(const SqliteDatabase& db, const Ids& found, std::size_t limit) {
-    Result<std::vector<Disk>> disks = DisksByNumber(db);
+// The entries of the disks listed; those of a new list that a walk is still making are left out.
+void KeepListed(Ids& found, const std::vector<Disk>& disks) {
+    Ids ranges;
+    for (const Disk& disk : disks) {
+        ranges.push_back(disk.range);
+    }
+    std::sort(ranges.begin(), ranges.end());
+    std::erase_if(found, [&](std::int64_t id) {
+        return !std::binary_search(ranges.begin(), ranges.end(), id / EntriesPerDisk);
+    });
+}
+
+// Hands the entries found to `take` by disk number, then path, until it answers false. Only the disks
+// reached are read.
+Result<Done> VisitHits(const SqliteDatabase& db, const std::vector<Disk>& disks, const Ids& found,
+                       const std::function<bool(SearchHit&&)>& take) {
     const char* const Columns = "SELECT e.id, f.path, e.name, e.is_folder, e.size, e.modified"
                                 " FROM entries e JOIN folders f ON f.id = e.folder ";
-    Result<SqliteStatement> one = disks ? db.prepare(std::string(Columns) + "WHERE e.id = ?")
-                                        : Result<SqliteStatement>(Failure{disks.reason()});
+    Result<SqliteStatement> one = db.prepare(std::string(Columns) + "WHERE e.id = ?");
     Result<SqliteStatement> range = one ? db.prepare(std::string(Columns) + "WHERE e.id BETWEEN ? AND ?")
                                         : Result<SqliteStatement>(Failure{one.reason()});
     if (!range) {
         return Failure{range.reason()};
     }
-    std::vector<SearchHit> hits;
-    for (const Disk& disk : *disks) {
-        if (hits.size() >= limit) {
-            break;
-        }
-        const auto from = std::lower_bound(found.begin(), found.end(), disk.id * EntriesPerDisk);
-        const auto to = std::lower_bound(from, found.end(), (disk.id + 1) * EntriesPerDisk);
+    for (const Disk& disk : disks) {
+        const auto from = std::lower_bound(found.begin(), found.end(), disk.range * EntriesPerDisk);
+        const auto to = std::lower_bound(from, found.end(), (disk.range + 1) * EntriesPerDisk);
         if (from == to) {
             continue;
         }
         std::vector<std::pair<std::string, SearchHit>> onDisk;
-        const auto take = [&](const SqliteStatement& row) {
+        const auto keep = [&](const SqliteStatement& row) {
             SearchHit hit{disk.id, disk.number, disk.volume, disk.lastLabelled,
                           CatalogueEntry{row.text(1), row.text(2), row.integer(3) != 0,
                                          static_cast<std::uint64_t>(row.integer(4)), row.integer(5)}};
@@ -269,11 +322,11 @@ Result<std::vector<SearchHit>> FirstHits(const SqliteDatabase& db, const Ids& fo
             row.bind(1, *from).bind(2, *(to - 1));
             if (Result<Done> read = row.forEachRow([&](const SqliteStatement& entry) {
                     if (std::binary_search(from, to, entry.integer(0))) {
-                        take(entry);
+                        keep(entry);
                     }
                 });
                 !read) {
-                return Failure{read.reason()};
+                return read;
             }
         } else {
             SqliteStatement& row = one.value();
@@ -285,40 +338,45 @@ Result<std::vector<SearchHit>> FirstHits(const SqliteDatabase& db, const Ids& fo
                     return Failure{read.reason()};
                 }
                 if (*read) {
-                    take(row);
+                    keep(row);
                 }
             }
         }
         std::sort(onDisk.begin(), onDisk.end(),
                   [](const auto& a, const auto& b) { return a.first < b.first; });
         for (auto& [path, hit] : onDisk) {
-            if (hits.size() >= limit) {
-                break;
+            if (!take(std::move(hit))) {
+                return Done{};
             }
-            hits.push_back(std::move(hit));
         }
     }
-    return hits;
+    return Done{};
 }
 
-} // namespace
+struct Findings {
+    std::vector<Disk> disks;
+    Ids found;
+};
 
-Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit) {
-    SearchResult result;
+Result<Findings> Find(const SqliteDatabase& db, std::string_view text) {
+    Findings findings;
     const std::vector<std::string> texts = SearchWords(text);
     if (texts.empty()) {
-        return result;
+        return findings;
     }
     Result<Done> terms = db.execute(
         "CREATE VIRTUAL TABLE IF NOT EXISTS temp.entry_terms USING fts5vocab(main, entry_names, row);"
         "CREATE VIRTUAL TABLE IF NOT EXISTS temp.volume_terms USING fts5vocab(main, volume_names, row)");
     Result<fts5_api*> api = terms ? FullTextSearch(db) : Result<fts5_api*>(Failure{terms.reason()});
-    if (!api) {
-        return Failure{api.reason()};
+    Result<std::vector<Disk>> disks =
+        api ? DisksByNumber(db) : Result<std::vector<Disk>>(Failure{api.reason()});
+    if (!disks) {
+        return Failure{disks.reason()};
     }
+    findings.disks = std::move(disks).value();
     std::vector<Word> words;
     for (const std::string& word : texts) {
-        Result<Word> asked = Ask(db, *api, word);
+        Result<Word> asked = Ask(db, *api, word, findings.disks);
         if (!asked) {
             return Failure{asked.reason()};
         }
@@ -328,11 +386,40 @@ Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view 
     if (!found) {
         return Failure{found.reason()};
     }
-    result.total = found->size();
-    Result<std::vector<SearchHit>> hits = FirstHits(db, *found, limit);
-    if (!hits) {
-        return Failure{hits.reason()};
+    findings.found = std::move(found).value();
+    KeepListed(findings.found, findings.disks);
+    return findings;
+}
+
+} // namespace
+
+Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit) {
+    Result<Findings> findings = Find(db, text);
+    if (!findings) {
+        return Failure{findings.reason()};
     }
-    result.hits = std::move(hits).value();
+    SearchResult result;
+    result.total = findings->found.size();
+    if (limit == 0) {
+        return result;
+    }
+    Result<Done> visited = VisitHits(db, findings->disks, findings->found, [&](SearchHit&& hit) {
+        result.hits.push_back(std::move(hit));
+        return result.hits.size() < limit;
+    });
+    if (!visited) {
+        return Failure{visited.reason()};
+    }
     return result;
+}
+
+Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
+                                const std::function<bool(const SearchHit&, std::uint64_t)>& visit) {
+    Result<Findings> findings = Find(db, text);
+    if (!findings) {
+        return Failure{findings.reason()};
+    }
+    const std::uint64_t total = findings->found.size();
+    return VisitHits(db, findings->disks, findings->found,
+                     [&](SearchHit&& hit) { return visit(hit, total); });
 }

@@ -26,6 +26,11 @@ constexpr auto BusyTimeout = std::chrono::milliseconds(250);
 
 enum class Health { Ready, Damaged };
 
+// What a user can do about a damaged file that a read or a change met.
+constexpr const char* DamagedFileAdvice =
+    ". Put a backup in its place, or let Tessaline move it aside and start a new catalogue: it does so when "
+    "it next records a disk (a printed label, or Catalogue This Disk)";
+
 Failure Cannot(std::string_view doing, const std::string& reason) {
     return Failure{"cannot " + std::string(doing) + ": " + reason};
 }
@@ -152,8 +157,23 @@ Result<Health> BringUpToDate(const SqliteDatabase& db, int version, bool empty) 
     return Health::Ready;
 }
 
-// Everything an opening needs: a readable database in WAL mode, checked and of the current schema.
-Result<Health> Prepare(const SqliteDatabase& db, const std::string& today) {
+// New files give the space of removed entries back to the file system as it is freed.
+Result<Done> ReclaimSpace(const SqliteDatabase& db) {
+    return db.execute("PRAGMA incremental_vacuum");
+}
+
+// A file from before incremental vacuuming is converted once; it may fail (a full disk, a reader) and be
+// tried at the next opening.
+void ConvertToIncrementalVacuum(const SqliteDatabase& db) {
+    Result<std::optional<std::int64_t>> mode = db.queryInteger("PRAGMA auto_vacuum");
+    if (mode && mode->value_or(0) == 0) {
+        (void)db.execute("PRAGMA auto_vacuum = INCREMENTAL; VACUUM");
+    }
+}
+
+// Everything an opening to record needs: a readable database in WAL mode, checked and of the current
+// schema. Other openings only see that the file is readable and of a version this program can read.
+Result<Health> Prepare(const SqliteDatabase& db, const std::string& today, bool record) {
     if (Result<Done> on = db.execute("PRAGMA foreign_keys = ON"); !on) {
         return Failure{on.reason()};
     }
@@ -167,11 +187,23 @@ Result<Health> Prepare(const SqliteDatabase& db, const std::string& today) {
     }
     const int schema = static_cast<int>(version->value_or(0));
     const bool empty = tables->value_or(0) == 0;
+    if (!record) {
+        if (schema > CatalogueStore::SchemaVersion) {
+            return Failure{db.path() + " was written by a newer version of Tessaline"};
+        }
+        if (schema == 0 && !empty) {
+            return Failure{db.path() + " is a database of another program"};
+        }
+        return Health::Ready;
+    }
     if (!db.readOnly()) {
         // NORMAL is safe in WAL mode: a power cut may lose the last transactions, never the file.
         Result<Done> wal = db.execute("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
         if (!wal) {
             return DamagedOr(db, wal.reason());
+        }
+        if (empty) {
+            (void)db.execute("PRAGMA auto_vacuum = INCREMENTAL");
         }
     }
     bool checked = false;
@@ -182,11 +214,48 @@ Result<Health> Prepare(const SqliteDatabase& db, const std::string& today) {
         }
     }
     Result<Health> health = BringUpToDate(db, schema, empty);
-    if (health && *health == Health::Ready && checked && !db.readOnly()) {
-        // Failing here (a locked file) costs no more than another check at the next opening.
-        (void)db.run("INSERT OR REPLACE INTO facts (key, value) VALUES ('checked', ?)", today);
+    if (health && *health == Health::Ready && !db.readOnly()) {
+        if (schema < 3 && !empty) {
+            ConvertToIncrementalVacuum(db);
+        }
+        if (checked) {
+            // Failing here (a locked file) costs no more than another check at the next opening.
+            (void)db.run("INSERT OR REPLACE INTO facts (key, value) VALUES ('checked', ?)", today);
+        }
     }
     return health;
+}
+
+// The file's tables brought up to date in memory: a file of no tables reads as an empty catalogue, and an
+// older one as it will be once it is recorded to, without a change to the file.
+Result<std::unique_ptr<SqliteDatabase>> InMemoryCopy(const SqliteDatabase& file, int version) {
+    Result<std::unique_ptr<SqliteDatabase>> memory =
+        SqliteDatabase::open(":memory:", SqliteDatabase::Access::ReadWrite);
+    if (!memory) {
+        return memory;
+    }
+    Result<std::optional<std::int64_t>> tables = file.queryInteger("SELECT count(*) FROM sqlite_schema");
+    if (!tables) {
+        return Failure{tables.reason()};
+    }
+    const bool empty = tables->value_or(0) == 0;
+    if (!empty) {
+        if (Result<Done> copied = file.copyInto(*memory.value()); !copied) {
+            return Failure{copied.reason()};
+        }
+    }
+    if (Result<Done> on = memory.value()->execute("PRAGMA foreign_keys = ON"); !on) {
+        return Failure{on.reason()};
+    }
+    Result<Health> health = BringUpToDate(*memory.value(), version, empty);
+    if (!health) {
+        return Failure{health.reason()};
+    }
+    return memory;
+}
+
+std::string DamageAdvice(const SqliteDatabase& db) {
+    return db.lastFailureIsDamage() ? DamagedFileAdvice : "";
 }
 
 // Runs `work` in one write transaction: a failure anywhere leaves the file as it was.
@@ -266,11 +335,60 @@ Result<Done> IndexEntries(const SqliteDatabase& db, std::int64_t first, std::int
         first, last);
 }
 
-Result<Done> UnindexEntries(const SqliteDatabase& db, std::int64_t diskId) {
+// The range a list's entries are numbered in (a disk's, or a new list's).
+Result<std::int64_t> RangeOf(const SqliteDatabase& db, std::int64_t listId) {
+    Result<std::optional<std::int64_t>> range =
+        db.queryInteger("SELECT entry_range FROM disks WHERE id = ?", listId);
+    if (!range) {
+        return Failure{range.reason()};
+    }
+    if (!*range) {
+        return Failure{"the catalogue holds no disk " + std::to_string(listId)};
+    }
+    return **range;
+}
+
+Result<Done> UnindexRange(const SqliteDatabase& db, std::int64_t range) {
     return db.run("INSERT INTO entry_names (entry_names, rowid, name)"
                   " SELECT 'delete', id, name FROM entry_text WHERE id BETWEEN ? AND ?",
-                  diskId * EntriesPerDisk, (diskId + 1) * EntriesPerDisk - 1);
+                  range * EntriesPerDisk, (range + 1) * EntriesPerDisk - 1);
 }
+
+// Drops a list with its folders and entries, and the disk row that holds it.
+Result<Done> DropList(const SqliteDatabase& db, std::int64_t listId) {
+    Result<std::int64_t> range = RangeOf(db, listId);
+    if (!range) {
+        return Failure{range.reason()};
+    }
+    if (Result<Done> unindexed = UnindexRange(db, *range); !unindexed) {
+        return unindexed;
+    }
+    return db.run("DELETE FROM disks WHERE id = ?", listId);
+}
+
+// New lists of a disk left by a walk that never finished (the program ended mid-walk).
+Result<Done> DropNewLists(const SqliteDatabase& db, std::int64_t diskId) {
+    Result<SqliteStatement> query = db.prepare("SELECT id FROM disks WHERE replaces = ?", diskId);
+    std::vector<std::int64_t> lists;
+    if (!query) {
+        return Failure{query.reason()};
+    }
+    if (Result<Done> read =
+            query.value().forEachRow([&](const SqliteStatement& row) { lists.push_back(row.integer(0)); });
+        !read) {
+        return read;
+    }
+    for (const std::int64_t list : lists) {
+        if (Result<Done> dropped = DropList(db, list); !dropped) {
+            return dropped;
+        }
+    }
+    return Done{};
+}
+
+// A new disk row's id: above every id and every range in use, so that a new range is never one whose
+// entries belong to another disk.
+constexpr std::string_view NextId = "(SELECT coalesce(max(max(id, entry_range)), 0) + 1 FROM disks)";
 
 // The id of a disk's folder, added when it is new.
 class FolderIds {
@@ -307,13 +425,26 @@ private:
 
 } // namespace
 
-CatalogueStore::CatalogueStore(std::string path, std::unique_ptr<SqliteDatabase> db)
-    : m_path(std::move(path)), m_db(std::move(db)) {}
+CatalogueStore::CatalogueStore(std::string path, std::unique_ptr<SqliteDatabase> db, CatalogueAccess access)
+    : m_path(std::move(path)), m_access(access), m_db(std::move(db)) {}
 
-CatalogueStore::~CatalogueStore() = default;
+CatalogueStore::~CatalogueStore() {
+    if (m_db && !m_db->readOnly()) {
+        // Whatever waits in the log goes into the main file; failing (another connection reads) leaves it
+        // for the last connection's close.
+        (void)m_db->execute("PRAGMA wal_checkpoint(TRUNCATE)");
+    }
+}
 
-Result<std::unique_ptr<CatalogueStore>> CatalogueStore::open(const std::string& path,
-                                                             const std::string& today) {
+Failure CatalogueStore::cannot(std::string_view doing, const std::string& reason) const {
+    return Cannot(doing, reason + (m_access != CatalogueAccess::Record ? DamageAdvice(*m_db) : ""));
+}
+
+Result<std::unique_ptr<CatalogueStore>>
+CatalogueStore::open(const std::string& path, const std::string& today, CatalogueAccess access) {
+    if (access != CatalogueAccess::Record) {
+        return OpenExisting(path, access);
+    }
     const std::string doing = "open the catalogue";
     if (Result<Done> made = MakeFolders(fs::path(path).parent_path()); !made) {
         return Cannot(doing, made.reason());
@@ -323,24 +454,24 @@ Result<std::unique_ptr<CatalogueStore>> CatalogueStore::open(const std::string& 
         if (Result<Done> created = CreateFile(path); !created) {
             return Cannot(doing, created.reason());
         }
-        const auto access =
+        const auto mode =
             Writable(path) ? SqliteDatabase::Access::ReadWrite : SqliteDatabase::Access::ReadOnly;
-        Result<std::unique_ptr<SqliteDatabase>> db = SqliteDatabase::open(path, access);
+        Result<std::unique_ptr<SqliteDatabase>> db = SqliteDatabase::open(path, mode);
         if (!db) {
             return Cannot(doing, db.reason());
         }
         db.value()->setBusyTimeout(BusyTimeout);
-        Result<Health> health = Prepare(*db.value(), today);
+        Result<Health> health = Prepare(*db.value(), today, true);
         if (!health) {
             return Cannot(doing, health.reason());
         }
         if (*health == Health::Ready) {
-            std::unique_ptr<CatalogueStore> store(new CatalogueStore(path, std::move(db).value()));
+            std::unique_ptr<CatalogueStore> store(new CatalogueStore(path, std::move(db).value(), access));
             store->m_movedAside = std::move(movedAside);
             return store;
         }
         // A file started anew that is damaged at once is not worth another round.
-        if (access == SqliteDatabase::Access::ReadOnly || !movedAside.empty()) {
+        if (mode == SqliteDatabase::Access::ReadOnly || !movedAside.empty()) {
             return Cannot(doing, path + " is damaged");
         }
         db.value().reset();
@@ -352,32 +483,91 @@ Result<std::unique_ptr<CatalogueStore>> CatalogueStore::open(const std::string& 
     }
 }
 
+Result<std::unique_ptr<CatalogueStore>> CatalogueStore::OpenExisting(const std::string& path,
+                                                                     CatalogueAccess access) {
+    const std::string doing = access == CatalogueAccess::Read ? "read the catalogue" : "open the catalogue";
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return Cannot(doing, SystemReason(path, errno));
+    }
+    SqliteDatabase::Access mode = SqliteDatabase::Access::ReadOnly;
+    if (access == CatalogueAccess::Change && Writable(path)) {
+        mode = SqliteDatabase::Access::ReadWrite;
+    } else if (access == CatalogueAccess::Read && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 &&
+               !Exists(path + "-wal")) {
+        // Nothing writes a file without write bits, and without a log all of it is in the main file: read
+        // so, no shared-memory file is made (one made now would keep its read-only mode once the user gives
+        // the file its write bits back).
+        mode = SqliteDatabase::Access::Immutable;
+    }
+    Result<std::unique_ptr<SqliteDatabase>> db = SqliteDatabase::open(path, mode);
+    if (!db) {
+        return Cannot(doing, db.reason());
+    }
+    db.value()->setBusyTimeout(BusyTimeout);
+    Result<Health> health = Prepare(*db.value(), {}, false);
+    if (!health) {
+        return Cannot(doing, health.reason() + DamageAdvice(*db.value()));
+    }
+    if (*health == Health::Damaged) {
+        return Cannot(doing, path + " is damaged" + DamagedFileAdvice);
+    }
+    Result<std::optional<std::int64_t>> version = db.value()->queryInteger("PRAGMA user_version");
+    if (!version) {
+        return Cannot(doing, version.reason() + DamageAdvice(*db.value()));
+    }
+    if (version->value_or(0) != SchemaVersion && access == CatalogueAccess::Change) {
+        Result<Health> updated = BringUpToDate(*db.value(), static_cast<int>(version->value_or(0)), false);
+        if (!updated) {
+            return Cannot(doing, updated.reason());
+        }
+    } else if (version->value_or(0) != SchemaVersion) {
+        // A file of no tables yet, or of an older version: read through an up-to-date copy in memory, so
+        // that reading never changes the file.
+        Result<std::unique_ptr<SqliteDatabase>> copy =
+            InMemoryCopy(*db.value(), static_cast<int>(version->value_or(0)));
+        if (!copy) {
+            return Cannot(doing, copy.reason());
+        }
+        db = std::move(copy);
+    }
+    return std::unique_ptr<CatalogueStore>(new CatalogueStore(path, std::move(db).value(), access));
+}
+
 Result<std::optional<DiskRecord>> CatalogueStore::recognise(const DiskIdentity& identity) const {
     if (identity.serial == 0) {
         return std::optional<DiskRecord>();
     }
     Result<std::optional<DiskRecord>> disk = FirstDisk(
         m_db->prepare("SELECT " + std::string(DiskColumns) +
-                          " FROM disks WHERE serial = ? AND capacity = ?"
+                          " FROM disks WHERE serial = ? AND capacity = ? AND replaces IS NULL"
                           " ORDER BY last_labelled DESC, id DESC LIMIT 1",
                       std::int64_t{identity.serial}, static_cast<std::int64_t>(identity.capacityBytes)));
     if (!disk) {
-        return Cannot("look the disk up in the catalogue", disk.reason());
+        return cannot("look the disk up in the catalogue", disk.reason());
     }
     return disk;
 }
 
 Result<std::int64_t> CatalogueStore::addDisk(const DiskRecord& disk, std::int64_t printedAt) {
-    Result<Done> added = m_db->run(
-        "INSERT INTO disks (number, volume, serial, drive_type, capacity, used, free, first_labelled,"
-        " last_labelled, company) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-        std::int64_t{disk.number}, disk.volumeName, std::int64_t{disk.serial}, disk.driveType,
-        static_cast<std::int64_t>(disk.capacityBytes), static_cast<std::int64_t>(disk.usedBytes),
-        static_cast<std::int64_t>(disk.freeBytes), printedAt, printedAt, disk.company);
+    Result<std::int64_t> id = Failure{};
+    Result<Done> added = InTransaction(*m_db, [&]() -> Result<Done> {
+        Result<std::optional<std::int64_t>> next = m_db->queryInteger("SELECT " + std::string(NextId));
+        if (!next) {
+            return Failure{next.reason()};
+        }
+        id = next->value_or(1);
+        return m_db->run(
+            "INSERT INTO disks (id, entry_range, number, volume, serial, drive_type, capacity, used, free,"
+            " first_labelled, last_labelled, company) VALUES (?1, ?1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+            *id, std::int64_t{disk.number}, disk.volumeName, std::int64_t{disk.serial}, disk.driveType,
+            static_cast<std::int64_t>(disk.capacityBytes), static_cast<std::int64_t>(disk.usedBytes),
+            static_cast<std::int64_t>(disk.freeBytes), printedAt, printedAt, disk.company);
+    });
     if (!added) {
-        return Cannot("record disk #" + std::to_string(disk.number) + " in the catalogue", added.reason());
+        return cannot("record disk #" + std::to_string(disk.number) + " in the catalogue", added.reason());
     }
-    return m_db->lastInsertId();
+    return id;
 }
 
 Result<Done> CatalogueStore::relabelDisk(std::int64_t diskId, const DiskRecord& facts,
@@ -393,7 +583,23 @@ Result<Done> CatalogueStore::relabelDisk(std::int64_t diskId, const DiskRecord& 
                          static_cast<std::int64_t>(facts.freeBytes), facts.company, printedAt, diskId);
     });
     if (!done) {
-        return Cannot("record the new label in the catalogue", done.reason());
+        return cannot("record the new label in the catalogue", done.reason());
+    }
+    return done;
+}
+
+Result<Done> CatalogueStore::refreshDisk(std::int64_t diskId, const DiskRecord& facts) {
+    Result<Done> done = InTransaction(*m_db, [&]() -> Result<Done> {
+        if (Result<Done> known = NeedDisk(*m_db, diskId); !known) {
+            return known;
+        }
+        return m_db->run(
+            "UPDATE disks SET volume = ?, drive_type = ?, capacity = ?, used = ?, free = ? WHERE id = ?",
+            facts.volumeName, facts.driveType, static_cast<std::int64_t>(facts.capacityBytes),
+            static_cast<std::int64_t>(facts.usedBytes), static_cast<std::int64_t>(facts.freeBytes), diskId);
+    });
+    if (!done) {
+        return cannot("record the disk's facts in the catalogue", done.reason());
     }
     return done;
 }
@@ -402,60 +608,78 @@ Result<std::optional<DiskRecord>> CatalogueStore::disk(std::int64_t diskId) cons
     Result<std::optional<DiskRecord>> disk =
         FirstDisk(m_db->prepare("SELECT " + std::string(DiskColumns) + " FROM disks WHERE id = ?", diskId));
     if (!disk) {
-        return Cannot("read the catalogue", disk.reason());
+        return cannot("read the catalogue", disk.reason());
     }
     return disk;
 }
 
 Result<std::vector<DiskRecord>> CatalogueStore::disks() const {
-    Result<std::vector<DiskRecord>> disks =
-        ReadDisks(m_db->prepare("SELECT " + std::string(DiskColumns) + " FROM disks ORDER BY number, id"));
+    Result<std::vector<DiskRecord>> disks = ReadDisks(m_db->prepare(
+        "SELECT " + std::string(DiskColumns) + " FROM disks WHERE replaces IS NULL ORDER BY number, id"));
     if (!disks) {
-        return Cannot("read the catalogue", disks.reason());
+        return cannot("read the catalogue", disks.reason());
     }
     return disks;
 }
 
 Result<Done> CatalogueStore::removeDisk(std::int64_t diskId) {
-    // Its folders and their entries go with it.
+    // Its folders and their entries go with it, and a new list a walk was making.
     Result<Done> removed = InTransaction(*m_db, [&]() -> Result<Done> {
-        if (Result<Done> unindexed = UnindexEntries(*m_db, diskId); !unindexed) {
-            return unindexed;
+        if (Result<Done> dropped = DropNewLists(*m_db, diskId); !dropped) {
+            return dropped;
         }
-        return m_db->run("DELETE FROM disks WHERE id = ?", diskId);
+        return DropList(*m_db, diskId);
     });
     if (!removed) {
-        return Cannot("remove the disk from the catalogue", removed.reason());
+        return cannot("remove the disk from the catalogue", removed.reason());
     }
+    (void)ReclaimSpace(*m_db);
     return removed;
 }
 
-Result<Done> CatalogueStore::beginEntries(std::int64_t diskId) {
+Result<std::int64_t> CatalogueStore::beginEntries(std::int64_t diskId) {
+    std::int64_t list = diskId;
     Result<Done> done = InTransaction(*m_db, [&]() -> Result<Done> {
         if (Result<Done> known = NeedDisk(*m_db, diskId); !known) {
             return known;
         }
-        if (Result<Done> unindexed = UnindexEntries(*m_db, diskId); !unindexed) {
-            return unindexed;
-        }
-        if (Result<Done> dropped = m_db->run("DELETE FROM folders WHERE disk = ?", diskId); !dropped) {
+        if (Result<Done> dropped = DropNewLists(*m_db, diskId); !dropped) {
             return dropped;
         }
-        return m_db->run("UPDATE disks SET entry_count = 0, skipped_folders = 0, complete = 0 WHERE id = ?",
-                         diskId);
+        Result<std::optional<std::int64_t>> listed =
+            m_db->queryInteger("SELECT 1 FROM folders WHERE disk = ? LIMIT 1", diskId);
+        if (!listed) {
+            return Failure{listed.reason()};
+        }
+        if (!*listed) {
+            return m_db->run(
+                "UPDATE disks SET entry_count = 0, skipped_folders = 0, complete = 0 WHERE id = ?", diskId);
+        }
+        // The disk keeps its list, to be found, until the new one is complete.
+        Result<std::optional<std::int64_t>> next = m_db->queryInteger("SELECT " + std::string(NextId));
+        if (!next) {
+            return Failure{next.reason()};
+        }
+        list = next->value_or(1);
+        return m_db->run("INSERT INTO disks (id, entry_range, replaces, number, volume, serial, drive_type,"
+                         " capacity, used, free, first_labelled, last_labelled, company)"
+                         " SELECT ?1, ?1, id, number, '', 0, '', 0, 0, 0, 0, 0, '' FROM disks WHERE id = ?2",
+                         list, diskId);
     });
     if (!done) {
-        return Cannot("start the disk's entries in the catalogue", done.reason());
+        return cannot("start the disk's entries in the catalogue", done.reason());
     }
-    return done;
+    return list;
 }
 
-Result<Done> CatalogueStore::addEntries(std::int64_t diskId, const std::vector<CatalogueEntry>& batch) {
+Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<CatalogueEntry>& batch,
+                                        const std::vector<std::string>& unreadableFolders) {
     Result<Done> done = InTransaction(*m_db, [&]() -> Result<Done> {
-        if (Result<Done> known = NeedDisk(*m_db, diskId); !known) {
-            return known;
+        Result<std::int64_t> range = RangeOf(*m_db, listId);
+        if (!range) {
+            return Failure{range.reason()};
         }
-        const std::int64_t first = diskId * EntriesPerDisk;
+        const std::int64_t first = *range * EntriesPerDisk;
         Result<std::optional<std::int64_t>> last = m_db->queryInteger(
             "SELECT max(id) FROM entries WHERE id BETWEEN ? AND ?", first, first + EntriesPerDisk - 1);
         if (!last) {
@@ -470,7 +694,7 @@ Result<Done> CatalogueStore::addEntries(std::int64_t diskId, const std::vector<C
         if (!insert) {
             return Failure{insert.reason()};
         }
-        FolderIds folderId(*m_db, diskId);
+        FolderIds folderId(*m_db, listId);
         for (const CatalogueEntry& entry : batch) {
             Result<std::int64_t> folder = folderId(entry.folder);
             if (!folder) {
@@ -484,49 +708,95 @@ Result<Done> CatalogueStore::addEntries(std::int64_t diskId, const std::vector<C
             }
             row.reset();
         }
+        for (const std::string& folder : unreadableFolders) {
+            if (Result<Done> marked =
+                    m_db->run("INSERT INTO folders (disk, path, unreadable) VALUES (?, ?, 1)"
+                              " ON CONFLICT (disk, path) DO UPDATE SET unreadable = 1",
+                              listId, folder);
+                !marked) {
+                return marked;
+            }
+        }
         if (Result<Done> indexed = IndexEntries(*m_db, last->value_or(first) + 1, id); !indexed) {
             return indexed;
         }
         return m_db->run("UPDATE disks SET entry_count = entry_count + ? WHERE id = ?",
-                         static_cast<std::int64_t>(batch.size()), diskId);
+                         static_cast<std::int64_t>(batch.size()), listId);
     });
     if (!done) {
-        return Cannot("add the disk's entries to the catalogue", done.reason());
+        return cannot("add the disk's entries to the catalogue", done.reason());
     }
     return done;
 }
 
-Result<Done> CatalogueStore::finishEntries(std::int64_t diskId, bool complete, std::uint64_t skippedFolders) {
+Result<Done> CatalogueStore::finishEntries(std::int64_t diskId, std::int64_t listId, bool complete,
+                                           std::uint64_t skippedFolders) {
+    const auto skipped = static_cast<std::int64_t>(skippedFolders);
     Result<Done> done = InTransaction(*m_db, [&]() -> Result<Done> {
         if (Result<Done> known = NeedDisk(*m_db, diskId); !known) {
             return known;
         }
-        return m_db->run("UPDATE disks SET complete = ?, skipped_folders = ? WHERE id = ?",
-                         std::int64_t{complete}, static_cast<std::int64_t>(skippedFolders), diskId);
+        if (listId == diskId) {
+            return m_db->run("UPDATE disks SET complete = ?, skipped_folders = ? WHERE id = ?",
+                             std::int64_t{complete}, skipped, diskId);
+        }
+        if (!complete) {
+            return DropList(*m_db, listId); // the old list stays as it was
+        }
+        // The new list takes the old one's place, all at once.
+        Result<std::int64_t> oldRange = RangeOf(*m_db, diskId);
+        if (!oldRange) {
+            return Failure{oldRange.reason()};
+        }
+        Result<Done> step = UnindexRange(*m_db, *oldRange);
+        if (step) {
+            step = m_db->run("DELETE FROM folders WHERE disk = ?", diskId);
+        }
+        if (step) {
+            step = m_db->run("UPDATE folders SET disk = ? WHERE disk = ?", diskId, listId);
+        }
+        if (step) {
+            step = m_db->run("UPDATE disks SET (entry_range, entry_count) = (SELECT entry_range, entry_count"
+                             " FROM disks WHERE id = ?), complete = 1 WHERE id = ?",
+                             listId, diskId);
+        }
+        if (step) {
+            step = m_db->run("DELETE FROM disks WHERE id = ?", listId);
+        }
+        if (!step) {
+            return step;
+        }
+        return m_db->run("UPDATE disks SET skipped_folders = ? WHERE id = ?", skipped, diskId);
     });
     if (!done) {
-        return Cannot("finish the disk's entries in the catalogue", done.reason());
+        return cannot("finish the disk's entries in the catalogue", done.reason());
+    }
+    if (listId != diskId) {
+        (void)ReclaimSpace(*m_db);
     }
     return done;
 }
 
 Result<std::vector<CatalogueEntry>> CatalogueStore::folderEntries(std::int64_t diskId,
                                                                   const std::string& folder) const {
-    Result<SqliteStatement> query =
-        m_db->prepare("SELECT e.name, e.is_folder, e.size, e.modified FROM folders f"
-                      " JOIN entries e ON e.folder = f.id WHERE f.disk = ? AND f.path = ?"
-                      " ORDER BY e.is_folder DESC, e.name",
-                      diskId, folder);
+    Result<SqliteStatement> query = m_db->prepare(
+        "SELECT e.name, e.is_folder, e.size, e.modified, e.is_folder AND EXISTS (SELECT 1 FROM folders u"
+        " WHERE u.disk = f.disk AND u.unreadable AND u.path = iif(f.path = '', e.name, f.path || '/' || "
+        "e.name))"
+        " FROM folders f JOIN entries e ON e.folder = f.id WHERE f.disk = ? AND f.path = ?"
+        " ORDER BY e.is_folder DESC, e.name",
+        diskId, folder);
     if (!query) {
-        return Cannot("read the catalogue", query.reason());
+        return cannot("read the catalogue", query.reason());
     }
     std::vector<CatalogueEntry> entries;
     if (Result<Done> read = query.value().forEachRow([&](const SqliteStatement& entry) {
             entries.push_back({folder, entry.text(0), entry.integer(1) != 0,
-                               static_cast<std::uint64_t>(entry.integer(2)), entry.integer(3)});
+                               static_cast<std::uint64_t>(entry.integer(2)), entry.integer(3),
+                               entry.integer(4) != 0});
         });
         !read) {
-        return Cannot("read the catalogue", read.reason());
+        return cannot("read the catalogue", read.reason());
     }
     return entries;
 }
@@ -534,7 +804,47 @@ Result<std::vector<CatalogueEntry>> CatalogueStore::folderEntries(std::int64_t d
 Result<SearchResult> CatalogueStore::search(const std::string& text, std::size_t limit) const {
     Result<SearchResult> found = SearchCatalogue(*m_db, text, limit);
     if (!found) {
-        return Cannot("search the catalogue", found.reason());
+        return cannot("search the catalogue", found.reason());
     }
     return found;
+}
+
+Result<Done> CatalogueStore::forEachHit(const std::string& text, const HitVisitor& visit) const {
+    Result<Done> done = VisitCatalogueHits(*m_db, text, visit);
+    if (!done) {
+        return cannot("search the catalogue", done.reason());
+    }
+    return done;
+}
+
+Result<Done> CatalogueStore::backup(const std::string& to) const {
+    // Written beside the target and renamed over it once whole, so that a copy cut short leaves the old
+    // one; the copy is the user's alone, as the catalogue is.
+    const std::string partial = to + ".partial-" + std::to_string(::getpid());
+    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return Cannot("back up the catalogue", SystemReason("cannot create " + partial, errno));
+    }
+    ::close(fd);
+    Result<Done> copied = m_db->run("VACUUM INTO ?", partial);
+    int error = 0;
+    if (copied) {
+        const int written = ::open(partial.c_str(), O_RDONLY | O_CLOEXEC);
+        if (written < 0 || ::fsync(written) != 0 || ::rename(partial.c_str(), to.c_str()) != 0) {
+            error = errno;
+        }
+        if (written >= 0) {
+            ::close(written);
+        }
+    }
+    if (!copied || error != 0) {
+        ::unlink(partial.c_str());
+        return Cannot("back up the catalogue",
+                      copied ? SystemReason("cannot write " + to, error) : copied.reason());
+    }
+    return Done{};
+}
+
+void CatalogueStore::interrupt() const {
+    m_db->interrupt();
 }

@@ -7,20 +7,34 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class SqliteDatabase;
+
+// What an opening of the catalogue file may do to it.
+enum class CatalogueAccess {
+    // Recording a disk: creates the file, brings an older one up to date, and moves a damaged one aside.
+    // Only the program's own recording (one connection, on the window's thread) opens it so.
+    Record,
+    // Changing an existing file of the current version (a walk, removing a disk); a damaged file fails.
+    Change,
+    // Reading an existing file: nothing is created, brought up to date, moved or written, and no file is
+    // left beside it. A file of no tables (a creation cut short) reads as an empty catalogue.
+    Read,
+};
 
 // The catalogue file: every labelled disk and the folders and files on it, in one SQLite database.
 // One store is one connection; a walk writes through a store of its own while windows read through theirs
 // (the file is in WAL mode, so readers never wait on the writer). A store is used by one thread at a time.
 class CatalogueStore {
 public:
-    // The schema version this program writes; older files are brought up to it when opened.
-    static constexpr int SchemaVersion = 2;
+    // The schema version this program writes; older files are brought up to it when opened to record.
+    static constexpr int SchemaVersion = 3;
 
     // Opens the file, creating it (mode 0600) and its folder (0700) when missing, and brings its schema up
     // to date. A file that is not a database or fails its integrity check is moved aside as
@@ -32,7 +46,13 @@ public:
     // for it, then fails saying the file is in use. Opening fails, with the reason, when the file or its
     // folder cannot be created or read, when it comes from a newer version of the program, or when it has
     // to be brought up to date and cannot be written.
-    static Result<std::unique_ptr<CatalogueStore>> open(const std::string& path, const std::string& today);
+    // All of this is for Record. Change and Read open only an existing file (a missing one fails), never
+    // move it and never check it whole: a fault found by a query fails that query, and a failure that
+    // comes from a damaged file says so and what to do about it.
+    static Result<std::unique_ptr<CatalogueStore>> open(const std::string& path, const std::string& today,
+                                                        CatalogueAccess access = CatalogueAccess::Record);
+    // A connection that may write leaves everything in the main file (a checkpoint), so that a copy of the
+    // file alone is whole.
     ~CatalogueStore();
     CatalogueStore(const CatalogueStore&) = delete;
     CatalogueStore& operator=(const CatalogueStore&) = delete;
@@ -55,13 +75,21 @@ public:
     // Removes a disk with all its entries.
     Result<Done> removeDisk(std::int64_t diskId);
 
-    // A walk's writing: begin drops the disk's old entries and marks it incomplete; add appends a batch
-    // in one transaction; finish sets the counts and whether the walk ran to the end. A batch holds the
-    // file's write lock while it is written (some 20 µs an entry): a few thousand entries a batch keep
-    // another store's change well within its quarter-second wait.
-    Result<Done> beginEntries(std::int64_t diskId);
-    Result<Done> addEntries(std::int64_t diskId, const std::vector<CatalogueEntry>& batch);
-    Result<Done> finishEntries(std::int64_t diskId, bool complete, std::uint64_t skippedFolders);
+    // A walk's writing. begin answers the list the walk writes to: for a disk without entries its own,
+    // filled as the walk goes; for a disk that has entries a new list, while the old one stays findable.
+    // add appends a batch to that list in one transaction (with the folders found unreadable, which are
+    // marked). finish ends the walk: a complete new list replaces the old one in one transaction; a walk
+    // that ended short leaves a disk's old list as it was (and drops the new one), or marks a first list
+    // incomplete. A batch holds the file's write lock while it is written (some 20 µs an entry): a few
+    // thousand entries a batch keep another store's change well within its quarter-second wait.
+    Result<std::int64_t> beginEntries(std::int64_t diskId);
+    Result<Done> addEntries(std::int64_t listId, const std::vector<CatalogueEntry>& batch,
+                            const std::vector<std::string>& unreadableFolders = {});
+    Result<Done> finishEntries(std::int64_t diskId, std::int64_t listId, bool complete,
+                               std::uint64_t skippedFolders);
+    // A known disk's facts (volume, space, drive type) refreshed without a new label: its number and
+    // label dates stay.
+    Result<Done> refreshDisk(std::int64_t diskId, const DiskRecord& facts);
 
     // The entries directly in one folder of a disk ("" for its root), folders first, then by name.
     Result<std::vector<CatalogueEntry>> folderEntries(std::int64_t diskId, const std::string& folder) const;
@@ -72,11 +100,26 @@ public:
     // ("photos 2019" finds the 2019 files on the disk named PHOTOS, and every file on a disk named
     // PHOTOS 2019). At most `limit` hits, by disk number then path (in byte order); `total` counts all.
     Result<SearchResult> search(const std::string& text, std::size_t limit = 1000) const;
+    // Every hit of a search in the same order, read from the file a disk at a time; `visit` gets each
+    // with the count of all and answers false to stop.
+    using HitVisitor = std::function<bool(const SearchHit& hit, std::uint64_t total)>;
+    Result<Done> forEachHit(const std::string& text, const HitVisitor& visit) const;
+
+    // A consistent copy of the whole catalogue at `to` (replaced only once the copy is complete), made
+    // while other connections may be writing.
+    Result<Done> backup(const std::string& to) const;
+
+    // Makes a query running on another thread fail at once; safe from any thread while the store lives.
+    void interrupt() const;
 
 private:
-    CatalogueStore(std::string path, std::unique_ptr<SqliteDatabase> db);
+    CatalogueStore(std::string path, std::unique_ptr<SqliteDatabase> db, CatalogueAccess access);
+    static Result<std::unique_ptr<CatalogueStore>> OpenExisting(const std::string& path,
+                                                                CatalogueAccess access);
+    Failure cannot(std::string_view doing, const std::string& reason) const;
 
     std::string m_path;
+    CatalogueAccess m_access;
     std::string m_movedAside;
     std::unique_ptr<SqliteDatabase> m_db;
 };

@@ -10,6 +10,9 @@ SearchWorker::~SearchWorker() {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
         m_waiting.reset();
+        if (m_interrupt) {
+            m_interrupt();
+        }
     }
     m_wake.notify_one();
     m_worker.join();
@@ -33,7 +36,7 @@ void SearchWorker::cancel() {
 }
 
 void SearchWorker::run() {
-    std::optional<Search> search; // made, used and dropped on this thread only
+    std::optional<Searcher> searcher; // made, used and dropped on this thread only
     for (;;) {
         Request request;
         {
@@ -44,14 +47,29 @@ void SearchWorker::run() {
             }
             request = *std::exchange(m_waiting, std::nullopt);
         }
-        if (!search) {
-            Result<Search> opened = m_open();
+        if (!searcher) {
+            Result<Searcher> opened = m_open();
             if (!opened) {
                 m_deliver(request.generation, Failure{opened.reason()});
                 continue;
             }
-            search = std::move(opened).value();
+            searcher = std::move(opened).value();
         }
-        m_deliver(request.generation, (*search)(request.text));
+        {
+            const std::lock_guard lock(m_mutex);
+            if (m_stopping) {
+                return;
+            }
+            m_interrupt = searcher->interrupt;
+        }
+        Result<SearchResult> found = searcher->search(request.text);
+        {
+            const std::lock_guard lock(m_mutex);
+            m_interrupt = nullptr;
+            if (m_stopping) {
+                return; // interrupted on the way out: nobody waits for it
+            }
+        }
+        m_deliver(request.generation, std::move(found));
     }
 }

@@ -19,14 +19,19 @@
 class SearchWorker {
 public:
     using Search = std::function<Result<SearchResult>(const std::string& text)>;
+    // A search, with what makes a running one fail at once (called from another thread).
+    struct Searcher {
+        Search search;
+        std::function<void()> interrupt;
+    };
     // Makes the search on the worker thread, the one thread its connection is used on. Tried again at the
     // next request after a failure.
-    using OpenSearch = std::function<Result<Search>()>;
+    using OpenSearch = std::function<Result<Searcher>()>;
     // Called on the worker thread with every search that ran.
     using Deliver = std::function<void(std::uint64_t generation, Result<SearchResult> result)>;
 
     SearchWorker(OpenSearch open, Deliver deliver);
-    // Waits for a search that is running; one still waiting is dropped.
+    // Interrupts a search that is running and waits for it; one still waiting is dropped.
     ~SearchWorker();
     SearchWorker(const SearchWorker&) = delete;
     SearchWorker& operator=(const SearchWorker&) = delete;
@@ -53,6 +58,7 @@ private:
     std::condition_variable m_wake;
     std::optional<Request> m_waiting;
     bool m_stopping = false;
+    std::function<void()> m_interrupt; // of the search running, if any
 
     std::thread m_worker; // last: started once everything it reads is made
 };

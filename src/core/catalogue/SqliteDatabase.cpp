@@ -34,9 +34,26 @@ std::string Problem(int code, int systemError, const std::string& path) {
     case SQLITE_PERM:
     case SQLITE_AUTH:
         return path + " may not be changed";
+    case SQLITE_INTERRUPT:
+        return "stopped while reading " + path;
     default:
         return path;
     }
+}
+
+// A file name as an SQLite URI: the bytes a URI gives a meaning to are written as %XX.
+std::string Uri(const std::string& path) {
+    std::string uri = "file:";
+    for (const char c : path) {
+        if (c == '%' || c == '?' || c == '#' || static_cast<unsigned char>(c) < 0x20) {
+            static constexpr char Hex[] = "0123456789ABCDEF";
+            const auto byte = static_cast<unsigned char>(c);
+            uri += {'%', Hex[byte >> 4], Hex[byte & 0xf]};
+        } else {
+            uri += c;
+        }
+    }
+    return uri;
 }
 
 } // namespace
@@ -50,10 +67,11 @@ SqliteDatabase::~SqliteDatabase() {
 
 Result<std::unique_ptr<SqliteDatabase>> SqliteDatabase::open(const std::string& path, Access access) {
     const int flags =
-        (access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
-        SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+        (access == Access::ReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) |
+        SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE | (access == Access::Immutable ? SQLITE_OPEN_URI : 0);
+    const std::string name = access == Access::Immutable ? Uri(path) + "?immutable=1" : path;
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
     std::unique_ptr<SqliteDatabase> opened(new SqliteDatabase(path, access, db));
     if (rc != SQLITE_OK) {
         return opened->failure(rc);
@@ -84,6 +102,26 @@ Result<Done> SqliteDatabase::execute(const std::string& sql) const {
 
 std::int64_t SqliteDatabase::lastInsertId() const {
     return sqlite3_last_insert_rowid(m_db);
+}
+
+Result<Done> SqliteDatabase::copyInto(const SqliteDatabase& target) const {
+    sqlite3_backup* backup = sqlite3_backup_init(target.m_db, "main", m_db, "main");
+    if (backup == nullptr) {
+        return target.failure(sqlite3_errcode(target.m_db));
+    }
+    const int stepped = sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    if (stepped != SQLITE_DONE) {
+        return failure(stepped);
+    }
+    if (finished != SQLITE_OK) {
+        return target.failure(finished);
+    }
+    return Done{};
+}
+
+void SqliteDatabase::interrupt() const {
+    sqlite3_interrupt(m_db);
 }
 
 bool SqliteDatabase::lastFailureIsDamage() const {

@@ -18,17 +18,20 @@ struct sqlite3;
 // own); threads that work at once open a connection each.
 class SqliteDatabase {
 public:
-    enum class Access { ReadWrite, ReadOnly };
+    // Immutable reads a file that nothing may change while it is open, taking no locks and creating no
+    // shared-memory file beside it.
+    enum class Access { ReadWrite, ReadOnly, Immutable };
 
     // Opens the file; with ReadWrite a missing file is created (with the process's default mode: a caller
-    // that wants another creates the file first). Nothing is read from the file yet.
+    // that wants another creates the file first). Nothing is read from the file yet. ":memory:" is a
+    // database in memory.
     static Result<std::unique_ptr<SqliteDatabase>> open(const std::string& path, Access access);
     ~SqliteDatabase();
     SqliteDatabase(const SqliteDatabase&) = delete;
     SqliteDatabase& operator=(const SqliteDatabase&) = delete;
 
     const std::string& path() const { return m_path; }
-    bool readOnly() const { return m_access == Access::ReadOnly; }
+    bool readOnly() const { return m_access != Access::ReadWrite; }
     sqlite3* handle() const { return m_db; }
 
     // How long a statement waits for another connection's lock before it fails as locked.
@@ -74,6 +77,10 @@ public:
         return statement.value().firstText();
     }
     std::int64_t lastInsertId() const;
+    // Copies the whole database into `target` (another connection), replacing what it held.
+    Result<Done> copyInto(const SqliteDatabase& target) const;
+    // Makes the statement running on another thread fail at once (as interrupted).
+    void interrupt() const;
 
     // The failure for an SQLite result code just returned on this connection.
     Failure failure(int code) const;

@@ -253,14 +253,15 @@ frmCatalogue::frmCatalogue(const WindowServices& services, QWidget* parent)
                                             "CSV files (*.csv);;All files (*)");
     };
     if (m_services.catalogue) {
-        openSearch = [catalogue = m_services.catalogue]() -> Result<SearchWorker::Search> {
-            Result<std::unique_ptr<CatalogueStore>> opened = catalogue->openStore();
+        openSearch = [catalogue = m_services.catalogue]() -> Result<SearchWorker::Searcher> {
+            Result<std::unique_ptr<CatalogueStore>> opened = catalogue->openStore(CatalogueAccess::Read);
             if (!opened) {
                 return Failure{opened.reason()};
             }
-            return SearchWorker::Search(
-                [store = std::shared_ptr<CatalogueStore>(std::move(opened).value())](
-                    const std::string& text) { return store->search(text, MostHits); });
+            const std::shared_ptr<CatalogueStore> store(std::move(opened).value());
+            return SearchWorker::Searcher{
+                [store](const std::string& text) { return store->search(text, MostHits); },
+                [store] { store->interrupt(); }};
         };
     }
 }
@@ -345,16 +346,14 @@ CatalogueStore* frmCatalogue::store() {
     if (!std::filesystem::exists(path, error)) {
         return nullptr; // nothing recorded yet; looking creates nothing
     }
-    Result<std::unique_ptr<CatalogueStore>> opened = m_services.catalogue->openStore();
+    // Only reads: a damaged file stays where it is, said here, until a recording moves it aside.
+    Result<std::unique_ptr<CatalogueStore>> opened = m_services.catalogue->openStore(CatalogueAccess::Read);
     if (!opened) {
         m_problem = "The disk catalogue cannot be opened: " + opened.reason() + ".";
         MsgBox(m_services, CannotOpenMessage(path, opened.reason()), 0);
         return nullptr;
     }
     m_store = std::move(opened).value();
-    if (!m_store->movedAside().empty()) {
-        MsgBox(m_services, MovedAsideMessage(path, m_store->movedAside()), 0);
-    }
     return m_store.get();
 }
 
@@ -593,7 +592,11 @@ void frmCatalogue::cmdRemove_Click() {
     if (MsgBox(m_services, question, MessageYesNo | MessageQuestion) != AnswerYes) {
         return;
     }
-    if (const Result<Done> removed = m_store->removeDisk(disk.id); !removed) {
+    Result<std::unique_ptr<CatalogueStore>> changing =
+        m_services.catalogue->openStore(CatalogueAccess::Change);
+    const Result<Done> removed =
+        changing ? (*changing)->removeDisk(disk.id) : Result<Done>(Failure{changing.reason()});
+    if (!removed) {
         MsgBox(m_services,
                "Disk " + diskTitle(disk) + " is still in the catalogue: " + removed.reason() + ".", 0);
     }

@@ -25,22 +25,41 @@ std::int64_t Count(const std::string& path, const std::string& sql) {
     return Connect(path)->queryInteger(sql).value().value_or(-1);
 }
 
-// Turns a file of this version back into the first one: no skipped-folder count, no index of volume names,
-// and triggers keeping the index of entry names in step.
-const char* const BackToVersionOne = R"sql(
-DROP TRIGGER disks_added;
-DROP TRIGGER disks_removed;
-DROP TRIGGER disks_renamed;
-DROP TABLE volume_names;
-DROP VIEW volume_text;
-DROP TABLE facts;
-ALTER TABLE disks DROP COLUMN skipped_folders;
+// A file as the first version wrote it (its tables written out here on purpose: the program no longer
+// makes them), with one disk and one entry.
+const char* const VersionOneFile = R"sql(
+PRAGMA journal_mode = WAL;
+CREATE TABLE disks (
+    id INTEGER PRIMARY KEY, number INTEGER NOT NULL, volume TEXT NOT NULL, serial INTEGER NOT NULL,
+    drive_type TEXT NOT NULL, capacity INTEGER NOT NULL, used INTEGER NOT NULL, free INTEGER NOT NULL,
+    first_labelled INTEGER NOT NULL, last_labelled INTEGER NOT NULL, company TEXT NOT NULL,
+    entry_count INTEGER NOT NULL DEFAULT 0, complete INTEGER NOT NULL DEFAULT 0);
+CREATE INDEX disks_identity ON disks (serial, capacity);
+CREATE TABLE folders (
+    id INTEGER PRIMARY KEY, disk INTEGER NOT NULL REFERENCES disks (id) ON DELETE CASCADE,
+    path TEXT NOT NULL, UNIQUE (disk, path));
+CREATE TABLE entries (
+    id INTEGER PRIMARY KEY, folder INTEGER NOT NULL REFERENCES folders (id) ON DELETE CASCADE,
+    name TEXT NOT NULL, is_folder INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL);
+CREATE INDEX entries_folder ON entries (folder);
+CREATE VIEW entry_text (id, name) AS SELECT id, char(2) || name || char(3) FROM entries;
+CREATE VIRTUAL TABLE entry_names USING fts5 (
+    name, content = 'entry_text', content_rowid = 'id', tokenize = 'trigram', columnsize = 0);
 CREATE TRIGGER entries_added AFTER INSERT ON entries BEGIN
     INSERT INTO entry_names (rowid, name) VALUES (new.id, char(2) || new.name || char(3));
 END;
 CREATE TRIGGER entries_removed AFTER DELETE ON entries BEGIN
     INSERT INTO entry_names (entry_names, rowid, name) VALUES ('delete', old.id, char(2) || old.name || char(3));
 END;
+CREATE TRIGGER entries_renamed AFTER UPDATE OF id, name ON entries BEGIN
+    INSERT INTO entry_names (entry_names, rowid, name) VALUES ('delete', old.id, char(2) || old.name || char(3));
+    INSERT INTO entry_names (rowid, name) VALUES (new.id, char(2) || new.name || char(3));
+END;
+INSERT INTO disks (id, number, volume, serial, drive_type, capacity, used, free, first_labelled, last_labelled,
+                   company, entry_count, complete)
+    VALUES (1, 41, 'OLD ONE', 77, 'REMOVABLE', 100270080, 100139008, 131072, 100, 100, 'Example Widgets', 1, 1);
+INSERT INTO folders (id, disk, path) VALUES (1, 1, '');
+INSERT INTO entries (id, folder, name, is_folder, size, modified) VALUES (4294967297, 1, 'kept.txt', 0, 12, 300);
 PRAGMA user_version = 1;
 )sql";
 
@@ -90,11 +109,11 @@ TEST(CatalogueStoreTest, KeepsADisksEntriesUntilItIsWalkedAgainOrRemoved) {
     auto store = file.open();
     const std::int64_t id = store->addDisk(ZipDisk(1, "ONE", 1), 100).value();
     const std::int64_t other = store->addDisk(ZipDisk(2, "TWO", 2), 100).value();
-    ASSERT_TRUE(store->beginEntries(id));
+    ASSERT_EQ(store->beginEntries(id).value(), id); // a first list is the disk's own
     ASSERT_TRUE(store->addEntries(id, {{"", "b.txt", false, 12, 500}, {"", "Zeta", true, 0, 600}}));
     ASSERT_TRUE(store->addEntries(id, {{"Zeta", "inner.doc", false, 7, 700}, {"", "a.txt", false, 1, 800}}));
     ASSERT_TRUE(store->addEntries(other, {{"", "b.txt", false, 3, 900}}));
-    ASSERT_TRUE(store->finishEntries(id, true, 3));
+    ASSERT_TRUE(store->finishEntries(id, id, true, 3));
 
     const auto names = [&](std::int64_t disk, const std::string& folder) {
         std::string all;
@@ -109,17 +128,24 @@ TEST(CatalogueStoreTest, KeepsADisksEntriesUntilItIsWalkedAgainOrRemoved) {
     EXPECT_EQ(names(id, "Zeta"), "Zeta/inner.doc,7,700 ");
     EXPECT_EQ(store->disk(id).value()->entries, 4u); // of both batches
 
-    ASSERT_TRUE(store->beginEntries(id));
-    ASSERT_TRUE(store->addEntries(id, {{"", "new.txt", false, 1, 1}}));
+    // Walked again: the old list is what is found until the new one is complete, then replaced at once.
+    const std::int64_t list = store->beginEntries(id).value();
+    ASSERT_TRUE(store->addEntries(list, {{"", "new.txt", false, 1, 1}}, {"Locked"}));
+    EXPECT_EQ(names(id, ""), "Zeta,0,600 a.txt,1,800 b.txt,12,500 ");
+    EXPECT_EQ(store->search("b.txt")->total, 2u);
+    EXPECT_EQ(store->search("new")->total, 0u);
+    EXPECT_EQ(store->disks()->size(), 2u);
+    ASSERT_TRUE(store->finishEntries(id, list, true, 1));
     EXPECT_EQ(names(id, ""), "new.txt,1,1 ");
     EXPECT_EQ(store->search("b.txt")->total, 1u);
-    EXPECT_FALSE(store->disk(id).value()->complete);
+    EXPECT_EQ(store->search("new")->hits.at(0).diskId, id);
+    EXPECT_EQ(store->disk(id).value()->entries, 1u);
 
     ASSERT_TRUE(store->removeDisk(other));
     EXPECT_EQ(store->search("b.txt")->total, 0u);
     EXPECT_FALSE(store->disk(other).value());
     EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entries"), 1);
-    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM folders"), 1);
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM folders"), 2); // the root and the unreadable folder
     // The name index was kept in step with every change.
     EXPECT_TRUE(
         Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check');"
@@ -178,12 +204,8 @@ const std::string InUse = "catalogue.sqlite is in use by another program (databa
 // A first-version file holding disk #41 OLD ONE with one file.
 void WriteVersionOne(const std::string& path) {
     fs::remove(path);
-    {
-        auto store = CatalogueStore::open(path, "2026-03-14").value();
-        const std::int64_t id = store->addDisk(ZipDisk(41, "OLD ONE", 77), 100).value();
-        EXPECT_TRUE(store->addEntries(id, {{"", "kept.txt", false, 12, 300}}));
-    }
-    EXPECT_TRUE(Connect(path)->execute(BackToVersionOne));
+    fs::create_directories(fs::path(path).parent_path());
+    EXPECT_TRUE(Connect(path)->execute(VersionOneFile));
 }
 
 void PrintTo(const Trouble& trouble, std::ostream* out) {
@@ -243,7 +265,8 @@ void DamageAnIndex(const std::string& path) {
     WriteBytes(path, bytes);
 }
 void MarkNewer(const std::string& path) {
-    EXPECT_TRUE(Connect(path)->execute("PRAGMA user_version = 3"));
+    EXPECT_TRUE(
+        Connect(path)->execute("PRAGMA user_version = " + std::to_string(CatalogueStore::SchemaVersion + 1)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -264,8 +287,9 @@ TEST(CatalogueStoreTest, AVersionOneFileIsBroughtUpToDate) {
     auto store = file.open();
     EXPECT_EQ(store->search("old kept")->total, 1u) << "its volume name is found";
     // Its old entries leave the name index with their disk's next walk.
-    ASSERT_TRUE(store->beginEntries(1));
-    ASSERT_TRUE(store->addEntries(1, {{"", "fresh.txt", false, 1, 1}}));
+    const std::int64_t list = store->beginEntries(1).value();
+    ASSERT_TRUE(store->addEntries(list, {{"", "fresh.txt", false, 1, 1}}));
+    ASSERT_TRUE(store->finishEntries(1, list, true, 0));
     EXPECT_EQ(store->search("kept")->total, 0u);
     EXPECT_EQ(store->search("fresh")->total, 1u);
     EXPECT_TRUE(

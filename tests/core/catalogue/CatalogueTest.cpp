@@ -56,8 +56,11 @@ TEST_F(CatalogueTest, RecordsAtOnceThenWalksTellingHowFarItHasCome) {
     ASSERT_GE(seen.size(), 3u);
     for (std::size_t i = 1; i + 1 < seen.size(); ++i) {
         EXPECT_LE(seen[i - 1].percent, seen[i].percent);
-        EXPECT_LE(seen[i].percent, 99);
     }
+    // The end is reached (100 %) only once the walk has recorded it.
+    EXPECT_EQ(seen[seen.size() - 2].percent, 100);
+    EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [](const auto& p) { return p.percent == 100; }), 1);
+    EXPECT_FALSE(seen.back().walking);
     EXPECT_FALSE(catalogue.takeMessage());
 }
 

@@ -116,16 +116,17 @@ TEST_F(CatalogueWindowTest, ASupersededSearchNeverOverwritesANewerOne) {
     const auto window = openWindow();
     // Let go before the window waits for its search thread, whatever happens below.
     const std::shared_ptr<void> letGo(nullptr, [&](void*) { go.release(8); });
-    window->openSearch = [&, open = window->openSearch]() -> Result<SearchWorker::Search> {
-        Result<SearchWorker::Search> opened = open();
+    window->openSearch = [&, open = window->openSearch]() -> Result<SearchWorker::Searcher> {
+        Result<SearchWorker::Searcher> opened = open();
         if (!opened) {
             return opened;
         }
-        return SearchWorker::Search([&, search = opened.value()](const std::string& text) {
-            ++entered;
-            go.acquire();
-            return search(text);
-        });
+        return SearchWorker::Searcher{[&, search = opened->search](const std::string& text) {
+                                          ++entered;
+                                          go.acquire();
+                                          return search(text);
+                                      },
+                                      opened->interrupt};
     };
 
     window->txtSearch->setText("ta");
