@@ -103,7 +103,9 @@ TEST_F(CommandLineTest, AnswersFromTheCatalogueWhileTheProgramRunsAndTellsErrors
     fs::create_directories(data / "tessaline" / "catalogue.sqlite"); // a folder where the file should be
     const Ran unreadable = run({"--find", "scan"});
     EXPECT_EQ(unreadable.code, 2);
-    EXPECT_NE(unreadable.err.find("catalogue.sqlite cannot be read"), std::string::npos) << unreadable.err;
+    EXPECT_TRUE(unreadable.err.starts_with(
+        "tessaline: cannot read the catalogue: " + (data / "tessaline" / "catalogue.sqlite").string() + " "))
+        << unreadable.err;
 }
 
 // A script reads one line as one match, or with -0 gets the names' own bytes.

@@ -105,17 +105,23 @@ private:
     bool m_started = false;
 };
 
-// The catalogue as it is; a missing file is an empty catalogue and is not created.
+// The catalogue as it is, read only: a missing file is an empty catalogue and is not created. Any other
+// trouble (a folder that may not be entered) is the store's to tell.
 Result<std::unique_ptr<CatalogueStore>> OpenExisting(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
+    if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
         return Failure{};
     }
-    return CatalogueStore::open(path, Date(std::time(nullptr)));
+    return CatalogueStore::open(path, {}, CatalogueAccess::Read);
 }
 
+// The store's reasons name the file and, for a damaged one, say what to do.
 int Fail(std::ostream& err, const std::string& path, const std::string& reason) {
-    err << "tessaline: the disk catalogue " << path << " cannot be read: " << reason << "\n";
+    err << "tessaline: " << reason;
+    if (reason.find(path) == std::string::npos) {
+        err << " (the disk catalogue " << path << ")";
+    }
+    err << "\n";
     return 2;
 }
 

@@ -11,9 +11,14 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
+#include <map>
+#include <optional>
 #include <sstream>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // An answer with NUL bytes, written with '|' for them.
 std::string Nul(std::string text) {
@@ -87,6 +92,67 @@ TEST(CommandLine, AnswersOneLinePerEntryOrRawNulEndedFields) {
         EXPECT_EQ(answer.code, row.code) << answer.err;
         EXPECT_EQ(answer.out, row.out);
         EXPECT_EQ(answer.err, row.err);
+    }
+}
+
+// The files beside the catalogue, with their bytes.
+std::map<std::string, std::string> Files(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        files[entry.path().filename().string()] = ReadBytes(entry.path());
+    }
+    return files;
+}
+
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : Files(folder)) {
+        names.push_back(name + " (" + std::to_string(bytes.size()) + " bytes)");
+    }
+    return names;
+}
+
+// The terminal only reads: a missing catalogue is not created, an empty file stays empty, and a damaged one
+// is neither moved aside nor replaced (the program does that when it next records a disk, and says so).
+TEST(CommandLine, ReadsTheCatalogueWithoutChangingIt) {
+    const std::string damaged(8192, 'x');
+    const struct {
+        std::optional<std::string> bytes; // none: no file
+        std::vector<std::string> args;
+        int code;
+        std::string err;
+    } rows[] = {
+        {std::nullopt, {"--find", "tax"}, 1, ""},
+        {std::nullopt, {"--disks"}, 0, ""},
+        {"", {"--disks"}, 0, ""},
+        {damaged, {"--disks"}, 2, "is damaged. Put a backup in its place"},
+        {damaged, {"--find", "tax"}, 2, "is damaged. Put a backup in its place"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args) + (row.bytes ? " on a file of " : " without a file ") +
+                     std::to_string(row.bytes.value_or("").size()) + " bytes");
+        TempDir dir;
+        const fs::path file = dir / "catalogue.sqlite";
+        if (row.bytes) {
+            WriteBytes(file, *row.bytes);
+        }
+        const std::map<std::string, std::string> before = Files(dir.path());
+
+        const Answer answer = Answered(row.args, file.string());
+        EXPECT_EQ(answer.code, row.code);
+        EXPECT_EQ(answer.out, "");
+        if (row.err.empty()) {
+            EXPECT_EQ(answer.err, "");
+        } else {
+            // The reason names the file, and a damaged one's says what to do.
+            EXPECT_TRUE(
+                answer.err.starts_with("tessaline: cannot read the catalogue: " + file.string() + " "))
+                << answer.err;
+            EXPECT_NE(answer.err.find(row.err), std::string::npos) << answer.err;
+            EXPECT_TRUE(answer.err.ends_with("\n")) << answer.err;
+        }
+        EXPECT_TRUE(Files(dir.path()) == before)
+            << "now beside it: " << testing::PrintToString(Names(dir.path()));
     }
 }
 
