@@ -10,7 +10,6 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <limits>
 
 namespace {
 
@@ -130,21 +129,20 @@ int Find(const std::string& text, const std::string& path, std::ostream& out, st
     if (!store) {
         return store.reason().empty() ? 1 : Fail(err, path, store.reason());
     }
-    const Result<SearchResult> found = (*store)->search(text, std::numeric_limits<std::size_t>::max());
-    if (!found) {
-        return Fail(err, path, found.reason());
-    }
     Fields fields(out, nul);
-    for (const SearchHit& hit : found->hits) {
-        if (!out) {
-            break; // the output failed: the caller tells
-        }
+    bool found = false;
+    const Result<Done> searched = (*store)->forEachHit(text, [&](const SearchHit& hit, std::uint64_t) {
         fields.text('#' + std::to_string(hit.diskNumber));
         fields.name(hit.volumeName);
         fields.name(hit.entry.path());
         fields.endLine();
+        found = true;
+        return bool(out); // once the output fails the rest is not worth reading; the caller tells
+    });
+    if (!searched) {
+        return Fail(err, path, searched.reason());
     }
-    return found->hits.empty() ? 1 : 0;
+    return found ? 0 : 1;
 }
 
 int Disks(const std::string& path, std::ostream& out, std::ostream& err, bool nul) {
