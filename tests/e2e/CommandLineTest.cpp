@@ -1,6 +1,7 @@
 #include "support/SampleCatalogue.h"
 #include "support/TempDir.h"
 
+#include "core/catalogue/SqliteDatabase.h"
 #include "ui/app/InstanceGuard.h"
 
 #include <QProcess>
@@ -44,13 +45,14 @@ protected:
                          {FileEntry("", "scan-2019.jpg", 10, labelled)}, false);
     }
 
-    // `output` takes the standard output instead of the test when given.
-    Ran run(const QStringList& args, const QString& output = {}) const {
+    // `output` takes the standard output instead of the test when given; `dataHome` is where the program
+    // looks for its catalogue (`data` unless given).
+    Ran run(const QStringList& args, const QString& output = {}, const fs::path& dataHome = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("QT_QPA_PLATFORM");
         env.remove("WAYLAND_DISPLAY");
         env.insert("DISPLAY", "");
-        env.insert("XDG_DATA_HOME", QString::fromStdString(data.string()));
+        env.insert("XDG_DATA_HOME", QString::fromStdString((dataHome.empty() ? data : dataHome).string()));
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.string()));
         QProcess process;
         process.setProcessEnvironment(env);
@@ -129,6 +131,33 @@ TEST_F(CommandLineTest, NamesWithTabsAndNewlinesKeepOneMatchALine) {
         "#7", "PHOTOS",   "scan-2019.jpg",   "#9",  "MY\tDISK", "notes\n2019/scan\tdraft.txt",
         "#9", "MY\tDISK", "scan\r\nold.txt", "#42", "TAXES",    "2019/scan-2019.pdf"};
     EXPECT_EQ(NulEnded(raw.out), fields);
+}
+
+// A backup made while the program writes to the catalogue holds what was written before, and lists as the
+// catalogue does when the program is pointed at it.
+TEST_F(CommandLineTest, BacksUpTheCatalogueWhileItIsWritten) {
+    const Ran listed = run({"--disks"});
+    ASSERT_EQ(listed.code, 0) << listed.err;
+    Result<std::unique_ptr<SqliteDatabase>> walk = SqliteDatabase::open(
+        (data / "tessaline" / "catalogue.sqlite").string(), SqliteDatabase::Access::ReadWrite);
+    ASSERT_TRUE(walk && walk.value()->execute("BEGIN IMMEDIATE; UPDATE disks SET volume = 'BEING WRITTEN'"));
+
+    const fs::path copy = dir / "copy" / "tessaline" / "catalogue.sqlite";
+    fs::create_directories(copy.parent_path());
+    const Ran backedUp = run({"--backup", QString::fromStdString(copy.string())});
+    EXPECT_EQ(backedUp.code, 0) << backedUp.err;
+    EXPECT_EQ(backedUp.out, "Backed up the disk catalogue to " + copy.string() + "\n");
+
+    const Ran nowhere = run({"--backup", QString::fromStdString((dir / "nowhere" / "copy.sqlite").string())});
+    EXPECT_EQ(nowhere.code, 2);
+    EXPECT_TRUE(nowhere.err.starts_with("tessaline: cannot back up the catalogue: ")) << nowhere.err;
+    EXPECT_EQ(nowhere.out, "");
+    EXPECT_FALSE(fs::exists(dir / "nowhere"));
+
+    EXPECT_TRUE(walk.value()->execute("ROLLBACK"));
+    const Ran fromCopy = run({"--disks"}, {}, dir / "copy");
+    EXPECT_EQ(fromCopy.code, 0) << fromCopy.err;
+    EXPECT_EQ(fromCopy.out, listed.out);
 }
 
 TEST_F(CommandLineTest, OutputThatCannotBeWrittenIsAnError) {

@@ -25,6 +25,8 @@ const char* const Usage =
     "                capacity, used and free bytes, first and last label date, entries, then\n"
     "                \"incomplete\" where a disk's folders were not all recorded and\n"
     "                \"N folders unreadable\" where some could not be read\n"
+    "  --backup FILE copy the disk catalogue to FILE, whole and consistent even while the program\n"
+    "                records a disk; FILE is replaced only once the copy is complete\n"
     "  -0, --null    with --find or --disks, before or after it: every field ends with a NUL\n"
     "                byte instead of a tab or a newline, and names are written as they are;\n"
     "                a match is 3 fields, a disk 11: the 9 above, \"complete\" or \"incomplete\",\n"
@@ -36,7 +38,8 @@ const char* const Usage =
     "\\r, any other control character or byte that is not UTF-8 as \\xHH, so that each line is one\n"
     "match or disk. After --, every word is text to find, even -0.\n"
     "\n"
-    "Exit status: 0 when something was found or listed, 1 when --find found nothing, 2 on an error.\n";
+    "Exit status: 0 when something was found, listed or backed up; 1 when --find found nothing;\n"
+    "2 on an error, said on standard error.\n";
 
 std::string Date(std::int64_t seconds) {
     const std::time_t when = static_cast<std::time_t>(seconds);
@@ -179,6 +182,42 @@ int Disks(const std::string& path, std::ostream& out, std::ostream& err, bool nu
     return 0;
 }
 
+// One file by two names, whether it exists yet or not.
+bool SameFile(const std::string& one, const std::string& other) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(one, other, ec)) {
+        return true;
+    }
+    std::error_code otherEc;
+    const std::filesystem::path oneFound = std::filesystem::weakly_canonical(one, ec);
+    const std::filesystem::path otherFound = std::filesystem::weakly_canonical(other, otherEc);
+    return !ec && !otherEc && oneFound == otherFound;
+}
+
+int Backup(const std::string& to, const std::string& path, std::ostream& out, std::ostream& err) {
+    Result<std::unique_ptr<CatalogueStore>> store = OpenExisting(path);
+    if (!store) {
+        if (store.reason().empty()) {
+            err << "tessaline: nothing to back up: there is no disk catalogue at " << path << " yet\n";
+            return 2;
+        }
+        return Fail(err, path, store.reason());
+    }
+    // The copy is renamed into place: over the catalogue or its log it would take the live file's place.
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        if (SameFile(to, path + suffix)) {
+            err << "tessaline: " << to << " is the disk catalogue's own file; back it up to another one\n";
+            return 2;
+        }
+    }
+    if (const Result<Done> copied = (*store)->backup(to); !copied) {
+        err << "tessaline: " << copied.reason() << "\n";
+        return 2;
+    }
+    out << "Backed up the disk catalogue to " << TerminalText(to) << "\n";
+    return 0;
+}
+
 int Misused(std::ostream& err, const std::string& what) {
     err << "tessaline: " << what << "\nTry 'tessaline --help'.\n";
     return 2;
@@ -216,6 +255,14 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, const st
     }
     if (request.nul) {
         return Misused(err, "-0 goes with --find or --disks");
+    }
+    if (command == "--backup") {
+        if (request.operands.size() != 1 || request.operands.front().empty()) {
+            return Misused(err, request.operands.size() > 1
+                                    ? "--backup takes one file"
+                                    : "--backup needs the file to copy the catalogue to");
+        }
+        return Backup(request.operands.front(), cataloguePath, out, err);
     }
     // Anything else is the toolkit's (-platform, --style, ...) or the desktop program's.
     return std::nullopt;

@@ -13,8 +13,8 @@
 #include <array>
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -95,11 +95,15 @@ TEST(CommandLine, AnswersOneLinePerEntryOrRawNulEndedFields) {
     }
 }
 
-// The files beside the catalogue, with their bytes.
+// The files under a folder, with their bytes; a folder by its name alone. SQLite leaves an empty log and
+// its index beside a catalogue it read (as the running program does); the catalogue is what must not change.
 std::map<std::string, std::string> Files(const fs::path& folder) {
     std::map<std::string, std::string> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        files[entry.path().filename().string()] = ReadBytes(entry.path());
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder).string();
+        if (name != "catalogue.sqlite-wal" && name != "catalogue.sqlite-shm") {
+            files[name] = entry.is_directory() ? "" : ReadBytes(entry.path());
+        }
     }
     return files;
 }
@@ -112,47 +116,96 @@ std::vector<std::string> Names(const fs::path& folder) {
     return names;
 }
 
-// The terminal only reads: a missing catalogue is not created, an empty file stays empty, and a damaged one
+// A catalogue file of the given kind: "sample" (four disks), "empty" (no bytes), "damaged"; none for "".
+void MakeCatalogue(std::string_view kind, const std::string& file) {
+    if (kind == "sample") {
+        WriteSampleCatalogue(file);
+    } else if (kind == "empty") {
+        WriteBytes(file, "");
+    } else if (kind == "damaged") {
+        WriteBytes(file, std::string(8192, 'x'));
+    }
+}
+
+// The terminal only reads: a missing catalogue is not created, a catalogue is not changed, and a damaged one
 // is neither moved aside nor replaced (the program does that when it next records a disk, and says so).
 TEST(CommandLine, ReadsTheCatalogueWithoutChangingIt) {
-    const std::string damaged(8192, 'x');
     const struct {
-        std::optional<std::string> bytes; // none: no file
+        const char* catalogue;
         std::vector<std::string> args;
         int code;
         std::string err;
     } rows[] = {
-        {std::nullopt, {"--find", "tax"}, 1, ""},
-        {std::nullopt, {"--disks"}, 0, ""},
+        {"", {"--find", "tax"}, 1, ""},
         {"", {"--disks"}, 0, ""},
-        {damaged, {"--disks"}, 2, "is damaged. Put a backup in its place"},
-        {damaged, {"--find", "tax"}, 2, "is damaged. Put a backup in its place"},
+        {"empty", {"--disks"}, 0, ""},
+        {"sample", {"--disks"}, 0, ""},
+        {"damaged", {"--disks"}, 2, "is damaged. Put a backup in its place"},
+        {"damaged", {"--find", "tax"}, 2, "is damaged. Put a backup in its place"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::PrintToString(row.args) + (row.bytes ? " on a file of " : " without a file ") +
-                     std::to_string(row.bytes.value_or("").size()) + " bytes");
+        SCOPED_TRACE(testing::PrintToString(row.args) + " on " + row.catalogue);
         TempDir dir;
-        const fs::path file = dir / "catalogue.sqlite";
-        if (row.bytes) {
-            WriteBytes(file, *row.bytes);
-        }
+        const std::string file = (dir / "catalogue.sqlite").string();
+        MakeCatalogue(row.catalogue, file);
         const std::map<std::string, std::string> before = Files(dir.path());
 
-        const Answer answer = Answered(row.args, file.string());
+        const Answer answer = Answered(row.args, file);
         EXPECT_EQ(answer.code, row.code);
-        EXPECT_EQ(answer.out, "");
+        EXPECT_EQ(answer.out.empty(), row.catalogue != std::string_view("sample"));
         if (row.err.empty()) {
             EXPECT_EQ(answer.err, "");
         } else {
             // The reason names the file, and a damaged one's says what to do.
-            EXPECT_TRUE(
-                answer.err.starts_with("tessaline: cannot read the catalogue: " + file.string() + " "))
+            EXPECT_TRUE(answer.err.starts_with("tessaline: cannot read the catalogue: " + file + " "))
                 << answer.err;
             EXPECT_NE(answer.err.find(row.err), std::string::npos) << answer.err;
-            EXPECT_TRUE(answer.err.ends_with("\n")) << answer.err;
         }
-        EXPECT_TRUE(Files(dir.path()) == before)
-            << "now beside it: " << testing::PrintToString(Names(dir.path()));
+        EXPECT_TRUE(Files(dir.path()) == before) << "now: " << testing::PrintToString(Names(dir.path()));
+    }
+}
+
+// A backup is a copy that lists the same, or nothing: a file already there is left as it was.
+TEST(CommandLine, BacksUpTheCatalogueWholeOrNotAtAll) {
+    const struct {
+        const char* catalogue;
+        const char* to; // under the test's folder
+        int code;
+        std::string said; // the start of the answer, or of the error
+    } rows[] = {
+        {"sample", "backups/catalogue.sqlite", 0, "Backed up the disk catalogue to "},
+        {"sample", "missing/catalogue.sqlite", 2, "tessaline: cannot back up the catalogue: "},
+        {"sample", "backups", 2, "tessaline: cannot back up the catalogue: "}, // a folder
+        {"sample", "catalogue.sqlite", 2, "tessaline: "},                      // over itself
+        {"sample", "catalogue.sqlite-wal", 2, "tessaline: "},
+        {"", "backups/catalogue.sqlite", 2, "tessaline: nothing to back up: there is no disk catalogue at "},
+        {"damaged", "backups/catalogue.sqlite", 2, "tessaline: cannot read the catalogue: "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.catalogue) + " to " + row.to);
+        TempDir dir;
+        const std::string file = (dir / "catalogue.sqlite").string();
+        MakeCatalogue(row.catalogue, file);
+        fs::create_directory(dir / "backups");
+        WriteBytes(dir / "backups" / "catalogue.sqlite", "an older backup");
+        const std::map<std::string, std::string> before = Files(dir.path());
+        const std::string to = (dir / row.to).string();
+
+        const Answer answer = Answered({"--backup", to}, file);
+        EXPECT_EQ(answer.code, row.code) << answer.err;
+        EXPECT_TRUE((row.code == 0 ? answer.out : answer.err).starts_with(row.said))
+            << answer.out << answer.err;
+        if (row.code != 0) {
+            EXPECT_TRUE(Files(dir.path()) == before) << testing::PrintToString(Names(dir.path()));
+            continue;
+        }
+        EXPECT_EQ(answer.out, "Backed up the disk catalogue to " + to + "\n");
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"--disks"}, {"--find", "tax"}}) {
+            const Answer original = Answered(args, file);
+            EXPECT_EQ(Answered(args, to).out, original.out);
+            EXPECT_NE(original.out, "");
+        }
     }
 }
 
