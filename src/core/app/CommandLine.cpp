@@ -99,7 +99,6 @@ public:
         }
         m_started = false;
     }
-    bool nul() const { return m_nul; }
 
 private:
     std::ostream& m_out;
