@@ -12,6 +12,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
