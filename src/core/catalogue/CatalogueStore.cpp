@@ -833,7 +833,7 @@ Result<Done> CatalogueStore::backup(const std::string& to) const {
     const std::string partial = to + ".partial-" + std::to_string(::getpid());
     const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
-        return Cannot("back up the catalogue", SystemReason("cannot create " + partial, errno));
+        return Cannot("back up the catalogue", SystemReason("cannot write " + to, errno));
     }
     ::close(fd);
     Result<Done> copied = m_db->run("VACUUM INTO ?", partial);
