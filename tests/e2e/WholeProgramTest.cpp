@@ -121,6 +121,13 @@ protected:
         return xdotool({"key", "--clearmodifiers", chord});
     }
     std::string profile() const { return ReadBytes(home / "config" / "Tesslin1.ini"); }
+    // Everything of the catalogue is in its main file: no log beside it holds anything, so that a copy of
+    // the file alone is a backup.
+    bool catalogueWhole() const {
+        const fs::path file = home / ".local/share/tessaline/catalogue.sqlite";
+        const fs::path log = file.string() + "-wal";
+        return fs::exists(file) && (!fs::exists(log) || fs::file_size(log) == 0);
+    }
     std::string stored(const char* key) const {
         return IniProfileStore(home / "config" / "Tesslin1.ini").read("GLOBAL", key).value_or("(missing)");
     }
@@ -190,6 +197,25 @@ TEST_F(WholeProgramTest, FirstStartToPrintedLabelAndQuit) {
     ASSERT_TRUE(key(main.first(), "alt+q"));
     EXPECT_TRUE(first.waitForFinished(10000));
     EXPECT_EQ(profile(), text);
+    EXPECT_TRUE(catalogueWhole());
+}
+
+TEST_F(WholeProgramTest, TheEndOfTheSessionClosesTheCatalogueAsQuitDoes) {
+    start(first);
+    const QStringList config = windows("^Configuration $", 30000);
+    ASSERT_FALSE(config.isEmpty()) << "no configuration dialog";
+    ASSERT_TRUE(key(config.first(), "Return"));
+    const QStringList main = windows("^Tessaline 1.0$");
+    ASSERT_FALSE(main.isEmpty()) << "no main window";
+    const std::size_t jobs = printServer().spooledDocuments().size();
+    ASSERT_TRUE(key(main.first(), "alt+p"));
+    ASSERT_TRUE(printServer().waitForDocument(jobs, 30000).has_value()) << "nothing was printed";
+    ASSERT_FALSE(windows("^Tessaline 1.0$").isEmpty());
+
+    first.terminate(); // SIGTERM, as at logout
+    ASSERT_TRUE(first.waitForFinished(10000));
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(catalogueWhole());
 }
 
 } // namespace

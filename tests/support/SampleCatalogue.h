@@ -42,17 +42,30 @@ inline DiskRecord ZipDisk(int number, std::string volume, std::uint32_t serial) 
     return disk;
 }
 
-// Records a labelled disk and the entries of its walk, with the folders among them that could not be read;
-// answers its id.
+// Records a labelled disk and the entries of its walk, with the folders among them that could not be read
+// (marked as the walk marks them) and the count of such folders; answers its id.
 inline std::int64_t AddCatalogueDisk(const std::string& file, const DiskRecord& disk,
                                      Clock::TimePoint labelled, const std::vector<CatalogueEntry>& entries,
-                                     bool complete = true, const std::vector<std::string>& unreadable = {}) {
+                                     bool complete, const std::vector<std::string>& unreadable,
+                                     std::uint64_t skippedFolders) {
     Result<std::unique_ptr<CatalogueStore>> store = CatalogueStore::open(file, "2026-03-14");
     const std::int64_t id = store ? store.value()->addDisk(disk, EpochSeconds(labelled)).value_or(0) : 0;
     EXPECT_TRUE(id != 0 && store.value()->addEntries(id, entries, unreadable) &&
-                store.value()->finishEntries(id, id, complete, unreadable.size()))
+                store.value()->finishEntries(id, id, complete, skippedFolders))
         << store.reason();
     return id;
+}
+
+inline std::int64_t AddCatalogueDisk(const std::string& file, const DiskRecord& disk,
+                                     Clock::TimePoint labelled, const std::vector<CatalogueEntry>& entries,
+                                     bool complete = true, std::uint64_t skippedFolders = 0) {
+    return AddCatalogueDisk(file, disk, labelled, entries, complete, {}, skippedFolders);
+}
+
+inline std::int64_t AddCatalogueDisk(const std::string& file, const DiskRecord& disk,
+                                     Clock::TimePoint labelled, const std::vector<CatalogueEntry>& entries,
+                                     bool complete, const std::vector<std::string>& unreadable) {
+    return AddCatalogueDisk(file, disk, labelled, entries, complete, unreadable, unreadable.size());
 }
 
 // Four disks of an office's drawer; a search for "tax" finds something on three of them. A folder of #12

@@ -1,17 +1,20 @@
 #include "core/app/CommandLine.h"
 
+#include "core/app/DescriptorOutput.h"
+#include "core/app/TerminalText.h"
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/CatalogueText.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <limits>
 
 namespace {
 
 const char* const Usage =
-    "Usage: tessaline [OPTION]\n"
+    "Usage: tessaline [-0] [OPTION]\n"
     "Makes labels for removable disks and remembers every disk it labels.\n"
     "Without an option the program's window opens.\n"
     "\n"
@@ -19,12 +22,24 @@ const char* const Usage =
     "                (any letter case; \"a phrase\" in quotes stays together), one per line:\n"
     "                disk number, volume name and path, separated by tabs\n"
     "  --disks       list the catalogued disks, one per line: number, volume name, serial,\n"
-    "                capacity, used and free bytes, first and last label date, entries, and\n"
-    "                \"incomplete\" where a disk's folders were not all recorded\n"
+    "                capacity, used and free bytes, first and last label date, entries, then\n"
+    "                \"incomplete\" where a disk's folders were not all recorded and\n"
+    "                \"N folders unreadable\" where some could not be read\n"
+    "  --backup FILE copy the disk catalogue to FILE, whole and consistent even while the program\n"
+    "                records a disk; FILE is replaced only once the copy is complete\n"
+    "  -0, --null    with --find or --disks, before or after it: every field ends with a NUL\n"
+    "                byte instead of a tab or a newline, and names are written as they are;\n"
+    "                a match is 3 fields, a disk 11: the 9 above, \"complete\" or \"incomplete\",\n"
+    "                and the number of folders that could not be read\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "\n"
-    "Exit status: 0 when something was found or listed, 1 when --find found nothing, 2 on an error.\n";
+    "In lines, a name's backslash, tab, newline and carriage return are written \\\\, \\t, \\n and\n"
+    "\\r, any other control character or byte that is not UTF-8 as \\xHH, so that each line is one\n"
+    "match or disk. After --, every word is text to find, even -0.\n"
+    "\n"
+    "Exit status: 0 when something was found, listed or backed up; 1 when --find found nothing;\n"
+    "2 on an error, said on standard error.\n";
 
 std::string Date(std::int64_t seconds) {
     const std::time_t when = static_cast<std::time_t>(seconds);
@@ -35,36 +50,104 @@ std::string Date(std::int64_t seconds) {
     return text.data();
 }
 
-// The catalogue as it is; a missing file is an empty catalogue and is not created.
-Result<std::unique_ptr<CatalogueStore>> OpenExisting(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        return Failure{};
+// What the arguments ask: a command, what follows it, and whether fields end with NUL bytes.
+struct Request {
+    std::string command;
+    std::vector<std::string> operands;
+    bool nul = false;
+};
+
+Request Parse(const std::vector<std::string>& args) {
+    Request request;
+    bool options = true;
+    for (const std::string& arg : args) {
+        if (options && (arg == "-0" || arg == "--null")) {
+            request.nul = true;
+        } else if (request.command.empty()) {
+            request.command = arg;
+        } else if (options && arg == "--") {
+            options = false;
+        } else {
+            request.operands.push_back(arg);
+        }
     }
-    return CatalogueStore::open(path, Date(std::time(nullptr)));
+    return request;
 }
 
+// An answer's fields: in lines, tab-separated and escaped (a script reads one line as one entry); with
+// -0, each ended by a NUL byte and written as it is, as find -print0 does.
+class Fields {
+public:
+    Fields(std::ostream& out, bool nul) : m_out(out), m_nul(nul) {}
+
+    // A name from a disk, whatever bytes it holds.
+    void name(const std::string& bytes) { text(m_nul ? bytes : TerminalText(bytes)); }
+    // A text of the program's own, which needs no escaping.
+    void text(const std::string& value) {
+        if (m_started && !m_nul) {
+            m_out << '\t';
+        }
+        m_out << value;
+        if (m_nul) {
+            m_out << '\0';
+        }
+        m_started = true;
+    }
+    void endLine() {
+        if (!m_nul) {
+            m_out << '\n';
+        }
+        m_started = false;
+    }
+
+private:
+    std::ostream& m_out;
+    bool m_nul;
+    bool m_started = false;
+};
+
+// The catalogue as it is, read only: a missing file is an empty catalogue and is not created. Any other
+// trouble (a folder that may not be entered) is the store's to tell.
+Result<std::unique_ptr<CatalogueStore>> OpenExisting(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
+        return Failure{};
+    }
+    return CatalogueStore::open(path, {}, CatalogueAccess::Read);
+}
+
+// The store's reasons name the file and, for a damaged one, say what to do.
 int Fail(std::ostream& err, const std::string& path, const std::string& reason) {
-    err << "tessaline: the disk catalogue " << path << " cannot be read: " << reason << "\n";
+    err << "tessaline: " << reason;
+    if (reason.find(path) == std::string::npos) {
+        err << " (the disk catalogue " << path << ")";
+    }
+    err << "\n";
     return 2;
 }
 
-int Find(const std::string& text, const std::string& path, std::ostream& out, std::ostream& err) {
+int Find(const std::string& text, const std::string& path, std::ostream& out, std::ostream& err, bool nul) {
     Result<std::unique_ptr<CatalogueStore>> store = OpenExisting(path);
     if (!store) {
         return store.reason().empty() ? 1 : Fail(err, path, store.reason());
     }
-    const Result<SearchResult> found = (*store)->search(text, std::numeric_limits<std::size_t>::max());
-    if (!found) {
-        return Fail(err, path, found.reason());
+    Fields fields(out, nul);
+    bool found = false;
+    const Result<Done> searched = (*store)->forEachHit(text, [&](const SearchHit& hit, std::uint64_t) {
+        fields.text('#' + std::to_string(hit.diskNumber));
+        fields.name(hit.volumeName);
+        fields.name(hit.entry.path());
+        fields.endLine();
+        found = true;
+        return bool(out); // once the output fails the rest is not worth reading; the caller tells
+    });
+    if (!searched) {
+        return Fail(err, path, searched.reason());
     }
-    for (const SearchHit& hit : found->hits) {
-        out << '#' << hit.diskNumber << '\t' << hit.volumeName << '\t' << hit.entry.path() << '\n';
-    }
-    return found->hits.empty() ? 1 : 0;
+    return found ? 0 : 1;
 }
 
-int Disks(const std::string& path, std::ostream& out, std::ostream& err) {
+int Disks(const std::string& path, std::ostream& out, std::ostream& err, bool nul) {
     Result<std::unique_ptr<CatalogueStore>> store = OpenExisting(path);
     if (!store) {
         return store.reason().empty() ? 0 : Fail(err, path, store.reason());
@@ -73,23 +156,78 @@ int Disks(const std::string& path, std::ostream& out, std::ostream& err) {
     if (!disks) {
         return Fail(err, path, disks.reason());
     }
+    Fields fields(out, nul);
     for (const DiskRecord& disk : *disks) {
-        out << '#' << disk.number << '\t' << disk.volumeName << '\t' << SerialText(disk.serial) << '\t'
-            << disk.capacityBytes << '\t' << disk.usedBytes << '\t' << disk.freeBytes << '\t'
-            << Date(disk.firstLabelled) << '\t' << Date(disk.lastLabelled) << '\t' << disk.entries
-            << (disk.complete ? "" : "\tincomplete") << '\n';
+        fields.text('#' + std::to_string(disk.number));
+        fields.name(disk.volumeName);
+        for (const std::string& value :
+             {SerialText(disk.serial), std::to_string(disk.capacityBytes), std::to_string(disk.usedBytes),
+              std::to_string(disk.freeBytes), Date(disk.firstLabelled), Date(disk.lastLabelled),
+              std::to_string(disk.entries)}) {
+            fields.text(value);
+        }
+        // In lines only what is worth a look is added; with -0 every disk has the same fields.
+        if (nul || !disk.complete) {
+            fields.text(disk.complete ? "complete" : "incomplete");
+        }
+        const std::string skipped = std::to_string(disk.skippedFolders);
+        if (nul) {
+            fields.text(skipped);
+        } else if (disk.skippedFolders != 0) {
+            fields.text(skipped + (disk.skippedFolders == 1 ? " folder" : " folders") + " unreadable");
+        }
+        fields.endLine();
     }
     return 0;
+}
+
+// One file by two names, whether it exists yet or not.
+bool SameFile(const std::string& one, const std::string& other) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(one, other, ec)) {
+        return true;
+    }
+    std::error_code otherEc;
+    const std::filesystem::path oneFound = std::filesystem::weakly_canonical(one, ec);
+    const std::filesystem::path otherFound = std::filesystem::weakly_canonical(other, otherEc);
+    return !ec && !otherEc && oneFound == otherFound;
+}
+
+int Backup(const std::string& to, const std::string& path, std::ostream& out, std::ostream& err) {
+    Result<std::unique_ptr<CatalogueStore>> store = OpenExisting(path);
+    if (!store) {
+        if (store.reason().empty()) {
+            err << "tessaline: nothing to back up: there is no disk catalogue at " << path << " yet\n";
+            return 2;
+        }
+        return Fail(err, path, store.reason());
+    }
+    // The copy is renamed into place: over the catalogue or its log it would take the live file's place.
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        if (SameFile(to, path + suffix)) {
+            err << "tessaline: " << to << " is the disk catalogue's own file; back it up to another one\n";
+            return 2;
+        }
+    }
+    if (const Result<Done> copied = (*store)->backup(to); !copied) {
+        err << "tessaline: " << copied.reason() << "\n";
+        return 2;
+    }
+    out << "Backed up the disk catalogue to " << TerminalText(to) << "\n";
+    return 0;
+}
+
+int Misused(std::ostream& err, const std::string& what) {
+    err << "tessaline: " << what << "\nTry 'tessaline --help'.\n";
+    return 2;
 }
 
 } // namespace
 
 std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& cataloguePath,
                                   std::ostream& out, std::ostream& err) {
-    if (args.empty()) {
-        return std::nullopt;
-    }
-    const std::string& command = args.front();
+    const Request request = Parse(args);
+    const std::string& command = request.command;
     if (command == "--help" || command == "-h") {
         out << Usage;
         return 0;
@@ -99,23 +237,45 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, const st
         return 0;
     }
     if (command == "--disks") {
-        if (args.size() > 1) {
-            err << "tessaline: --disks takes nothing more\nTry 'tessaline --help'.\n";
-            return 2;
+        if (!request.operands.empty()) {
+            return Misused(err, "--disks takes nothing more");
         }
-        return Disks(cataloguePath, out, err);
+        return Disks(cataloguePath, out, err, request.nul);
     }
     if (command == "--find") {
         std::string text;
-        for (std::size_t i = 1; i < args.size(); ++i) {
-            text += (i > 1 ? " " : "") + args[i];
+        for (const std::string& word : request.operands) {
+            text += (text.empty() ? "" : " ") + word;
         }
         if (text.find_first_not_of(" \t") == std::string::npos) {
-            err << "tessaline: --find needs the text to look for\nTry 'tessaline --help'.\n";
-            return 2;
+            return Misused(err, "--find needs the text to look for");
         }
-        return Find(text, cataloguePath, out, err);
+        return Find(text, cataloguePath, out, err, request.nul);
+    }
+    if (request.nul) {
+        return Misused(err, "-0 goes with --find or --disks");
+    }
+    if (command == "--backup") {
+        if (request.operands.size() != 1 || request.operands.front().empty()) {
+            return Misused(err, request.operands.size() > 1
+                                    ? "--backup takes one file"
+                                    : "--backup needs the file to copy the catalogue to");
+        }
+        return Backup(request.operands.front(), cataloguePath, out, err);
     }
     // Anything else is the toolkit's (-platform, --style, ...) or the desktop program's.
     return std::nullopt;
+}
+
+std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& cataloguePath,
+                                  int output, std::ostream& err) {
+    DescriptorOutput buffer(output);
+    std::ostream out(&buffer);
+    const std::optional<int> code = RunCommandLine(args, cataloguePath, out, err);
+    out.flush();
+    if (buffer.error() == 0 || buffer.error() == EPIPE) {
+        return code;
+    }
+    err << "tessaline: cannot write the output: " << std::strerror(buffer.error()) << "\n";
+    return 2;
 }

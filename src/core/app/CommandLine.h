@@ -12,3 +12,8 @@
 // error), none when the desktop program is to start (other arguments are left to the toolkit).
 std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& cataloguePath,
                                   std::ostream& out, std::ostream& err);
+
+// The same, answering on the file descriptor `output`. Output that cannot be written is an error (2, said
+// on `err`), except to a reader that has gone (`| head -1`), which is left quietly.
+std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& cataloguePath,
+                                  int output, std::ostream& err);

@@ -4,15 +4,18 @@
 #include "core/catalogue/CataloguePath.h"
 #include "core/runtime/Clock.h"
 #include "core/runtime/ExitTerminator.h"
+#include "core/runtime/Runtime.h"
 #include "core/settings/IniProfileStore.h"
 #include "core/settings/ProfilePath.h"
 #include "ui/app/InstanceGuard.h"
+#include "ui/app/SessionEnd.h"
 #include "ui/app/Shell.h"
 #include "ui/forms/QtLocaleFormats.h"
 #include "ui/forms/QtMessageService.h"
 #include "ui/forms/SystemPrinterProvider.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 WindowServices DesktopServices(std::shared_ptr<DriveService> drives) {
     WindowServices services;
@@ -24,10 +27,11 @@ WindowServices DesktopServices(std::shared_ptr<DriveService> drives) {
     services.printer = std::make_shared<SystemPrinterProvider>();
     // Opened when a disk is first examined, never at start-up.
     services.catalogue = std::make_shared<Catalogue>(DefaultCataloguePath().string(), services.clock);
-    // Quitting during a walk stops it first: what it recorded stays, marked incomplete.
+    // Quitting during a walk stops it first (what it recorded stays, marked incomplete), and the catalogue
+    // is closed with everything in its main file, so that a copy of that file alone is whole.
     services.terminator = std::make_shared<ExitTerminator>([catalogue = std::weak_ptr(services.catalogue)] {
         if (const auto open = catalogue.lock()) {
-            open->cancelWalk();
+            open->close();
         }
     });
     return services;
@@ -39,6 +43,14 @@ int RunDesktopProgram(const WindowServices& services) {
     QApplication::setApplicationVersion("1.00");
 
     const InstanceGuard guard;
+    // The end of the session (or a kill) ends the program as Quit does; asked to save before it, the
+    // catalogue is closed whole at once, in case the session does not wait.
+    const SessionEnd sessionEnd([services] { EndProgram(services); });
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, [catalogue = services.catalogue] {
+        if (catalogue) {
+            catalogue->close();
+        }
+    });
     Shell shell(services);
     if (!shell.Main(guard)) {
         return 0;

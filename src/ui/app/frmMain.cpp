@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTimer>
 
 namespace {
 
@@ -121,7 +122,7 @@ void frmMain::showCatalogueProgress() {
         return;
     }
     setWindowTitle(ProductTitle);
-    if (const auto message = m_services.catalogue->takeMessage()) {
+    while (const auto message = m_services.catalogue->takeMessage()) {
         MsgBox(m_services, *message, 0);
     }
 }
@@ -133,6 +134,14 @@ void frmMain::Form_Load() {
     Program().FirstRun = SortsAtOrBelowSpace(ProfileAccess(m_services, "GET", "GLOBAL", "COMPANY"));
     if (Program().FirstRun) {
         ShowConfigDialog(m_services, this);
+    } else if (m_services.catalogue) {
+        // Once the window is up: a disk whose walk never finished (the program was ended mid-walk) is
+        // named with how to finish it.
+        QTimer::singleShot(0, this, [this] {
+            if (const auto unfinished = m_services.catalogue->unfinishedMessage()) {
+                MsgBox(m_services, *unfinished, 0);
+            }
+        });
     }
 }
 

@@ -21,7 +21,7 @@
 namespace {
 
 void ShowCatalogueMessage(const Services& services) {
-    if (const auto message = services.catalogue->takeMessage()) {
+    while (const auto message = services.catalogue->takeMessage()) {
         MsgBox(services, *message, 0);
     }
 }

@@ -25,7 +25,9 @@ protected:
                           {"", "a.txt"},
                           {"", "x AND y"},
                           {"", "say \"hi\".txt"},
-                          {"", "*"}});
+                          {"", "*"},
+                          {"", "bad\xff.txt"},
+                          {"", "bad\xc3(.txt"}});
         store = file.open();
     }
 
@@ -65,13 +67,19 @@ TEST_F(CatalogueSearchTest, FindsEntriesThatHoldEveryWord) {
         {"💾.", "7:💾.iso"}, // two letters, the first of four bytes
         // A word in a volume name stands for every entry of its disk.
         {"work tax", "3:Reports/tax return.pdf"},
-        {"ORK", "3:* | 3:Reports/tax return.pdf | 3:a.txt | 3:say \"hi\".txt | 3:x AND y"},
+        {"ORK",
+         "3:* | 3:Reports/tax return.pdf | 3:a.txt | 3:bad\xc3(.txt | 3:bad\xff.txt | 3:say \"hi\".txt | "
+         "3:x AND y"},
         // Nothing of the text is read as a query operator.
         {"AND", "3:x AND y"},
         {"*", "3:*"},
         {"beach OR tax", ""},
         {"\"hi\"", "3:say \"hi\".txt"},
         {"\"", ""},
+        // A word that is not UTF-8 is its bytes, not whatever a broken sequence reads as.
+        {"BAD\xff", "3:bad\xff.txt"},
+        {"bad\xc3(", "3:bad\xc3(.txt"},
+        {"\xff", "3:bad\xff.txt"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(found(c.text), c.hits) << c.text;

@@ -64,14 +64,51 @@ TEST_F(CatalogueTest, RecordsAtOnceThenWalksTellingHowFarItHasCome) {
     EXPECT_FALSE(catalogue.takeMessage());
 }
 
-TEST_F(CatalogueTest, AWalkCutShortByTheProgramsEndKeepsWhatWasRecordedMarkedIncomplete) {
+TEST_F(CatalogueTest, AWalkCutShortByTheProgramsEndIsNamedAtTheNextStart) {
     {
         Catalogue catalogue(file, clock);
+        EXPECT_FALSE(catalogue.unfinishedMessage()); // no catalogue yet
         catalogue.recordLabel(record, {disk.string(), {}});
+        catalogue.close();
+        EXPECT_FALSE(catalogue.takeMessage()); // the program is ending: nobody to tell
     }
     EXPECT_EQ(stored().number, 42);
     EXPECT_FALSE(stored().complete);
     EXPECT_LT(stored().entries, 200u * 6);
+    const std::optional<std::string> told = Catalogue(file, clock).unfinishedMessage();
+    ASSERT_TRUE(told);
+    EXPECT_NE(told->find("disk #42 were not all recorded"), std::string::npos) << *told;
+    EXPECT_NE(told->find("choose Catalogue This Disk"), std::string::npos) << *told;
+}
+
+TEST_F(CatalogueTest, AWalkAgainThatEndsShortKeepsTheListItHadAndSaysSo) {
+    Catalogue catalogue(file, clock);
+    catalogue.recordLabel(record, {disk.string(), {}});
+    catalogue.waitForWalk();
+    DiskRecord known = stored();
+    ASSERT_TRUE(known.complete);
+
+    // Taken out before its walk could start.
+    ASSERT_TRUE(catalogue.catalogueAgain(known, {(dir / "unmounted").string(), {}}));
+    catalogue.waitForWalk();
+    const std::optional<std::string> told = catalogue.takeMessage();
+    ASSERT_TRUE(told);
+    EXPECT_NE(told->find("Disk #42 was taken out or unmounted"), std::string::npos) << *told;
+    EXPECT_NE(told->find("keeps the list it had"), std::string::npos) << *told;
+    EXPECT_TRUE(stored().complete);
+    EXPECT_EQ(stored().entries, 200u * 6);
+    EXPECT_EQ(CatalogueStore::open(file, "2026-01-01").value()->search("file4")->total, 200u);
+
+    // Walked again to the end: the new list replaces the old one, under the same disk.
+    fs::remove_all(disk / "7");
+    known.volumeName = "RENAMED";
+    ASSERT_TRUE(catalogue.catalogueAgain(known, {disk.string(), {}}));
+    catalogue.waitForWalk();
+    EXPECT_FALSE(catalogue.takeMessage());
+    EXPECT_EQ(stored().id, known.id);
+    EXPECT_EQ(stored().volumeName, "RENAMED");
+    EXPECT_EQ(stored().lastLabelled, known.lastLabelled);
+    EXPECT_EQ(stored().entries, 199u * 6);
 }
 
 } // namespace

@@ -1,0 +1,195 @@
+#include "core/app/CommandLine.h"
+
+#include "support/SampleCatalogue.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// An answer with NUL bytes, written with '|' for them.
+std::string Nul(std::string text) {
+    std::replace(text.begin(), text.end(), '|', '\0');
+    return text;
+}
+
+struct Answer {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+Answer Answered(const std::vector<std::string>& args, const std::string& catalogue) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::optional<int> code = RunCommandLine(args, catalogue, out, err);
+    return {code.value_or(-1), out.str(), err.str()};
+}
+
+// Names a disk may bring: a line per entry in the terminal however they are spelt, and the bytes themselves
+// with -0 wherever it is given.
+TEST(CommandLine, AnswersOneLinePerEntryOrRawNulEndedFields) {
+    TempDir dir;
+    const std::string file = (dir / "catalogue.sqlite").string();
+    const Clock::TimePoint labelled = LocalTime(2026, 3, 14, 12, 0, 0);
+    AddCatalogueDisk(file, ZipDisk(12, "ARCHIVE", 0x0C1D2E3F), labelled,
+                     {FileEntry("", "old report", 1, labelled)}, true, 1);
+    AddCatalogueDisk(file, ZipDisk(9, "MY\tDISK", 0x1A2B3C4D), labelled,
+                     {FolderEntry("", "notes\n2019"),
+                      FileEntry("notes\n2019", "report\tdraft\\1.txt", 1, labelled),
+                      FileEntry("", "caf\xe9 report.txt", 1, labelled)},
+                     false, 3);
+    AddCatalogueDisk(file, ZipDisk(7, "PHOTOS", 0x5CA45CA4), labelled,
+                     {FileEntry("", "-0 notes", 1, labelled)});
+
+    const std::string found = "#9\tMY\\tDISK\tcaf\\xe9 report.txt\n"
+                              "#9\tMY\\tDISK\tnotes\\n2019/report\\tdraft\\\\1.txt\n"
+                              "#12\tARCHIVE\told report\n";
+    const std::string foundRaw = Nul("#9|MY\tDISK|caf\xe9 report.txt|"
+                                     "#9|MY\tDISK|notes\n2019/report\tdraft\\1.txt|"
+                                     "#12|ARCHIVE|old report|");
+    const std::string space = "100270080\t100139008\t131072\t2026-03-14\t2026-03-14\t";
+    const std::string spaceRaw = "100270080|100139008|131072|2026-03-14|2026-03-14|";
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        std::string out;
+        std::string err = "";
+    } rows[] = {
+        {{"--find", "report"}, 0, found},
+        {{"--find", "-0", "report"}, 0, foundRaw},
+        {{"--null", "--find", "report"}, 0, foundRaw},
+        {{"--find", "report", "-0"}, 0, foundRaw},
+        {{"--disks"},
+         0,
+         "#7\tPHOTOS\t5CA4-5CA4\t" + space + "1\n" +                                          //
+             "#9\tMY\\tDISK\t1A2B-3C4D\t" + space + "3\tincomplete\t3 folders unreadable\n" + //
+             "#12\tARCHIVE\t0C1D-2E3F\t" + space + "1\t1 folder unreadable\n"},
+        {{"-0", "--disks"},
+         0,
+         Nul("#7|PHOTOS|5CA4-5CA4|" + spaceRaw + "1|complete|0|" +     //
+             "#9|MY\tDISK|1A2B-3C4D|" + spaceRaw + "3|incomplete|3|" + //
+             "#12|ARCHIVE|0C1D-2E3F|" + spaceRaw + "1|complete|1|")},
+        {{"--find", "--", "-0"}, 0, "#7\tPHOTOS\t-0 notes\n"}, // after --, -0 is text
+        {{"-0"}, 2, "", "tessaline: -0 goes with --find or --disks\nTry 'tessaline --help'.\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args));
+        const Answer answer = Answered(row.args, file);
+        EXPECT_EQ(answer.code, row.code) << answer.err;
+        EXPECT_EQ(answer.out, row.out);
+        EXPECT_EQ(answer.err, row.err);
+    }
+}
+
+// The files under a folder, each with a hash of its bytes. SQLite leaves an empty log and its index beside
+// a catalogue it read (as the running program does); the catalogue itself is what must not change.
+std::map<std::string, std::size_t> Files(const fs::path& folder) {
+    std::map<std::string, std::size_t> files;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder).string();
+        if (!name.ends_with("-wal") && !name.ends_with("-shm")) {
+            files[name] = entry.is_directory() ? 0 : std::hash<std::string>()(ReadBytes(entry.path()));
+        }
+    }
+    return files;
+}
+
+// Reading never creates, changes or moves the catalogue (the program moves a damaged one aside when it next
+// records a disk); a backup that cannot be made leaves an older one as it was.
+TEST(CommandLine, LeavesTheCatalogueAndAnOlderBackupAsTheyWere) {
+    const std::string damaged = "tessaline: cannot read the catalogue: ";
+    const std::string cannot = "tessaline: cannot back up the catalogue: ";
+    const struct {
+        std::string catalogue; // "sample", "empty", "damaged", or none
+        std::vector<std::string> args;
+        const char* backupTo; // a backup to this name under the test's folder instead of `args`
+        int code;
+        std::string err; // how the error starts
+    } rows[] = {
+        {"", {"--find", "tax"}, nullptr, 1, ""},
+        {"", {"--disks"}, nullptr, 0, ""},
+        {"empty", {"--disks"}, nullptr, 0, ""},
+        {"sample", {"--disks"}, nullptr, 0, ""},
+        {"damaged", {"--find", "tax"}, nullptr, 2, damaged},
+        {"",
+         {},
+         "backups/catalogue.sqlite",
+         2,
+         "tessaline: nothing to back up: there is no disk catalogue at "},
+        {"damaged", {}, "backups/catalogue.sqlite", 2, damaged},
+        {"sample", {}, "missing/catalogue.sqlite", 2, cannot},
+        {"sample", {}, "backups", 2, cannot},                 // a folder
+        {"sample", {}, "catalogue.sqlite", 2, "tessaline: "}, // the live file
+        {"sample", {}, "catalogue.sqlite-wal", 2, "tessaline: "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.catalogue + " " + testing::PrintToString(row.args) +
+                     (row.backupTo ? row.backupTo : ""));
+        TempDir dir;
+        const std::string file = (dir / "catalogue.sqlite").string();
+        if (row.catalogue == "sample") {
+            WriteSampleCatalogue(file);
+        } else if (!row.catalogue.empty()) {
+            WriteBytes(file, row.catalogue == "damaged" ? std::string(8192, 'x') : "");
+        }
+        fs::create_directory(dir / "backups");
+        WriteBytes(dir / "backups" / "catalogue.sqlite", "an older backup");
+        const std::map<std::string, std::size_t> before = Files(dir.path());
+
+        const Answer answer = Answered(
+            row.backupTo ? std::vector<std::string>{"--backup", (dir / row.backupTo).string()} : row.args,
+            file);
+        EXPECT_EQ(answer.code, row.code);
+        EXPECT_EQ(answer.out.empty(), row.code != 0 || row.catalogue != "sample");
+        EXPECT_TRUE(answer.err.starts_with(row.err)) << answer.err;
+        EXPECT_EQ(answer.err.empty(), row.err.empty());
+        if (row.err == damaged) {
+            EXPECT_NE(answer.err.find(file + " is damaged. Put a backup in its place"), std::string::npos);
+        }
+        EXPECT_EQ(Files(dir.path()), before);
+    }
+}
+
+// The answer on a file descriptor: a full disk is an error said once, and a reader that went away ends it
+// quietly (where SIGPIPE, as a shell may leave it, does not end the program first).
+TEST(CommandLine, OutputThatCannotBeWrittenIsAnErrorUnlessTheReaderLeft) {
+    const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+    std::array<int, 2> pipe{-1, -1};
+    ASSERT_TRUE(full >= 0 && ::pipe2(pipe.data(), O_CLOEXEC) == 0);
+    ::close(pipe[0]);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction before {};
+    ::sigaction(SIGPIPE, &ignore, &before);
+
+    const std::pair<int, std::string> rows[] = {
+        {full, "tessaline: cannot write the output: No space left on device\n"},
+        {pipe[1], ""},
+    };
+    for (const auto& [fd, said] : rows) {
+        std::ostringstream err;
+        EXPECT_EQ(RunCommandLine({"--help"}, "/nowhere/catalogue.sqlite", fd, err), said.empty() ? 0 : 2);
+        EXPECT_EQ(err.str(), said);
+        ::close(fd);
+    }
+    ::sigaction(SIGPIPE, &before, nullptr);
+}
+
+} // namespace
