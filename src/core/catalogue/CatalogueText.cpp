@@ -62,7 +62,7 @@ std::string DiskStatusText(const DiskRecord& disk) {
     std::string status = disk.complete ? "" : "Incomplete";
     if (disk.skippedFolders > 0) {
         status += (status.empty() ? "" : "; ") + GroupedCount(disk.skippedFolders) +
-                  (disk.skippedFolders == 1 ? " unreadable folder" : " unreadable folders");
+                  (disk.skippedFolders == 1 ? " folder unreadable" : " folders unreadable");
     }
     return status;
 }

@@ -26,8 +26,8 @@ std::string GroupedCount(std::uint64_t count);
 // first matches are shown.
 std::string MatchCountText(std::size_t shown, std::uint64_t total);
 
-// What a disk's list lacks: "Incomplete" where its walk did not finish, "3 unreadable folders" where it
-// could not read some, both joined by "; "; empty for a whole list.
+// What a disk's list lacks, in the words of --disks: "Incomplete" where its walk did not finish,
+// "3 folders unreadable" where it could not read some, both joined by "; "; empty for a whole list.
 std::string DiskStatusText(const DiskRecord& disk);
 
 // Seconds since the epoch as local date and time, the form spreadsheets read: "2026-03-14 09:47:00";

@@ -155,7 +155,7 @@ TEST_F(CatalogueWindowTest, FoldersThatCouldNotBeReadAreMarkedAndCounted) {
     const QAbstractItemModel& disks = *window->grdDisks->model();
     const int status = disks.columnCount() - 1;
     ASSERT_EQ(disks.headerData(status, Qt::Horizontal).toString(), "Status");
-    const char* const statuses[] = {"Incomplete", "Incomplete; 2 unreadable folders", ""}; // #7, #9, #42
+    const char* const statuses[] = {"Incomplete", "Incomplete; 2 folders unreadable", ""}; // #7, #9, #42
     for (int row = 0; row < 3; ++row) {
         EXPECT_EQ(disks.index(row, status).data().toString().toStdString(), statuses[row]) << row;
     }
