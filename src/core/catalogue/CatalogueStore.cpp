@@ -29,7 +29,7 @@ enum class Health { Ready, Damaged };
 // What a user can do about a damaged file that a read or a change met.
 constexpr const char* DamagedFileAdvice =
     ". Put a backup in its place, or let Tessaline move it aside and start a new catalogue: it does so when "
-    "it next records a disk (a printed label, or Catalogue This Disk)";
+    "the next label is printed";
 
 Failure Cannot(std::string_view doing, const std::string& reason) {
     return Failure{"cannot " + std::string(doing) + ": " + reason};

@@ -114,6 +114,9 @@ frmMain::~frmMain() {
 
 void frmMain::showCatalogueProgress() {
     const CatalogueProgress progress = m_services.catalogue->progress();
+    if (m_catalogueWindow) {
+        m_catalogueWindow->showCatalogueProgress(progress);
+    }
     if (progress.walking) {
         setWindowTitle(QString::fromUtf8("%1 \u2014 cataloguing #%2, %3 %")
                            .arg(ProductTitle)

@@ -135,8 +135,11 @@ void frmCatalogue::showCatalogueProgress(const CatalogueProgress& progress) {
         return;
     }
     m_walking = progress.walking;
-    // A walk that ended has changed its disk's list.
-    if (!m_walking && refreshDisks()) {
+    if (m_walking) {
+        // The recording that started it may have moved a damaged file aside: read the new one.
+        reopenCatalogue();
+    } else if (refreshDisks()) {
+        // A walk that ended has changed its disk's list.
         txtSearch_Change();
     }
     checkDiskInDrive();
