@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     start = std::chrono::steady_clock::now();
     for (int disk = 0; disk < Disks; ++disk) {
         walked += WalkTree((root / ("disk" + std::to_string(disk))).string(), {}, cancel,
-                           [](std::vector<CatalogueEntry>&, const WalkCounts&) { return true; })
+                           [](WalkBatch&, const WalkCounts&) { return true; })
                       .counts.entries;
     }
     const double walkSeconds = Seconds(start);
@@ -100,10 +100,9 @@ int main(int argc, char** argv) {
         record.serial = static_cast<std::uint32_t>(disk + 1);
         const std::int64_t id = store.addDisk(record, 1773489600).value();
         (void)store.beginEntries(id);
-        const WalkOutcome outcome = WalkTree((root / ("disk" + std::to_string(disk))).string(), {}, cancel,
-                                             [&](std::vector<CatalogueEntry>& batch, const WalkCounts&) {
-                                                 return store.addEntries(id, batch).ok();
-                                             });
+        const WalkOutcome outcome = WalkTree(
+            (root / ("disk" + std::to_string(disk))).string(), {}, cancel,
+            [&](WalkBatch& batch, const WalkCounts&) { return store.addEntries(id, batch.entries).ok(); });
         (void)store.finishEntries(id, outcome.end == WalkEnd::Finished, outcome.counts.skippedFolders);
         indexed += outcome.counts.entries;
     }

@@ -132,8 +132,8 @@ void Catalogue::walk(std::int64_t diskId, int number, std::uint64_t usedBytes, W
         if (const Result<Done> begun = catalogue.beginEntries(diskId); !begun) {
             failure = begun.reason();
         } else {
-            const EntrySink sink = [&](std::vector<CatalogueEntry>& batch, const WalkCounts& counts) {
-                if (const Result<Done> added = catalogue.addEntries(diskId, batch); !added) {
+            const EntrySink sink = [&](WalkBatch& batch, const WalkCounts& counts) {
+                if (const Result<Done> added = catalogue.addEntries(diskId, batch.entries); !added) {
                     failure = added.reason();
                     return false;
                 }

@@ -10,6 +10,7 @@ struct CatalogueEntry {
     bool isFolder = false;
     std::uint64_t size = 0;    // bytes; 0 for folders
     std::int64_t modified = 0; // seconds since the epoch
+    bool unreadable = false;   // a folder whose own entries could not be read
 
     // Its path relative to the disk's root.
     std::string path() const { return folder.empty() ? name : folder + "/" + name; }

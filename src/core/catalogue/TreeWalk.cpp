@@ -61,6 +61,7 @@ public:
                     return finish(WalkEnd::Lost);
                 }
                 ++m_counts.skippedFolders;
+                m_batch.unreadableFolders.push_back(folder);
             }
         }
         return finish(WalkEnd::Finished);
@@ -120,8 +121,8 @@ private:
             }
             m_counts.bytes += entry.size;
             ++m_counts.entries;
-            m_batch.push_back(std::move(entry));
-            if (m_batch.size() >= m_batchSize && !flush()) {
+            m_batch.entries.push_back(std::move(entry));
+            if (m_batch.entries.size() >= m_batchSize && !flush()) {
                 return false;
             }
         }
@@ -131,14 +132,15 @@ private:
     }
 
     bool flush() {
-        if (m_batch.empty()) {
+        if (m_batch.entries.empty() && m_batch.unreadableFolders.empty()) {
             return true;
         }
         if (!m_sink(m_batch, m_counts)) {
             m_sinkFailed = true;
             return false;
         }
-        m_batch.clear();
+        m_batch.entries.clear();
+        m_batch.unreadableFolders.clear();
         return true;
     }
 
@@ -156,7 +158,7 @@ private:
     std::size_t m_batchSize;
     dev_t m_device = 0;
     WalkCounts m_counts;
-    std::vector<CatalogueEntry> m_batch;
+    WalkBatch m_batch;
     bool m_sinkFailed = false;
 };
 

@@ -29,8 +29,15 @@ struct WalkOutcome {
     WalkCounts counts;
 };
 
-// Takes a batch of entries (it may move them out) with the counts so far; false stops the walk.
-using EntrySink = std::function<bool(std::vector<CatalogueEntry>& batch, const WalkCounts& counts)>;
+// What a walk hands over at a time: entries, and the folders (paths relative to the root, each already
+// handed over as an entry) that turned out unreadable since the last batch.
+struct WalkBatch {
+    std::vector<CatalogueEntry> entries;
+    std::vector<std::string> unreadableFolders;
+};
+
+// Takes a batch (it may move its contents out) with the counts so far; false stops the walk.
+using EntrySink = std::function<bool(WalkBatch& batch, const WalkCounts& counts)>;
 
 // Walks the tree under `root`, handing every folder and file to `sink` in batches. Symbolic links are
 // entries, never followed; folders on another filesystem (another device, or one of `otherMounts`) are

@@ -29,8 +29,8 @@ Walked Walk(const fs::path& root, const std::vector<std::string>& otherMounts = 
     std::atomic<bool> cancel{false};
     walked.outcome = WalkTree(
         root.string(), otherMounts, cancel,
-        [&](std::vector<CatalogueEntry>& batch, const WalkCounts&) {
-            for (const CatalogueEntry& entry : batch) {
+        [&](WalkBatch& batch, const WalkCounts&) {
+            for (const CatalogueEntry& entry : batch.entries) {
                 walked.paths.insert(entry.path() + (entry.isFolder ? "/" : ""));
             }
             return !onBatch || onBatch(cancel);
