@@ -78,7 +78,7 @@ struct Level {
 };
 
 // How reading one folder went.
-enum class Read { Whole, Broken, SinkFailed };
+enum class Read { Whole, Broken, Cancelled, SinkFailed };
 
 class Walker {
 public:
@@ -149,6 +149,8 @@ private:
             ++m_counts.skippedFolders;
             m_batch.unreadableFolders.push_back(m_path);
             return std::nullopt;
+        case Read::Cancelled:
+            return finish(WalkEnd::Cancelled);
         case Read::SinkFailed:
             break;
         }
@@ -183,6 +185,9 @@ private:
         level.fd = std::move(folder);
         Read read = Read::Whole;
         for (;;) {
+            if (cancelled()) {
+                return Read::Cancelled;
+            }
             errno = 0;
             const dirent* item = ::readdir(dir.get());
             if (item == nullptr) {

@@ -170,6 +170,19 @@ TEST(TreeWalk, WalksTreesOfAnyDepthWithFewFoldersOpen) {
     }
 }
 
+TEST(TreeWalk, CancelStopsWithinAHugeFolder) {
+    constexpr std::size_t Files = 5000;
+    const TempDir dir;
+    for (std::size_t file = 0; file < Files; ++file) {
+        Touch(dir / "huge" / std::to_string(file));
+    }
+    const Walked walked = Walk(
+        dir.path(), {}, [](std::atomic<bool>& cancel, const WalkBatch&) { return cancel = true, true; }, 100);
+
+    EXPECT_EQ(walked.outcome.end, WalkEnd::Cancelled);
+    EXPECT_LT(walked.paths.size(), Files / 2);
+}
+
 TEST(TreeWalk, StopsEarlyAndSaysWhy) {
     const TempDir dir;
     const fs::path disk = dir / "disk";
