@@ -41,7 +41,7 @@ using EntrySink = std::function<bool(WalkBatch& batch, const WalkCounts& counts)
 
 // Walks the tree under `root`, handing every folder and file to `sink` in batches. Symbolic links are
 // entries, never followed; folders on another filesystem (another device, or one of `otherMounts`) are
-// entries but not entered; folders that cannot be read are skipped and counted. `cancel` is polled between
-// folders.
+// entries but not entered; folders that cannot be read are counted and named in the batches. There is no
+// limit on depth or path length. `cancel` is polled at every entry, so even a huge folder stops at once.
 WalkOutcome WalkTree(const std::string& root, const std::vector<std::string>& otherMounts,
                      const std::atomic<bool>& cancel, const EntrySink& sink, std::size_t batchSize = 8192);
