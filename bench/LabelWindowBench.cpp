@@ -39,8 +39,7 @@ BENCHMARK(BM_ExamineToWindowPainted)
 void BM_PrintLabelToPdf(benchmark::State& state) {
     const LabelWorld world(diskFolder(0));
     for (auto _ : state) {
-        Program().AutoPrint = true;
-        ShowLabelWindow(world.services, nullptr);
+        ShowLabelWindow(world.services, nullptr, LabelAction::Print);
     }
     if (world.messages->shown != 0) {
         state.SkipWithError("printing reported a failure");

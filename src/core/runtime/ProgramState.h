@@ -19,7 +19,6 @@ struct ProgramState {
     std::int16_t NextDiskNumber = 0;
     DiskFactsRecord DiskFacts;
     bool FirstRun = false;
-    bool AutoPrint = false;
 };
 
 ProgramState& Program();

@@ -159,8 +159,7 @@ void frmMain::mnuExamine_Click() {
 
 void frmMain::mnuPrint_Click() {
     IgnoringErrors([this] { LoadSettings(m_services); });
-    Program().AutoPrint = true;
-    IgnoringErrors([this] { ShowLabelWindow(m_services, this); });
+    IgnoringErrors([this] { ShowLabelWindow(m_services, this, LabelAction::Print); });
 }
 
 void frmMain::mnuCatalogue_Click() {

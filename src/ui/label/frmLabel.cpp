@@ -89,7 +89,8 @@ PictureBox* MakePictureBox(QWidget* parent, const char* name, int left, int top,
 
 } // namespace
 
-frmLabel::frmLabel(const WindowServices& services, QWidget* parent) : QDialog(parent), m_services(services) {
+frmLabel::frmLabel(const WindowServices& services, QWidget* parent, bool printAtOnce)
+    : QDialog(parent), m_services(services), m_printAtOnce(printAtOnce) {
     setObjectName("frmLabel");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -204,7 +205,7 @@ void frmLabel::Form_Load() {
     m_logo.setCaption(ProfileAccess(m_services, "GET", "GLOBAL", "COMPANY"));
     CentreOnScreen(*this);
     SetFormValues(*this);
-    if (m_loaded && Program().AutoPrint) {
+    if (m_loaded && m_printAtOnce) {
         show();
         cmdPrint_Click();
     }
@@ -277,7 +278,6 @@ void frmLabel::Form_Resize() {
 }
 
 void frmLabel::cmdRefresh_Click() {
-    Program().AutoPrint = false;
     unload();
 }
 

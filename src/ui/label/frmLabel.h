@@ -22,7 +22,8 @@ class QPushButton;
 class frmLabel final : public QDialog {
     Q_OBJECT
 public:
-    explicit frmLabel(const WindowServices& services, QWidget* parent = nullptr);
+    // `printAtOnce`: Print Label's window, which prints as soon as it has loaded.
+    explicit frmLabel(const WindowServices& services, QWidget* parent = nullptr, bool printAtOnce = false);
     ~frmLabel() override;
     frmLabel(const frmLabel&) = delete;
     frmLabel& operator=(const frmLabel&) = delete;
@@ -33,7 +34,7 @@ public:
     // Sizes the used-space bar for a used percentage (full: 4900 twips).
     void ShowProgBar(double usedPercent);
 
-    // Caption, logo strip, centring and the label's texts; with AutoPrint set it also shows, prints and
+    // Caption, logo strip, centring and the label's texts; in Print Label's window it also shows, prints and
     // closes the window. The window may be closed when this returns: see isLoaded().
     void Form_Load();
 
@@ -94,5 +95,6 @@ private:
     std::optional<DiskRecord> m_known;
     float m_progBarTwips = 0.0f;
     bool m_loaded = true;
+    bool m_printAtOnce = false;
     bool m_inDriveChange = false;
 };

@@ -55,7 +55,10 @@ public:
         return modalPicture(ShowConfigDialog);
     }
     QImage configuration() { return modalPicture(ShowConfigDialog); }
-    QImage labelWindow() { return modalPicture(ShowLabelWindow); }
+    QImage labelWindow() {
+        return modalPicture(
+            [](const WindowServices& services, QWidget* parent) { ShowLabelWindow(services, parent); });
+    }
     QImage about() { return modalPicture(ShowAboutBox); }
     // Found by typing "tax" in a catalogue of four disks; the four disks; no disk yet.
     QImage catalogueWindow() {
@@ -82,8 +85,7 @@ public:
     // The page as the printer gets it, at the screen's resolution: one pixel of the window is one of the
     // page.
     QImage printedLabel() {
-        Program().AutoPrint = true;
-        ShowLabelWindow(services, nullptr);
+        ShowLabelWindow(services, nullptr, LabelAction::Print);
         return PdfPageImage(printer->fileName, 96);
     }
 

@@ -30,8 +30,7 @@ protected:
     void printLabel(int answer = AnswerYes) {
         messages->yesNo = answer;
         LoadSettings(services);
-        Program().AutoPrint = true;
-        ShowLabelWindow(services, nullptr);
+        ShowLabelWindow(services, nullptr, LabelAction::Print);
         catalogue->waitForWalk();
     }
     // The number the label window shows for the disk in the drive.

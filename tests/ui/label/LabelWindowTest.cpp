@@ -51,15 +51,13 @@ TEST_F(LabelWindowTest, ADriveItCannotReadGivesTheMessageAndNoWindow) {
         messages->shown.clear();
         writeProfile("41", zipDrive);
         LoadSettings(services);
-        Program().AutoPrint = true;
-        ShowLabelWindow(services, nullptr);
+        ShowLabelWindow(services, nullptr, LabelAction::Print);
         ASSERT_EQ(messages->shown.size(), 1u) << zipDrive;
         EXPECT_EQ(messages->shown[0].prompt, "Unable to get Zip disk information.  \r\nEither the Zip "
                                              "drive is not correctly Configured, or No Zip disk loaded "
                                              "in drive !! ");
         EXPECT_EQ(messages->shown[0].style, 0);
         EXPECT_FALSE(messages->shown[0].title.has_value());
-        EXPECT_FALSE(Program().AutoPrint);
     }
     EXPECT_EQ(modal->runs, 0);
     EXPECT_EQ(printer->asked, 0);
@@ -108,8 +106,7 @@ TEST_F(LabelWindowTest, ANumberThatCannotBeSavedAfterPrintingIsReported) {
     // The profile on disk, on a disk that is full by the time the number is written.
     services.profile = std::make_shared<IniProfileStore>(
         profileFile, [](WriteStep step) { return step == WriteStep::TemporaryWritten ? ENOSPC : 0; });
-    Program().AutoPrint = true;
-    ShowLabelWindow(services, nullptr);
+    ShowLabelWindow(services, nullptr, LabelAction::Print);
     EXPECT_EQ(PdfPages(printer->fileName), 1);
     ASSERT_EQ(messages->shown.size(), 1u);
     const std::string& said = messages->shown[0].prompt;
@@ -160,15 +157,13 @@ TEST_F(LabelWindowTest, LeavingTheFolderListOpensTheSelectedFolderIfItIsStillThe
 }
 
 // The strip shows the company stored when the window opens, not the one of the settings loaded before.
-TEST_F(LabelWindowTest, TheStripShowsTheCompanyStoredNowAndCancelClearsAutoPrint) {
+TEST_F(LabelWindowTest, TheStripShowsTheCompanyStoredNowAndCancelClosesWithoutPrinting) {
     writeProfile("41", ZipRoot, "Harbour Traders");
     examine([&](frmLabel& w) {
         EXPECT_EQ(w.logo().Caption(), "Harbour Traders");
         EXPECT_NE(w.lblNameTag->text().indexOf("Example Widgets"), -1);
-        Program().AutoPrint = true;
         w.cmdRefresh->click();
         EXPECT_FALSE(w.isLoaded());
-        EXPECT_FALSE(Program().AutoPrint);
     });
     EXPECT_EQ(printer->asked, 0);
 }

@@ -17,7 +17,6 @@ protected:
         LabelFixture::SetUp();
         services.printer = std::make_shared<SystemPrinterProvider>();
         before = cups().spooledDocuments().size();
-        Program().AutoPrint = true;
     }
     // One scheduler for the whole program: libcups fixes the server of a thread at its first call.
     static CupsServer& cups() {
@@ -29,7 +28,7 @@ protected:
 };
 
 TEST_F(LabelPrintTest, PrintLabelPutsTheLabelOnOnePageOfTheDefaultQueue) {
-    ShowLabelWindow(services, nullptr);
+    ShowLabelWindow(services, nullptr, LabelAction::Print);
     ASSERT_TRUE(messages->shown.empty()) << messages->shown[0].prompt << cups().log();
     EXPECT_EQ(modal->runs, 0);
     EXPECT_EQ(storedIndex(), "42");
@@ -67,9 +66,8 @@ TEST_F(LabelPrintTest, ALabelThatDoesNotPrintLeavesTheNumber) {
         SCOPED_TRACE(says);
         messages->shown.clear();
         services.printer = std::make_shared<SystemPrinterProvider>();
-        Program().AutoPrint = true;
         arrange();
-        ShowLabelWindow(services, nullptr);
+        ShowLabelWindow(services, nullptr, LabelAction::Print);
         ASSERT_TRUE(cups().setAcceptingJobs(true));
 
         ASSERT_EQ(messages->shown.size(), 1u);
@@ -77,7 +75,6 @@ TEST_F(LabelPrintTest, ALabelThatDoesNotPrintLeavesTheNumber) {
         EXPECT_NE(messages->shown[0].prompt.find("number was not changed"), std::string::npos);
         EXPECT_EQ(messages->shown[0].style, 0);
         EXPECT_EQ(storedIndex(), "41");
-        EXPECT_FALSE(Program().AutoPrint);
         EXPECT_EQ(cups().spooledDocuments().size(), before);
     }
     EXPECT_EQ(modal->runs, 0);
