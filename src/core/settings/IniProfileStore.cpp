@@ -77,36 +77,35 @@ private:
     std::size_t m_size = 0;
 };
 
+// A file's bytes and status; a missing file has neither.
 struct FileContents {
-    enum class State { Read, Missing, Failed } state = State::Missing;
+    bool exists = false;
     Bytes bytes;
     struct stat info {};
-    std::string problem;
 };
 
 std::string Describe(const std::string& what, const fs::path& file, int error) {
     return what + " " + file.string() + ": " + std::strerror(error);
 }
 
-FileContents ReadWhole(const fs::path& file) {
+Failure Cannot(const std::string& what, const fs::path& file, int error) {
+    return Failure{Describe(what, file, error)};
+}
+
+Result<FileContents> ReadWhole(const fs::path& file) {
     FileContents contents;
     // Non-blocking, so that a FIFO in the file's place is refused below instead of waiting for a writer.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR) {
-            contents.state = FileContents::State::Missing;
-        } else {
-            contents.state = FileContents::State::Failed;
-            contents.problem = Describe("cannot open", file, error);
+            return contents;
         }
-        return contents;
+        return Cannot("cannot open", file, error);
     }
     FileDescriptor guard(fd);
     if (::fstat(fd, &contents.info) != 0 || !S_ISREG(contents.info.st_mode)) {
-        contents.state = FileContents::State::Failed;
-        contents.problem = "not a regular file: " + file.string();
-        return contents;
+        return Failure{"not a regular file: " + file.string()};
     }
     // The file's size plus room to notice that it grew.
     constexpr std::size_t Slack = 4096;
@@ -121,16 +120,14 @@ FileContents ReadWhole(const fs::path& file) {
             if (errno == EINTR) {
                 continue;
             }
-            contents.state = FileContents::State::Failed;
-            contents.problem = Describe("cannot read", file, errno);
-            return contents;
+            return Cannot("cannot read", file, errno);
         }
         if (got == 0) {
             break;
         }
         bytes.setSize(bytes.size() + static_cast<std::size_t>(got));
     }
-    contents.state = FileContents::State::Read;
+    contents.exists = true;
     return contents;
 }
 
@@ -197,7 +194,7 @@ bool WriteAll(int fd, std::string_view data) {
 
 // The file a write replaces: the profile, or the end of its chain of symbolic links, which may not exist
 // yet. The links themselves stay as they are.
-std::optional<fs::path> ResolveLinks(const fs::path& file, std::string& problem) {
+Result<fs::path> ResolveLinks(const fs::path& file) {
     fs::path current = file;
     for (int hops = 0; hops <= MostLinks; ++hops) {
         std::error_code ec;
@@ -206,14 +203,12 @@ std::optional<fs::path> ResolveLinks(const fs::path& file, std::string& problem)
         }
         const fs::path target = fs::read_symlink(current, ec);
         if (ec) {
-            problem = "cannot read the link " + current.string() + ": " + ec.message();
-            return std::nullopt;
+            return Failure{"cannot read the link " + current.string() + ": " + ec.message()};
         }
         // Relative to the link's folder, without folding "..", as the system follows it.
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
-    problem = "cannot write " + file.string() + ": its symbolic links go round in a loop";
-    return std::nullopt;
+    return Failure{"cannot write " + file.string() + ": its symbolic links go round in a loop"};
 }
 
 bool InGroup(gid_t group) {
@@ -294,23 +289,21 @@ int FaultAt(const WriteFault& fault, WriteStep step) {
 }
 
 // Puts `text` in place of `file` by a synced temporary file renamed over it. An existing file's mode and
-// owner carry over; a new file is private to the user. `written` receives the new file's status.
-bool ReplaceFile(const fs::path& file, std::string_view text, const struct stat* existing,
-                 const WriteFault& fault, struct stat& written, std::string& problem) {
+// owner carry over; a new file is private to the user. Gives the new file's status.
+Result<struct stat> ReplaceFile(const fs::path& file, std::string_view text, const struct stat* existing,
+                                const WriteFault& fault) {
     const fs::path dir = file.parent_path();
     if (!dir.empty()) {
         std::error_code ec;
         fs::create_directories(dir, ec);
         if (ec) {
-            problem = "cannot create folder " + dir.string() + ": " + ec.message();
-            return false;
+            return Failure{"cannot create folder " + dir.string() + ": " + ec.message()};
         }
     }
     std::string temporary = (dir / (TemporaryPrefix(file) + std::string(TemporarySuffix, 'X'))).string();
     const int fd = ::mkstemp(temporary.data()); // created with mode 0600
     if (fd < 0) {
-        problem = Describe("cannot create a temporary file in", dir, errno);
-        return false;
+        return Cannot("cannot create a temporary file in", dir, errno);
     }
     FileDescriptor guard(fd);
     // Each step runs while the ones before succeeded; `error` is the number of the one that failed.
@@ -330,6 +323,7 @@ bool ReplaceFile(const fs::path& file, std::string_view text, const struct stat*
     if (error == 0) {
         error = FaultAt(fault, WriteStep::Synced);
     }
+    struct stat written {};
     if (error == 0) {
         error = ::fstat(fd, &written) == 0 ? 0 : errno;
     }
@@ -344,11 +338,10 @@ bool ReplaceFile(const fs::path& file, std::string_view text, const struct stat*
     }
     if (error != 0) {
         ::unlink(temporary.c_str());
-        problem = Describe("cannot write", file, error);
-        return false;
+        return Cannot("cannot write", file, error);
     }
     SyncDirectory(dir);
-    return true;
+    return written;
 }
 
 // What makes a file state: while these stay, the parsed file stays good.
@@ -399,12 +392,12 @@ IniProfileStore::Snapshot* IniProfileStore::current() const {
         }
         m_snapshot.reset();
     }
-    FileContents contents = ReadWhole(m_file);
-    if (contents.state != FileContents::State::Read) {
+    Result<FileContents> contents = ReadWhole(m_file);
+    if (!contents || !contents->exists) {
         return nullptr;
     }
     // Keyed by the status taken before the read: a change made while reading shows as a new state.
-    m_snapshot = std::make_unique<Snapshot>(contents.info, FileText(std::move(contents.bytes)));
+    m_snapshot = std::make_unique<Snapshot>(contents->info, FileText(std::move(contents.value().bytes)));
     return m_snapshot.get();
 }
 
@@ -416,86 +409,76 @@ std::optional<std::string> IniProfileStore::read(std::string_view section, std::
     return snapshot->value(section, key);
 }
 
-ProfileWriteReport IniProfileStore::write(std::string_view section, std::string_view key,
-                                          std::string_view value) {
+Result<ProfileStatuses> IniProfileStore::write(std::string_view section, std::string_view key,
+                                               std::string_view value) {
     return write({ProfileEdit{std::string(section), std::string(key), std::string(value)}});
 }
 
-ProfileWriteReport IniProfileStore::write(const std::vector<ProfileEdit>& edits) {
-    ProfileWriteReport report;
-    report.statuses.assign(edits.size(), ProfileStatus::Written);
+Result<ProfileStatuses> IniProfileStore::write(const std::vector<ProfileEdit>& edits) {
+    ProfileStatuses statuses(edits.size(), ProfileStatus::Written);
     std::vector<const ProfileEdit*> accepted;
     for (std::size_t i = 0; i < edits.size(); ++i) {
         if (!IsWritableSectionName(edits[i].section)) {
-            report.statuses[i] = ProfileStatus::SectionNameRefused;
+            statuses[i] = ProfileStatus::SectionNameRefused;
         } else if (!IsWritableKeyName(edits[i].key)) {
-            report.statuses[i] = ProfileStatus::KeyNameRefused;
+            statuses[i] = ProfileStatus::KeyNameRefused;
         } else {
             accepted.push_back(&edits[i]);
         }
     }
-    std::string problem;
-    const bool committed = !accepted.empty() && commit(accepted, problem);
-    for (std::size_t i = 0; i < edits.size(); ++i) {
-        if (report.statuses[i] == ProfileStatus::Written && !committed) {
-            report.statuses[i] = ProfileStatus::NotWritten;
-        }
-        // The first failure's reason is the one worth telling.
-        if (report.statuses[i] != ProfileStatus::Written && report.reason.empty()) {
-            report.reason = report.statuses[i] == ProfileStatus::NotWritten
-                                ? problem
-                                : "the section or key name cannot be written";
-        }
+    if (accepted.empty()) {
+        return statuses;
     }
-    return report;
+    if (Result<Done> committed = commit(accepted); !committed) {
+        return Failure{committed.reason()};
+    }
+    return statuses;
 }
 
-bool IniProfileStore::commit(const std::vector<const ProfileEdit*>& edits, std::string& problem) {
-    const std::optional<fs::path> file = ResolveLinks(m_file, problem);
-    if (!file) {
-        return false;
+Result<Done> IniProfileStore::commit(const std::vector<const ProfileEdit*>& edits) {
+    const Result<fs::path> resolved = ResolveLinks(m_file);
+    if (!resolved) {
+        return Failure{resolved.reason()};
     }
+    const fs::path& file = *resolved;
     // Always the file as it is now, whatever was parsed for reads before.
-    FileContents contents = ReadWhole(*file);
-    if (contents.state == FileContents::State::Failed) {
-        problem = contents.problem;
-        return false;
+    Result<FileContents> contents = ReadWhole(file);
+    if (!contents) {
+        return Failure{contents.reason()};
     }
-    const bool exists = contents.state == FileContents::State::Read;
+    const bool exists = contents->exists;
     if (exists) {
-        if (auto reason = ReadOnlyReason(contents.info, *file)) {
-            problem = *std::move(reason);
-            return false;
+        if (auto reason = ReadOnlyReason(contents->info, file)) {
+            return Failure{*std::move(reason)};
         }
     }
-    const FileText old(std::move(contents.bytes));
+    const FileText old(std::move(contents.value().bytes));
     if (!old.exact()) {
-        problem = "cannot write " + file->string() +
-                  ": the file is not valid UTF-16, so it could not be written back as it is";
-        return false;
+        return Failure{"cannot write " + file.string() +
+                       ": the file is not valid UTF-16, so it could not be written back as it is"};
     }
     std::string text(old.text());
     for (const ProfileEdit* edit : edits) {
         text = IniWriteValue(text, edit->section, edit->key, edit->value);
         if (const int error = FaultAt(m_fault, WriteStep::KeyEdited)) {
-            problem = Describe("cannot write", *file, error);
-            return false;
+            return Cannot("cannot write", file, error);
         }
     }
     if (exists && text == old.text()) {
-        return true;
+        return Done{};
     }
     const std::optional<std::string> encoded = old.encode(text);
-    struct stat written {};
-    if (!ReplaceFile(*file, encoded ? std::string_view(*encoded) : std::string_view(text),
-                     exists ? &contents.info : nullptr, m_fault, written, problem)) {
-        return false;
+    const Result<struct stat> written =
+        ReplaceFile(file, encoded ? std::string_view(*encoded) : std::string_view(text),
+                    exists ? &contents->info : nullptr, m_fault);
+    if (!written) {
+        return Failure{written.reason()};
     }
-    RemoveStaleTemporaries(*file);
+    RemoveStaleTemporaries(file);
     // What was written is the file's new state: the reads that follow (a save reloads the settings) need
     // not read it again.
-    m_snapshot = std::make_unique<Snapshot>(written, FileText(std::move(text)));
-    return true;
+    m_snapshot = std::make_unique<Snapshot>(*written, FileText(std::move(text)));
+    return Done{};
 }
 
 std::string IniProfileStore::location() const {

@@ -32,9 +32,9 @@ public:
     const std::filesystem::path& path() const { return m_file; }
 
     std::optional<std::string> read(std::string_view section, std::string_view key) const override;
-    ProfileWriteReport write(const std::vector<ProfileEdit>& edits) override;
+    Result<ProfileStatuses> write(const std::vector<ProfileEdit>& edits) override;
     // One key alone.
-    ProfileWriteReport write(std::string_view section, std::string_view key, std::string_view value);
+    Result<ProfileStatuses> write(std::string_view section, std::string_view key, std::string_view value);
 
     std::string location() const override;
 
@@ -43,8 +43,8 @@ private:
 
     // The parsed file as it is now; null when it is missing or cannot be read.
     Snapshot* current() const;
-    // Applies the edits to the file in one replace; false with the reason when nothing could be written.
-    bool commit(const std::vector<const ProfileEdit*>& edits, std::string& problem);
+    // Applies the edits to the file in one replace, or says why nothing could be written.
+    Result<Done> commit(const std::vector<const ProfileEdit*>& edits);
 
     std::filesystem::path m_file;
     WriteFault m_fault;

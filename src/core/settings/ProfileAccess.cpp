@@ -63,32 +63,32 @@ std::optional<std::string> WritableText(const ProfileValue& KeyValue) {
     return text;
 }
 
-ProfileWriteReport WriteKeys(const Services& services, const std::vector<ProfileWrite>& writes) {
-    ProfileWriteReport report;
-    report.statuses.assign(writes.size(), ProfileStatus::Written);
+Result<ProfileStatuses> WriteKeys(const Services& services, const std::vector<ProfileWrite>& writes) {
+    ProfileStatuses statuses(writes.size(), ProfileStatus::Written);
     std::vector<ProfileEdit> edits;
     std::vector<std::size_t> editedFrom; // the write each edit comes from
     for (std::size_t i = 0; i < writes.size(); ++i) {
         const ProfileWrite& write = writes[i];
         if (const auto refused = NameRefusal(write.SecName, write.KeyName)) {
-            report.statuses[i] = *refused;
+            statuses[i] = *refused;
         } else if (auto text = WritableText(write.KeyValue)) {
             edits.push_back({write.SecName, write.KeyName, *std::move(text)});
             editedFrom.push_back(i);
         } else {
-            report.statuses[i] = ProfileStatus::ValueRefused;
+            statuses[i] = ProfileStatus::ValueRefused;
         }
     }
     if (edits.empty()) {
-        return report;
+        return statuses;
     }
-    const ProfileWriteReport written = ProfileServiceOf(services).write(edits);
-    for (std::size_t k = 0; k < edits.size(); ++k) {
-        report.statuses[editedFrom[k]] =
-            k < written.statuses.size() ? written.statuses[k] : ProfileStatus::NotWritten;
+    const Result<ProfileStatuses> written = ProfileServiceOf(services).write(edits);
+    if (!written) {
+        return Failure{written.reason()};
     }
-    report.reason = written.reason;
-    return report;
+    for (std::size_t k = 0; k < edits.size() && k < written->size(); ++k) {
+        statuses[editedFrom[k]] = (*written)[k];
+    }
+    return statuses;
 }
 
 std::string Access(const Services& services, std::string_view Mode, std::string_view SecName,
@@ -102,10 +102,13 @@ std::string Access(const Services& services, std::string_view Mode, std::string_
     }
     const std::string mode = UpperCase(Mode);
     if (mode == "WRITE") {
-        const ProfileWriteReport report =
+        const Result<ProfileStatuses> written =
             WriteKeys(services, {ProfileWrite{std::string(SecName), std::string(KeyName), KeyValue}});
-        if (report.statuses[0] != ProfileStatus::Written) {
-            return ProfileStatusText(report.statuses[0]);
+        if (!written) {
+            return "ERROR Write";
+        }
+        if (written->front() != ProfileStatus::Written) {
+            return ProfileStatusText(written->front());
         }
     }
     if (mode == "GET") {
@@ -132,11 +135,9 @@ std::string ProfileStatusText(ProfileStatus status) {
     case ProfileStatus::KeyNameRefused:
         return "ERROR Keyname";
     case ProfileStatus::ValueRefused:
-        return "ERROR KeyValue";
-    case ProfileStatus::NotWritten:
         break;
     }
-    return "ERROR Write";
+    return "ERROR KeyValue";
 }
 
 std::string ProfileAccess(const Services& services, std::string_view Mode, std::string_view SecName,
@@ -148,7 +149,7 @@ std::string ProfileAccess(const Services& services, std::string_view Mode, std::
     }
 }
 
-ProfileWriteReport ProfileWriteKeys(const Services& services, const std::vector<ProfileWrite>& writes) {
+Result<ProfileStatuses> ProfileWriteKeys(const Services& services, const std::vector<ProfileWrite>& writes) {
     try {
         return WriteKeys(services, writes);
     } catch (const RuntimeError& failure) {

@@ -29,8 +29,10 @@ struct ProfileWrite {
 
 // WRITE for several keys at once, for callers that must know what became of each and why: a key refused
 // for its name or value does not stop the others, which go to the profile together, in one replace of the
-// file. A failure of the service itself ends the program as in ProfileAccess.
-ProfileWriteReport ProfileWriteKeys(const Services& services, const std::vector<ProfileWrite>& writes);
+// file. Gives each key's status, or why the file could not be written. A failure of the service itself
+// ends the program as in ProfileAccess.
+Result<ProfileStatuses> ProfileWriteKeys(const Services& services, const std::vector<ProfileWrite>& writes);
 
-// The status text ProfileAccess gives for what became of a written key.
+// The status text ProfileAccess gives for what became of a written key ("ERROR Write" is a write that did
+// not reach the file).
 std::string ProfileStatusText(ProfileStatus status);

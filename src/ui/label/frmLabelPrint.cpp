@@ -113,10 +113,10 @@ void frmLabel::cmdPrint_Click() {
     if (!PrintWindow(*this, *printer)) {
         MsgBox(m_services, NotPrintedMessage(*printer), 0);
     } else {
-        if (const ProfileWriteReport saved =
+        if (const Result<ProfileStatuses> saved =
                 ProfileWriteKeys(m_services, {{"GLOBAL", "ID_INDEX", std::int64_t{*next}}});
-            !saved.allWritten()) {
-            MsgBox(m_services, NotSavedMessage(m_services, *next, saved.reason), 0);
+            !saved) {
+            MsgBox(m_services, NotSavedMessage(m_services, *next, saved.reason()), 0);
         }
         recordPrinted(number, 0);
     }

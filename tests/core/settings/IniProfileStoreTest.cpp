@@ -117,8 +117,8 @@ TEST(IniProfileStore, AWriteKeepsTheFileAsTheUserLeftIt) {
         const std::string before = ReadBytes(real);
         const struct stat was = StatOf(real); // zeros for a file not there yet
         IniProfileStore store(Profile(dir.path()));
-        const ProfileWriteReport report = store.write("GLOBAL", key, value);
-        EXPECT_TRUE(report.allWritten()) << report.reason;
+        const Result<ProfileStatuses> report = store.write("GLOBAL", key, value);
+        EXPECT_EQ(report.value_or({}), ProfileStatuses{ProfileStatus::Written}) << report.reason();
         EXPECT_EQ(ReadBytes(real), after);
         EXPECT_EQ(StatOf(real).st_mode & 07777, was.st_ino != 0 ? was.st_mode & 07777 : 0600u);
         // A changed file is replaced as a whole; an unchanged one is not touched at all.
@@ -200,11 +200,11 @@ TEST(IniProfileStore, AFailedWriteChangesNothingAndSaysWhy) {
         IniProfileStore store(file, c.fault);
         const std::optional<std::string> owner = store.read("GLOBAL", "OWNER");
         const auto before = SeenAt(file);
-        const ProfileWriteReport report = store.write(c.edits);
+        const Result<ProfileStatuses> report = store.write(c.edits);
         ::setrlimit(RLIMIT_FSIZE, &unlimited);
 
-        EXPECT_EQ(report.statuses, std::vector<ProfileStatus>(c.edits.size(), ProfileStatus::NotWritten));
-        EXPECT_NE(report.reason.find(c.reason), std::string::npos) << report.reason;
+        EXPECT_FALSE(report.ok());
+        EXPECT_NE(report.reason().find(c.reason), std::string::npos) << report.reason();
         EXPECT_EQ(SeenAt(file), before);
         EXPECT_EQ(store.read("GLOBAL", "OWNER"), owner);
     }
@@ -221,8 +221,9 @@ TEST(IniProfileStore, RootFollowsTheWriteBitOfItsClass) {
     TempDir dir;
     for (const auto& [owner, group, mode, written] : cases) {
         ASSERT_EQ(::chown(Put(dir / "Tesslin1.ini", kPlain, mode).c_str(), owner, group), 0);
-        const ProfileWriteReport report = IniProfileStore(dir / "Tesslin1.ini").write("GLOBAL", "OWNER", "B");
-        EXPECT_EQ(report.allWritten(), written) << std::oct << mode << " " << owner;
+        const Result<ProfileStatuses> report =
+            IniProfileStore(dir / "Tesslin1.ini").write("GLOBAL", "OWNER", "B");
+        EXPECT_EQ(report.ok(), written) << std::oct << mode << " " << owner;
     }
 }
 
@@ -233,16 +234,16 @@ TEST(IniProfileStore, KeysWithWritableNamesGoToDiskInOneReplace) {
         replaces += step == WriteStep::Renaming ? 1 : 0;
         return 0;
     });
-    const ProfileWriteReport refused = store.write({{"GLO]BAL", "OWNER", "x"}, {"GLOBAL", "OW=NER", "x"}});
-    EXPECT_EQ(refused.statuses,
-              (std::vector{ProfileStatus::SectionNameRefused, ProfileStatus::KeyNameRefused}));
+    const Result<ProfileStatuses> refused =
+        store.write({{"GLO]BAL", "OWNER", "x"}, {"GLOBAL", "OW=NER", "x"}});
+    EXPECT_EQ(refused.value_or({}),
+              (ProfileStatuses{ProfileStatus::SectionNameRefused, ProfileStatus::KeyNameRefused}));
     EXPECT_FALSE(fs::exists(dir / "Tesslin1.ini"));
 
-    const ProfileWriteReport report =
+    const Result<ProfileStatuses> report =
         store.write({{"GLOBAL", "OWNER", "Anna"}, {"GLOBAL", "OW=NER", "x"}, {"GLOBAL", "COMPANY", "V"}});
-    EXPECT_EQ(report.statuses,
-              (std::vector{ProfileStatus::Written, ProfileStatus::KeyNameRefused, ProfileStatus::Written}));
-    EXPECT_NE(report.reason.find("name"), std::string::npos) << report.reason;
+    EXPECT_EQ(report.value_or({}), (ProfileStatuses{ProfileStatus::Written, ProfileStatus::KeyNameRefused,
+                                                    ProfileStatus::Written}));
     EXPECT_EQ(replaces, 1);
     EXPECT_EQ(ReadBytes(dir / "Tesslin1.ini"), "[GLOBAL]\r\nOWNER=Anna\r\nCOMPANY=V\r\n");
 }
