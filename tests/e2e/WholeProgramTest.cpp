@@ -129,7 +129,8 @@ protected:
         return fs::exists(file) && (!fs::exists(log) || fs::file_size(log) == 0);
     }
     std::string stored(const char* key) const {
-        return IniProfileStore(home / "config" / "Tesslin1.ini").read("GLOBAL", key).value_or("(missing)");
+        const auto read = IniProfileStore(home / "config" / "Tesslin1.ini").read("GLOBAL", key);
+        return read ? read->value_or("(missing)") : "(cannot read: " + read.reason() + ")";
     }
 
     const QString app = QString::fromLocal8Bit(std::getenv("TESSALINE_E2E_APP"));

@@ -384,7 +384,7 @@ IniProfileStore::IniProfileStore(fs::path file, WriteFault fault)
 
 IniProfileStore::~IniProfileStore() = default;
 
-IniProfileStore::Snapshot* IniProfileStore::current() const {
+Result<IniProfileStore::Snapshot*> IniProfileStore::current() const {
     if (m_snapshot) {
         struct stat info {};
         if (::stat(m_file.c_str(), &info) == 0 && m_snapshot->isOf(info)) {
@@ -393,20 +393,27 @@ IniProfileStore::Snapshot* IniProfileStore::current() const {
         m_snapshot.reset();
     }
     Result<FileContents> contents = ReadWhole(m_file);
-    if (!contents || !contents->exists) {
-        return nullptr;
+    if (!contents) {
+        return Failure{contents.reason()};
+    }
+    if (!contents->exists) {
+        return static_cast<Snapshot*>(nullptr);
     }
     // Keyed by the status taken before the read: a change made while reading shows as a new state.
     m_snapshot = std::make_unique<Snapshot>(contents->info, FileText(std::move(contents.value().bytes)));
     return m_snapshot.get();
 }
 
-std::optional<std::string> IniProfileStore::read(std::string_view section, std::string_view key) const {
-    Snapshot* snapshot = current();
-    if (snapshot == nullptr) {
-        return std::nullopt;
+Result<std::optional<std::string>> IniProfileStore::read(std::string_view section,
+                                                         std::string_view key) const {
+    const Result<Snapshot*> snapshot = current();
+    if (!snapshot) {
+        return Failure{snapshot.reason()};
     }
-    return snapshot->value(section, key);
+    if (*snapshot == nullptr) {
+        return std::optional<std::string>();
+    }
+    return (*snapshot)->value(section, key);
 }
 
 Result<ProfileStatuses> IniProfileStore::write(std::string_view section, std::string_view key,

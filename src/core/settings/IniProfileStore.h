@@ -31,7 +31,7 @@ public:
 
     const std::filesystem::path& path() const { return m_file; }
 
-    std::optional<std::string> read(std::string_view section, std::string_view key) const override;
+    Result<std::optional<std::string>> read(std::string_view section, std::string_view key) const override;
     Result<ProfileStatuses> write(const std::vector<ProfileEdit>& edits) override;
     // One key alone.
     Result<ProfileStatuses> write(std::string_view section, std::string_view key, std::string_view value);
@@ -41,8 +41,8 @@ public:
 private:
     class Snapshot;
 
-    // The parsed file as it is now; null when it is missing or cannot be read.
-    Snapshot* current() const;
+    // The parsed file as it is now (null when it is missing), or why it cannot be read.
+    Result<Snapshot*> current() const;
     // Applies the edits to the file in one replace, or says why nothing could be written.
     Result<Done> commit(const std::vector<const ProfileEdit*>& edits);
 

@@ -91,6 +91,15 @@ Result<ProfileStatuses> WriteKeys(const Services& services, const std::vector<Pr
     return statuses;
 }
 
+// The stored text as GET gives it, or why the profile cannot be read.
+Result<std::string> Get(const Services& services, std::string_view SecName, std::string_view KeyName) {
+    const Result<std::optional<std::string>> stored = ProfileServiceOf(services).read(SecName, KeyName);
+    if (!stored) {
+        return Failure{stored.reason()};
+    }
+    return *stored ? std::string(Utf8Left(**stored, LongestValue)) : std::string();
+}
+
 std::string Access(const Services& services, std::string_view Mode, std::string_view SecName,
                    std::string_view KeyName, const ProfileValue& KeyValue) {
     std::string result = "OK";
@@ -112,8 +121,8 @@ std::string Access(const Services& services, std::string_view Mode, std::string_
         }
     }
     if (mode == "GET") {
-        const std::optional<std::string> stored = ProfileServiceOf(services).read(SecName, KeyName);
-        result = stored ? std::string(Utf8Left(*stored, LongestValue)) : std::string();
+        // As the Windows service reads it: a file it cannot read holds nothing.
+        result = Get(services, SecName, KeyName).value_or(std::string());
     }
     return result;
 }
@@ -147,6 +156,25 @@ std::string ProfileAccess(const Services& services, std::string_view Mode, std::
     } catch (const RuntimeError& failure) {
         EndOnFailure(services, failure);
     }
+}
+
+Result<std::string> ProfileGet(const Services& services, std::string_view SecName, std::string_view KeyName) {
+    try {
+        return Get(services, SecName, KeyName);
+    } catch (const RuntimeError& failure) {
+        EndOnFailure(services, failure);
+    }
+}
+
+std::string ProfileUnreadableMessage(const Services& services, const std::string& reason) {
+    std::string where = "your settings file";
+    if (const auto& profile = services.profile; profile && !profile->location().empty()) {
+        where = profile->location();
+    }
+    return "Your settings could not be read from " + where + ":\r\n" + reason +
+           "\r\n\r\nThe program goes on without them and saves nothing over the file while it cannot be "
+           "read. "
+           "Put the file right, or move it away to start afresh, then start the program again.";
 }
 
 Result<ProfileStatuses> ProfileWriteKeys(const Services& services, const std::vector<ProfileWrite>& writes) {

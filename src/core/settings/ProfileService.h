@@ -31,8 +31,8 @@ public:
     virtual ~ProfileService() = default;
 
     // The stored value (quotes removed), or nothing when the file, section or key is missing or the key's
-    // line has no '='.
-    virtual std::optional<std::string> read(std::string_view section, std::string_view key) const = 0;
+    // line has no '='; or why the file is there but cannot be read.
+    virtual Result<std::optional<std::string>> read(std::string_view section, std::string_view key) const = 0;
 
     // Writes the keys whose names can be written, all in one replace of the file, so that either all of
     // them land or none does: their statuses, or why the file could not be written (it is as it was).

@@ -2,6 +2,7 @@
 #include "core/settings/ProfilePath.h"
 
 #include "Utf16Bytes.h"
+#include "support/ActingAsNobody.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,13 @@ WriteFault FailAt(WriteStep step, int occurrence = 1) {
     };
 }
 
+// What a read answers; when the file cannot be read, the reason stands in for the value.
+std::optional<std::string> Read(const IniProfileStore& store, std::string_view section,
+                                std::string_view key) {
+    const Result<std::optional<std::string>> read = store.read(section, key);
+    return read ? *read : "cannot read: " + read.reason();
+}
+
 fs::path Profile(P dir) {
     return dir / "config/Tesslin1.ini";
 }
@@ -124,7 +132,7 @@ TEST(IniProfileStore, AWriteKeepsTheFileAsTheUserLeftIt) {
         // A changed file is replaced as a whole; an unchanged one is not touched at all.
         EXPECT_EQ(StatOf(real).st_ino == was.st_ino, before == after);
         EXPECT_EQ(fs::is_symlink(Profile(dir.path())), real != Profile(dir.path()));
-        EXPECT_EQ(store.read("GLOBAL", "OWNER"), owner);
+        EXPECT_EQ(Read(store, "GLOBAL", "OWNER"), owner);
     }
 }
 
@@ -198,7 +206,7 @@ TEST(IniProfileStore, AFailedWriteChangesNothingAndSaysWhy) {
         TempDir dir;
         const fs::path file = c.arrange(dir.path());
         IniProfileStore store(file, c.fault);
-        const std::optional<std::string> owner = store.read("GLOBAL", "OWNER");
+        const std::optional<std::string> owner = Read(store, "GLOBAL", "OWNER");
         const auto before = SeenAt(file);
         const Result<ProfileStatuses> report = store.write(c.edits);
         ::setrlimit(RLIMIT_FSIZE, &unlimited);
@@ -206,7 +214,39 @@ TEST(IniProfileStore, AFailedWriteChangesNothingAndSaysWhy) {
         EXPECT_FALSE(report.ok());
         EXPECT_NE(report.reason().find(c.reason), std::string::npos) << report.reason();
         EXPECT_EQ(SeenAt(file), before);
-        EXPECT_EQ(store.read("GLOBAL", "OWNER"), owner);
+        EXPECT_EQ(Read(store, "GLOBAL", "OWNER"), owner);
+    }
+}
+
+// A profile that is there but cannot be read is no missing profile: a read says so, with the file's name and
+// the reason, and a write refuses to put anything in its place.
+TEST(IniProfileStore, AFileThatCannotBeReadIsToldAndLeftAlone) {
+    const std::tuple<const char*, Layout, std::string> cases[] = {
+        {"no_read_permission", File(kPlain, 0000), std::strerror(EACCES)},
+        {"a_folder_in_its_place",
+         [](P d) {
+             fs::create_directories(Profile(d));
+             return Profile(d);
+         },
+         "not a regular file"},
+    };
+    for (const auto& [name, arrange, why] : cases) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        fs::permissions(dir.path(), fs::perms::others_exec, fs::perm_options::add);
+        const fs::path file = arrange(dir.path());
+        const auto before = SeenAt(file);
+        {
+            const ActingAsNobody nobody;
+            IniProfileStore store(file);
+            const Result<std::optional<std::string>> read = store.read("GLOBAL", "OWNER");
+            ASSERT_FALSE(read.ok());
+            EXPECT_NE(read.reason().find(file.string()), std::string::npos) << read.reason();
+            EXPECT_NE(read.reason().find(why), std::string::npos) << read.reason();
+            const Result<ProfileStatuses> written = store.write("GLOBAL", "OWNER", "Berg");
+            EXPECT_FALSE(written.ok());
+        }
+        EXPECT_EQ(SeenAt(file), before);
     }
 }
 
@@ -264,7 +304,7 @@ TEST(IniProfileStore, AHandEditBetweenTwoReadsIsSeen) {
         SCOPED_TRACE(name);
         SetModifiedTime(Put(file, kPlain), kThen);
         IniProfileStore reader(file);
-        ASSERT_EQ(reader.read("GLOBAL", "OWNER"), "Anna");
+        ASSERT_EQ(Read(reader, "GLOBAL", "OWNER"), "Anna");
 
         const fs::path written = replaced ? dir / "edited.ini" : file;
         WriteBytes(written, edited);
@@ -272,11 +312,11 @@ TEST(IniProfileStore, AHandEditBetweenTwoReadsIsSeen) {
         if (replaced) {
             fs::rename(written, file);
         }
-        EXPECT_EQ(reader.read("GLOBAL", "OWNER"), seen);
+        EXPECT_EQ(Read(reader, "GLOBAL", "OWNER"), seen);
         // A write reads the file afresh whatever was parsed before, so the edit is never lost.
         ASSERT_TRUE(reader.write("GLOBAL", "COMPANY", "V"));
         EXPECT_EQ(ReadBytes(file), edited + "COMPANY=V\r\n");
-        EXPECT_EQ(reader.read("GLOBAL", "COMPANY"), "V");
+        EXPECT_EQ(Read(reader, "GLOBAL", "COMPANY"), "V");
     }
 }
 

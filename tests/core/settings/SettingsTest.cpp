@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -93,11 +94,29 @@ TEST_F(ProfileAccessTest, WriteManyGivesEachKeyItsOwnStatus) {
     EXPECT_TRUE(messages->shown.empty());
 }
 
+// GET reads a file that cannot be read as holding nothing, as the Windows service does; ProfileGet tells the
+// two apart, and gives what GET gives otherwise.
+TEST_F(ProfileAccessTest, ProfileGetTellsAFileThatCannotBeReadFromAKeyNotSet) {
+    givenProfile(kProfile);
+    EXPECT_EQ(ProfileGet(services, "global", "LONG").value_or("(failed)"), kDigits.substr(0, 49));
+    EXPECT_EQ(ProfileGet(services, "GLOBAL", "ADDR1").value_or("(failed)"), "");
+
+    std::filesystem::remove(profileFile);
+    std::filesystem::create_directory(profileFile);
+    const Result<std::string> unreadable = ProfileGet(services, "GLOBAL", "OWNER");
+    ASSERT_FALSE(unreadable.ok());
+    EXPECT_NE(unreadable.reason().find(profileFile.string()), std::string::npos) << unreadable.reason();
+    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "OWNER"), "");
+    EXPECT_TRUE(messages->shown.empty());
+}
+
 // A profile service that breaks in the middle of a call.
 class BrokenProfile final : public ProfileService {
 public:
     explicit BrokenProfile(RuntimeError failure) : m_failure(std::move(failure)) {}
-    std::optional<std::string> read(std::string_view, std::string_view) const override { throw m_failure; }
+    Result<std::optional<std::string>> read(std::string_view, std::string_view) const override {
+        throw m_failure;
+    }
     Result<ProfileStatuses> write(const std::vector<ProfileEdit>&) override { throw m_failure; }
 
 private:

@@ -12,6 +12,7 @@
 #include "ui/catalogue/frmCatalogue.h"
 #include "ui/settings/frmConfig.h"
 
+#include "support/ActingAsNobody.h"
 #include "support/FakeDriveService.h"
 #include "support/ScriptedModal.h"
 #include "support/TempDir.h"
@@ -22,7 +23,11 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,6 +95,41 @@ TEST_F(MainWindowTest, FirstRunOpensTheConfigurationBeforeTheWindowIsSeen) {
     // ...but the run stays a first run: a later Cancel still saves.
     window.mnuConfig_Click();
     EXPECT_TRUE(Program().FirstRun);
+}
+
+// Settings that are there but cannot be read are no first run: the user is told where they are and why,
+// no dialog offers to save placeholders over them, and the file stays as it was.
+TEST_F(MainWindowTest, SettingsThatCannotBeReadAreToldAndNotTakenForAFirstRun) {
+    const std::tuple<const char*, std::function<void()>, std::string> cases[] = {
+        {"no_read_permission",
+         [&] { std::filesystem::permissions(profileFile, std::filesystem::perms::none); },
+         std::strerror(EACCES)},
+    };
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    for (const auto& [name, spoil, why] : cases) {
+        SCOPED_TRACE(name);
+        opened.clear();
+        messages->shown.clear();
+        givenProfile("[GLOBAL]\r\nCOMPANY=Acme\r\nID_INDEX=5\r\n");
+        spoil();
+        const std::uintmax_t size = std::filesystem::file_size(profileFile);
+        const std::string before = ReadBytes(profileFile);
+        frmMain window(services);
+        {
+            const ActingAsNobody nobody;
+            window.Form_Load();
+        }
+        EXPECT_FALSE(Program().FirstRun);
+        EXPECT_TRUE(opened.empty());
+        ASSERT_EQ(messages->shown.size(), 1u);
+        const std::string& said = messages->shown[0].prompt;
+        EXPECT_NE(said.find(profileFile.string()), std::string::npos) << said;
+        EXPECT_NE(said.find(why), std::string::npos) << said;
+        EXPECT_EQ(std::filesystem::file_size(profileFile), size);
+        EXPECT_EQ(ReadBytes(profileFile), before);
+        std::filesystem::remove(profileFile);
+    }
 }
 
 TEST_F(MainWindowTest, MenuCommandsRunTheirWindows) {
