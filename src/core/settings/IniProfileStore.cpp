@@ -27,6 +27,10 @@ constexpr int MostLinks = 40;
 constexpr std::time_t StaleSeconds = 60;
 // mkstemp's six random characters.
 constexpr std::size_t TemporarySuffix = 6;
+// Settings take a few hundred bytes. A file this large is something else, and reading it whole, with the
+// copies a write makes, could take more memory than the machine has: it is refused, and left as it is.
+constexpr std::size_t MegaByte = 1024 * 1024;
+constexpr std::size_t LargestProfile = 256 * MegaByte;
 
 class FileDescriptor {
 public:
@@ -88,6 +92,12 @@ std::string Describe(const std::string& what, const fs::path& file, int error) {
     return what + " " + file.string() + ": " + std::strerror(error);
 }
 
+Failure TooLarge(const fs::path& file, std::size_t size) {
+    return Failure{"cannot read " + file.string() + ": at " +
+                   std::to_string((size + MegaByte - 1) / MegaByte) + " MB it is larger than the " +
+                   std::to_string(LargestProfile / MegaByte) + " MB a settings file may be"};
+}
+
 Failure Cannot(const std::string& what, const fs::path& file, int error) {
     return Failure{Describe(what, file, error)};
 }
@@ -107,11 +117,18 @@ Result<FileContents> ReadWhole(const fs::path& file) {
     if (::fstat(fd, &contents.info) != 0 || !S_ISREG(contents.info.st_mode)) {
         return Failure{"not a regular file: " + file.string()};
     }
+    const auto size = static_cast<std::size_t>(contents.info.st_size);
+    if (size > LargestProfile) {
+        return TooLarge(file, size);
+    }
     // The file's size plus room to notice that it grew.
     constexpr std::size_t Slack = 4096;
     Bytes& bytes = contents.bytes;
-    bytes = Bytes(static_cast<std::size_t>(contents.info.st_size) + Slack);
+    bytes = Bytes(size + Slack);
     for (;;) {
+        if (bytes.size() > LargestProfile) {
+            return TooLarge(file, bytes.size()); // it grew while it was read
+        }
         if (bytes.capacity() - bytes.size() < Slack) {
             bytes.grow();
         }

@@ -250,6 +250,36 @@ TEST(IniProfileStore, AFileThatCannotBeReadIsToldAndLeftAlone) {
     }
 }
 
+// A file larger than settings may be is refused without reading it whole, for reading and for writing, and
+// left as it was. The files are sparse, so that their sizes cost nothing.
+TEST(IniProfileStore, AFileTooLargeForSettingsIsRefusedAndLeftAlone) {
+    constexpr off_t kLargest = off_t{256} << 20;
+    const std::tuple<const char*, off_t, const char*> cases[] = {
+        {"one_byte_over", kLargest + 1, "at 257 MB"},
+        {"two_gigabytes", off_t{2} << 30, "at 2048 MB"},
+    };
+    for (const auto& [name, size, says] : cases) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const fs::path file = Put(dir / "Tesslin1.ini", kPlain);
+        ASSERT_EQ(::truncate(file.c_str(), size), 0);
+        const struct stat before = StatOf(file);
+        IniProfileStore store(file);
+
+        const Result<std::optional<std::string>> read = store.read("GLOBAL", "OWNER");
+        ASSERT_FALSE(read.ok());
+        EXPECT_NE(read.reason().find(file.string()), std::string::npos) << read.reason();
+        EXPECT_NE(read.reason().find(says), std::string::npos) << read.reason();
+        const Result<ProfileStatuses> written = store.write("GLOBAL", "OWNER", "Berg");
+        ASSERT_FALSE(written.ok());
+        EXPECT_EQ(written.reason(), read.reason());
+
+        const struct stat after = StatOf(file);
+        EXPECT_EQ(std::tuple(after.st_ino, after.st_size, after.st_blocks, after.st_mtim.tv_nsec),
+                  std::tuple(before.st_ino, before.st_size, before.st_blocks, before.st_mtim.tv_nsec));
+    }
+}
+
 // The system lets root write anything; the store holds it to the write bit of the class it falls in (root's
 // own file without the owner's bit is among the failed writes above).
 TEST(IniProfileStore, RootFollowsTheWriteBitOfItsClass) {

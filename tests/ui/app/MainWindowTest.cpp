@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -30,11 +32,18 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
 using Names = std::vector<std::string>;
+
+struct stat StatOf(const std::filesystem::path& file) {
+    struct stat info {};
+    ::stat(file.c_str(), &info);
+    return info;
+}
 
 // The golden pictures pin the window's look, its menu bar and a lit toolbar button included.
 class MainWindowTest : public WindowProfileFixture {
@@ -104,6 +113,7 @@ TEST_F(MainWindowTest, SettingsThatCannotBeReadAreToldAndNotTakenForAFirstRun) {
         {"no_read_permission",
          [&] { std::filesystem::permissions(profileFile, std::filesystem::perms::none); },
          std::strerror(EACCES)},
+        {"too_large", [&] { std::filesystem::resize_file(profileFile, 300 << 20); }, "256 MB"},
     };
     std::filesystem::permissions(dir.path(), std::filesystem::perms::others_exec,
                                  std::filesystem::perm_options::add);
@@ -113,8 +123,7 @@ TEST_F(MainWindowTest, SettingsThatCannotBeReadAreToldAndNotTakenForAFirstRun) {
         messages->shown.clear();
         givenProfile("[GLOBAL]\r\nCOMPANY=Acme\r\nID_INDEX=5\r\n");
         spoil();
-        const std::uintmax_t size = std::filesystem::file_size(profileFile);
-        const std::string before = ReadBytes(profileFile);
+        const struct stat before = StatOf(profileFile);
         frmMain window(services);
         {
             const ActingAsNobody nobody;
@@ -126,8 +135,9 @@ TEST_F(MainWindowTest, SettingsThatCannotBeReadAreToldAndNotTakenForAFirstRun) {
         const std::string& said = messages->shown[0].prompt;
         EXPECT_NE(said.find(profileFile.string()), std::string::npos) << said;
         EXPECT_NE(said.find(why), std::string::npos) << said;
-        EXPECT_EQ(std::filesystem::file_size(profileFile), size);
-        EXPECT_EQ(ReadBytes(profileFile), before);
+        const struct stat after = StatOf(profileFile);
+        EXPECT_EQ(std::tuple(after.st_ino, after.st_size, after.st_mtim.tv_nsec),
+                  std::tuple(before.st_ino, before.st_size, before.st_mtim.tv_nsec));
         std::filesystem::remove(profileFile);
     }
 }
