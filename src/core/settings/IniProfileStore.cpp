@@ -42,6 +42,8 @@ public:
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&&) = delete;
 
     int get() const { return m_fd; }
     // Closes now so that the caller sees a failing close (delayed write errors show up there).
@@ -275,6 +277,76 @@ void SyncDirectory(const fs::path& dir) {
     }
 }
 
+// The read and write bits of the classes besides the owner's that may write `mode`'s file: a lock file
+// beside a profile shared with a group lets that group lock it too.
+mode_t SharedLockBits(mode_t mode) {
+    mode_t bits = 0;
+    if ((mode & S_IWGRP) != 0) {
+        bits |= S_IRGRP | S_IWGRP;
+    }
+    if ((mode & S_IWOTH) != 0) {
+        bits |= S_IROTH | S_IWOTH;
+    }
+    return bits;
+}
+
+// The lock that writers of one profile take in turn, so that none of them replaces the file with a copy
+// that misses another's change. It is an fcntl lock on the file "<profile>.lock" beside the profile (the
+// profile itself is replaced on every write, so it cannot carry the lock), held from reading the file to
+// renaming the new one over it. fcntl rather than flock because NFS carries fcntl locks to the server
+// (NLM, or NFSv4's own locks), so that writers on two machines wait for each other, where flock is
+// local to one machine on some systems. It is the open-file-description kind: it belongs to this
+// descriptor rather than to the process, so two stores in one program wait for each other as well, and
+// another descriptor of the file closing does not drop it. The lock file is never deleted: a writer
+// waiting on a deleted one would go ahead alongside a writer locking its successor.
+class WriterLock {
+public:
+    static Result<WriterLock> take(const fs::path& file) {
+        const fs::path lockFile = file.string() + ".lock";
+        struct stat profile {};
+        const bool exists = ::stat(file.c_str(), &profile) == 0;
+        int fd = -1;
+        // Twice at most: the lock file may vanish between seeing it and opening it.
+        for (int attempt = 0; fd < 0 && attempt < 2; ++attempt) {
+            fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                // The profile's owner and sharers must be able to lock it after us (root saving a user's
+                // profile); a private profile keeps a private lock file.
+                if (exists && ::fchown(fd, profile.st_uid, profile.st_gid) != 0) {
+                    // Only root may give the file away, and only root needs to.
+                }
+                ::fchmod(fd, S_IRUSR | S_IWUSR | (exists ? SharedLockBits(profile.st_mode) : 0));
+            } else if (errno == EEXIST) {
+                fd = ::open(lockFile.c_str(), O_RDWR | O_CLOEXEC);
+            }
+            if (fd < 0 && errno != ENOENT) {
+                break;
+            }
+        }
+        if (fd < 0) {
+            return Cannot("cannot open the lock file", lockFile, errno);
+        }
+        FileDescriptor guard(fd);
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        int command = F_OFD_SETLKW;
+        while (::fcntl(fd, command, &whole) != 0) {
+            if (errno == EINVAL && command == F_OFD_SETLKW) {
+                command = F_SETLKW; // a kernel before 3.15: the process-wide kind
+            } else if (errno != EINTR) {
+                return Cannot("cannot lock", lockFile, errno);
+            }
+        }
+        return WriterLock(std::move(guard));
+    }
+
+private:
+    explicit WriterLock(FileDescriptor fd) : m_fd(std::move(fd)) {}
+
+    FileDescriptor m_fd; // closing it lets go of the lock
+};
+
 std::string TemporaryPrefix(const fs::path& file) {
     return "." + file.filename().string() + ".";
 }
@@ -310,13 +382,6 @@ int FaultAt(const WriteFault& fault, WriteStep step) {
 Result<struct stat> ReplaceFile(const fs::path& file, std::string_view text, const struct stat* existing,
                                 const WriteFault& fault) {
     const fs::path dir = file.parent_path();
-    if (!dir.empty()) {
-        std::error_code ec;
-        fs::create_directories(dir, ec);
-        if (ec) {
-            return Failure{"cannot create folder " + dir.string() + ": " + ec.message()};
-        }
-    }
     std::string temporary = (dir / (TemporaryPrefix(file) + std::string(TemporarySuffix, 'X'))).string();
     const int fd = ::mkstemp(temporary.data()); // created with mode 0600
     if (fd < 0) {
@@ -453,18 +518,64 @@ Result<ProfileStatuses> IniProfileStore::write(const std::vector<ProfileEdit>& e
     if (accepted.empty()) {
         return statuses;
     }
-    if (Result<Done> committed = commit(accepted); !committed) {
+    const Result<Done> committed =
+        commit([&](const fs::path& file, std::string_view old) -> Result<std::string> {
+            std::string text(old);
+            for (const ProfileEdit* edit : accepted) {
+                text = IniWriteValue(text, edit->section, edit->key, edit->value);
+                if (const int error = FaultAt(m_fault, WriteStep::KeyEdited)) {
+                    return Cannot("cannot write", file, error);
+                }
+            }
+            return text;
+        });
+    if (!committed) {
         return Failure{committed.reason()};
     }
     return statuses;
 }
 
-Result<Done> IniProfileStore::commit(const std::vector<const ProfileEdit*>& edits) {
+Result<std::string> IniProfileStore::update(std::string_view section, std::string_view key,
+                                            const ValueChange& change) {
+    if (!IsWritableSectionName(section) || !IsWritableKeyName(key)) {
+        return Failure{"cannot write the key " + std::string(key) + " of [" + std::string(section) +
+                       "]: the name would not stay one line"};
+    }
+    std::string value;
+    const Result<Done> committed = commit([&](const fs::path&, std::string_view text) -> Result<std::string> {
+        value = change(IniReadValue(text, section, key));
+        return IniWriteValue(text, section, key, value);
+    });
+    if (!committed) {
+        return Failure{committed.reason()};
+    }
+    return value;
+}
+
+Result<Done> IniProfileStore::commit(const TextEdit& edit) {
     const Result<fs::path> resolved = ResolveLinks(m_file);
     if (!resolved) {
         return Failure{resolved.reason()};
     }
     const fs::path& file = *resolved;
+    // A read-only file is refused before anything is made beside it; the check under the lock below is the
+    // one that counts.
+    if (struct stat info{}; ::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        if (auto reason = ReadOnlyReason(info, file)) {
+            return Failure{*std::move(reason)};
+        }
+    }
+    if (const fs::path dir = file.parent_path(); !dir.empty()) {
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        if (ec) {
+            return Failure{"cannot create folder " + dir.string() + ": " + ec.message()};
+        }
+    }
+    const Result<WriterLock> lock = WriterLock::take(file);
+    if (!lock) {
+        return Failure{lock.reason()};
+    }
     // Always the file as it is now, whatever was parsed for reads before.
     Result<FileContents> contents = ReadWhole(file);
     if (!contents) {
@@ -481,19 +592,16 @@ Result<Done> IniProfileStore::commit(const std::vector<const ProfileEdit*>& edit
         return Failure{"cannot write " + file.string() +
                        ": the file is not valid UTF-16, so it could not be written back as it is"};
     }
-    std::string text(old.text());
-    for (const ProfileEdit* edit : edits) {
-        text = IniWriteValue(text, edit->section, edit->key, edit->value);
-        if (const int error = FaultAt(m_fault, WriteStep::KeyEdited)) {
-            return Cannot("cannot write", file, error);
-        }
+    Result<std::string> text = edit(file, old.text());
+    if (!text) {
+        return Failure{text.reason()};
     }
-    if (exists && text == old.text()) {
+    if (exists && *text == old.text()) {
         return Done{};
     }
-    const std::optional<std::string> encoded = old.encode(text);
+    const std::optional<std::string> encoded = old.encode(*text);
     const Result<struct stat> written =
-        ReplaceFile(file, encoded ? std::string_view(*encoded) : std::string_view(text),
+        ReplaceFile(file, encoded ? std::string_view(*encoded) : std::string_view(*text),
                     exists ? &contents->info : nullptr, m_fault);
     if (!written) {
         return Failure{written.reason()};
@@ -501,7 +609,7 @@ Result<Done> IniProfileStore::commit(const std::vector<const ProfileEdit*>& edit
     RemoveStaleTemporaries(file);
     // What was written is the file's new state: the reads that follow (a save reloads the settings) need
     // not read it again.
-    m_snapshot = std::make_unique<Snapshot>(*written, FileText(std::move(text)));
+    m_snapshot = std::make_unique<Snapshot>(*written, FileText(std::move(text).value()));
     return Done{};
 }
 

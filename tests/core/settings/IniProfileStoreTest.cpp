@@ -12,6 +12,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -137,13 +138,15 @@ TEST(IniProfileStore, AWriteKeepsTheFileAsTheUserLeftIt) {
 }
 
 // The profile's bytes and inode, and what its folder holds (nothing when it is not one), to see that a
-// failed write changed nothing and left nothing behind.
+// failed write changed nothing and left nothing behind. The writers' lock file does not count: once made,
+// it stays for good.
 auto SeenAt(P profile) {
     std::error_code ec;
     std::set<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(profile.parent_path(), ec)) {
         names.insert(entry.path().filename().string());
     }
+    names.erase(profile.filename().string() + ".lock");
     const bool regular = fs::is_regular_file(fs::status(profile, ec));
     return std::tuple(regular ? ReadBytes(profile) : "", StatOf(profile).st_ino, names);
 }
@@ -189,9 +192,10 @@ TEST(IniProfileStore, AFailedWriteChangesNothingAndSaysWhy) {
              ::mkfifo(Profile(d).c_str(), 0600);
              return Profile(d);
          }},
-        // ".NAME.XXXXXX" is longer than a file name may be: no temporary file in an existing folder.
+        // ".NAME.XXXXXX" is longer than a file name may be (while "NAME.lock" is not): no temporary file
+        // in an existing folder.
         {"no_room_for_a_temporary", "cannot create a temporary file",
-         [](P d) { return Put(d / std::string(255, 'n'), kPlain); }},
+         [](P d) { return Put(d / std::string(250, 'n'), kPlain); }},
         // From the last key on the disk is full, as a file size limit makes it.
         {"full_disk", std::strerror(EFBIG), File(),
          [&](WriteStep step) { return step == WriteStep::KeyEdited ? ::setrlimit(RLIMIT_FSIZE, &full) : 0; }},
@@ -216,6 +220,18 @@ TEST(IniProfileStore, AFailedWriteChangesNothingAndSaysWhy) {
         EXPECT_EQ(SeenAt(file), before);
         EXPECT_EQ(Read(store, "GLOBAL", "OWNER"), owner);
     }
+}
+
+// A read-only profile is refused before anything is made beside it: its folder may be one the user cannot
+// write either, and the user hears that the file is read-only rather than why no lock file could be made.
+TEST(IniProfileStore, AReadOnlyProfileIsRefusedBeforeItsLockFileIsMade) {
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    const fs::path file = Put(dir / "Tesslin1.ini", kPlain, 0444);
+    const ActingAsNobody nobody;
+    const Result<ProfileStatuses> written = IniProfileStore(file).write("GLOBAL", "OWNER", "Berg");
+    EXPECT_NE(written.reason().find("read-only"), std::string::npos) << written.reason();
+    EXPECT_FALSE(fs::exists(file.string() + ".lock"));
 }
 
 // A profile that is there but cannot be read is no missing profile: a read says so, with the file's name and
@@ -316,6 +332,117 @@ TEST(IniProfileStore, KeysWithWritableNamesGoToDiskInOneReplace) {
                                                     ProfileStatus::Written}));
     EXPECT_EQ(replaces, 1);
     EXPECT_EQ(ReadBytes(dir / "Tesslin1.ini"), "[GLOBAL]\r\nOWNER=Anna\r\nCOMPANY=V\r\n");
+}
+
+// The writers' lock file lies beside the file written, a link's target rather than the link, and whoever
+// may write the profile may open it: the profile's owner (root saving a user's profile leaves it to that
+// user) and the group or others when the profile is shared with them for writing.
+TEST(IniProfileStore, TheLockFileIsBesideTheFileWrittenAndOpenToItsWriters) {
+    const bool root = ::geteuid() == 0;
+    // The profile's mode and owner (none: a new file), and the lock file's mode.
+    const std::tuple<const char*, unsigned, uid_t, unsigned> cases[] = {
+        {"new_profile", 0, 0, 0600},        {"private", 0600, 0, 0600},
+        {"readable_by_all", 0644, 0, 0600}, {"shared_with_the_group", 0660, 0, 0660},
+        {"written_by_all", 0666, 0, 0666},  {"a_users_written_by_root_through_the_group", 0664, 4321, 0660},
+    };
+    for (const auto& [name, mode, owner, lockMode] : cases) {
+        SCOPED_TRACE(name);
+        if (owner != 0 && !root) {
+            continue; // only root gives files away
+        }
+        TempDir dir;
+        const fs::path real = dir / "dotfiles/Tesslin1.ini";
+        if (mode != 0) {
+            Put(real, kPlain, mode);
+            ASSERT_EQ(::chown(real.c_str(), owner != 0 ? owner : ::geteuid(), ::getegid()), 0);
+        }
+        Link(Profile(dir.path()), "../dotfiles/Tesslin1.ini");
+        const Result<ProfileStatuses> written =
+            IniProfileStore(Profile(dir.path())).write("GLOBAL", "COMPANY", "V");
+        ASSERT_TRUE(written) << written.reason();
+        const struct stat lock = StatOf(real.string() + ".lock");
+        EXPECT_EQ(lock.st_mode & 07777, lockMode);
+        EXPECT_EQ(lock.st_uid, owner != 0 ? owner : ::geteuid());
+        EXPECT_FALSE(fs::exists(Profile(dir.path()).string() + ".lock"));
+    }
+}
+
+// Runs `work` in a child process, whose exit status is what `work` gives back.
+pid_t InChild(const std::function<int()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(work());
+    }
+    return child;
+}
+
+int ExitStatusOf(pid_t child) {
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Increment(const std::optional<std::string>& stored) {
+    return std::to_string((stored ? std::stoi(*stored) : 0) + 1);
+}
+
+// Two programs writing the profile at once (two copies of this one, a script, another machine over NFS)
+// never lose each other's changes. Two processes each count up a key many times: each its own key, read
+// and written back, or one key for both, in single updates; one of them may come through a link to the
+// profile.
+TEST(IniProfileStore, WritersInTwoProcessesLoseNothing) {
+    constexpr int kRounds = 50;
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"own_keys", false, false},
+        {"one_key", true, false},
+        {"own_keys_one_writer_through_a_link", false, true},
+    };
+    for (const auto& [name, oneKey, throughLink] : cases) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const fs::path file = Put(dir / "dotfiles/Tesslin1.ini", kPlain, 0600);
+        const fs::path link = Link(Profile(dir.path()), "../dotfiles/Tesslin1.ini");
+        int start[2];
+        ASSERT_EQ(::pipe(start), 0);
+        std::vector<pid_t> writers;
+        for (int writer = 0; writer < 2; ++writer) {
+            const fs::path path = throughLink && writer == 1 ? link : file;
+            const std::string key = oneKey ? "COUNT" : "COUNT" + std::to_string(writer);
+            writers.push_back(InChild([&] {
+                ::close(start[1]);
+                char none = 0;
+                if (::read(start[0], &none, 1) != 0) { // both start when the test closes the pipe
+                    return 2;
+                }
+                IniProfileStore store(path);
+                for (int round = 0; round < kRounds; ++round) {
+                    if (oneKey) {
+                        if (!store.update("GLOBAL", key, Increment)) {
+                            return 1;
+                        }
+                        continue;
+                    }
+                    const Result<std::optional<std::string>> stored = store.read("GLOBAL", key);
+                    if (!stored || !store.write("GLOBAL", key, Increment(*stored))) {
+                        return 1;
+                    }
+                }
+                return 0;
+            }));
+        }
+        ::close(start[0]);
+        ::close(start[1]);
+        for (const pid_t writer : writers) {
+            EXPECT_EQ(ExitStatusOf(writer), 0);
+        }
+        const IniProfileStore store(file);
+        if (oneKey) {
+            EXPECT_EQ(Read(store, "GLOBAL", "COUNT"), std::to_string(2 * kRounds));
+        } else {
+            EXPECT_EQ(Read(store, "GLOBAL", "COUNT0"), std::to_string(kRounds));
+            EXPECT_EQ(Read(store, "GLOBAL", "COUNT1"), std::to_string(kRounds));
+        }
+        EXPECT_EQ(Read(store, "GLOBAL", "OWNER"), "Anna");
+    }
 }
 
 TEST(IniProfileStore, AHandEditBetweenTwoReadsIsSeen) {
