@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -373,12 +374,68 @@ void RemoveStaleTemporaries(const fs::path& file) {
     }
 }
 
+// Fills `buffer` through `fetch` (a listxattr or getxattr call taking a buffer and its size): asks for the
+// size first, and again if it grew in between. False with errno set when the call fails.
+template <typename Fetch> bool FetchSized(std::string& buffer, const Fetch& fetch) {
+    for (;;) {
+        const ssize_t size = fetch(nullptr, 0);
+        if (size < 0) {
+            return false;
+        }
+        buffer.resize(static_cast<std::size_t>(size));
+        const ssize_t got = size == 0 ? 0 : fetch(buffer.data(), buffer.size());
+        if (got >= 0) {
+            buffer.resize(static_cast<std::size_t>(got));
+            return true;
+        }
+        if (errno != ERANGE) {
+            return false;
+        }
+    }
+}
+
+// Gives the new file the extended attributes of the file it replaces, which a rename would otherwise drop
+// without a word: the user's own (user.*), the access list (system.posix_acl_access, which the system
+// keeps as an attribute), and the security labels and trusted attributes this user may set. Left behind
+// without failing the write: an attribute the file system does not support, and a security label the
+// system will not let this user set (the system labels the new file itself). Any other attribute that
+// cannot be copied fails the write, so the old file stays, with all of them.
+Result<Done> CopyAttributes(const fs::path& from, int to) {
+    std::string names;
+    if (!FetchSized(names,
+                    [&](char* list, std::size_t size) { return ::listxattr(from.c_str(), list, size); })) {
+        return errno == ENOTSUP ? Result<Done>(Done{}) : Cannot("cannot list the attributes of", from, errno);
+    }
+    std::string value;
+    for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+        const std::string name = names.c_str() + at;
+        const auto get = [&](char* data, std::size_t size) {
+            return ::getxattr(from.c_str(), name.c_str(), data, size);
+        };
+        if (!FetchSized(value, get)) {
+            if (errno == ENODATA) {
+                continue; // gone since it was listed
+            }
+            return Cannot("cannot read the attribute " + name + " of", from, errno);
+        }
+        if (::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0) {
+            const int error = errno;
+            const bool label = name.starts_with("security.") && (error == EPERM || error == EACCES);
+            if (error != ENOTSUP && !label) {
+                return Cannot("cannot keep the attribute " + name + " of", from, error);
+            }
+        }
+    }
+    return Done{};
+}
+
 int FaultAt(const WriteFault& fault, WriteStep step) {
     return fault ? fault(step) : 0;
 }
 
-// Puts `text` in place of `file` by a synced temporary file renamed over it. An existing file's mode and
-// owner carry over; a new file is private to the user. Gives the new file's status.
+// Puts `text` in place of `file` by a synced temporary file renamed over it. An existing file's mode,
+// owner and extended attributes (its access list among them) carry over; a new file is private to the
+// user. A hard link to the old file keeps the old file. Gives the new file's status.
 Result<struct stat> ReplaceFile(const fs::path& file, std::string_view text, const struct stat* existing,
                                 const WriteFault& fault) {
     const fs::path dir = file.parent_path();
@@ -398,6 +455,13 @@ Result<struct stat> ReplaceFile(const fs::path& file, std::string_view text, con
             // Only root may give the file away; a user rewriting their own file keeps the owner anyway.
         }
         error = ::fchmod(fd, existing->st_mode & 07777) == 0 ? 0 : errno;
+    }
+    // After the mode: an access list sets the group bits from its mask.
+    if (error == 0 && existing != nullptr) {
+        if (const Result<Done> kept = CopyAttributes(file, fd); !kept) {
+            ::unlink(temporary.c_str());
+            return Failure{kept.reason()};
+        }
     }
     if (error == 0) {
         error = ::fsync(fd) == 0 ? 0 : errno;

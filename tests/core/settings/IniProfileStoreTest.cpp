@@ -13,9 +13,11 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -135,6 +137,70 @@ TEST(IniProfileStore, AWriteKeepsTheFileAsTheUserLeftIt) {
         EXPECT_EQ(fs::is_symlink(Profile(dir.path())), real != Profile(dir.path()));
         EXPECT_EQ(Read(store, "GLOBAL", "OWNER"), owner);
     }
+}
+
+// A POSIX access list as the system stores it in system.posix_acl_access: a version, then each entry's tag,
+// permissions and id, little-endian.
+std::string AccessList(const std::vector<std::tuple<std::uint16_t, std::uint16_t, std::uint32_t>>& entries) {
+    std::string bytes;
+    const auto put = [&](std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) {
+            bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+        }
+    };
+    put(2, 4);
+    for (const auto& [tag, permissions, id] : entries) {
+        put(tag, 2);
+        put(permissions, 2);
+        put(id, 4);
+    }
+    return bytes;
+}
+
+std::optional<std::string> AttributeOf(P file, const char* name) {
+    std::string value(4096, '\0');
+    const ssize_t size = ::getxattr(file.c_str(), name, value.data(), value.size());
+    if (size < 0) {
+        return std::nullopt;
+    }
+    value.resize(static_cast<std::size_t>(size));
+    return value;
+}
+
+// A write replaces the file, yet keeps its extended attributes: the user's own and its access list (which
+// the system keeps as one), with their values byte for byte.
+TEST(IniProfileStore, AWriteKeepsTheFilesAttributes) {
+    constexpr std::uint32_t kNoId = 0xFFFFFFFF;
+    const std::pair<const char*, std::string> attributes[] = {
+        {"user.origin", "dotfiles"},
+        {"user.bytes", "\0\x01\xff"s},
+        // user::rw-, user:4321:r--, group::r--, mask::r--, other::---
+        {"system.posix_acl_access",
+         AccessList(
+             {{0x01, 6, kNoId}, {0x02, 4, 4321}, {0x04, 4, kNoId}, {0x10, 4, kNoId}, {0x20, 0, kNoId}})},
+    };
+    TempDir dir;
+    const fs::path file = Put(dir / "Tesslin1.ini", kPlain, 0640);
+    std::vector<std::pair<const char*, std::string>> set;
+    for (const auto& [name, value] : attributes) {
+        if (::setxattr(file.c_str(), name, value.data(), value.size(), 0) == 0) {
+            set.emplace_back(name, value);
+        } else {
+            ASSERT_EQ(errno, ENOTSUP) << name << ": " << std::strerror(errno);
+        }
+    }
+    if (set.empty()) {
+        GTEST_SKIP() << "the file system of " << dir.path() << " takes no extended attributes";
+    }
+    const ino_t before = StatOf(file).st_ino;
+
+    const Result<ProfileStatuses> written = IniProfileStore(file).write("GLOBAL", "COMPANY", "V");
+    ASSERT_TRUE(written) << written.reason();
+    ASSERT_NE(StatOf(file).st_ino, before);
+    for (const auto& [name, value] : set) {
+        EXPECT_EQ(AttributeOf(file, name), value) << name;
+    }
+    EXPECT_EQ(StatOf(file).st_mode & 07777, 0640u);
 }
 
 // The profile's bytes and inode, and what its folder holds (nothing when it is not one), to see that a
