@@ -55,7 +55,7 @@ protected:
                                     zipDrive + "\r\nID_INDEX=" + index + "\r\n");
     }
     std::string storedIndex() const {
-        return IniProfileStore(profileFile).read("GLOBAL", "ID_INDEX").value_or("");
+        return IniProfileStore(profileFile).read("GLOBAL", "ID_INDEX").value_or({}).value_or("");
     }
 
     std::filesystem::path diskFolder;

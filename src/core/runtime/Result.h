@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,17 +24,28 @@ public:
     bool ok() const { return m_value.has_value(); }
     explicit operator bool() const { return ok(); }
 
-    const T& value() const& { return *m_value; }
-    T& value() & { return *m_value; }
-    T&& value() && { return std::move(*m_value); }
-    const T& operator*() const& { return *m_value; }
-    const T* operator->() const { return &*m_value; }
+    // Only on a result that holds a value: a debug build stops on a failure here rather than hand out
+    // whatever the empty storage holds.
+    const T& value() const& { return *held(); }
+    T& value() & { return *held(); }
+    T&& value() && { return std::move(*held()); }
+    const T& operator*() const& { return *held(); }
+    const T* operator->() const { return held(); }
     T value_or(T fallback) const { return m_value ? *m_value : std::move(fallback); }
 
     // Empty when the result holds a value.
     const std::string& reason() const { return m_reason; }
 
 private:
+    const T* held() const {
+        assert(ok());
+        return &*m_value;
+    }
+    T* held() {
+        assert(ok());
+        return &*m_value;
+    }
+
     std::optional<T> m_value;
     std::string m_reason;
 };

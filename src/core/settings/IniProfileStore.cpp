@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,6 +28,10 @@ constexpr int MostLinks = 40;
 constexpr std::time_t StaleSeconds = 60;
 // mkstemp's six random characters.
 constexpr std::size_t TemporarySuffix = 6;
+// Settings take a few hundred bytes. A file this large is something else, and reading it whole, with the
+// copies a write makes, could take more memory than the machine has: it is refused, and left as it is.
+constexpr std::size_t MegaByte = 1024 * 1024;
+constexpr std::size_t LargestProfile = 256 * MegaByte;
 
 class FileDescriptor {
 public:
@@ -38,6 +43,8 @@ public:
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&&) = delete;
 
     int get() const { return m_fd; }
     // Closes now so that the caller sees a failing close (delayed write errors show up there).
@@ -77,42 +84,54 @@ private:
     std::size_t m_size = 0;
 };
 
+// A file's bytes and status; a missing file has neither.
 struct FileContents {
-    enum class State { Read, Missing, Failed } state = State::Missing;
+    bool exists = false;
     Bytes bytes;
     struct stat info {};
-    std::string problem;
 };
 
 std::string Describe(const std::string& what, const fs::path& file, int error) {
     return what + " " + file.string() + ": " + std::strerror(error);
 }
 
-FileContents ReadWhole(const fs::path& file) {
+Failure TooLarge(const fs::path& file, std::size_t size) {
+    return Failure{"cannot read " + file.string() + ": at " +
+                   std::to_string((size + MegaByte - 1) / MegaByte) + " MB it is larger than the " +
+                   std::to_string(LargestProfile / MegaByte) + " MB a settings file may be"};
+}
+
+Failure Cannot(const std::string& what, const fs::path& file, int error) {
+    return Failure{Describe(what, file, error)};
+}
+
+Result<FileContents> ReadWhole(const fs::path& file) {
     FileContents contents;
     // Non-blocking, so that a FIFO in the file's place is refused below instead of waiting for a writer.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR) {
-            contents.state = FileContents::State::Missing;
-        } else {
-            contents.state = FileContents::State::Failed;
-            contents.problem = Describe("cannot open", file, error);
+            return contents;
         }
-        return contents;
+        return Cannot("cannot open", file, error);
     }
     FileDescriptor guard(fd);
     if (::fstat(fd, &contents.info) != 0 || !S_ISREG(contents.info.st_mode)) {
-        contents.state = FileContents::State::Failed;
-        contents.problem = "not a regular file: " + file.string();
-        return contents;
+        return Failure{"not a regular file: " + file.string()};
+    }
+    const auto size = static_cast<std::size_t>(contents.info.st_size);
+    if (size > LargestProfile) {
+        return TooLarge(file, size);
     }
     // The file's size plus room to notice that it grew.
     constexpr std::size_t Slack = 4096;
     Bytes& bytes = contents.bytes;
-    bytes = Bytes(static_cast<std::size_t>(contents.info.st_size) + Slack);
+    bytes = Bytes(size + Slack);
     for (;;) {
+        if (bytes.size() > LargestProfile) {
+            return TooLarge(file, bytes.size()); // it grew while it was read
+        }
         if (bytes.capacity() - bytes.size() < Slack) {
             bytes.grow();
         }
@@ -121,16 +140,14 @@ FileContents ReadWhole(const fs::path& file) {
             if (errno == EINTR) {
                 continue;
             }
-            contents.state = FileContents::State::Failed;
-            contents.problem = Describe("cannot read", file, errno);
-            return contents;
+            return Cannot("cannot read", file, errno);
         }
         if (got == 0) {
             break;
         }
         bytes.setSize(bytes.size() + static_cast<std::size_t>(got));
     }
-    contents.state = FileContents::State::Read;
+    contents.exists = true;
     return contents;
 }
 
@@ -197,7 +214,7 @@ bool WriteAll(int fd, std::string_view data) {
 
 // The file a write replaces: the profile, or the end of its chain of symbolic links, which may not exist
 // yet. The links themselves stay as they are.
-std::optional<fs::path> ResolveLinks(const fs::path& file, std::string& problem) {
+Result<fs::path> ResolveLinks(const fs::path& file) {
     fs::path current = file;
     for (int hops = 0; hops <= MostLinks; ++hops) {
         std::error_code ec;
@@ -206,14 +223,12 @@ std::optional<fs::path> ResolveLinks(const fs::path& file, std::string& problem)
         }
         const fs::path target = fs::read_symlink(current, ec);
         if (ec) {
-            problem = "cannot read the link " + current.string() + ": " + ec.message();
-            return std::nullopt;
+            return Failure{"cannot read the link " + current.string() + ": " + ec.message()};
         }
         // Relative to the link's folder, without folding "..", as the system follows it.
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
-    problem = "cannot write " + file.string() + ": its symbolic links go round in a loop";
-    return std::nullopt;
+    return Failure{"cannot write " + file.string() + ": its symbolic links go round in a loop"};
 }
 
 bool InGroup(gid_t group) {
@@ -263,6 +278,76 @@ void SyncDirectory(const fs::path& dir) {
     }
 }
 
+// The read and write bits of the classes besides the owner's that may write `mode`'s file: a lock file
+// beside a profile shared with a group lets that group lock it too.
+mode_t SharedLockBits(mode_t mode) {
+    mode_t bits = 0;
+    if ((mode & S_IWGRP) != 0) {
+        bits |= S_IRGRP | S_IWGRP;
+    }
+    if ((mode & S_IWOTH) != 0) {
+        bits |= S_IROTH | S_IWOTH;
+    }
+    return bits;
+}
+
+// The lock that writers of one profile take in turn, so that none of them replaces the file with a copy
+// that misses another's change. It is an fcntl lock on the file "<profile>.lock" beside the profile (the
+// profile itself is replaced on every write, so it cannot carry the lock), held from reading the file to
+// renaming the new one over it. fcntl rather than flock because NFS carries fcntl locks to the server
+// (NLM, or NFSv4's own locks), so that writers on two machines wait for each other, where flock is
+// local to one machine on some systems. It is the open-file-description kind: it belongs to this
+// descriptor rather than to the process, so two stores in one program wait for each other as well, and
+// another descriptor of the file closing does not drop it. The lock file is never deleted: a writer
+// waiting on a deleted one would go ahead alongside a writer locking its successor.
+class WriterLock {
+public:
+    static Result<WriterLock> take(const fs::path& file) {
+        const fs::path lockFile = file.string() + ".lock";
+        struct stat profile {};
+        const bool exists = ::stat(file.c_str(), &profile) == 0;
+        int fd = -1;
+        // Twice at most: the lock file may vanish between seeing it and opening it.
+        for (int attempt = 0; fd < 0 && attempt < 2; ++attempt) {
+            fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                // The profile's owner and sharers must be able to lock it after us (root saving a user's
+                // profile); a private profile keeps a private lock file.
+                if (exists && ::fchown(fd, profile.st_uid, profile.st_gid) != 0) {
+                    // Only root may give the file away, and only root needs to.
+                }
+                ::fchmod(fd, S_IRUSR | S_IWUSR | (exists ? SharedLockBits(profile.st_mode) : 0));
+            } else if (errno == EEXIST) {
+                fd = ::open(lockFile.c_str(), O_RDWR | O_CLOEXEC);
+            }
+            if (fd < 0 && errno != ENOENT) {
+                break;
+            }
+        }
+        if (fd < 0) {
+            return Cannot("cannot open the lock file", lockFile, errno);
+        }
+        FileDescriptor guard(fd);
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        int command = F_OFD_SETLKW;
+        while (::fcntl(fd, command, &whole) != 0) {
+            if (errno == EINVAL && command == F_OFD_SETLKW) {
+                command = F_SETLKW; // a kernel before 3.15: the process-wide kind
+            } else if (errno != EINTR) {
+                return Cannot("cannot lock", lockFile, errno);
+            }
+        }
+        return WriterLock(std::move(guard));
+    }
+
+private:
+    explicit WriterLock(FileDescriptor fd) : m_fd(std::move(fd)) {}
+
+    FileDescriptor m_fd; // closing it lets go of the lock
+};
+
 std::string TemporaryPrefix(const fs::path& file) {
     return "." + file.filename().string() + ".";
 }
@@ -289,28 +374,75 @@ void RemoveStaleTemporaries(const fs::path& file) {
     }
 }
 
+// Fills `buffer` through `fetch` (a listxattr or getxattr call taking a buffer and its size): asks for the
+// size first, and again if it grew in between. False with errno set when the call fails.
+template <typename Fetch> bool FetchSized(std::string& buffer, const Fetch& fetch) {
+    for (;;) {
+        const ssize_t size = fetch(nullptr, 0);
+        if (size < 0) {
+            return false;
+        }
+        buffer.resize(static_cast<std::size_t>(size));
+        const ssize_t got = size == 0 ? 0 : fetch(buffer.data(), buffer.size());
+        if (got >= 0) {
+            buffer.resize(static_cast<std::size_t>(got));
+            return true;
+        }
+        if (errno != ERANGE) {
+            return false;
+        }
+    }
+}
+
+// Gives the new file the extended attributes of the file it replaces, which a rename would otherwise drop
+// without a word: the user's own (user.*), the access list (system.posix_acl_access, which the system
+// keeps as an attribute), and the security labels and trusted attributes this user may set. Left behind
+// without failing the write: an attribute the file system does not support, and a security label the
+// system will not let this user set (the system labels the new file itself). Any other attribute that
+// cannot be copied fails the write, so the old file stays, with all of them.
+Result<Done> CopyAttributes(const fs::path& from, int to) {
+    std::string names;
+    if (!FetchSized(names,
+                    [&](char* list, std::size_t size) { return ::listxattr(from.c_str(), list, size); })) {
+        return errno == ENOTSUP ? Result<Done>(Done{}) : Cannot("cannot list the attributes of", from, errno);
+    }
+    std::string value;
+    for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+        const std::string name = names.c_str() + at;
+        const auto get = [&](char* data, std::size_t size) {
+            return ::getxattr(from.c_str(), name.c_str(), data, size);
+        };
+        if (!FetchSized(value, get)) {
+            if (errno == ENODATA) {
+                continue; // gone since it was listed
+            }
+            return Cannot("cannot read the attribute " + name + " of", from, errno);
+        }
+        if (::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0) {
+            const int error = errno;
+            const bool label = name.starts_with("security.") && (error == EPERM || error == EACCES);
+            if (error != ENOTSUP && !label) {
+                return Cannot("cannot keep the attribute " + name + " of", from, error);
+            }
+        }
+    }
+    return Done{};
+}
+
 int FaultAt(const WriteFault& fault, WriteStep step) {
     return fault ? fault(step) : 0;
 }
 
-// Puts `text` in place of `file` by a synced temporary file renamed over it. An existing file's mode and
-// owner carry over; a new file is private to the user. `written` receives the new file's status.
-bool ReplaceFile(const fs::path& file, std::string_view text, const struct stat* existing,
-                 const WriteFault& fault, struct stat& written, std::string& problem) {
+// Puts `text` in place of `file` by a synced temporary file renamed over it. An existing file's mode,
+// owner and extended attributes (its access list among them) carry over; a new file is private to the
+// user. A hard link to the old file keeps the old file. Gives the new file's status.
+Result<struct stat> ReplaceFile(const fs::path& file, std::string_view text, const struct stat* existing,
+                                const WriteFault& fault) {
     const fs::path dir = file.parent_path();
-    if (!dir.empty()) {
-        std::error_code ec;
-        fs::create_directories(dir, ec);
-        if (ec) {
-            problem = "cannot create folder " + dir.string() + ": " + ec.message();
-            return false;
-        }
-    }
     std::string temporary = (dir / (TemporaryPrefix(file) + std::string(TemporarySuffix, 'X'))).string();
     const int fd = ::mkstemp(temporary.data()); // created with mode 0600
     if (fd < 0) {
-        problem = Describe("cannot create a temporary file in", dir, errno);
-        return false;
+        return Cannot("cannot create a temporary file in", dir, errno);
     }
     FileDescriptor guard(fd);
     // Each step runs while the ones before succeeded; `error` is the number of the one that failed.
@@ -324,12 +456,20 @@ bool ReplaceFile(const fs::path& file, std::string_view text, const struct stat*
         }
         error = ::fchmod(fd, existing->st_mode & 07777) == 0 ? 0 : errno;
     }
+    // After the mode: an access list sets the group bits from its mask.
+    if (error == 0 && existing != nullptr) {
+        if (const Result<Done> kept = CopyAttributes(file, fd); !kept) {
+            ::unlink(temporary.c_str());
+            return Failure{kept.reason()};
+        }
+    }
     if (error == 0) {
         error = ::fsync(fd) == 0 ? 0 : errno;
     }
     if (error == 0) {
         error = FaultAt(fault, WriteStep::Synced);
     }
+    struct stat written {};
     if (error == 0) {
         error = ::fstat(fd, &written) == 0 ? 0 : errno;
     }
@@ -344,11 +484,10 @@ bool ReplaceFile(const fs::path& file, std::string_view text, const struct stat*
     }
     if (error != 0) {
         ::unlink(temporary.c_str());
-        problem = Describe("cannot write", file, error);
-        return false;
+        return Cannot("cannot write", file, error);
     }
     SyncDirectory(dir);
-    return true;
+    return written;
 }
 
 // What makes a file state: while these stay, the parsed file stays good.
@@ -391,7 +530,7 @@ IniProfileStore::IniProfileStore(fs::path file, WriteFault fault)
 
 IniProfileStore::~IniProfileStore() = default;
 
-IniProfileStore::Snapshot* IniProfileStore::current() const {
+Result<IniProfileStore::Snapshot*> IniProfileStore::current() const {
     if (m_snapshot) {
         struct stat info {};
         if (::stat(m_file.c_str(), &info) == 0 && m_snapshot->isOf(info)) {
@@ -399,103 +538,143 @@ IniProfileStore::Snapshot* IniProfileStore::current() const {
         }
         m_snapshot.reset();
     }
-    FileContents contents = ReadWhole(m_file);
-    if (contents.state != FileContents::State::Read) {
-        return nullptr;
+    Result<FileContents> contents = ReadWhole(m_file);
+    if (!contents) {
+        return Failure{contents.reason()};
+    }
+    if (!contents->exists) {
+        return static_cast<Snapshot*>(nullptr);
     }
     // Keyed by the status taken before the read: a change made while reading shows as a new state.
-    m_snapshot = std::make_unique<Snapshot>(contents.info, FileText(std::move(contents.bytes)));
+    m_snapshot = std::make_unique<Snapshot>(contents->info, FileText(std::move(contents.value().bytes)));
     return m_snapshot.get();
 }
 
-std::optional<std::string> IniProfileStore::read(std::string_view section, std::string_view key) const {
-    Snapshot* snapshot = current();
-    if (snapshot == nullptr) {
-        return std::nullopt;
+Result<std::optional<std::string>> IniProfileStore::read(std::string_view section,
+                                                         std::string_view key) const {
+    const Result<Snapshot*> snapshot = current();
+    if (!snapshot) {
+        return Failure{snapshot.reason()};
     }
-    return snapshot->value(section, key);
+    if (*snapshot == nullptr) {
+        return std::optional<std::string>();
+    }
+    return (*snapshot)->value(section, key);
 }
 
-ProfileWriteReport IniProfileStore::write(std::string_view section, std::string_view key,
-                                          std::string_view value) {
+Result<ProfileStatuses> IniProfileStore::write(std::string_view section, std::string_view key,
+                                               std::string_view value) {
     return write({ProfileEdit{std::string(section), std::string(key), std::string(value)}});
 }
 
-ProfileWriteReport IniProfileStore::write(const std::vector<ProfileEdit>& edits) {
-    ProfileWriteReport report;
-    report.statuses.assign(edits.size(), ProfileStatus::Written);
+Result<ProfileStatuses> IniProfileStore::write(const std::vector<ProfileEdit>& edits) {
+    ProfileStatuses statuses(edits.size(), ProfileStatus::Written);
     std::vector<const ProfileEdit*> accepted;
     for (std::size_t i = 0; i < edits.size(); ++i) {
         if (!IsWritableSectionName(edits[i].section)) {
-            report.statuses[i] = ProfileStatus::SectionNameRefused;
+            statuses[i] = ProfileStatus::SectionNameRefused;
         } else if (!IsWritableKeyName(edits[i].key)) {
-            report.statuses[i] = ProfileStatus::KeyNameRefused;
+            statuses[i] = ProfileStatus::KeyNameRefused;
         } else {
             accepted.push_back(&edits[i]);
         }
     }
-    std::string problem;
-    const bool committed = !accepted.empty() && commit(accepted, problem);
-    for (std::size_t i = 0; i < edits.size(); ++i) {
-        if (report.statuses[i] == ProfileStatus::Written && !committed) {
-            report.statuses[i] = ProfileStatus::NotWritten;
-        }
-        // The first failure's reason is the one worth telling.
-        if (report.statuses[i] != ProfileStatus::Written && report.reason.empty()) {
-            report.reason = report.statuses[i] == ProfileStatus::NotWritten
-                                ? problem
-                                : "the section or key name cannot be written";
-        }
+    if (accepted.empty()) {
+        return statuses;
     }
-    return report;
+    const Result<Done> committed =
+        commit([&](const fs::path& file, std::string_view old) -> Result<std::string> {
+            std::string text(old);
+            for (const ProfileEdit* edit : accepted) {
+                text = IniWriteValue(text, edit->section, edit->key, edit->value);
+                if (const int error = FaultAt(m_fault, WriteStep::KeyEdited)) {
+                    return Cannot("cannot write", file, error);
+                }
+            }
+            return text;
+        });
+    if (!committed) {
+        return Failure{committed.reason()};
+    }
+    return statuses;
 }
 
-bool IniProfileStore::commit(const std::vector<const ProfileEdit*>& edits, std::string& problem) {
-    const std::optional<fs::path> file = ResolveLinks(m_file, problem);
-    if (!file) {
-        return false;
+Result<std::string> IniProfileStore::update(std::string_view section, std::string_view key,
+                                            const ValueChange& change) {
+    if (!IsWritableSectionName(section) || !IsWritableKeyName(key)) {
+        return Failure{"cannot write the key " + std::string(key) + " of [" + std::string(section) +
+                       "]: the name would not stay one line"};
+    }
+    std::string value;
+    const Result<Done> committed = commit([&](const fs::path&, std::string_view text) -> Result<std::string> {
+        value = change(IniReadValue(text, section, key));
+        return IniWriteValue(text, section, key, value);
+    });
+    if (!committed) {
+        return Failure{committed.reason()};
+    }
+    return value;
+}
+
+Result<Done> IniProfileStore::commit(const TextEdit& edit) {
+    const Result<fs::path> resolved = ResolveLinks(m_file);
+    if (!resolved) {
+        return Failure{resolved.reason()};
+    }
+    const fs::path& file = *resolved;
+    // A read-only file is refused before anything is made beside it; the check under the lock below is the
+    // one that counts.
+    if (struct stat info{}; ::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        if (auto reason = ReadOnlyReason(info, file)) {
+            return Failure{*std::move(reason)};
+        }
+    }
+    if (const fs::path dir = file.parent_path(); !dir.empty()) {
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        if (ec) {
+            return Failure{"cannot create folder " + dir.string() + ": " + ec.message()};
+        }
+    }
+    const Result<WriterLock> lock = WriterLock::take(file);
+    if (!lock) {
+        return Failure{lock.reason()};
     }
     // Always the file as it is now, whatever was parsed for reads before.
-    FileContents contents = ReadWhole(*file);
-    if (contents.state == FileContents::State::Failed) {
-        problem = contents.problem;
-        return false;
+    Result<FileContents> contents = ReadWhole(file);
+    if (!contents) {
+        return Failure{contents.reason()};
     }
-    const bool exists = contents.state == FileContents::State::Read;
+    const bool exists = contents->exists;
     if (exists) {
-        if (auto reason = ReadOnlyReason(contents.info, *file)) {
-            problem = *std::move(reason);
-            return false;
+        if (auto reason = ReadOnlyReason(contents->info, file)) {
+            return Failure{*std::move(reason)};
         }
     }
-    const FileText old(std::move(contents.bytes));
+    const FileText old(std::move(contents.value().bytes));
     if (!old.exact()) {
-        problem = "cannot write " + file->string() +
-                  ": the file is not valid UTF-16, so it could not be written back as it is";
-        return false;
+        return Failure{"cannot write " + file.string() +
+                       ": the file is not valid UTF-16, so it could not be written back as it is"};
     }
-    std::string text(old.text());
-    for (const ProfileEdit* edit : edits) {
-        text = IniWriteValue(text, edit->section, edit->key, edit->value);
-        if (const int error = FaultAt(m_fault, WriteStep::KeyEdited)) {
-            problem = Describe("cannot write", *file, error);
-            return false;
-        }
+    Result<std::string> text = edit(file, old.text());
+    if (!text) {
+        return Failure{text.reason()};
     }
-    if (exists && text == old.text()) {
-        return true;
+    if (exists && *text == old.text()) {
+        return Done{};
     }
-    const std::optional<std::string> encoded = old.encode(text);
-    struct stat written {};
-    if (!ReplaceFile(*file, encoded ? std::string_view(*encoded) : std::string_view(text),
-                     exists ? &contents.info : nullptr, m_fault, written, problem)) {
-        return false;
+    const std::optional<std::string> encoded = old.encode(*text);
+    const Result<struct stat> written =
+        ReplaceFile(file, encoded ? std::string_view(*encoded) : std::string_view(*text),
+                    exists ? &contents->info : nullptr, m_fault);
+    if (!written) {
+        return Failure{written.reason()};
     }
-    RemoveStaleTemporaries(*file);
+    RemoveStaleTemporaries(file);
     // What was written is the file's new state: the reads that follow (a save reloads the settings) need
     // not read it again.
-    m_snapshot = std::make_unique<Snapshot>(written, FileText(std::move(text)));
-    return true;
+    m_snapshot = std::make_unique<Snapshot>(*written, FileText(std::move(text).value()));
+    return Done{};
 }
 
 std::string IniProfileStore::location() const {

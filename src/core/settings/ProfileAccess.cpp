@@ -63,32 +63,41 @@ std::optional<std::string> WritableText(const ProfileValue& KeyValue) {
     return text;
 }
 
-ProfileWriteReport WriteKeys(const Services& services, const std::vector<ProfileWrite>& writes) {
-    ProfileWriteReport report;
-    report.statuses.assign(writes.size(), ProfileStatus::Written);
+Result<ProfileStatuses> WriteKeys(const Services& services, const std::vector<ProfileWrite>& writes) {
+    ProfileStatuses statuses(writes.size(), ProfileStatus::Written);
     std::vector<ProfileEdit> edits;
     std::vector<std::size_t> editedFrom; // the write each edit comes from
     for (std::size_t i = 0; i < writes.size(); ++i) {
         const ProfileWrite& write = writes[i];
         if (const auto refused = NameRefusal(write.SecName, write.KeyName)) {
-            report.statuses[i] = *refused;
+            statuses[i] = *refused;
         } else if (auto text = WritableText(write.KeyValue)) {
             edits.push_back({write.SecName, write.KeyName, *std::move(text)});
             editedFrom.push_back(i);
         } else {
-            report.statuses[i] = ProfileStatus::ValueRefused;
+            statuses[i] = ProfileStatus::ValueRefused;
         }
     }
     if (edits.empty()) {
-        return report;
+        return statuses;
     }
-    const ProfileWriteReport written = ProfileServiceOf(services).write(edits);
-    for (std::size_t k = 0; k < edits.size(); ++k) {
-        report.statuses[editedFrom[k]] =
-            k < written.statuses.size() ? written.statuses[k] : ProfileStatus::NotWritten;
+    const Result<ProfileStatuses> written = ProfileServiceOf(services).write(edits);
+    if (!written) {
+        return Failure{written.reason()};
     }
-    report.reason = written.reason;
-    return report;
+    for (std::size_t k = 0; k < edits.size() && k < written->size(); ++k) {
+        statuses[editedFrom[k]] = (*written)[k];
+    }
+    return statuses;
+}
+
+// The stored text as GET gives it, or why the profile cannot be read.
+Result<std::string> Get(const Services& services, std::string_view SecName, std::string_view KeyName) {
+    const Result<std::optional<std::string>> stored = ProfileServiceOf(services).read(SecName, KeyName);
+    if (!stored) {
+        return Failure{stored.reason()};
+    }
+    return *stored ? std::string(Utf8Left(**stored, LongestValue)) : std::string();
 }
 
 std::string Access(const Services& services, std::string_view Mode, std::string_view SecName,
@@ -102,15 +111,18 @@ std::string Access(const Services& services, std::string_view Mode, std::string_
     }
     const std::string mode = UpperCase(Mode);
     if (mode == "WRITE") {
-        const ProfileWriteReport report =
+        const Result<ProfileStatuses> written =
             WriteKeys(services, {ProfileWrite{std::string(SecName), std::string(KeyName), KeyValue}});
-        if (report.statuses[0] != ProfileStatus::Written) {
-            return ProfileStatusText(report.statuses[0]);
+        if (!written) {
+            return "ERROR Write";
+        }
+        if (written->front() != ProfileStatus::Written) {
+            return ProfileStatusText(written->front());
         }
     }
     if (mode == "GET") {
-        const std::optional<std::string> stored = ProfileServiceOf(services).read(SecName, KeyName);
-        result = stored ? std::string(Utf8Left(*stored, LongestValue)) : std::string();
+        // As the Windows service reads it: a file it cannot read holds nothing.
+        result = Get(services, SecName, KeyName).value_or(std::string());
     }
     return result;
 }
@@ -132,11 +144,9 @@ std::string ProfileStatusText(ProfileStatus status) {
     case ProfileStatus::KeyNameRefused:
         return "ERROR Keyname";
     case ProfileStatus::ValueRefused:
-        return "ERROR KeyValue";
-    case ProfileStatus::NotWritten:
         break;
     }
-    return "ERROR Write";
+    return "ERROR KeyValue";
 }
 
 std::string ProfileAccess(const Services& services, std::string_view Mode, std::string_view SecName,
@@ -148,7 +158,26 @@ std::string ProfileAccess(const Services& services, std::string_view Mode, std::
     }
 }
 
-ProfileWriteReport ProfileWriteKeys(const Services& services, const std::vector<ProfileWrite>& writes) {
+Result<std::string> ProfileGet(const Services& services, std::string_view SecName, std::string_view KeyName) {
+    try {
+        return Get(services, SecName, KeyName);
+    } catch (const RuntimeError& failure) {
+        EndOnFailure(services, failure);
+    }
+}
+
+std::string ProfileUnreadableMessage(const Services& services, const std::string& reason) {
+    std::string where = "your settings file";
+    if (const auto& profile = services.profile; profile && !profile->location().empty()) {
+        where = profile->location();
+    }
+    return "Your settings could not be read from " + where + ":\r\n" + reason +
+           "\r\n\r\nThe program goes on without them and saves nothing over the file while it cannot be "
+           "read. "
+           "Put the file right, or move it away to start afresh, then start the program again.";
+}
+
+Result<ProfileStatuses> ProfileWriteKeys(const Services& services, const std::vector<ProfileWrite>& writes) {
     try {
         return WriteKeys(services, writes);
     } catch (const RuntimeError& failure) {

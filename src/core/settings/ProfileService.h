@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/runtime/Result.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,31 +14,16 @@ struct ProfileEdit {
     std::string value;
 };
 
-// What became of one key written to the profile.
+// What became of one key of a write that reached the file.
 enum class ProfileStatus {
     Written,
     SectionNameRefused, // the name would make more than a section header of it
     KeyNameRefused,     // the name would make another line of it
     ValueRefused,       // nothing to write: an absent or empty value
-    NotWritten,         // the file could not be written; it is as it was
 };
 
-// What a write did: the status of each key, in the order given, and why the first key that was not written
-// was not.
-struct ProfileWriteReport {
-    std::vector<ProfileStatus> statuses;
-    std::string reason;
-
-    bool allWritten() const {
-        for (const ProfileStatus status : statuses) {
-            if (status != ProfileStatus::Written) {
-                return false;
-            }
-        }
-        return true;
-    }
-    explicit operator bool() const { return allWritten(); }
-};
+// The status of each key of a write, in the order given.
+using ProfileStatuses = std::vector<ProfileStatus>;
 
 // The keys of the INI profile: read one, or write several so that they are on disk together.
 class ProfileService {
@@ -44,12 +31,12 @@ public:
     virtual ~ProfileService() = default;
 
     // The stored value (quotes removed), or nothing when the file, section or key is missing or the key's
-    // line has no '='.
-    virtual std::optional<std::string> read(std::string_view section, std::string_view key) const = 0;
+    // line has no '='; or why the file is there but cannot be read.
+    virtual Result<std::optional<std::string>> read(std::string_view section, std::string_view key) const = 0;
 
     // Writes the keys whose names can be written, all in one replace of the file, so that either all of
-    // them land or none does.
-    virtual ProfileWriteReport write(const std::vector<ProfileEdit>& edits) = 0;
+    // them land or none does: their statuses, or why the file could not be written (it is as it was).
+    virtual Result<ProfileStatuses> write(const std::vector<ProfileEdit>& edits) = 0;
 
     // Where the profile lives, for messages to the user.
     virtual std::string location() const { return {}; }

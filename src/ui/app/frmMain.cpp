@@ -134,7 +134,13 @@ void frmMain::Form_Load() {
     CentreOnScreen(*this);
     setWindowTitle(ProductTitle);
     lblWelcome->setText(QString::fromStdString(WelcomeText()));
-    Program().FirstRun = SortsAtOrBelowSpace(ProfileAccess(m_services, "GET", "GLOBAL", "COMPANY"));
+    // Settings that cannot be read are not settings never made: the user hears why, and no first-run
+    // dialog offers to save placeholders in their place.
+    const Result<std::string> company = ProfileGet(m_services, "GLOBAL", "COMPANY");
+    Program().FirstRun = company && SortsAtOrBelowSpace(*company);
+    if (!company) {
+        MsgBox(m_services, ProfileUnreadableMessage(m_services, company.reason()), 0);
+    }
     if (Program().FirstRun) {
         ShowConfigDialog(m_services, this);
     } else if (m_services.catalogue) {

@@ -15,7 +15,6 @@
 #include <QPushButton>
 
 #include <memory>
-#include <optional>
 
 namespace {
 
@@ -23,24 +22,26 @@ std::unique_ptr<QPrinter> DefaultPrinter(const WindowServices& services) {
     return services.printer ? services.printer->defaultPrinter() : nullptr;
 }
 
-// The number the next label takes from the stored one, or what is wrong with the stored text.
-std::optional<std::int16_t> NextStoredNumber(const std::string& stored, std::string& problem) {
+// The number the next label takes from the one stored now, or what the user is told instead.
+Result<std::int16_t> NextStoredNumber(const Services& services) {
+    const Result<std::string> stored = ProfileGet(services, "GLOBAL", "ID_INDEX");
+    if (!stored) {
+        return Failure{ProfileUnreadableMessage(services, stored.reason())};
+    }
     double value = 0;
     try {
-        value = TextToDouble(stored);
+        value = TextToDouble(*stored);
     } catch (const RuntimeError&) {
-        problem = "The disk number in your settings, \"" + stored +
-                  "\", is not a number, so this label cannot be numbered.\r\n\r\n"
-                  "Enter the number of the last labelled disk under Configure, then print again.";
-        return std::nullopt;
+        return Failure{"The disk number in your settings, \"" + *stored +
+                       "\", is not a number, so this label cannot be numbered.\r\n\r\n"
+                       "Enter the number of the last labelled disk under Configure, then print again."};
     }
     try {
         return CInt(value + 1);
     } catch (const RuntimeError&) {
-        problem = "The disk number in your settings, \"" + stored +
-                  "\", has no next number: disk numbers run from -32768 to 32767.\r\n\r\n"
-                  "Enter a smaller disk number under Configure, then print again.";
-        return std::nullopt;
+        return Failure{"The disk number in your settings, \"" + *stored +
+                       "\", has no next number: disk numbers run from -32768 to 32767.\r\n\r\n"
+                       "Enter a smaller disk number under Configure, then print again."};
     }
 }
 
@@ -91,11 +92,9 @@ void frmLabel::cmdPrint_Click() {
         cmdRefresh_Click();
         return;
     }
-    std::string problem;
-    const std::optional<std::int16_t> next =
-        NextStoredNumber(ProfileAccess(m_services, "GET", "GLOBAL", "ID_INDEX"), problem);
+    const Result<std::int16_t> next = NextStoredNumber(m_services);
     if (!next) {
-        MsgBox(m_services, problem, 0);
+        MsgBox(m_services, next.reason(), 0);
         cmdRefresh_Click();
         return;
     }
@@ -113,10 +112,10 @@ void frmLabel::cmdPrint_Click() {
     if (!PrintWindow(*this, *printer)) {
         MsgBox(m_services, NotPrintedMessage(*printer), 0);
     } else {
-        if (const ProfileWriteReport saved =
+        if (const Result<ProfileStatuses> saved =
                 ProfileWriteKeys(m_services, {{"GLOBAL", "ID_INDEX", std::int64_t{*next}}});
-            !saved.allWritten()) {
-            MsgBox(m_services, NotSavedMessage(m_services, *next, saved.reason), 0);
+            !saved) {
+            MsgBox(m_services, NotSavedMessage(m_services, *next, saved.reason()), 0);
         }
         recordPrinted(number, 0);
     }

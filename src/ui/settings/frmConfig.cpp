@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -176,12 +175,11 @@ bool frmConfig::SaveFormValues() {
     }
     // A key refused for its value (a field left empty) keeps what is stored; only a file that could not
     // be written is worth telling.
-    const ProfileWriteReport report = ProfileWriteKeys(m_services, writes);
-    const auto& statuses = report.statuses;
-    if (std::find(statuses.begin(), statuses.end(), ProfileStatus::NotWritten) == statuses.end()) {
+    const Result<ProfileStatuses> saved = ProfileWriteKeys(m_services, writes);
+    if (saved) {
         return true;
     }
-    const std::string& why = report.reason;
+    const std::string& why = saved.reason();
     const std::string where = m_services.profile ? m_services.profile->location() : "the settings file";
     MsgBox(
         m_services,

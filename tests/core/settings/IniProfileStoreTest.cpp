@@ -2,6 +2,7 @@
 #include "core/settings/ProfilePath.h"
 
 #include "Utf16Bytes.h"
+#include "support/ActingAsNobody.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,12 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -67,6 +71,13 @@ WriteFault FailAt(WriteStep step, int occurrence = 1) {
     };
 }
 
+// What a read answers; when the file cannot be read, the reason stands in for the value.
+std::optional<std::string> Read(const IniProfileStore& store, std::string_view section,
+                                std::string_view key) {
+    const Result<std::optional<std::string>> read = store.read(section, key);
+    return read ? *read : "cannot read: " + read.reason();
+}
+
 fs::path Profile(P dir) {
     return dir / "config/Tesslin1.ini";
 }
@@ -117,25 +128,91 @@ TEST(IniProfileStore, AWriteKeepsTheFileAsTheUserLeftIt) {
         const std::string before = ReadBytes(real);
         const struct stat was = StatOf(real); // zeros for a file not there yet
         IniProfileStore store(Profile(dir.path()));
-        const ProfileWriteReport report = store.write("GLOBAL", key, value);
-        EXPECT_TRUE(report.allWritten()) << report.reason;
+        const Result<ProfileStatuses> report = store.write("GLOBAL", key, value);
+        EXPECT_EQ(report.value_or({}), ProfileStatuses{ProfileStatus::Written}) << report.reason();
         EXPECT_EQ(ReadBytes(real), after);
         EXPECT_EQ(StatOf(real).st_mode & 07777, was.st_ino != 0 ? was.st_mode & 07777 : 0600u);
         // A changed file is replaced as a whole; an unchanged one is not touched at all.
         EXPECT_EQ(StatOf(real).st_ino == was.st_ino, before == after);
         EXPECT_EQ(fs::is_symlink(Profile(dir.path())), real != Profile(dir.path()));
-        EXPECT_EQ(store.read("GLOBAL", "OWNER"), owner);
+        EXPECT_EQ(Read(store, "GLOBAL", "OWNER"), owner);
     }
 }
 
+// A POSIX access list as the system stores it in system.posix_acl_access: a version, then each entry's tag,
+// permissions and id, little-endian.
+std::string AccessList(const std::vector<std::tuple<std::uint16_t, std::uint16_t, std::uint32_t>>& entries) {
+    std::string bytes;
+    const auto put = [&](std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) {
+            bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+        }
+    };
+    put(2, 4);
+    for (const auto& [tag, permissions, id] : entries) {
+        put(tag, 2);
+        put(permissions, 2);
+        put(id, 4);
+    }
+    return bytes;
+}
+
+std::optional<std::string> AttributeOf(P file, const char* name) {
+    std::string value(4096, '\0');
+    const ssize_t size = ::getxattr(file.c_str(), name, value.data(), value.size());
+    if (size < 0) {
+        return std::nullopt;
+    }
+    value.resize(static_cast<std::size_t>(size));
+    return value;
+}
+
+// A write replaces the file, yet keeps its extended attributes: the user's own and its access list (which
+// the system keeps as one), with their values byte for byte.
+TEST(IniProfileStore, AWriteKeepsTheFilesAttributes) {
+    constexpr std::uint32_t kNoId = 0xFFFFFFFF;
+    const std::pair<const char*, std::string> attributes[] = {
+        {"user.origin", "dotfiles"},
+        {"user.bytes", "\0\x01\xff"s},
+        // user::rw-, user:4321:r--, group::r--, mask::r--, other::---
+        {"system.posix_acl_access",
+         AccessList(
+             {{0x01, 6, kNoId}, {0x02, 4, 4321}, {0x04, 4, kNoId}, {0x10, 4, kNoId}, {0x20, 0, kNoId}})},
+    };
+    TempDir dir;
+    const fs::path file = Put(dir / "Tesslin1.ini", kPlain, 0640);
+    std::vector<std::pair<const char*, std::string>> set;
+    for (const auto& [name, value] : attributes) {
+        if (::setxattr(file.c_str(), name, value.data(), value.size(), 0) == 0) {
+            set.emplace_back(name, value);
+        } else {
+            ASSERT_EQ(errno, ENOTSUP) << name << ": " << std::strerror(errno);
+        }
+    }
+    if (set.empty()) {
+        GTEST_SKIP() << "the file system of " << dir.path() << " takes no extended attributes";
+    }
+    const ino_t before = StatOf(file).st_ino;
+
+    const Result<ProfileStatuses> written = IniProfileStore(file).write("GLOBAL", "COMPANY", "V");
+    ASSERT_TRUE(written) << written.reason();
+    ASSERT_NE(StatOf(file).st_ino, before);
+    for (const auto& [name, value] : set) {
+        EXPECT_EQ(AttributeOf(file, name), value) << name;
+    }
+    EXPECT_EQ(StatOf(file).st_mode & 07777, 0640u);
+}
+
 // The profile's bytes and inode, and what its folder holds (nothing when it is not one), to see that a
-// failed write changed nothing and left nothing behind.
+// failed write changed nothing and left nothing behind. The writers' lock file does not count: once made,
+// it stays for good.
 auto SeenAt(P profile) {
     std::error_code ec;
     std::set<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(profile.parent_path(), ec)) {
         names.insert(entry.path().filename().string());
     }
+    names.erase(profile.filename().string() + ".lock");
     const bool regular = fs::is_regular_file(fs::status(profile, ec));
     return std::tuple(regular ? ReadBytes(profile) : "", StatOf(profile).st_ino, names);
 }
@@ -181,9 +258,10 @@ TEST(IniProfileStore, AFailedWriteChangesNothingAndSaysWhy) {
              ::mkfifo(Profile(d).c_str(), 0600);
              return Profile(d);
          }},
-        // ".NAME.XXXXXX" is longer than a file name may be: no temporary file in an existing folder.
+        // ".NAME.XXXXXX" is longer than a file name may be (while "NAME.lock" is not): no temporary file
+        // in an existing folder.
         {"no_room_for_a_temporary", "cannot create a temporary file",
-         [](P d) { return Put(d / std::string(255, 'n'), kPlain); }},
+         [](P d) { return Put(d / std::string(250, 'n'), kPlain); }},
         // From the last key on the disk is full, as a file size limit makes it.
         {"full_disk", std::strerror(EFBIG), File(),
          [&](WriteStep step) { return step == WriteStep::KeyEdited ? ::setrlimit(RLIMIT_FSIZE, &full) : 0; }},
@@ -198,15 +276,89 @@ TEST(IniProfileStore, AFailedWriteChangesNothingAndSaysWhy) {
         TempDir dir;
         const fs::path file = c.arrange(dir.path());
         IniProfileStore store(file, c.fault);
-        const std::optional<std::string> owner = store.read("GLOBAL", "OWNER");
+        const std::optional<std::string> owner = Read(store, "GLOBAL", "OWNER");
         const auto before = SeenAt(file);
-        const ProfileWriteReport report = store.write(c.edits);
+        const Result<ProfileStatuses> report = store.write(c.edits);
         ::setrlimit(RLIMIT_FSIZE, &unlimited);
 
-        EXPECT_EQ(report.statuses, std::vector<ProfileStatus>(c.edits.size(), ProfileStatus::NotWritten));
-        EXPECT_NE(report.reason.find(c.reason), std::string::npos) << report.reason;
+        EXPECT_FALSE(report.ok());
+        EXPECT_NE(report.reason().find(c.reason), std::string::npos) << report.reason();
         EXPECT_EQ(SeenAt(file), before);
-        EXPECT_EQ(store.read("GLOBAL", "OWNER"), owner);
+        EXPECT_EQ(Read(store, "GLOBAL", "OWNER"), owner);
+    }
+}
+
+// A read-only profile is refused before anything is made beside it: its folder may be one the user cannot
+// write either, and the user hears that the file is read-only rather than why no lock file could be made.
+TEST(IniProfileStore, AReadOnlyProfileIsRefusedBeforeItsLockFileIsMade) {
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    const fs::path file = Put(dir / "Tesslin1.ini", kPlain, 0444);
+    const ActingAsNobody nobody;
+    const Result<ProfileStatuses> written = IniProfileStore(file).write("GLOBAL", "OWNER", "Berg");
+    EXPECT_NE(written.reason().find("read-only"), std::string::npos) << written.reason();
+    EXPECT_FALSE(fs::exists(file.string() + ".lock"));
+}
+
+// A profile that is there but cannot be read is no missing profile: a read says so, with the file's name and
+// the reason, and a write refuses to put anything in its place.
+TEST(IniProfileStore, AFileThatCannotBeReadIsToldAndLeftAlone) {
+    const std::tuple<const char*, Layout, std::string> cases[] = {
+        {"no_read_permission", File(kPlain, 0000), std::strerror(EACCES)},
+        {"a_folder_in_its_place",
+         [](P d) {
+             fs::create_directories(Profile(d));
+             return Profile(d);
+         },
+         "not a regular file"},
+    };
+    for (const auto& [name, arrange, why] : cases) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        fs::permissions(dir.path(), fs::perms::others_exec, fs::perm_options::add);
+        const fs::path file = arrange(dir.path());
+        const auto before = SeenAt(file);
+        {
+            const ActingAsNobody nobody;
+            IniProfileStore store(file);
+            const Result<std::optional<std::string>> read = store.read("GLOBAL", "OWNER");
+            ASSERT_FALSE(read.ok());
+            EXPECT_NE(read.reason().find(file.string()), std::string::npos) << read.reason();
+            EXPECT_NE(read.reason().find(why), std::string::npos) << read.reason();
+            const Result<ProfileStatuses> written = store.write("GLOBAL", "OWNER", "Berg");
+            EXPECT_FALSE(written.ok());
+        }
+        EXPECT_EQ(SeenAt(file), before);
+    }
+}
+
+// A file larger than settings may be is refused without reading it whole, for reading and for writing, and
+// left as it was. The files are sparse, so that their sizes cost nothing.
+TEST(IniProfileStore, AFileTooLargeForSettingsIsRefusedAndLeftAlone) {
+    constexpr off_t kLargest = off_t{256} << 20;
+    const std::tuple<const char*, off_t, const char*> cases[] = {
+        {"one_byte_over", kLargest + 1, "at 257 MB"},
+        {"two_gigabytes", off_t{2} << 30, "at 2048 MB"},
+    };
+    for (const auto& [name, size, says] : cases) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const fs::path file = Put(dir / "Tesslin1.ini", kPlain);
+        ASSERT_EQ(::truncate(file.c_str(), size), 0);
+        const struct stat before = StatOf(file);
+        IniProfileStore store(file);
+
+        const Result<std::optional<std::string>> read = store.read("GLOBAL", "OWNER");
+        ASSERT_FALSE(read.ok());
+        EXPECT_NE(read.reason().find(file.string()), std::string::npos) << read.reason();
+        EXPECT_NE(read.reason().find(says), std::string::npos) << read.reason();
+        const Result<ProfileStatuses> written = store.write("GLOBAL", "OWNER", "Berg");
+        ASSERT_FALSE(written.ok());
+        EXPECT_EQ(written.reason(), read.reason());
+
+        const struct stat after = StatOf(file);
+        EXPECT_EQ(std::tuple(after.st_ino, after.st_size, after.st_blocks, after.st_mtim.tv_nsec),
+                  std::tuple(before.st_ino, before.st_size, before.st_blocks, before.st_mtim.tv_nsec));
     }
 }
 
@@ -221,8 +373,9 @@ TEST(IniProfileStore, RootFollowsTheWriteBitOfItsClass) {
     TempDir dir;
     for (const auto& [owner, group, mode, written] : cases) {
         ASSERT_EQ(::chown(Put(dir / "Tesslin1.ini", kPlain, mode).c_str(), owner, group), 0);
-        const ProfileWriteReport report = IniProfileStore(dir / "Tesslin1.ini").write("GLOBAL", "OWNER", "B");
-        EXPECT_EQ(report.allWritten(), written) << std::oct << mode << " " << owner;
+        const Result<ProfileStatuses> report =
+            IniProfileStore(dir / "Tesslin1.ini").write("GLOBAL", "OWNER", "B");
+        EXPECT_EQ(report.ok(), written) << std::oct << mode << " " << owner;
     }
 }
 
@@ -233,18 +386,129 @@ TEST(IniProfileStore, KeysWithWritableNamesGoToDiskInOneReplace) {
         replaces += step == WriteStep::Renaming ? 1 : 0;
         return 0;
     });
-    const ProfileWriteReport refused = store.write({{"GLO]BAL", "OWNER", "x"}, {"GLOBAL", "OW=NER", "x"}});
-    EXPECT_EQ(refused.statuses,
-              (std::vector{ProfileStatus::SectionNameRefused, ProfileStatus::KeyNameRefused}));
+    const Result<ProfileStatuses> refused =
+        store.write({{"GLO]BAL", "OWNER", "x"}, {"GLOBAL", "OW=NER", "x"}});
+    EXPECT_EQ(refused.value_or({}),
+              (ProfileStatuses{ProfileStatus::SectionNameRefused, ProfileStatus::KeyNameRefused}));
     EXPECT_FALSE(fs::exists(dir / "Tesslin1.ini"));
 
-    const ProfileWriteReport report =
+    const Result<ProfileStatuses> report =
         store.write({{"GLOBAL", "OWNER", "Anna"}, {"GLOBAL", "OW=NER", "x"}, {"GLOBAL", "COMPANY", "V"}});
-    EXPECT_EQ(report.statuses,
-              (std::vector{ProfileStatus::Written, ProfileStatus::KeyNameRefused, ProfileStatus::Written}));
-    EXPECT_NE(report.reason.find("name"), std::string::npos) << report.reason;
+    EXPECT_EQ(report.value_or({}), (ProfileStatuses{ProfileStatus::Written, ProfileStatus::KeyNameRefused,
+                                                    ProfileStatus::Written}));
     EXPECT_EQ(replaces, 1);
     EXPECT_EQ(ReadBytes(dir / "Tesslin1.ini"), "[GLOBAL]\r\nOWNER=Anna\r\nCOMPANY=V\r\n");
+}
+
+// The writers' lock file lies beside the file written, a link's target rather than the link, and whoever
+// may write the profile may open it: the profile's owner (root saving a user's profile leaves it to that
+// user) and the group or others when the profile is shared with them for writing.
+TEST(IniProfileStore, TheLockFileIsBesideTheFileWrittenAndOpenToItsWriters) {
+    const bool root = ::geteuid() == 0;
+    // The profile's mode and owner (none: a new file), and the lock file's mode.
+    const std::tuple<const char*, unsigned, uid_t, unsigned> cases[] = {
+        {"new_profile", 0, 0, 0600},        {"private", 0600, 0, 0600},
+        {"readable_by_all", 0644, 0, 0600}, {"shared_with_the_group", 0660, 0, 0660},
+        {"written_by_all", 0666, 0, 0666},  {"a_users_written_by_root_through_the_group", 0664, 4321, 0660},
+    };
+    for (const auto& [name, mode, owner, lockMode] : cases) {
+        SCOPED_TRACE(name);
+        if (owner != 0 && !root) {
+            continue; // only root gives files away
+        }
+        TempDir dir;
+        const fs::path real = dir / "dotfiles/Tesslin1.ini";
+        if (mode != 0) {
+            Put(real, kPlain, mode);
+            ASSERT_EQ(::chown(real.c_str(), owner != 0 ? owner : ::geteuid(), ::getegid()), 0);
+        }
+        Link(Profile(dir.path()), "../dotfiles/Tesslin1.ini");
+        const Result<ProfileStatuses> written =
+            IniProfileStore(Profile(dir.path())).write("GLOBAL", "COMPANY", "V");
+        ASSERT_TRUE(written) << written.reason();
+        const struct stat lock = StatOf(real.string() + ".lock");
+        EXPECT_EQ(lock.st_mode & 07777, lockMode);
+        EXPECT_EQ(lock.st_uid, owner != 0 ? owner : ::geteuid());
+        EXPECT_FALSE(fs::exists(Profile(dir.path()).string() + ".lock"));
+    }
+}
+
+// Runs `work` in a child process, whose exit status is what `work` gives back.
+pid_t InChild(const std::function<int()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(work());
+    }
+    return child;
+}
+
+int ExitStatusOf(pid_t child) {
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Increment(const std::optional<std::string>& stored) {
+    return std::to_string((stored ? std::stoi(*stored) : 0) + 1);
+}
+
+// Two programs writing the profile at once (two copies of this one, a script, another machine over NFS)
+// never lose each other's changes. Two processes each count up a key many times: each its own key, read
+// and written back, or one key for both, in single updates; one of them may come through a link to the
+// profile.
+TEST(IniProfileStore, WritersInTwoProcessesLoseNothing) {
+    constexpr int kRounds = 50;
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"own_keys", false, false},
+        {"one_key", true, false},
+        {"own_keys_one_writer_through_a_link", false, true},
+    };
+    for (const auto& [name, oneKey, throughLink] : cases) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const fs::path file = Put(dir / "dotfiles/Tesslin1.ini", kPlain, 0600);
+        const fs::path link = Link(Profile(dir.path()), "../dotfiles/Tesslin1.ini");
+        int start[2];
+        ASSERT_EQ(::pipe(start), 0);
+        std::vector<pid_t> writers;
+        for (int writer = 0; writer < 2; ++writer) {
+            const fs::path path = throughLink && writer == 1 ? link : file;
+            const std::string key = oneKey ? "COUNT" : "COUNT" + std::to_string(writer);
+            writers.push_back(InChild([&] {
+                ::close(start[1]);
+                char none = 0;
+                if (::read(start[0], &none, 1) != 0) { // both start when the test closes the pipe
+                    return 2;
+                }
+                IniProfileStore store(path);
+                for (int round = 0; round < kRounds; ++round) {
+                    if (oneKey) {
+                        if (!store.update("GLOBAL", key, Increment)) {
+                            return 1;
+                        }
+                        continue;
+                    }
+                    const Result<std::optional<std::string>> stored = store.read("GLOBAL", key);
+                    if (!stored || !store.write("GLOBAL", key, Increment(*stored))) {
+                        return 1;
+                    }
+                }
+                return 0;
+            }));
+        }
+        ::close(start[0]);
+        ::close(start[1]);
+        for (const pid_t writer : writers) {
+            EXPECT_EQ(ExitStatusOf(writer), 0);
+        }
+        const IniProfileStore store(file);
+        if (oneKey) {
+            EXPECT_EQ(Read(store, "GLOBAL", "COUNT"), std::to_string(2 * kRounds));
+        } else {
+            EXPECT_EQ(Read(store, "GLOBAL", "COUNT0"), std::to_string(kRounds));
+            EXPECT_EQ(Read(store, "GLOBAL", "COUNT1"), std::to_string(kRounds));
+        }
+        EXPECT_EQ(Read(store, "GLOBAL", "OWNER"), "Anna");
+    }
 }
 
 TEST(IniProfileStore, AHandEditBetweenTwoReadsIsSeen) {
@@ -263,7 +527,7 @@ TEST(IniProfileStore, AHandEditBetweenTwoReadsIsSeen) {
         SCOPED_TRACE(name);
         SetModifiedTime(Put(file, kPlain), kThen);
         IniProfileStore reader(file);
-        ASSERT_EQ(reader.read("GLOBAL", "OWNER"), "Anna");
+        ASSERT_EQ(Read(reader, "GLOBAL", "OWNER"), "Anna");
 
         const fs::path written = replaced ? dir / "edited.ini" : file;
         WriteBytes(written, edited);
@@ -271,11 +535,11 @@ TEST(IniProfileStore, AHandEditBetweenTwoReadsIsSeen) {
         if (replaced) {
             fs::rename(written, file);
         }
-        EXPECT_EQ(reader.read("GLOBAL", "OWNER"), seen);
+        EXPECT_EQ(Read(reader, "GLOBAL", "OWNER"), seen);
         // A write reads the file afresh whatever was parsed before, so the edit is never lost.
         ASSERT_TRUE(reader.write("GLOBAL", "COMPANY", "V"));
         EXPECT_EQ(ReadBytes(file), edited + "COMPANY=V\r\n");
-        EXPECT_EQ(reader.read("GLOBAL", "COMPANY"), "V");
+        EXPECT_EQ(Read(reader, "GLOBAL", "COMPANY"), "V");
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -68,25 +69,43 @@ TEST_F(ProfileAccessTest, WriteManyGivesEachKeyItsOwnStatus) {
         {"GLOBAL", "OW=NER", std::string("x")},   {"", "OWNER", std::string("x")},
         {"GLOBAL", "ID_INDEX", std::int64_t{7}},  {"GLOBAL", "ADDR2", nullptr},
     };
-    const auto said = [&] {
-        std::vector<std::string> texts;
-        for (const ProfileStatus status : ProfileWriteKeys(services, writes).statuses) {
-            texts.push_back(ProfileStatusText(status));
-        }
-        return texts;
-    };
     using Texts = std::vector<std::string>;
-    EXPECT_EQ(said(),
+    Texts together;
+    for (const ProfileStatus status : ProfileWriteKeys(services, writes).value_or({})) {
+        together.push_back(ProfileStatusText(status));
+    }
+    EXPECT_EQ(together,
               (Texts{"OK", "ERROR KeyValue", "ERROR Keyname", "ERROR Secname", "OK", "ERROR KeyValue"}));
     EXPECT_EQ(ReadBytes(profileFile), "[GLOBAL]\r\nOWNER=Anna\r\nADDR1=Quay 1\r\nID_INDEX=7\r\n");
 
-    // A store that cannot write (no room for the temporary file's name) fails every key it was given; the
-    // refused ones keep their own status.
+    // A store that cannot write (no room for the temporary file's name) fails the keys together, with the
+    // reason; written alone, each key it was given fails and the refused ones keep their own status.
     services.profile = std::make_shared<IniProfileStore>(dir / std::string(250, 'n'));
-    EXPECT_EQ(said(), (Texts{"ERROR Write", "ERROR KeyValue", "ERROR Keyname", "ERROR Secname", "ERROR Write",
-                             "ERROR KeyValue"}));
-    EXPECT_NE(ProfileWriteKeys(services, writes).reason, "");
-    EXPECT_EQ(ProfileAccess(services, "WRITE", "GLOBAL", "OWNER", std::string("Anna")), "ERROR Write");
+    const Result<ProfileStatuses> failed = ProfileWriteKeys(services, writes);
+    EXPECT_FALSE(failed.ok());
+    EXPECT_NE(failed.reason(), "");
+    Texts alone;
+    for (const ProfileWrite& write : writes) {
+        alone.push_back(ProfileAccess(services, "WRITE", write.SecName, write.KeyName, write.KeyValue));
+    }
+    EXPECT_EQ(alone, (Texts{"ERROR Write", "ERROR KeyValue", "ERROR Keyname", "ERROR Secname", "ERROR Write",
+                            "ERROR KeyValue"}));
+    EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "OWNER"), "");
+    EXPECT_TRUE(messages->shown.empty());
+}
+
+// GET reads a file that cannot be read as holding nothing, as the Windows service does; ProfileGet tells the
+// two apart, and gives what GET gives otherwise.
+TEST_F(ProfileAccessTest, ProfileGetTellsAFileThatCannotBeReadFromAKeyNotSet) {
+    givenProfile(kProfile);
+    EXPECT_EQ(ProfileGet(services, "global", "LONG").value_or("(failed)"), kDigits.substr(0, 49));
+    EXPECT_EQ(ProfileGet(services, "GLOBAL", "ADDR1").value_or("(failed)"), "");
+
+    std::filesystem::remove(profileFile);
+    std::filesystem::create_directory(profileFile);
+    const Result<std::string> unreadable = ProfileGet(services, "GLOBAL", "OWNER");
+    ASSERT_FALSE(unreadable.ok());
+    EXPECT_NE(unreadable.reason().find(profileFile.string()), std::string::npos) << unreadable.reason();
     EXPECT_EQ(ProfileAccess(services, "GET", "GLOBAL", "OWNER"), "");
     EXPECT_TRUE(messages->shown.empty());
 }
@@ -95,8 +114,10 @@ TEST_F(ProfileAccessTest, WriteManyGivesEachKeyItsOwnStatus) {
 class BrokenProfile final : public ProfileService {
 public:
     explicit BrokenProfile(RuntimeError failure) : m_failure(std::move(failure)) {}
-    std::optional<std::string> read(std::string_view, std::string_view) const override { throw m_failure; }
-    ProfileWriteReport write(const std::vector<ProfileEdit>&) override { throw m_failure; }
+    Result<std::optional<std::string>> read(std::string_view, std::string_view) const override {
+        throw m_failure;
+    }
+    Result<ProfileStatuses> write(const std::vector<ProfileEdit>&) override { throw m_failure; }
 
 private:
     RuntimeError m_failure;
@@ -105,7 +126,7 @@ private:
 // A failure of the service itself shows its description with the application's title, and ends the program.
 TEST_F(ProfileAccessTest, UnexpectedFailureShowsItsDescriptionAndEnds) {
     const auto get = [&] { ProfileAccess(services, "GET", "GLOBAL", "OWNER"); };
-    const auto writeMany = [&] { ProfileWriteKeys(services, {{"GLOBAL", "OWNER", std::string("x")}}); };
+    const auto writeMany = [&] { (void)ProfileWriteKeys(services, {{"GLOBAL", "OWNER", std::string("x")}}); };
     const std::tuple<std::shared_ptr<ProfileService>, std::function<void()>, const char*> cases[] = {
         {std::make_shared<BrokenProfile>(RuntimeError(RuntimeError::TypeMismatch)), get, "Type mismatch"},
         {std::make_shared<BrokenProfile>(RuntimeError(RuntimeError::DeviceUnavailable, "Disk on fire")),

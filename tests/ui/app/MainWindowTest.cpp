@@ -12,6 +12,7 @@
 #include "ui/catalogue/frmCatalogue.h"
 #include "ui/settings/frmConfig.h"
 
+#include "support/ActingAsNobody.h"
 #include "support/FakeDriveService.h"
 #include "support/ScriptedModal.h"
 #include "support/TempDir.h"
@@ -22,14 +23,27 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
 using Names = std::vector<std::string>;
+
+struct stat StatOf(const std::filesystem::path& file) {
+    struct stat info {};
+    ::stat(file.c_str(), &info);
+    return info;
+}
 
 // The golden pictures pin the window's look, its menu bar and a lit toolbar button included.
 class MainWindowTest : public WindowProfileFixture {
@@ -90,6 +104,42 @@ TEST_F(MainWindowTest, FirstRunOpensTheConfigurationBeforeTheWindowIsSeen) {
     // ...but the run stays a first run: a later Cancel still saves.
     window.mnuConfig_Click();
     EXPECT_TRUE(Program().FirstRun);
+}
+
+// Settings that are there but cannot be read are no first run: the user is told where they are and why,
+// no dialog offers to save placeholders over them, and the file stays as it was.
+TEST_F(MainWindowTest, SettingsThatCannotBeReadAreToldAndNotTakenForAFirstRun) {
+    const std::tuple<const char*, std::function<void()>, std::string> cases[] = {
+        {"no_read_permission",
+         [&] { std::filesystem::permissions(profileFile, std::filesystem::perms::none); },
+         std::strerror(EACCES)},
+        {"too_large", [&] { std::filesystem::resize_file(profileFile, 300 << 20); }, "256 MB"},
+    };
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    for (const auto& [name, spoil, why] : cases) {
+        SCOPED_TRACE(name);
+        opened.clear();
+        messages->shown.clear();
+        givenProfile("[GLOBAL]\r\nCOMPANY=Acme\r\nID_INDEX=5\r\n");
+        spoil();
+        const struct stat before = StatOf(profileFile);
+        frmMain window(services);
+        {
+            const ActingAsNobody nobody;
+            window.Form_Load();
+        }
+        EXPECT_FALSE(Program().FirstRun);
+        EXPECT_TRUE(opened.empty());
+        ASSERT_EQ(messages->shown.size(), 1u);
+        const std::string& said = messages->shown[0].prompt;
+        EXPECT_NE(said.find(profileFile.string()), std::string::npos) << said;
+        EXPECT_NE(said.find(why), std::string::npos) << said;
+        const struct stat after = StatOf(profileFile);
+        EXPECT_EQ(std::tuple(after.st_ino, after.st_size, after.st_mtim.tv_nsec),
+                  std::tuple(before.st_ino, before.st_size, before.st_mtim.tv_nsec));
+        std::filesystem::remove(profileFile);
+    }
 }
 
 TEST_F(MainWindowTest, MenuCommandsRunTheirWindows) {

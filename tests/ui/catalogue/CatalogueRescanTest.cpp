@@ -114,7 +114,7 @@ TEST_F(CatalogueRescanTest, CataloguingADiskAgainReplacesItsListAndKeepsItsNumbe
     EXPECT_EQ(disks[1].volumeName, "PAPERS");
     EXPECT_EQ(disks[1].entries, 4u);
     EXPECT_TRUE(disks[1].complete);
-    EXPECT_EQ(IniProfileStore(profileFile).read("GLOBAL", "ID_INDEX").value_or(""), "42");
+    EXPECT_EQ(IniProfileStore(profileFile).read("GLOBAL", "ID_INDEX").value_or({}), "42");
     EXPECT_TRUE(window->cmdCatalogueDisk->isEnabled());
 }
 

@@ -1,3 +1,4 @@
+#include "support/ActingAsNobody.h"
 #include "support/LabelFixture.h"
 #include "support/PdfTools.h"
 #include "support/TabWalk.h"
@@ -13,6 +14,8 @@
 #include <QPushButton>
 
 #include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <tuple>
 #include <vector>
 
@@ -65,14 +68,18 @@ TEST_F(LabelWindowTest, ADriveItCannotReadGivesTheMessageAndNoWindow) {
 }
 
 // Print replaces whatever was typed as the number with the one the window opened with, and advances the
-// number stored at that moment; one it cannot advance stops it before anything is written or printed.
+// number stored at that moment; one it cannot advance, or a profile it cannot read, stops it before anything
+// is written or printed.
 TEST_F(LabelWindowTest, PrintAdvancesTheNumberStoredAtThatMomentOrRefusesIt) {
-    const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"41.5", "42", nullptr}, // 42.5 rounds to even
-        {"forty", "forty", "\"forty\", is not a number"},
-        {"32767", "32767", "\"32767\", has no next number"},
+    const std::tuple<const char*, const char*, const char*, bool> cases[] = {
+        {"41.5", "42", nullptr, false}, // 42.5 rounds to even
+        {"forty", "forty", "\"forty\", is not a number", false},
+        {"32767", "32767", "\"32767\", has no next number", false},
+        {"41", "41", std::strerror(EACCES), true},
     };
-    for (const auto& [stored, after, says] : cases) {
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    for (const auto& [stored, after, says, unreadable] : cases) {
         SCOPED_TRACE(stored);
         messages->shown.clear();
         std::filesystem::remove(printer->fileName);
@@ -81,7 +88,13 @@ TEST_F(LabelWindowTest, PrintAdvancesTheNumberStoredAtThatMomentOrRefusesIt) {
             writeProfile(stored); // changed while the window was open
             before = ReadBytes(profileFile);
             w.txtID->setText("seven");
-            w.cmdPrint->click();
+            if (unreadable) {
+                std::filesystem::permissions(profileFile, std::filesystem::perms::none);
+                const ActingAsNobody nobody;
+                w.cmdPrint->click();
+            } else {
+                w.cmdPrint->click();
+            }
             EXPECT_FALSE(w.isLoaded());
             EXPECT_EQ(w.txtID->text().toStdString(), says ? "seven" : "# 42");
             EXPECT_EQ(w.cmdPrint->isVisibleTo(&w), says != nullptr);
