@@ -26,7 +26,8 @@ if(NOT installed EQUAL 0)
 endif()
 
 set(missing "")
-foreach(file bin/tessaline ${DESKTOP_DIR}/tessaline-desktop share/applications/tessaline.desktop
+foreach(file bin/tessaline ${DESKTOP_DIR}/tessaline-desktop ${DESKTOP_DIR}/libtessaline-print.so
+        share/applications/tessaline.desktop
         share/icons/hicolor/128x128/apps/tessaline.png)
     if(NOT EXISTS ${PREFIX}/${file})
         list(APPEND missing ${file})
