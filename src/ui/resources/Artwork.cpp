@@ -123,7 +123,8 @@ QIcon AboutIcon() {
     return IconWith(QColor(0, 128, 128));
 }
 QIcon SplashIcon() {
-    return IconWith(QColor(128, 0, 128));
+    // Never seen (the splash has no title bar): one size gives it an icon.
+    return QIcon(QPixmap::fromImage(PaintLogo(32, QColor(128, 0, 128))));
 }
 
 } // namespace Artwork
