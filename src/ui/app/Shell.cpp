@@ -6,6 +6,8 @@
 #include "ui/app/frmSplash.h"
 #include "ui/resources/Artwork.h"
 
+#include <QTimer>
+
 #include <string>
 
 Shell::Shell(const WindowServices& services) : m_services(services) {}
@@ -30,4 +32,7 @@ void Shell::openMainWindow() {
     m_main = std::make_unique<frmMain>(m_services);
     m_main->Form_Load();
     m_main->show();
+    // The splash is never shown again: it goes, with its window and pictures, at the next turn of the
+    // event loop (it is still unloading now), before the main window draws itself.
+    QTimer::singleShot(0, m_main.get(), [this] { m_splash.reset(); });
 }

@@ -8,7 +8,8 @@ class InstanceGuard;
 class frmMain;
 class frmSplash;
 
-// Start-up: refuses a second copy, otherwise shows the splash, which hands over to the main window.
+// Start-up: refuses a second copy, otherwise shows the splash, which hands over to the main window and is
+// then deleted.
 class Shell {
 public:
     explicit Shell(const WindowServices& services);
@@ -19,6 +20,7 @@ public:
     // False when another copy runs (the user was told); true when the splash is up.
     bool Main(const InstanceGuard& guard);
 
+    // Null once the splash has handed over.
     frmSplash* splash() const { return m_splash.get(); }
     frmMain* mainWindow() const { return m_main.get(); }
 

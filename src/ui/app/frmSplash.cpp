@@ -124,9 +124,4 @@ void frmSplash::unload() {
         m_openMain();
     }
     close();
-    // Never shown again: its window and the picture buffer the display server shares for it (300 kB)
-    // go before the main window draws into its own. Not here: a click or a key may be on its way through
-    // that window now.
-    QMetaObject::invokeMethod(
-        this, [this] { destroy(); }, Qt::QueuedConnection);
 }
