@@ -1,26 +1,27 @@
-// tessaline: answers the terminal commands itself and hands every other start to the desktop program.
-// It links no toolkit, so a terminal command loads nothing of the desktop.
+// tessaline: answers the terminal commands itself; every other start runs the desktop program, which is a
+// library it loads. It links no toolkit, so a terminal command loads nothing of the desktop, and a desktop
+// start does not pay for starting a second program.
 #include "core/app/CommandLine.h"
+#include "core/app/DesktopLibrary.h"
 #include "core/catalogue/CataloguePath.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 namespace {
 
-// The desktop program, found from this program's own file (not from PATH or the name it was started by),
-// so an installed copy and a build tree each start their own.
-std::filesystem::path DesktopProgram() {
+// The desktop library, found from this program's own file (not from PATH or the name it was started by),
+// so an installed copy and a build tree each load their own.
+std::filesystem::path DesktopLibraryFile() {
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return (self.parent_path() / TESSALINE_DESKTOP_PROGRAM).lexically_normal();
+    return (self.parent_path() / TESSALINE_DESKTOP_LIBRARY).lexically_normal();
 }
 
 } // namespace
@@ -31,12 +32,19 @@ int main(int argc, char** argv) {
                                          DefaultCataloguePath().string(), STDOUT_FILENO, std::cerr)) {
         return *code;
     }
+    // Bound lazily, as a program's own libraries are at its start. It stays loaded until the end.
+    const std::filesystem::path file = DesktopLibraryFile();
+    void* desktop = ::dlopen(file.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    const auto run =
+        desktop != nullptr
+            ? reinterpret_cast<DesktopLibrary::MainFunction>(::dlsym(desktop, DesktopLibrary::MainEntry))
+            : nullptr;
+    if (run == nullptr) {
+        const char* why = ::dlerror();
+        std::cerr << "tessaline: cannot start the desktop program: " << (why ? why : file.string()) << "\n";
+        return 127;
+    }
     // The arguments go on as they came, the program's name included: the toolkit reads its own options
     // from them and names the windows after it.
-    const std::filesystem::path desktop = DesktopProgram();
-    ::execv(desktop.c_str(), argv);
-    const int error = errno;
-    std::cerr << "tessaline: cannot start the desktop program " << desktop.string() << ": "
-              << std::strerror(error) << "\n";
-    return error == ENOENT ? 127 : 126;
+    return run(argc, argv);
 }

@@ -208,7 +208,7 @@ TEST_F(CommandLineTest, AnyOtherStartIsTheDesktopProgramsWithItsArguments) {
     EXPECT_NE(desktop.err.find("\"tessaline-no-such-display\""), std::string::npos) << desktop.err;
 }
 
-// The terminal commands need nothing beside the program; a desktop start without the desktop program says
+// The terminal commands need nothing beside the program; a desktop start without the desktop library says
 // where it was looked for.
 TEST_F(CommandLineTest, WithoutTheDesktopProgramTheTerminalCommandsStillAnswer) {
     const fs::path alone = dir / "elsewhere" / "bin" / "tessaline";
@@ -221,10 +221,13 @@ TEST_F(CommandLineTest, WithoutTheDesktopProgramTheTerminalCommandsStillAnswer) 
 
     const Ran desktop = run({}, {}, {}, alone);
     EXPECT_EQ(desktop.code, 127);
-    EXPECT_TRUE(desktop.err.starts_with("tessaline: cannot start the desktop program " +
-                                        (dir / "elsewhere").string() + "/"))
+    EXPECT_TRUE(desktop.err.starts_with(
+        "tessaline: cannot start the desktop program: " + (dir / "elsewhere").string() + "/"))
         << desktop.err;
-    EXPECT_TRUE(desktop.err.ends_with("/tessaline-desktop: No such file or directory\n")) << desktop.err;
+    EXPECT_TRUE(
+        desktop.err.ends_with("/libtessaline-desktop.so: cannot open shared object file: No such file "
+                              "or directory\n"))
+        << desktop.err;
 }
 
 } // namespace

@@ -17,14 +17,14 @@
 #include <QApplication>
 #include <QSessionManager>
 
-WindowServices DesktopServices(std::shared_ptr<DriveService> drives) {
+WindowServices DesktopServices(std::shared_ptr<DriveService> drives, const std::string& printLibrary) {
     WindowServices services;
     services.profile = std::make_shared<IniProfileStore>(DefaultProfilePath());
     services.drives = std::move(drives);
     services.messages = std::make_shared<QtMessageService>();
     services.clock = std::make_shared<SystemClock>();
     services.formats = std::make_shared<QtLocaleFormats>();
-    services.printer = std::make_shared<SystemPrinterProvider>();
+    services.printer = std::make_shared<SystemPrinterProvider>(printLibrary);
     // Opened when a disk is first examined, never at start-up.
     services.catalogue = std::make_shared<Catalogue>(DefaultCataloguePath().string(), services.clock);
     // Quitting during a walk stops it first (what it recorded stays, marked incomplete), and the catalogue

@@ -2,7 +2,7 @@
 
 class Printer;
 
-// What the program and the printing library agree on: the library's file, beside the desktop program, and
+// What the program and the printing library agree on: the library's file, beside the desktop library, and
 // its one entry, found by name once the library is loaded. The entry answers the default printer (owned by
 // the caller), or null when there is none.
 namespace PrintLibrary {

@@ -1,17 +1,11 @@
 #include "ui/forms/SystemPrinterProvider.h"
 
-#include <QCoreApplication>
-
 #include <string>
 #include <utility>
 
 #include <dlfcn.h>
 
 SystemPrinterProvider::SystemPrinterProvider(std::string library) : m_library(std::move(library)) {}
-
-std::string SystemPrinterProvider::BesideProgram() {
-    return QCoreApplication::applicationDirPath().toStdString() + "/" + PrintLibrary::File;
-}
 
 Result<std::unique_ptr<Printer>> SystemPrinterProvider::defaultPrinter() {
     if (m_defaultPrinter == nullptr) {

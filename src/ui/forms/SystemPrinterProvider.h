@@ -10,12 +10,10 @@
 // with every start.
 class SystemPrinterProvider final : public PrinterProvider {
 public:
-    // `library`: the printing library's file (by default the one beside the desktop program).
-    explicit SystemPrinterProvider(std::string library = BesideProgram());
+    // `library`: the printing library's file.
+    explicit SystemPrinterProvider(std::string library);
 
     Result<std::unique_ptr<Printer>> defaultPrinter() override;
-
-    static std::string BesideProgram();
 
 private:
     std::string m_library;
