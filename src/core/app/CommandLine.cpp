@@ -224,6 +224,16 @@ int Misused(std::ostream& err, const std::string& what) {
 
 } // namespace
 
+bool IsTerminalCommand(const std::vector<std::string>& args) {
+    const Request request = Parse(args);
+    for (const char* command : {"--help", "-h", "--version", "--disks", "--find", "--backup"}) {
+        if (request.command == command) {
+            return true;
+        }
+    }
+    return request.nul;
+}
+
 std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& cataloguePath,
                                   std::ostream& out, std::ostream& err) {
     const Request request = Parse(args);

@@ -13,6 +13,10 @@
 std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& cataloguePath,
                                   std::ostream& out, std::ostream& err);
 
+// Whether the arguments ask for one of them; else the desktop program is to start. Decided without setting
+// up anything else, for a start that goes to the desktop.
+bool IsTerminalCommand(const std::vector<std::string>& args);
+
 // The same, answering on the file descriptor `output`. Output that cannot be written is an error (2, said
 // on `err`), except to a reader that has gone (`| head -1`), which is left quietly.
 std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& cataloguePath,

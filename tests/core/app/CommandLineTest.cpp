@@ -98,6 +98,36 @@ TEST(CommandLine, AnswersOneLinePerEntryOrRawNulEndedFields) {
     }
 }
 
+// The quick look that sends a start to the desktop sees exactly what the commands answer.
+TEST(CommandLine, TellsTheCommandsItAnswersFromTheDesktopsArguments) {
+    TempDir dir;
+    const std::string file = (dir / "catalogue.sqlite").string();
+    const std::vector<std::vector<std::string>> starts = {
+        {},
+        {"-platform", "xcb"},
+        {"--style", "Fusion", "--find", "tax"},
+        {"--frobnicate"},
+        {"--"},
+        {"--help"},
+        {"-h"},
+        {"--version"},
+        {"--disks"},
+        {"--disks", "extra"},
+        {"--find"},
+        {"--find", "tax"},
+        {"--backup"},
+        {"-0"},
+        {"--null", "--version"},
+        {"--", "--find"},
+    };
+    for (const auto& args : starts) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(IsTerminalCommand(args), RunCommandLine(args, file, out, err).has_value());
+    }
+}
+
 // The files under a folder, each with a hash of its bytes. SQLite leaves an empty log and its index beside
 // a catalogue it read (as the running program does); the catalogue itself is what must not change.
 std::map<std::string, std::size_t> Files(const fs::path& folder) {
