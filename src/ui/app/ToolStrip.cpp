@@ -27,9 +27,6 @@ ToolStrip::ToolStrip(QWidget* parent) : QLabel(parent) {
     setMouseTracking(true);
     PlaceTwips(*this, 0, 0, 8655, 675);
 
-    for (int b = 1; b <= ToolbarTracker::ButtonCount; ++b) {
-        m_lit[static_cast<std::size_t>(b)] = ScaledForScreen(Artwork::ToolbarLit(b));
-    }
     imRaised = new QLabel(this);
     imRaised->setObjectName("imRaised");
     imRaised->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -68,7 +65,12 @@ void ToolStrip::applyMove(const ToolbarTracker::MoveResult& move) {
     }
     if (move.light != 0) {
         imRaised->move(TwipsToPixelsX(ToolbarTracker::ButtonLeft(move.light)), imRaised->y());
-        imRaised->setPixmap(m_lit[static_cast<std::size_t>(move.light)]);
+        // Drawn when the button first lights, not with the window: most runs light few of them.
+        QPixmap& lit = m_lit[static_cast<std::size_t>(move.light)];
+        if (lit.isNull()) {
+            lit = ScaledForScreen(Artwork::ToolbarLit(move.light));
+        }
+        imRaised->setPixmap(lit);
     }
 }
 

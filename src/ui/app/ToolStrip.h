@@ -37,6 +37,6 @@ private:
     void takeMouse();
     void giveMouseBack();
 
-    std::array<QPixmap, 5> m_lit; // ImTools(1..4); index 0 holds none
+    std::array<QPixmap, 5> m_lit; // ImTools(1..4), each drawn when it first lights; index 0 holds none
     bool m_pressed = false;
 };
