@@ -1,6 +1,7 @@
 #include "core/disks/DiskInfo.h"
 
 #include "core/disks/DriveService.h"
+#include "core/runtime/Conversions.h"
 #include "core/runtime/ProgramState.h"
 #include "core/runtime/Runtime.h"
 #include "core/runtime/RuntimeError.h"
@@ -30,21 +31,6 @@ std::uint64_t ClusterBytes(const DiskSpace& space, std::uint64_t clusters) {
 
 double Megabytes(std::uint64_t bytes) {
     return static_cast<double>(bytes) / 1024 / 1024;
-}
-
-std::string SerialText(std::uint32_t serial) {
-    std::array<char, 9> digits{};
-    std::snprintf(digits.data(), digits.size(), "%08X", static_cast<unsigned>(serial));
-    const std::string hex(digits.data());
-    return hex.substr(0, 4) + "-" + hex.substr(4, 4);
-}
-
-std::string TrimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // The name as a fixed blank-filled buffer holds it after the read: name, its NUL, then blanks. Trimming
@@ -107,6 +93,13 @@ void ReadDiskInfo(const Services& services, const std::string& drive, std::strin
 }
 
 } // namespace
+
+std::string SerialText(std::uint32_t serial) {
+    std::array<char, 10> text{};
+    std::snprintf(text.data(), text.size(), "%04X-%04X", static_cast<unsigned>(serial >> 16),
+                  static_cast<unsigned>(serial & 0xFFFFu));
+    return text.data();
+}
 
 void GetDiskInfo(const Services& services, std::string drive, std::string& driveTypeName, double& freeMB,
                  double& capacityMB, std::string& volumeName, std::string& serialText) {

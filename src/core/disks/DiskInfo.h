@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct DiskFactsRecord;
 struct Services;
+
+// A volume serial as the label shows it: "1A2B-3C4D".
+std::string SerialText(std::uint32_t serial);
 
 // Reads the facts of the disk in `drive` through the drive service into the five outputs, in
 // order. Reports its own failure in a message box and never throws.

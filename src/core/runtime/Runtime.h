@@ -2,6 +2,9 @@
 
 #include "core/runtime/Clock.h"
 
+#include <algorithm>
+#include <array>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -9,8 +12,21 @@ struct Services;
 
 // The application title that message boxes without a title of their own show.
 inline constexpr const char* ApplicationTitle = "Tesslin1";
+// The program's version, as --version and every title show it.
+inline constexpr char ProductVersion[] = "1.0";
+
+namespace detail {
+constexpr auto ProductTitleText = [] {
+    constexpr char name[] = "Tessaline ";
+    std::array<char, sizeof name + sizeof ProductVersion - 1> text{};
+    std::copy(std::begin(name), std::end(name) - 1, text.begin());
+    std::copy(std::begin(ProductVersion), std::end(ProductVersion), text.begin() + sizeof name - 1);
+    return text;
+}();
+} // namespace detail
+
 // The product title: main window and label window captions.
-inline constexpr const char* ProductTitle = "Tessaline 1.0";
+inline constexpr const char* ProductTitle = detail::ProductTitleText.data();
 
 // A modal message box through the message service (answered OK at once when there is none).
 int MsgBox(const Services& services, const std::string& prompt, int style = 0,

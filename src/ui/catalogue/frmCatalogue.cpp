@@ -3,6 +3,8 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/CatalogueText.h"
+#include "core/disks/DiskInfo.h"
+#include "core/runtime/FileAccess.h"
 #include "core/runtime/LocaleFormats.h"
 #include "core/runtime/MessageService.h"
 #include "core/runtime/Runtime.h"
@@ -29,7 +31,6 @@
 #include <array>
 #include <charconv>
 #include <chrono>
-#include <filesystem>
 #include <initializer_list>
 #include <system_error>
 
@@ -335,8 +336,7 @@ CatalogueStore* frmCatalogue::store() {
         return m_store.get();
     }
     const std::string& path = m_services.catalogue->path();
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
+    if (NothingAt(path)) {
         return nullptr; // nothing recorded yet; looking creates nothing
     }
     // Only reads: a damaged file stays where it is, said here, until a recording moves it aside.
