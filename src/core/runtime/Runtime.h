@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+class LocaleFormats;
 struct Services;
 
 // The application title that message boxes without a title of their own show.
@@ -37,3 +38,9 @@ int MsgBox(const Services& services, const std::string& prompt, int style = 0,
 
 // The current date and time from the clock service (the system clock when there is none).
 Clock::TimePoint Now(const Services& services);
+
+// The clock service, or the system clock when there is none.
+const Clock& ClockOf(const Services& services);
+
+// The locale formats service, or the C locale's formats when there is none.
+const LocaleFormats& FormatsOf(const Services& services);

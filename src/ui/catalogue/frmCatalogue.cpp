@@ -306,16 +306,12 @@ QString frmCatalogue::dateText(std::int64_t seconds) const {
     if (seconds == 0) {
         return {};
     }
-    if (m_services.formats) {
-        const auto when = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
-        return QString::fromStdString(m_services.formats->mediumDate(when));
-    }
-    return QString::fromStdString(IsoDateTime(seconds).substr(0, 10));
+    const auto when = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
+    return QString::fromStdString(FormatsOf(m_services).mediumDate(when));
 }
 
 QString frmCatalogue::sizeText(std::uint64_t bytes) const {
-    return QString::fromStdString(
-        SizeText(bytes, m_services.formats ? m_services.formats->decimalSeparator() : '.'));
+    return QString::fromStdString(SizeText(bytes, FormatsOf(m_services).decimalSeparator()));
 }
 
 void frmCatalogue::changeEvent(QEvent* event) {

@@ -238,9 +238,9 @@ void frmLabel::SetFormValues(frmLabel& frm) {
         std::string number = frm.txtID->text().toStdString();
         frm.lblVTag->setText(LabelText(VerticalText(number)));
         const std::string captions = CaptionColumn();
-        frm.lblDateTime->setText(Text(DateTimeLine(*m_services.clock, *m_services.formats)));
+        frm.lblDateTime->setText(Text(DateTimeLine(ClockOf(m_services), FormatsOf(m_services))));
         frm.lblDrvSpace->setText(LabelText(captions));
-        const std::string values = ValueColumn(facts, m_services.formats->decimalSeparator());
+        const std::string values = ValueColumn(facts, FormatsOf(m_services).decimalSeparator());
         frm.lblRJValues->setText(LabelText(values));
         ShowProgBar(UsedPercentage(facts));
     } catch (const RuntimeError&) {
