@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -69,27 +70,29 @@ const char* DriveTypeNameOf(int type) {
     }
 }
 
-// GetDiskInfo's reading; a service that cannot answer throws.
-void ReadDiskInfo(const Services& services, const std::string& drive, std::string& driveTypeName,
-                  double& freeMB, double& capacityMB, std::string& volumeName, std::string& serialText) {
+// GetDiskInfo's reading, field by field in the order of the outputs; a service that cannot answer throws.
+void ReadDiskInfo(const Services& services, const std::string& drive, DiskFactsRecord& facts) {
     const auto& drives = services.drives;
     if (!drives) {
         throw RuntimeError(RuntimeError::ObjectRequired);
     }
 
     if (const char* name = DriveTypeNameOf(drives->driveType(drive))) {
-        driveTypeName = name;
+        facts.DriveTypeName = name;
     }
 
     const DiskSpace space = drives->diskSpace(drive).value_or(DiskSpace{});
-    freeMB = Megabytes(ClusterBytes(space, space.freeClusters));
-    capacityMB = Megabytes(ClusterBytes(space, space.totalClusters));
+    facts.FreeBytes = ClusterBytes(space, space.freeClusters);
+    facts.FreeMB = Megabytes(facts.FreeBytes);
+    facts.CapacityBytes = ClusterBytes(space, space.totalClusters);
+    facts.CapacityMB = Megabytes(facts.CapacityBytes);
 
     // The read goes into a local buffer first: a failing service must not leave blanks in the output.
     const Result<VolumeInformation> volume = drives->volumeInformation(drive);
     const std::string name = VolumeNameFromBuffer(volume);
-    serialText = SerialText(volume ? volume->serial : 0);
-    volumeName = name;
+    facts.Serial = volume ? volume->serial : 0;
+    facts.SerialText = SerialText(facts.Serial);
+    facts.VolumeName = name;
 }
 
 } // namespace
@@ -103,8 +106,24 @@ std::string SerialText(std::uint32_t serial) {
 
 void GetDiskInfo(const Services& services, std::string drive, std::string& driveTypeName, double& freeMB,
                  double& capacityMB, std::string& volumeName, std::string& serialText) {
+    // A field the read does not reach keeps its value, as an output does.
+    DiskFactsRecord facts;
+    facts.DriveTypeName = driveTypeName;
+    facts.FreeMB = freeMB;
+    facts.CapacityMB = capacityMB;
+    facts.VolumeName = volumeName;
+    facts.SerialText = serialText;
+    GetDiskInfo(services, std::move(drive), facts);
+    driveTypeName = std::move(facts.DriveTypeName);
+    freeMB = facts.FreeMB;
+    capacityMB = facts.CapacityMB;
+    volumeName = std::move(facts.VolumeName);
+    serialText = std::move(facts.SerialText);
+}
+
+void GetDiskInfo(const Services& services, std::string drive, DiskFactsRecord& facts) {
     try {
-        ReadDiskInfo(services, drive, driveTypeName, freeMB, capacityMB, volumeName, serialText);
+        ReadDiskInfo(services, drive, facts);
     } catch (const RuntimeError&) {
         MsgBox(services, "No Zip Disk found in specified drive!", 0, std::string("Insert a Zip Disk ..."));
     }
@@ -112,8 +131,7 @@ void GetDiskInfo(const Services& services, std::string drive, std::string& drive
 
 bool ReadDiskFacts(const Services& services, const std::string& drive, DiskFactsRecord& facts) {
     try {
-        ReadDiskInfo(services, drive, facts.DriveTypeName, facts.FreeMB, facts.CapacityMB, facts.VolumeName,
-                     facts.SerialText);
+        ReadDiskInfo(services, drive, facts);
         return true;
     } catch (const RuntimeError&) {
         return false;

@@ -218,8 +218,7 @@ void frmLabel::SetFormValues(frmLabel& frm) {
         frm.txtID->setText(Text(DiskNumberText(program.NextDiskNumber)));
 
         DiskFactsRecord& facts = program.DiskFacts;
-        GetDiskInfo(m_services, program.ZipDrive, facts.DriveTypeName, facts.FreeMB, facts.CapacityMB,
-                    facts.VolumeName, facts.SerialText);
+        GetDiskInfo(m_services, program.ZipDrive, facts);
         recogniseDisk();
 
         const std::vector<std::string>& roots = frm.drvList->roots();
