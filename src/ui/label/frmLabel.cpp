@@ -1,3 +1,4 @@
+// The label window: building it and filling it with the examined disk's facts.
 #include "ui/label/frmLabel.h"
 
 #include "core/disks/DiskInfo.h"
