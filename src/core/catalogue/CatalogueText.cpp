@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
 
 std::string GroupedCount(std::uint64_t count) {
