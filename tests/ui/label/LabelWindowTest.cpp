@@ -49,6 +49,17 @@ TEST_F(LabelWindowTest, TabOrderAndTextsThatLookLikeMarkup) {
     EXPECT_EQ(modal->runs, 1);
 }
 
+// A value with a blank inside keeps it on the label: a CD drive, a disk named with two words.
+TEST_F(LabelWindowTest, ValuesKeepTheBlanksInsideThem) {
+    drives->addDrive(ZipRoot, DriveCdRom, DiskSpace{512, 4, 64, 48960},
+                     VolumeInformation{"MY DISK", 0x1A2B3C4D});
+    drives->setMountPoint(ZipRoot, diskFolder.string());
+    examine([](frmLabel& w) {
+        const std::string values = w.lblRJValues->text().toStdString();
+        EXPECT_EQ(values.substr(0, values.find("\n1A2B")), "CD ROM\nMY DISK") << values;
+    });
+}
+
 TEST_F(LabelWindowTest, ADriveItCannotReadGivesTheMessageAndNoWindow) {
     // Even a label that would print at once: the disk is read before anything prints.
     for (const std::string zipDrive : {EmptyRoot, "/dev/sdq", ""}) {
