@@ -163,8 +163,15 @@ void frmCatalogue::showHit(const QModelIndex& index) {
         return;
     }
     const SearchHit hit = m_hits->record(source.row());
-    if (!selectDisk(hit.diskId) && !(refreshDisks() && selectDisk(hit.diskId))) {
-        return; // removed since the search
+    // The list read afresh: the disk may have been removed since the search, by another program too, and
+    // its id taken by a disk recorded since.
+    refreshDisks();
+    const auto& disks = m_disks->records();
+    const bool same = std::any_of(disks.begin(), disks.end(), [&](const DiskRecord& disk) {
+        return disk.id == hit.diskId && disk.number == hit.diskNumber;
+    });
+    if (!same || !selectDisk(hit.diskId)) {
+        return;
     }
     tabViews->setCurrentIndex(DisksTab);
     diskChosen();
