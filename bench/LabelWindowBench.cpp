@@ -3,11 +3,9 @@
 #include "core/runtime/ProgramState.h"
 #include "support/BenchSupport.h"
 #include "support/LabelWorld.h"
-#include "ui/forms/PrintWindow.h"
 #include "ui/label/ShowLabelWindow.h"
 #include "ui/label/frmLabel.h"
 
-#include <QPrinter>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -56,7 +54,7 @@ void BM_PrintFilledLabelWindow(benchmark::State& state) {
     window.show();
     for (auto _ : state) {
         const auto printer = world.printer->defaultPrinter();
-        if (!PrintWindow(window, *printer)) {
+        if (!printer.value()->printWindow(window)) {
             state.SkipWithError("printing failed");
             break;
         }

@@ -1,8 +1,8 @@
 // Printing a window of label size (6510 x 5400 twips, a dozen captions and the bar picture) to a PDF file.
 #include "support/BenchSupport.h"
-#include "ui/forms/PrintWindow.h"
 #include "ui/forms/Screen.h"
 #include "ui/label/UsedSpaceBarImage.h"
+#include "ui/print/PrintWindow.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -13,9 +13,9 @@
 #include "ui/forms/PrinterProvider.h"
 #include "ui/forms/QtLocaleFormats.h"
 #include "ui/forms/WindowServices.h"
+#include "ui/print/QtPrinter.h"
 
 #include <QDialog>
-#include <QPrinter>
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -61,11 +61,8 @@ public:
 
 class PdfPrinter final : public PrinterProvider {
 public:
-    std::unique_ptr<QPrinter> defaultPrinter() override {
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(QString::fromStdString(file));
-        return printer;
+    Result<std::unique_ptr<Printer>> defaultPrinter() override {
+        return std::unique_ptr<Printer>(QtPrinter::PdfFile(file));
     }
     std::string file = (std::filesystem::temp_directory_path() / "tessaline-bench-label.pdf").string();
 };

@@ -50,8 +50,9 @@ protected:
     }
 
     // `output` takes the standard output instead of the test when given; `dataHome` is where the program
-    // looks for its catalogue (`data` unless given).
-    Ran run(const QStringList& args, const QString& output = {}, const fs::path& dataHome = {}) const {
+    // looks for its catalogue (`data` unless given); `program` is the built tessaline unless given.
+    Ran run(const QStringList& args, const QString& output = {}, const fs::path& dataHome = {},
+            const fs::path& program = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("QT_QPA_PLATFORM");
         env.remove("WAYLAND_DISPLAY");
@@ -63,7 +64,9 @@ protected:
         if (!output.isEmpty()) {
             process.setStandardOutputFile(output);
         }
-        process.start(QString::fromLocal8Bit(std::getenv("TESSALINE_APP")), args);
+        process.start(program.empty() ? QString::fromLocal8Bit(std::getenv("TESSALINE_APP"))
+                                      : QString::fromStdString(program.string()),
+                      args);
         if (!process.waitForFinished(30000)) {
             return {};
         }
@@ -195,6 +198,33 @@ TEST_F(CommandLineTest, OutputThatCannotBeWrittenIsAnError) {
     const Ran full = run({"--find", "scan"}, "/dev/full");
     EXPECT_EQ(full.code, 2);
     EXPECT_EQ(full.err, "tessaline: cannot write the output: No space left on device\n");
+}
+
+// Every other start is the desktop program's, with the arguments as they came: its toolkit is the one that
+// answers here, about the display it was told to use.
+TEST_F(CommandLineTest, AnyOtherStartIsTheDesktopProgramsWithItsArguments) {
+    const Ran desktop = run({"-platform", "tessaline-no-such-display"});
+    EXPECT_NE(desktop.code, 0);
+    EXPECT_NE(desktop.err.find("\"tessaline-no-such-display\""), std::string::npos) << desktop.err;
+}
+
+// The terminal commands need nothing beside the program; a desktop start without the desktop program says
+// where it was looked for.
+TEST_F(CommandLineTest, WithoutTheDesktopProgramTheTerminalCommandsStillAnswer) {
+    const fs::path alone = dir / "elsewhere" / "bin" / "tessaline";
+    fs::create_directories(alone.parent_path());
+    fs::copy_file(std::getenv("TESSALINE_APP"), alone);
+
+    const Ran version = run({"--version"}, {}, {}, alone);
+    EXPECT_EQ(version.code, 0) << version.err;
+    EXPECT_EQ(version.out, "tessaline 1.0\n");
+
+    const Ran desktop = run({}, {}, {}, alone);
+    EXPECT_EQ(desktop.code, 127);
+    EXPECT_TRUE(desktop.err.starts_with("tessaline: cannot start the desktop program " +
+                                        (dir / "elsewhere").string() + "/"))
+        << desktop.err;
+    EXPECT_TRUE(desktop.err.ends_with("/tessaline-desktop: No such file or directory\n")) << desktop.err;
 }
 
 } // namespace

@@ -128,6 +128,17 @@ protected:
         const fs::path log = file.string() + "-wal";
         return fs::exists(file) && (!fs::exists(log) || fs::file_size(log) == 0);
     }
+    // Those of `libraries` (parts of file names) that the process has loaded, each followed by a space.
+    static std::string loaded(const QProcess& process, std::initializer_list<std::string> libraries) {
+        const std::string maps = ReadBytes("/proc/" + std::to_string(process.processId()) + "/maps");
+        std::string found;
+        for (const std::string& library : libraries) {
+            if (maps.find(library) != std::string::npos) {
+                found += library + " ";
+            }
+        }
+        return found;
+    }
     std::string stored(const char* key) const {
         const auto read = IniProfileStore(home / "config" / "Tesslin1.ini").read("GLOBAL", key);
         return read ? read->value_or("(missing)") : "(cannot read: " + read.reason() + ")";
@@ -163,6 +174,8 @@ TEST_F(WholeProgramTest, FirstStartToPrintedLabelAndQuit) {
     EXPECT_EQ(stored("OWNER"), "Your NAME Goes Here !!!");
     EXPECT_EQ(stored("ZIPDRIVE"), tree.node("sdb"));
     EXPECT_EQ(stored("ID_INDEX"), "1");
+    // Nothing so far needed printing or the catalogue: neither's libraries are loaded.
+    EXPECT_EQ(loaded(first, {"libQt6PrintSupport", "libtessaline-print", "libsqlite3"}), "");
 
     // A second copy is refused while the first runs, and writes nothing.
     std::string text = profile();

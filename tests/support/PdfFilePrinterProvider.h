@@ -1,8 +1,7 @@
 #pragma once
 
 #include "ui/forms/PrinterProvider.h"
-
-#include <QPrinter>
+#include "ui/print/QtPrinter.h"
 
 #include <string>
 
@@ -11,15 +10,12 @@ class PdfFilePrinterProvider final : public PrinterProvider {
 public:
     explicit PdfFilePrinterProvider(std::string fileName = {}) : fileName(std::move(fileName)) {}
 
-    std::unique_ptr<QPrinter> defaultPrinter() override {
+    Result<std::unique_ptr<Printer>> defaultPrinter() override {
         ++asked;
         if (fileName.empty()) {
-            return nullptr;
+            return std::unique_ptr<Printer>();
         }
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(QString::fromStdString(fileName));
-        return printer;
+        return std::unique_ptr<Printer>(QtPrinter::PdfFile(fileName));
     }
 
     std::string fileName;

@@ -3,9 +3,8 @@
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/SearchWords.h"
 #include "core/catalogue/SqliteDatabase.h"
+#include "core/catalogue/SqliteLibrary.h"
 #include "core/settings/TextEncoding.h"
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -85,7 +84,7 @@ Result<std::string> FoldCase(fts5_api* api, std::string_view text) {
                                        static_cast<int>(marked.size()), KeepFirstLetter);
     tokenizer.xDelete(trigrams);
     if (rc != SQLITE_OK) {
-        return Failure{std::string("cannot fold the letter case of a word (") + sqlite3_errstr(rc) + ")"};
+        return Failure{std::string("cannot fold the letter case of a word (") + Sqlite().errstr(rc) + ")"};
     }
     return folded;
 }

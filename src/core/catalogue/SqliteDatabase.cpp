@@ -1,6 +1,6 @@
 #include "core/catalogue/SqliteDatabase.h"
 
-#include <sqlite3.h>
+#include "core/catalogue/SqliteLibrary.h"
 
 #include <cerrno>
 #include <cstring>
@@ -62,7 +62,7 @@ SqliteDatabase::SqliteDatabase(std::string path, Access access, sqlite3* db)
     : m_path(std::move(path)), m_access(access), m_db(db) {}
 
 SqliteDatabase::~SqliteDatabase() {
-    sqlite3_close_v2(m_db);
+    Sqlite().close_v2(m_db);
 }
 
 Result<std::unique_ptr<SqliteDatabase>> SqliteDatabase::open(const std::string& path, Access access) {
@@ -70,8 +70,12 @@ Result<std::unique_ptr<SqliteDatabase>> SqliteDatabase::open(const std::string& 
         (access == Access::ReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) |
         SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE | (access == Access::Immutable ? SQLITE_OPEN_URI : 0);
     const std::string name = access == Access::Immutable ? Uri(path) + "?immutable=1" : path;
+    // Loaded here, on the first open: nothing else of SQLite is reached without a connection.
+    if (Result<const SqliteLibrary*> library = LoadSqlite(); !library) {
+        return Failure{path + " cannot be opened: " + library.reason()};
+    }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
+    const int rc = Sqlite().open_v2(name.c_str(), &db, flags, nullptr);
     std::unique_ptr<SqliteDatabase> opened(new SqliteDatabase(path, access, db));
     if (rc != SQLITE_OK) {
         return opened->failure(rc);
@@ -80,12 +84,12 @@ Result<std::unique_ptr<SqliteDatabase>> SqliteDatabase::open(const std::string& 
 }
 
 void SqliteDatabase::setBusyTimeout(std::chrono::milliseconds timeout) {
-    sqlite3_busy_timeout(m_db, static_cast<int>(timeout.count()));
+    Sqlite().busy_timeout(m_db, static_cast<int>(timeout.count()));
 }
 
 Result<SqliteStatement> SqliteDatabase::prepare(std::string_view sql) const {
     sqlite3_stmt* statement = nullptr;
-    const int rc = sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &statement, nullptr);
+    const int rc = Sqlite().prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &statement, nullptr);
     if (rc != SQLITE_OK) {
         return failure(rc);
     }
@@ -93,7 +97,7 @@ Result<SqliteStatement> SqliteDatabase::prepare(std::string_view sql) const {
 }
 
 Result<Done> SqliteDatabase::execute(const std::string& sql) const {
-    const int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr);
+    const int rc = Sqlite().exec(m_db, sql.c_str(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         return failure(rc);
     }
@@ -101,16 +105,16 @@ Result<Done> SqliteDatabase::execute(const std::string& sql) const {
 }
 
 std::int64_t SqliteDatabase::lastInsertId() const {
-    return sqlite3_last_insert_rowid(m_db);
+    return Sqlite().last_insert_rowid(m_db);
 }
 
 Result<Done> SqliteDatabase::copyInto(const SqliteDatabase& target) const {
-    sqlite3_backup* backup = sqlite3_backup_init(target.m_db, "main", m_db, "main");
+    sqlite3_backup* backup = Sqlite().backup_init(target.m_db, "main", m_db, "main");
     if (backup == nullptr) {
-        return target.failure(sqlite3_errcode(target.m_db));
+        return target.failure(Sqlite().errcode(target.m_db));
     }
-    const int stepped = sqlite3_backup_step(backup, -1);
-    const int finished = sqlite3_backup_finish(backup);
+    const int stepped = Sqlite().backup_step(backup, -1);
+    const int finished = Sqlite().backup_finish(backup);
     if (stepped != SQLITE_DONE) {
         return failure(stepped);
     }
@@ -121,16 +125,16 @@ Result<Done> SqliteDatabase::copyInto(const SqliteDatabase& target) const {
 }
 
 void SqliteDatabase::interrupt() const {
-    sqlite3_interrupt(m_db);
+    Sqlite().interrupt(m_db);
 }
 
 bool SqliteDatabase::lastFailureIsDamage() const {
-    const int code = sqlite3_errcode(m_db) & 0xff;
+    const int code = Sqlite().errcode(m_db) & 0xff;
     return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
 }
 
 Failure SqliteDatabase::failure(int code) const {
-    const char* message = m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(code);
-    const int systemError = m_db != nullptr ? sqlite3_system_errno(m_db) : 0;
+    const char* message = m_db != nullptr ? Sqlite().errmsg(m_db) : Sqlite().errstr(code);
+    const int systemError = m_db != nullptr ? Sqlite().system_errno(m_db) : 0;
     return Failure{Problem(code, systemError, m_path) + " (" + message + ")"};
 }

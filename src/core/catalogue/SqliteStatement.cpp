@@ -2,7 +2,7 @@
 
 #include "core/catalogue/SqliteDatabase.h"
 
-#include <sqlite3.h>
+#include "core/catalogue/SqliteLibrary.h"
 
 #include <utility>
 
@@ -29,7 +29,7 @@ SqliteStatement& SqliteStatement::operator=(SqliteStatement&& other) noexcept {
 
 void SqliteStatement::release() {
     if (m_statement != nullptr) {
-        sqlite3_finalize(m_statement);
+        Sqlite().finalize(m_statement);
         m_statement = nullptr;
     }
 }
@@ -41,20 +41,20 @@ void SqliteStatement::keepBindError(int rc) {
 }
 
 SqliteStatement& SqliteStatement::bind(int index, std::int64_t value) {
-    const int rc = sqlite3_bind_int64(m_statement, index, value);
+    const int rc = Sqlite().bind_int64(m_statement, index, value);
     keepBindError(rc);
     return *this;
 }
 
 SqliteStatement& SqliteStatement::bind(int index, std::string_view text) {
     const int rc =
-        sqlite3_bind_text64(m_statement, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        Sqlite().bind_text64(m_statement, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
     keepBindError(rc);
     return *this;
 }
 
 SqliteStatement& SqliteStatement::bindPointer(int index, void* pointer, const char* type) {
-    const int rc = sqlite3_bind_pointer(m_statement, index, pointer, type, nullptr);
+    const int rc = Sqlite().bind_pointer(m_statement, index, pointer, type, nullptr);
     keepBindError(rc);
     return *this;
 }
@@ -63,7 +63,7 @@ Result<bool> SqliteStatement::step() {
     if (m_bindError != 0) {
         return m_db->failure(m_bindError);
     }
-    const int rc = sqlite3_step(m_statement);
+    const int rc = Sqlite().step(m_statement);
     if (rc == SQLITE_ROW) {
         return true;
     }
@@ -72,7 +72,7 @@ Result<bool> SqliteStatement::step() {
     }
     // Taken before the reset, which would leave the connection's message for the reset.
     Failure failure = m_db->failure(rc);
-    sqlite3_reset(m_statement);
+    Sqlite().reset(m_statement);
     return failure;
 }
 
@@ -103,11 +103,11 @@ Result<std::optional<std::string>> SqliteStatement::firstText() {
 }
 
 void SqliteStatement::reset() {
-    sqlite3_reset(m_statement);
+    Sqlite().reset(m_statement);
 }
 
 std::int64_t SqliteStatement::integer(int column) const {
-    return sqlite3_column_int64(m_statement, column);
+    return Sqlite().column_int64(m_statement, column);
 }
 
 std::string SqliteStatement::text(int column) const {
@@ -115,13 +115,13 @@ std::string SqliteStatement::text(int column) const {
 }
 
 std::string_view SqliteStatement::textView(int column) const {
-    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    const auto* bytes = reinterpret_cast<const char*>(Sqlite().column_text(m_statement, column));
     if (bytes == nullptr) {
         return {};
     }
-    return {bytes, static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column))};
+    return {bytes, static_cast<std::size_t>(Sqlite().column_bytes(m_statement, column))};
 }
 
 bool SqliteStatement::isNull(int column) const {
-    return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+    return Sqlite().column_type(m_statement, column) == SQLITE_NULL;
 }

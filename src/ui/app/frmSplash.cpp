@@ -8,12 +8,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-namespace {
-
-// How often the hold looks at the clock; the event loop keeps the splash painted in between.
-constexpr int HoldCheckMilliseconds = 20;
-
-} // namespace
+#include <algorithm>
 
 frmSplash::frmSplash(const WindowServices& services, std::function<void()> openMain, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_services(services),
@@ -29,7 +24,10 @@ frmSplash::frmSplash(const WindowServices& services, std::function<void()> openM
     Timer1.setInterval(1);
     Timer1.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
-    m_holdCheck.setInterval(HoldCheckMilliseconds);
+    // The hold sleeps until its end is due instead of looking at the clock all along; a precise timer
+    // does not wake early.
+    m_holdCheck.setSingleShot(true);
+    m_holdCheck.setTimerType(Qt::PreciseTimer);
     connect(&m_holdCheck, &QTimer::timeout, this, &frmSplash::checkHold);
 }
 
@@ -50,9 +48,11 @@ void frmSplash::Timer1_Timer() {
     HoldSeconds = 3;
     m_tickAt = now();
     StopSecond = (LocalSecond(m_tickAt) + HoldSeconds) % 60;
+    // Time zones move the clock by whole seconds, so the local second StopSecond begins on a whole second
+    // of the system clock: the one HoldSeconds after the tick's own.
+    m_stopAt = std::chrono::floor<std::chrono::seconds>(m_tickAt) + std::chrono::seconds(HoldSeconds);
+    m_held.start();
     m_holding = true;
-    // Waiting on a timer rather than spinning keeps the splash painted and the processor free.
-    m_holdCheck.start();
     checkHold();
 }
 
@@ -61,12 +61,24 @@ void frmSplash::checkHold() {
         return;
     }
     const Clock::TimePoint at = now();
-    // The second alone could be missed if the program stalls at that moment; three seconds bound the hold.
-    if (LocalSecond(at) == StopSecond || at - m_tickAt >= std::chrono::seconds(HoldSeconds)) {
+    const auto heldFor = std::chrono::milliseconds(m_held.elapsed());
+    const auto bound = std::chrono::milliseconds(std::chrono::seconds(HoldSeconds)) - heldFor;
+    // A clock set back during the hold would put the stop second far off; the time really held bounds it.
+    if (at >= m_stopAt || bound <= std::chrono::milliseconds(0)) {
         m_holding = false;
         m_holdCheck.stop();
         unload();
+        return;
     }
+    const auto due = std::chrono::ceil<std::chrono::milliseconds>(m_stopAt - at);
+    m_holdCheck.start(std::min(due, bound));
+}
+
+std::optional<std::chrono::milliseconds> frmSplash::holdWake() const {
+    if (!m_holdCheck.isActive()) {
+        return std::nullopt;
+    }
+    return std::chrono::milliseconds(m_holdCheck.interval());
 }
 
 void frmSplash::Form_KeyPress() {
@@ -112,4 +124,9 @@ void frmSplash::unload() {
         m_openMain();
     }
     close();
+    // Never shown again: its window and the picture buffer the display server shares for it (300 kB)
+    // go before the main window draws into its own. Not here: a click or a key may be on its way through
+    // that window now.
+    QMetaObject::invokeMethod(
+        this, [this] { destroy(); }, Qt::QueuedConnection);
 }

@@ -1,13 +1,15 @@
 #pragma once
 
-#include <memory>
+#include "core/runtime/Result.h"
+#include "ui/forms/Printer.h"
 
-class QPrinter;
+#include <memory>
 
 // Where the program gets the printer that a window is printed on.
 class PrinterProvider {
 public:
     virtual ~PrinterProvider() = default;
-    // A printer set up for the default destination; nullptr when there is no default printer.
-    virtual std::unique_ptr<QPrinter> defaultPrinter() = 0;
+    // A printer set up for the default destination; none when there is no default printer, a failure when
+    // printing itself cannot be done (its library could not be loaded).
+    virtual Result<std::unique_ptr<Printer>> defaultPrinter() = 0;
 };

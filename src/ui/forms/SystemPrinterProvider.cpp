@@ -1,19 +1,32 @@
 #include "ui/forms/SystemPrinterProvider.h"
 
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <QCoreApplication>
 
-std::unique_ptr<QPrinter> SystemPrinterProvider::defaultPrinter() {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) {
-        return nullptr;
+#include <string>
+#include <utility>
+
+#include <dlfcn.h>
+
+SystemPrinterProvider::SystemPrinterProvider(std::string library) : m_library(std::move(library)) {}
+
+std::string SystemPrinterProvider::BesideProgram() {
+    return QCoreApplication::applicationDirPath().toStdString() + "/" + PrintLibrary::File;
+}
+
+Result<std::unique_ptr<Printer>> SystemPrinterProvider::defaultPrinter() {
+    if (m_defaultPrinter == nullptr) {
+        // Loaded for good: the printers it makes run its code.
+        void* library = ::dlopen(m_library.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) {
+            const char* why = ::dlerror();
+            return Failure{"the printing library could not be loaded (" + std::string(why ? why : m_library) +
+                           ")"};
+        }
+        m_defaultPrinter = reinterpret_cast<PrintLibrary::DefaultPrinterFunction>(
+            ::dlsym(library, PrintLibrary::DefaultPrinterEntry));
+        if (m_defaultPrinter == nullptr) {
+            return Failure{"the printing library " + m_library + " is not this program's"};
+        }
     }
-    // High resolution: pictures on the page are drawn at the printer's resolution, not the screen's.
-    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    printer->setOutputFormat(QPrinter::NativeFormat);
-    printer->setDocName(QStringLiteral("Tessaline label"));
-    // The label's strips are colored; a queue that prints grey by default would turn them grey already in
-    // the document we send. A monochrome printer still makes its own grey of it.
-    printer->setColorMode(QPrinter::Color);
-    return printer;
+    return std::unique_ptr<Printer>(m_defaultPrinter());
 }

@@ -7,19 +7,20 @@
 #include "core/runtime/RuntimeError.h"
 #include "core/settings/ProfileAccess.h"
 #include "core/settings/ProfileService.h"
-#include "ui/forms/PrintWindow.h"
 #include "ui/forms/PrinterProvider.h"
 
 #include <QLineEdit>
-#include <QPrinter>
 #include <QPushButton>
 
 #include <memory>
 
 namespace {
 
-std::unique_ptr<QPrinter> DefaultPrinter(const WindowServices& services) {
-    return services.printer ? services.printer->defaultPrinter() : nullptr;
+Result<std::unique_ptr<Printer>> DefaultPrinter(const WindowServices& services) {
+    if (!services.printer) {
+        return std::unique_ptr<Printer>();
+    }
+    return services.printer->defaultPrinter();
 }
 
 // The number the next label takes from the one stored now, or what the user is told instead.
@@ -45,8 +46,8 @@ Result<std::int16_t> NextStoredNumber(const Services& services) {
     }
 }
 
-std::string NotPrintedMessage(const QPrinter& printer) {
-    const std::string name = printer.printerName().toStdString();
+std::string NotPrintedMessage(const Printer& printer) {
+    const std::string name = printer.name();
     return "The label could not be printed: " +
            (name.empty() ? std::string("the printer") : "the printer " + name) +
            " did not take the job.\r\n\r\nThe disk number was not changed; check the printer and print "
@@ -69,8 +70,16 @@ std::string NotSavedMessage(const Services& services, std::int16_t stored, const
 
 void frmLabel::cmdPrint_Click() {
     // Nothing is written or changed on the label until the job can go out.
-    const std::unique_ptr<QPrinter> printer = DefaultPrinter(m_services);
-    if (!printer) {
+    const Result<std::unique_ptr<Printer>> found = DefaultPrinter(m_services);
+    if (!found) {
+        MsgBox(m_services,
+               "The label cannot be printed: " + found.reason() +
+                   ".\r\n\r\nReinstalling the program may mend this. The disk number was not changed.",
+               0);
+        cmdRefresh_Click();
+        return;
+    }
+    if (!found.value()) {
         MsgBox(m_services,
                "There is no default printer, so the label cannot be printed.\r\n\r\n"
                "Set up a printer as the default, then print again. The disk number was not changed.",
@@ -78,16 +87,17 @@ void frmLabel::cmdPrint_Click() {
         cmdRefresh_Click();
         return;
     }
+    Printer& printer = *found.value();
     if (askReprint()) {
         // A catalogued disk printed again under its own number: the stored number stays as it is.
         const auto number = static_cast<std::int16_t>(m_known->number);
         txtID->setText(QString::fromStdString("# " + IntToText(number)));
         cmdPrint->setVisible(false);
         cmdRefresh->setVisible(false);
-        if (PrintWindow(*this, *printer)) {
+        if (printer.printWindow(*this)) {
             recordPrinted(number, m_known->id);
         } else {
-            MsgBox(m_services, NotPrintedMessage(*printer), 0);
+            MsgBox(m_services, NotPrintedMessage(printer), 0);
         }
         cmdRefresh_Click();
         return;
@@ -109,8 +119,8 @@ void frmLabel::cmdPrint_Click() {
     cmdRefresh->setVisible(false);
 
     // The stored number advances only for a label that went to the printer.
-    if (!PrintWindow(*this, *printer)) {
-        MsgBox(m_services, NotPrintedMessage(*printer), 0);
+    if (!printer.printWindow(*this)) {
+        MsgBox(m_services, NotPrintedMessage(printer), 0);
     } else {
         if (const Result<ProfileStatuses> saved =
                 ProfileWriteKeys(m_services, {{"GLOBAL", "ID_INDEX", std::int64_t{*next}}});

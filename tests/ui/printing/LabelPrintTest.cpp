@@ -15,7 +15,7 @@ protected:
     void SetUp() override {
         cups(); // before the first printing call of this thread, even a QPrinter made by the fixture
         LabelFixture::SetUp();
-        services.printer = std::make_shared<SystemPrinterProvider>();
+        services.printer = std::make_shared<SystemPrinterProvider>(TESSALINE_PRINT_LIBRARY);
         before = cups().spooledDocuments().size();
     }
     // One scheduler for the whole program: libcups fixes the server of a thread at its first call.
@@ -51,7 +51,8 @@ TEST_F(LabelPrintTest, PrintLabelPutsTheLabelOnOnePageOfTheDefaultQueue) {
     EXPECT_NEAR(label.height(), 5400 / 20.0, 2.0);
 }
 
-// A queue that refuses the job, a job that cannot start: the user is told, and the stored number stays.
+// A queue that refuses the job, a job that cannot start, printing that cannot be loaded: the user is told,
+// and the stored number stays.
 TEST_F(LabelPrintTest, ALabelThatDoesNotPrintLeavesTheNumber) {
     const std::pair<std::function<void()>, const char*> cases[] = {
         {[&] { ASSERT_TRUE(cups().setAcceptingJobs(false)); },
@@ -61,11 +62,16 @@ TEST_F(LabelPrintTest, ALabelThatDoesNotPrintLeavesTheNumber) {
                  std::make_shared<PdfFilePrinterProvider>((dir / "none" / "label.pdf").string());
          },
          "The label could not be printed: the printer did not take the job."},
+        {[&] {
+             services.printer =
+                 std::make_shared<SystemPrinterProvider>((dir / "none" / "libtessaline-print.so").string());
+         },
+         "The label cannot be printed: the printing library could not be loaded ("},
     };
     for (const auto& [arrange, says] : cases) {
         SCOPED_TRACE(says);
         messages->shown.clear();
-        services.printer = std::make_shared<SystemPrinterProvider>();
+        services.printer = std::make_shared<SystemPrinterProvider>(TESSALINE_PRINT_LIBRARY);
         arrange();
         ShowLabelWindow(services, nullptr, LabelAction::Print);
         ASSERT_TRUE(cups().setAcceptingJobs(true));

@@ -1,4 +1,4 @@
-#include "ui/forms/PrintWindow.h"
+#include "ui/print/PrintWindow.h"
 
 #include "ui/forms/Screen.h"
 

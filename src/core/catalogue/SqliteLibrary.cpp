@@ -1,0 +1,74 @@
+#include "core/catalogue/SqliteLibrary.h"
+
+#include <string>
+
+#include <dlfcn.h>
+
+namespace {
+
+const Result<const SqliteLibrary*>& Loaded() {
+    static const Result<const SqliteLibrary*> loaded = []() -> Result<const SqliteLibrary*> {
+        static Result<SqliteLibrary> library = LoadSqliteLibrary(TESSALINE_SQLITE_LIBRARY);
+        if (!library) {
+            return Failure{library.reason()};
+        }
+        return &library.value();
+    }();
+    return loaded;
+}
+
+} // namespace
+
+Result<SqliteLibrary> LoadSqliteLibrary(const char* file) {
+    void* handle = ::dlopen(file, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* why = ::dlerror();
+        return Failure{std::string("the SQLite library could not be loaded (") + (why ? why : file) + ")"};
+    }
+    SqliteLibrary library{};
+    std::string missing;
+    const auto find = [&](auto& function, const char* name) {
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(handle, name));
+        if (function == nullptr && missing.empty()) {
+            missing = name;
+        }
+    };
+    find(library.open_v2, "sqlite3_open_v2");
+    find(library.close_v2, "sqlite3_close_v2");
+    find(library.busy_timeout, "sqlite3_busy_timeout");
+    find(library.prepare_v2, "sqlite3_prepare_v2");
+    find(library.exec, "sqlite3_exec");
+    find(library.last_insert_rowid, "sqlite3_last_insert_rowid");
+    find(library.backup_init, "sqlite3_backup_init");
+    find(library.backup_step, "sqlite3_backup_step");
+    find(library.backup_finish, "sqlite3_backup_finish");
+    find(library.interrupt, "sqlite3_interrupt");
+    find(library.errcode, "sqlite3_errcode");
+    find(library.errmsg, "sqlite3_errmsg");
+    find(library.errstr, "sqlite3_errstr");
+    find(library.system_errno, "sqlite3_system_errno");
+    find(library.finalize, "sqlite3_finalize");
+    find(library.bind_int64, "sqlite3_bind_int64");
+    find(library.bind_text64, "sqlite3_bind_text64");
+    find(library.bind_pointer, "sqlite3_bind_pointer");
+    find(library.step, "sqlite3_step");
+    find(library.reset, "sqlite3_reset");
+    find(library.column_int64, "sqlite3_column_int64");
+    find(library.column_text, "sqlite3_column_text");
+    find(library.column_bytes, "sqlite3_column_bytes");
+    find(library.column_type, "sqlite3_column_type");
+    if (!missing.empty()) {
+        ::dlclose(handle);
+        return Failure{std::string("the SQLite library ") + file + " lacks " + missing + " (too old?)"};
+    }
+    // Kept loaded: the functions are used for as long as the program runs.
+    return library;
+}
+
+Result<const SqliteLibrary*> LoadSqlite() {
+    return Loaded();
+}
+
+const SqliteLibrary& Sqlite() {
+    return *Loaded().value();
+}
