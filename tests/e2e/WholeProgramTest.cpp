@@ -205,8 +205,13 @@ TEST_F(WholeProgramTest, FirstStartToPrintedLabelAndQuit) {
     const QStringList label = windows("^Tessaline 1.0$", 15000, main.first());
     ASSERT_FALSE(label.isEmpty()) << "no label window";
     // The Print button's middle, 4507 x 4507 twips from the window's corner at 15 twips a pixel.
-    ASSERT_TRUE(xdotool({"mousemove", "--window", label.first(), "300", "300", "click", "1"}));
-    const QStringList question = windows("^Tesslin1$");
+    // A click that comes before the window takes input is lost; one after the question is up is refused
+    // by it (the question is modal), so clicking again until it comes prints nothing twice.
+    QStringList question;
+    for (int click = 0; click < 5 && question.isEmpty(); ++click) {
+        ASSERT_TRUE(xdotool({"mousemove", "--window", label.first(), "300", "300", "click", "1"}));
+        question = windows("^Tesslin1$", 4000);
+    }
     ASSERT_FALSE(question.isEmpty()) << "no question whether to print the known disk again";
     ASSERT_TRUE(key(question.first(), "alt+n"));
     const auto examined = printServer().waitForDocument(jobs + 1, 30000);

@@ -1,11 +1,9 @@
 #pragma once
 
+#include "core/runtime/CLocaleFormats.h"
 #include "core/runtime/Clock.h"
-#include "core/runtime/LocaleFormats.h"
 #include "core/runtime/MessageService.h"
 #include "core/runtime/ProgramTerminator.h"
-
-#include <ctime>
 
 #include <optional>
 #include <string>
@@ -43,21 +41,4 @@ public:
     explicit FixedClock(TimePoint at = {}) : at(at) {}
     TimePoint now() const override { return at; }
     TimePoint at;
-};
-
-// The label's formats in the C locale: the English month abbreviations and AM/PM, a decimal point.
-class CLocaleFormats final : public LocaleFormats {
-public:
-    std::string mediumDate(Clock::TimePoint when) const override { return format(when, "%d-%b-%y"); }
-    std::string mediumTime(Clock::TimePoint when) const override { return format(when, "%I:%M %p"); }
-    char decimalSeparator() const override { return '.'; }
-
-private:
-    static std::string format(Clock::TimePoint when, const char* pattern) {
-        const std::time_t t = std::chrono::system_clock::to_time_t(when);
-        std::tm local{};
-        ::localtime_r(&t, &local);
-        char text[32];
-        return std::string(text, std::strftime(text, sizeof text, pattern, &local));
-    }
 };

@@ -4,11 +4,12 @@
 #include "core/app/TerminalText.h"
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/CatalogueText.h"
+#include "core/disks/DiskInfo.h"
+#include "core/runtime/FileAccess.h"
+#include "core/runtime/Runtime.h"
 
-#include <array>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 
 namespace {
@@ -40,15 +41,6 @@ const char* const Usage =
     "\n"
     "Exit status: 0 when something was found, listed or backed up; 1 when --find found nothing;\n"
     "2 on an error, said on standard error.\n";
-
-std::string Date(std::int64_t seconds) {
-    const std::time_t when = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    localtime_r(&when, &local);
-    std::array<char, 16> text{};
-    std::strftime(text.data(), text.size(), "%Y-%m-%d", &local);
-    return text.data();
-}
 
 // What the arguments ask: a command, what follows it, and whether fields end with NUL bytes.
 struct Request {
@@ -109,8 +101,7 @@ private:
 // The catalogue as it is, read only: a missing file is an empty catalogue and is not created. Any other
 // trouble (a folder that may not be entered) is the store's to tell.
 Result<std::unique_ptr<CatalogueStore>> OpenExisting(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
+    if (NothingAt(path)) {
         return Failure{};
     }
     return CatalogueStore::open(path, {}, CatalogueAccess::Read);
@@ -162,7 +153,7 @@ int Disks(const std::string& path, std::ostream& out, std::ostream& err, bool nu
         fields.name(disk.volumeName);
         for (const std::string& value :
              {SerialText(disk.serial), std::to_string(disk.capacityBytes), std::to_string(disk.usedBytes),
-              std::to_string(disk.freeBytes), Date(disk.firstLabelled), Date(disk.lastLabelled),
+              std::to_string(disk.freeBytes), IsoDate(disk.firstLabelled), IsoDate(disk.lastLabelled),
               std::to_string(disk.entries)}) {
             fields.text(value);
         }
@@ -243,7 +234,7 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, const st
         return 0;
     }
     if (command == "--version") {
-        out << "tessaline 1.0\n";
+        out << "tessaline " << ProductVersion << "\n";
         return 0;
     }
     if (command == "--disks") {

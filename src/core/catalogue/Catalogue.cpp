@@ -3,14 +3,12 @@
 #include "core/catalogue/CatalogueText.h"
 #include "core/catalogue/TreeWalk.h"
 #include "core/runtime/Clock.h"
+#include "core/runtime/FileAccess.h"
 
 #include <algorithm>
-#include <array>
 #include <chrono>
-#include <ctime>
 #include <utility>
 
-#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 namespace {
@@ -102,13 +100,7 @@ Catalogue::~Catalogue() {
 }
 
 std::string Catalogue::today() const {
-    const std::time_t now =
-        static_cast<std::time_t>(Seconds(m_clock ? m_clock->now() : std::chrono::system_clock::now()));
-    std::tm local{};
-    localtime_r(&now, &local);
-    std::array<char, 16> text{};
-    std::strftime(text.data(), text.size(), "%Y-%m-%d", &local);
-    return text.data();
+    return IsoDate(Seconds(m_clock ? m_clock->now() : std::chrono::system_clock::now()));
 }
 
 Result<std::unique_ptr<CatalogueStore>> Catalogue::openStore(CatalogueAccess access) const {
@@ -136,8 +128,7 @@ CatalogueStore* Catalogue::store(CatalogueAccess access) {
 }
 
 std::optional<DiskRecord> Catalogue::recognise(const DiskIdentity& identity) {
-    struct stat st {};
-    if (identity.serial == 0 || ::stat(m_path.c_str(), &st) != 0) {
+    if (identity.serial == 0 || NothingAt(m_path)) {
         return std::nullopt;
     }
     CatalogueStore* catalogue = store(CatalogueAccess::Read);
@@ -332,8 +323,7 @@ std::optional<std::string> Catalogue::takeMessage() {
 }
 
 std::optional<std::string> Catalogue::unfinishedMessage() const {
-    struct stat st {};
-    if (::stat(m_path.c_str(), &st) != 0) {
+    if (NothingAt(m_path)) {
         return std::nullopt;
     }
     Result<std::unique_ptr<CatalogueStore>> opened = openStore(CatalogueAccess::Read);

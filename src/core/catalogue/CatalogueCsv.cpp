@@ -1,6 +1,7 @@
 #include "core/catalogue/CatalogueCsv.h"
 
 #include "core/catalogue/CatalogueText.h"
+#include "core/disks/DiskInfo.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "core/catalogue/CatalogueSearch.h"
 #include "core/catalogue/SqliteDatabase.h"
 #include "core/catalogue/SqliteTransaction.h"
+#include "core/runtime/FileAccess.h"
 
 #include <cerrno>
 #include <chrono>
@@ -64,16 +65,10 @@ Result<Done> CreateFile(const std::string& path) {
     return Done{};
 }
 
-// Root may write any file, but a file without write permission is still meant to be left alone.
+// A file without write permission is left alone, even by root.
 bool Writable(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return true;
-    }
-    if (::geteuid() == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        return false;
-    }
-    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+    return ::stat(path.c_str(), &info) != 0 || !ReadOnlyReason(info, path);
 }
 
 bool Exists(const std::string& path) {

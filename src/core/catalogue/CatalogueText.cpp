@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
 
 std::string GroupedCount(std::uint64_t count) {
@@ -34,13 +33,6 @@ std::string SizeText(std::uint64_t bytes, char decimalSeparator) {
         }
     }
     return {}; // not reached: the last unit always answers
-}
-
-std::string SerialText(std::uint32_t serial) {
-    std::array<char, 10> text{};
-    std::snprintf(text.data(), text.size(), "%04X-%04X", static_cast<unsigned>(serial >> 16),
-                  static_cast<unsigned>(serial & 0xFFFFu));
-    return text.data();
 }
 
 std::string MovedAsideMessage(const std::string& path, const std::string& movedTo) {
@@ -78,6 +70,15 @@ std::string IsoDateTime(std::int64_t seconds) {
     }
     std::array<char, 32> text{};
     return std::string(text.data(), std::strftime(text.data(), text.size(), "%Y-%m-%d %H:%M:%S", &local));
+}
+
+std::string IsoDate(std::int64_t seconds) {
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    localtime_r(&time, &local);
+    std::array<char, 16> text{};
+    std::strftime(text.data(), text.size(), "%Y-%m-%d", &local);
+    return text.data();
 }
 
 std::string NameText(const std::string& bytes) {

@@ -13,9 +13,6 @@
 // numbers from 100 on; the next unit from 1,000 on ("1.0 MB" for 1,000 KB).
 std::string SizeText(std::uint64_t bytes, char decimalSeparator = '.');
 
-// A volume serial as the label shows it: "1A2B-3C4D".
-std::string SerialText(std::uint32_t serial);
-
 // What the user is told when a damaged catalogue was moved aside and a new one started.
 std::string MovedAsideMessage(const std::string& path, const std::string& movedTo);
 
@@ -33,6 +30,9 @@ std::string DiskStatusText(const DiskRecord& disk);
 // Seconds since the epoch as local date and time, the form spreadsheets read: "2026-03-14 09:47:00";
 // empty for 0 (not known).
 std::string IsoDateTime(std::int64_t seconds);
+
+// Seconds since the epoch as the local date: "2026-03-14".
+std::string IsoDate(std::int64_t seconds);
 
 // A name read from a disk as UTF-8, each piece that is not UTF-8 shown as a replacement mark (U+FFFD):
 // guessing a code page would show another name than the one on the disk, as if it were right.

@@ -8,7 +8,7 @@ struct DiskFactsRecord;
 
 // The catalogue's view of the disk the label window has examined.
 
-// Its serial and capacity, read back from the facts the label shows.
+// Its serial and capacity, as read from the drive with the facts the label shows.
 DiskIdentity IdentityOfFacts(const DiskFactsRecord& facts);
 
 // The disk as the catalogue records it when its label, numbered `number`, is printed.

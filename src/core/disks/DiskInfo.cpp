@@ -1,6 +1,7 @@
 #include "core/disks/DiskInfo.h"
 
 #include "core/disks/DriveService.h"
+#include "core/runtime/Conversions.h"
 #include "core/runtime/ProgramState.h"
 #include "core/runtime/Runtime.h"
 #include "core/runtime/RuntimeError.h"
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -30,21 +32,6 @@ std::uint64_t ClusterBytes(const DiskSpace& space, std::uint64_t clusters) {
 
 double Megabytes(std::uint64_t bytes) {
     return static_cast<double>(bytes) / 1024 / 1024;
-}
-
-std::string SerialText(std::uint32_t serial) {
-    std::array<char, 9> digits{};
-    std::snprintf(digits.data(), digits.size(), "%08X", static_cast<unsigned>(serial));
-    const std::string hex(digits.data());
-    return hex.substr(0, 4) + "-" + hex.substr(4, 4);
-}
-
-std::string TrimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // The name as a fixed blank-filled buffer holds it after the read: name, its NUL, then blanks. Trimming
@@ -83,35 +70,60 @@ const char* DriveTypeNameOf(int type) {
     }
 }
 
-// GetDiskInfo's reading; a service that cannot answer throws.
-void ReadDiskInfo(const Services& services, const std::string& drive, std::string& driveTypeName,
-                  double& freeMB, double& capacityMB, std::string& volumeName, std::string& serialText) {
+// GetDiskInfo's reading, field by field in the order of the outputs; a service that cannot answer throws.
+void ReadDiskInfo(const Services& services, const std::string& drive, DiskFactsRecord& facts) {
     const auto& drives = services.drives;
     if (!drives) {
         throw RuntimeError(RuntimeError::ObjectRequired);
     }
 
     if (const char* name = DriveTypeNameOf(drives->driveType(drive))) {
-        driveTypeName = name;
+        facts.DriveTypeName = name;
     }
 
     const DiskSpace space = drives->diskSpace(drive).value_or(DiskSpace{});
-    freeMB = Megabytes(ClusterBytes(space, space.freeClusters));
-    capacityMB = Megabytes(ClusterBytes(space, space.totalClusters));
+    facts.FreeBytes = ClusterBytes(space, space.freeClusters);
+    facts.FreeMB = Megabytes(facts.FreeBytes);
+    facts.CapacityBytes = ClusterBytes(space, space.totalClusters);
+    facts.CapacityMB = Megabytes(facts.CapacityBytes);
 
     // The read goes into a local buffer first: a failing service must not leave blanks in the output.
     const Result<VolumeInformation> volume = drives->volumeInformation(drive);
     const std::string name = VolumeNameFromBuffer(volume);
-    serialText = SerialText(volume ? volume->serial : 0);
-    volumeName = name;
+    facts.Serial = volume ? volume->serial : 0;
+    facts.SerialText = SerialText(facts.Serial);
+    facts.VolumeName = name;
 }
 
 } // namespace
 
+std::string SerialText(std::uint32_t serial) {
+    std::array<char, 10> text{};
+    std::snprintf(text.data(), text.size(), "%04X-%04X", static_cast<unsigned>(serial >> 16),
+                  static_cast<unsigned>(serial & 0xFFFFu));
+    return text.data();
+}
+
 void GetDiskInfo(const Services& services, std::string drive, std::string& driveTypeName, double& freeMB,
                  double& capacityMB, std::string& volumeName, std::string& serialText) {
+    // A field the read does not reach keeps its value, as an output does.
+    DiskFactsRecord facts;
+    facts.DriveTypeName = driveTypeName;
+    facts.FreeMB = freeMB;
+    facts.CapacityMB = capacityMB;
+    facts.VolumeName = volumeName;
+    facts.SerialText = serialText;
+    GetDiskInfo(services, std::move(drive), facts);
+    driveTypeName = std::move(facts.DriveTypeName);
+    freeMB = facts.FreeMB;
+    capacityMB = facts.CapacityMB;
+    volumeName = std::move(facts.VolumeName);
+    serialText = std::move(facts.SerialText);
+}
+
+void GetDiskInfo(const Services& services, std::string drive, DiskFactsRecord& facts) {
     try {
-        ReadDiskInfo(services, drive, driveTypeName, freeMB, capacityMB, volumeName, serialText);
+        ReadDiskInfo(services, drive, facts);
     } catch (const RuntimeError&) {
         MsgBox(services, "No Zip Disk found in specified drive!", 0, std::string("Insert a Zip Disk ..."));
     }
@@ -119,8 +131,7 @@ void GetDiskInfo(const Services& services, std::string drive, std::string& drive
 
 bool ReadDiskFacts(const Services& services, const std::string& drive, DiskFactsRecord& facts) {
     try {
-        ReadDiskInfo(services, drive, facts.DriveTypeName, facts.FreeMB, facts.CapacityMB, facts.VolumeName,
-                     facts.SerialText);
+        ReadDiskInfo(services, drive, facts);
         return true;
     } catch (const RuntimeError&) {
         return false;

@@ -1,18 +1,10 @@
 #include "core/label/LabelText.h"
 
+#include "core/runtime/Conversions.h"
 #include "core/runtime/RuntimeError.h"
 
 #include <cstdint>
 #include <limits>
-
-std::string TrimBlanks(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    const auto last = s.find_last_not_of(' ');
-    return s.substr(first, last - first + 1);
-}
 
 std::string VerticalText(std::string& s) {
     const std::size_t trimmed = TrimBlanks(s).size();

@@ -11,6 +11,3 @@ std::string VerticalText(std::string& s);
 // Trims `s` in place (the caller's text is left trimmed) and returns it with every character outside
 // the blank..tilde range (32..126) dropped.
 std::string PrintableText(std::string& s);
-
-// `s` without leading and trailing blanks (only the blank, code 32, counts).
-std::string TrimBlanks(const std::string& s);

@@ -15,6 +15,15 @@ bool IsBlank(char c) {
 
 } // namespace
 
+std::string TrimBlanks(const std::string& s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = s.find_last_not_of(' ');
+    return s.substr(first, last - first + 1);
+}
+
 double TextToDouble(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();

@@ -6,6 +6,9 @@
 
 // Number conversions of the program's logic; locale-free except where a separator is passed in.
 
+// `s` without leading and trailing blanks (only the blank, code 32, counts).
+std::string TrimBlanks(const std::string& s);
+
 // Plain decimal text to double: surrounding blanks, an optional sign, digits with at most one decimal
 // point. Empty text, text without digits or with anything else fails with "Type mismatch".
 double TextToDouble(std::string_view text);

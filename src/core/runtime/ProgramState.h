@@ -10,6 +10,10 @@ struct DiskFactsRecord {
     double CapacityMB = 0.0;
     std::string VolumeName;
     std::string SerialText;
+    // The same facts as numbers, read together with the texts: what the catalogue records and compares.
+    std::uint32_t Serial = 0;
+    std::uint64_t CapacityBytes = 0;
+    std::uint64_t FreeBytes = 0;
 };
 
 // The one program-wide state: the settings, the examined disk and the two flags.

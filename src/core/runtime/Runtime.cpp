@@ -1,5 +1,6 @@
 #include "core/runtime/Runtime.h"
 
+#include "core/runtime/CLocaleFormats.h"
 #include "core/runtime/Clock.h"
 #include "core/runtime/MessageService.h"
 #include "core/runtime/ProgramTerminator.h"
@@ -23,5 +24,21 @@ void EndProgram(const Services& services) {
 }
 
 Clock::TimePoint Now(const Services& services) {
-    return services.clock ? services.clock->now() : SystemClock().now();
+    return ClockOf(services).now();
+}
+
+const Clock& ClockOf(const Services& services) {
+    static const SystemClock system;
+    if (services.clock) {
+        return *services.clock;
+    }
+    return system;
+}
+
+const LocaleFormats& FormatsOf(const Services& services) {
+    static const CLocaleFormats plain;
+    if (services.formats) {
+        return *services.formats;
+    }
+    return plain;
 }

@@ -1,5 +1,6 @@
 #include "core/settings/IniProfileStore.h"
 
+#include "core/runtime/FileAccess.h"
 #include "core/settings/IniDocument.h"
 #include "core/settings/IniText.h"
 #include "core/settings/TextEncoding.h"
@@ -229,45 +230,6 @@ Result<fs::path> ResolveLinks(const fs::path& file) {
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
     return Failure{"cannot write " + file.string() + ": its symbolic links go round in a loop"};
-}
-
-bool InGroup(gid_t group) {
-    if (group == ::getegid()) {
-        return true;
-    }
-    const int count = ::getgroups(0, nullptr);
-    if (count <= 0) {
-        return false;
-    }
-    std::vector<gid_t> groups(static_cast<std::size_t>(count));
-    const int got = ::getgroups(count, groups.data());
-    return got > 0 && std::find(groups.begin(), groups.begin() + got, group) != groups.begin() + got;
-}
-
-// Why an existing file may not be replaced, or nothing when it may. The mode bits are the user's intent:
-// root, whom the system lets write anything, is held to the bits of its class like anybody else.
-std::optional<std::string> ReadOnlyReason(const struct stat& info, const fs::path& file) {
-    const std::string readOnly = "cannot write " + file.string() + ": the file is read-only";
-    mode_t bit = S_IWOTH;
-    if (info.st_uid == ::geteuid()) {
-        bit = S_IWUSR;
-    } else if (InGroup(info.st_gid)) {
-        bit = S_IWGRP;
-    }
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-        (::geteuid() == 0 && (info.st_mode & bit) == 0)) {
-        return readOnly;
-    }
-    // The system's own answer covers access lists and read-only mounts.
-    if (::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
-        if (errno == EROFS) {
-            return "cannot write " + file.string() + ": the file system is read-only";
-        }
-        if (errno == EACCES || errno == EPERM) {
-            return readOnly;
-        }
-    }
-    return std::nullopt;
 }
 
 void SyncDirectory(const fs::path& dir) {
@@ -625,7 +587,7 @@ Result<Done> IniProfileStore::commit(const TextEdit& edit) {
     // A read-only file is refused before anything is made beside it; the check under the lock below is the
     // one that counts.
     if (struct stat info{}; ::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-        if (auto reason = ReadOnlyReason(info, file)) {
+        if (auto reason = ReadOnlyReason(info, file.string())) {
             return Failure{*std::move(reason)};
         }
     }
@@ -647,7 +609,7 @@ Result<Done> IniProfileStore::commit(const TextEdit& edit) {
     }
     const bool exists = contents->exists;
     if (exists) {
-        if (auto reason = ReadOnlyReason(contents->info, file)) {
+        if (auto reason = ReadOnlyReason(contents->info, file.string())) {
             return Failure{*std::move(reason)};
         }
     }

@@ -17,6 +17,7 @@
 #include "ui/settings/frmConfig.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -185,6 +186,11 @@ void frmMain::mnuCatalogue_Click() {
 
 void frmMain::mnuAbout_Click() {
     ShowAboutBox(m_services, this);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    event->accept();
+    mnuQuit_Click();
 }
 
 void frmMain::mnuQuit_Click() {

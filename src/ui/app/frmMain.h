@@ -47,6 +47,10 @@ public slots:
     void mnuAbout_Click();
     void mnuQuit_Click();
 
+protected:
+    // Closing the main window ends the program as Quit does, whatever other window is still open.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void runToolbarCommand(int button);
     // The title tells of a disk being catalogued in the background, and how far it has come.

@@ -1,12 +1,14 @@
+// The Catalogue window: building it, the columns of its two lists, its own connection to the catalogue and
+// the keys that move between its parts.
 #include "ui/catalogue/frmCatalogue.h"
 
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/CatalogueText.h"
+#include "core/disks/DiskInfo.h"
+#include "core/runtime/FileAccess.h"
 #include "core/runtime/LocaleFormats.h"
-#include "core/runtime/MessageService.h"
 #include "core/runtime/Runtime.h"
-#include "core/settings/ProfileAccess.h"
 #include "ui/forms/Geometry.h"
 #include "ui/forms/Screen.h"
 
@@ -25,27 +27,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <array>
-#include <charconv>
 #include <chrono>
-#include <filesystem>
 #include <initializer_list>
-#include <system_error>
 
 namespace {
 
-constexpr const char* LayoutSection = "CATALOGUE";
-// Window size and column widths, in pixels: a value must fit the 49 characters a profile read gives back,
-// and the widths of nine columns in twips need not.
-constexpr std::array<const char*, 5> LayoutKeys = {"WIDTH", "HEIGHT", "RESULTS", "DISKS", "FOLDERS"};
-constexpr int LongestRemembered = 9999;
-
 constexpr std::size_t MostHits = 1000;
-
-// A tree item's entry: its path on the disk as the catalogue stores it, and whether its folder is listed.
-constexpr int PathRole = Qt::UserRole;
-constexpr int ListedRole = Qt::UserRole + 1;
 
 const char* const EmptyCatalogueText =
     "No disks yet. Every label you print is recorded here: the disk's number and space, and every folder and "
@@ -92,55 +79,12 @@ QTableView* MakeTable(QWidget* parent, const char* name, QAbstractItemModel* mod
     return table;
 }
 
-std::string WidthsText(const QHeaderView& header) {
-    std::string text;
-    for (int i = 0; i < header.count(); ++i) {
-        text += (i > 0 ? "," : "") + std::to_string(std::clamp(header.sectionSize(i), 1, LongestRemembered));
-    }
-    return text;
-}
-
-int WholeNumber(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() ? value : 0;
-}
-
-void ApplyWidths(QHeaderView& header, const std::string& text) {
-    std::string_view rest = text;
-    for (int i = 0; i < header.count() && !rest.empty(); ++i) {
-        const std::size_t comma = rest.find(',');
-        const int width = WholeNumber(rest.substr(0, comma));
-        if (width > 0 && width <= LongestRemembered) {
-            header.resizeSection(i, width);
-        }
-        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-    }
-}
-
 // Room for the usual texts, in twips; the last column takes what is left.
 void SetWidthsTwips(QHeaderView& header, std::initializer_list<int> widths) {
     int section = 0;
     for (const int width : widths) {
         header.resizeSection(section++, TwipsToPixelsX(width));
     }
-}
-
-bool SameDisks(const std::vector<DiskRecord>& a, const std::vector<DiskRecord>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const DiskRecord& x, const DiskRecord& y) {
-        return x.id == y.id && x.number == y.number && x.volumeName == y.volumeName &&
-               x.lastLabelled == y.lastLabelled && x.entries == y.entries && x.complete == y.complete &&
-               x.skippedFolders == y.skippedFolders;
-    });
-}
-
-QTreeWidgetItem* ChildWithPath(QTreeWidgetItem& folder, const QByteArray& path) {
-    for (int i = 0; i < folder.childCount(); ++i) {
-        if (folder.child(i)->data(0, PathRole).toByteArray() == path) {
-            return folder.child(i);
-        }
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -335,8 +279,7 @@ CatalogueStore* frmCatalogue::store() {
         return m_store.get();
     }
     const std::string& path = m_services.catalogue->path();
-    std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
+    if (NothingAt(path)) {
         return nullptr; // nothing recorded yet; looking creates nothing
     }
     // Only reads: a damaged file stays where it is, said here, until a recording moves it aside.
@@ -350,102 +293,6 @@ CatalogueStore* frmCatalogue::store() {
     return m_store.get();
 }
 
-bool frmCatalogue::refreshDisks() {
-    std::vector<DiskRecord> disks;
-    if (CatalogueStore* catalogue = store()) {
-        Result<std::vector<DiskRecord>> listed = catalogue->disks();
-        if (listed) {
-            disks = std::move(listed).value();
-            m_problem.clear();
-        } else {
-            m_problem = "The disks could not be read from the catalogue: " + listed.reason() + ".";
-        }
-    }
-    if (SameDisks(disks, m_disks->records())) {
-        return false;
-    }
-    const std::int64_t chosen = chosenDiskId();
-    const int chosenRow = grdDisks->currentIndex().row();
-    m_treeDisk = -1; // its tree is built anew: its walk may have gone on
-    m_disks->setRecords(std::move(disks));
-    if (!selectDisk(chosen) && m_sortedDisks->rowCount() > 0) {
-        grdDisks->selectRow(std::clamp(chosenRow, 0, m_sortedDisks->rowCount() - 1));
-    }
-    diskChosen();
-    showEmptyHint();
-    showCount();
-    return true;
-}
-
-void frmCatalogue::txtSearch_Change() {
-    const std::string text = txtSearch->text().trimmed().toStdString();
-    m_searchFailure.clear();
-    showEmptyHint();
-    if (text.empty() || !store() || !openSearch) {
-        if (m_search) {
-            m_search->cancel();
-        }
-        m_awaited = 0;
-        m_totalHits = 0;
-        m_hits->setRecords({});
-        showCount();
-        return;
-    }
-    if (!m_search) {
-        // What a search thread since replaced still sends is dropped: its generations start again.
-        m_search = std::make_unique<SearchWorker>(
-            openSearch,
-            [this, thread = ++m_searchThreads](std::uint64_t generation, Result<SearchResult> result) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, thread, generation, result = std::move(result)] {
-                        if (thread == m_searchThreads) {
-                            showResults(generation, result);
-                        }
-                    },
-                    Qt::QueuedConnection);
-            });
-    }
-    m_awaited = m_search->request(text);
-}
-
-void frmCatalogue::showResults(std::uint64_t generation, const Result<SearchResult>& result) {
-    // Typing went on while this search ran: a newer one is on its way.
-    if (!m_search || !m_search->isCurrent(generation)) {
-        return;
-    }
-    m_awaited = 0;
-    if (result) {
-        m_totalHits = result->total;
-        m_hits->setRecords(result->hits);
-    } else {
-        m_searchFailure = result.reason();
-        m_totalHits = 0;
-        m_hits->setRecords({});
-        showEmptyHint();
-    }
-    showCount();
-}
-
-void frmCatalogue::showCount() {
-    std::string text;
-    if (tabViews->currentIndex() == DisksTab) {
-        const int disks = m_sortedDisks->rowCount();
-        text = disks == 0
-                   ? ""
-                   : GroupedCount(static_cast<std::uint64_t>(disks)) + (disks == 1 ? " disk" : " disks");
-    } else if (!m_searchFailure.empty()) {
-        text = "The search failed."; // why is said above the lists, where long words wrap
-    } else if (txtSearch->text().trimmed().isEmpty()) {
-        text = m_disks->records().empty() ? "" : "Type any part of a folder's or file's name.";
-    } else if (m_awaited == 0) {
-        text = MatchCountText(static_cast<std::size_t>(m_hits->rowCount()), m_totalHits);
-    } else {
-        return; // the count of the newest search comes with its results
-    }
-    lblCount->setText(QString::fromStdString(text));
-}
-
 void frmCatalogue::showEmptyHint() {
     const std::string hint = !m_problem.empty()           ? m_problem
                              : !m_searchFailure.empty()   ? "The search failed: " + m_searchFailure + "."
@@ -455,222 +302,16 @@ void frmCatalogue::showEmptyHint() {
     lblEmpty->setVisible(!hint.empty());
 }
 
-std::vector<SearchHit> frmCatalogue::shownHits() const {
-    std::vector<SearchHit> hits;
-    for (int row = 0; row < m_sortedHits->rowCount(); ++row) {
-        hits.push_back(m_hits->record(m_sortedHits->mapToSource(m_sortedHits->index(row, 0)).row()));
-    }
-    return hits;
-}
-
-std::vector<DiskRecord> frmCatalogue::shownDisks() const {
-    std::vector<DiskRecord> disks;
-    for (int row = 0; row < m_sortedDisks->rowCount(); ++row) {
-        disks.push_back(m_disks->record(m_sortedDisks->mapToSource(m_sortedDisks->index(row, 0)).row()));
-    }
-    return disks;
-}
-
-std::int64_t frmCatalogue::chosenDiskId() const {
-    const QModelIndex current = m_sortedDisks->mapToSource(grdDisks->currentIndex());
-    return current.isValid() ? m_disks->record(current.row()).id : 0;
-}
-
-bool frmCatalogue::selectDisk(std::int64_t diskId) {
-    const auto& disks = m_disks->records();
-    const auto found = std::find_if(disks.begin(), disks.end(),
-                                    [diskId](const DiskRecord& disk) { return disk.id == diskId; });
-    if (diskId == 0 || found == disks.end()) {
-        return false;
-    }
-    const int row =
-        m_sortedDisks->mapFromSource(m_disks->index(static_cast<int>(found - disks.begin()), 0)).row();
-    grdDisks->selectRow(row);
-    grdDisks->scrollTo(m_sortedDisks->index(row, 0));
-    return true;
-}
-
-void frmCatalogue::diskChosen() {
-    const std::int64_t diskId = chosenDiskId();
-    if (diskId == m_treeDisk) {
-        return;
-    }
-    m_treeDisk = diskId;
-    tvwFolders->clear();
-    cmdRemove->setEnabled(diskId != 0);
-    if (diskId == 0) {
-        return;
-    }
-    const DiskRecord& disk = m_disks->record(m_sortedDisks->mapToSource(grdDisks->currentIndex()).row());
-    auto* root = new QTreeWidgetItem(tvwFolders, {QString::fromStdString(diskTitle(disk))});
-    root->setIcon(0, style()->standardIcon(QStyle::SP_DriveHDIcon));
-    root->setData(0, PathRole, QByteArray());
-    fillFolder(*root);
-    root->setExpanded(true);
-}
-
-void frmCatalogue::fillFolder(QTreeWidgetItem& folder) {
-    if (folder.data(0, ListedRole).toBool() || !store() || m_treeDisk == 0) {
-        return;
-    }
-    folder.setData(0, ListedRole, true);
-    const Result<std::vector<CatalogueEntry>> entries =
-        m_store->folderEntries(m_treeDisk, folder.data(0, PathRole).toByteArray().toStdString());
-    if (!entries) {
-        m_problem = "The folder could not be read from the catalogue: " + entries.reason() + ".";
-        showEmptyHint();
-        return;
-    }
-    // Made apart and handed over in one go: a folder may hold many thousands.
-    std::vector<std::unique_ptr<QTreeWidgetItem>> made;
-    made.reserve(entries->size());
-    for (const CatalogueEntry& entry : *entries) {
-        auto item = std::make_unique<QTreeWidgetItem>(QStringList{
-            Text(entry.name), entry.isFolder ? QString() : sizeText(entry.size), dateText(entry.modified)});
-        item->setIcon(0, entryIcon(entry.isFolder));
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setData(0, PathRole, QByteArray::fromStdString(entry.path()));
-        if (entry.unreadable) {
-            // Said, not just left empty: an empty folder and one never read look alike otherwise.
-            item->setText(0, item->text(0) + " (could not be read)");
-            item->setForeground(0, palette().color(QPalette::Disabled, QPalette::Text));
-            item->setToolTip(0, "This folder could not be read when the disk was catalogued.");
-        } else if (entry.isFolder) {
-            item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-        }
-        made.push_back(std::move(item));
-    }
-    QList<QTreeWidgetItem*> children;
-    children.reserve(static_cast<qsizetype>(made.size()));
-    for (auto& item : made) {
-        children.push_back(item.release());
-    }
-    folder.addChildren(children);
-    folder.setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-}
-
-void frmCatalogue::showHit(const QModelIndex& index) {
-    const QModelIndex source = m_sortedHits->mapToSource(index);
-    if (!source.isValid()) {
-        return;
-    }
-    const SearchHit hit = m_hits->record(source.row());
-    if (!selectDisk(hit.diskId) && !(refreshDisks() && selectDisk(hit.diskId))) {
-        return; // removed since the search
-    }
-    tabViews->setCurrentIndex(DisksTab);
-    diskChosen();
-    QTreeWidgetItem* item = tvwFolders->topLevelItem(0);
-    std::string path;
-    std::string_view rest = hit.entry.folder;
-    while (item != nullptr && !rest.empty()) {
-        const std::size_t slash = rest.find('/');
-        path += (path.empty() ? "" : "/") + std::string(rest.substr(0, slash));
-        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-        fillFolder(*item);
-        item->setExpanded(true);
-        item = ChildWithPath(*item, QByteArray::fromStdString(path));
-    }
-    if (item == nullptr) {
-        return;
-    }
-    fillFolder(*item);
-    item->setExpanded(true);
-    QTreeWidgetItem* entry = ChildWithPath(*item, QByteArray::fromStdString(hit.entry.path()));
-    tvwFolders->setCurrentItem(entry != nullptr ? entry : item);
-    tvwFolders->scrollToItem(tvwFolders->currentItem());
-    tvwFolders->setFocus();
-}
-
-std::string frmCatalogue::diskTitle(const DiskRecord& disk) const {
-    const std::string number = "#" + std::to_string(disk.number);
-    return disk.volumeName.empty() ? number : number + " (" + NameText(disk.volumeName) + ")";
-}
-
-void frmCatalogue::cmdRemove_Click() {
-    const QModelIndex current = m_sortedDisks->mapToSource(grdDisks->currentIndex());
-    if (!current.isValid() || !store()) {
-        return;
-    }
-    const DiskRecord disk = m_disks->record(current.row());
-    const std::string question =
-        "Remove disk " + diskTitle(disk) +
-        " from the catalogue?\r\n\r\nWhat it knows of the disk's folders and files is "
-        "forgotten; the disk and its label stay as they are.";
-    if (MsgBox(m_services, question, MessageYesNo | MessageQuestion) != AnswerYes) {
-        return;
-    }
-    Result<std::unique_ptr<CatalogueStore>> changing =
-        m_services.catalogue->openStore(CatalogueAccess::Change);
-    const Result<Done> removed =
-        changing ? (*changing)->removeDisk(disk.id) : Result<Done>(Failure{changing.reason()});
-    if (!removed) {
-        MsgBox(m_services,
-               "Disk " + diskTitle(disk) + " is still in the catalogue: " + removed.reason() + ".", 0);
-    }
-    refreshDisks();
-    txtSearch_Change();
-}
-
 QString frmCatalogue::dateText(std::int64_t seconds) const {
     if (seconds == 0) {
         return {};
     }
-    if (m_services.formats) {
-        const auto when = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
-        return QString::fromStdString(m_services.formats->mediumDate(when));
-    }
-    return QString::fromStdString(IsoDateTime(seconds).substr(0, 10));
+    const auto when = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
+    return QString::fromStdString(FormatsOf(m_services).mediumDate(when));
 }
 
 QString frmCatalogue::sizeText(std::uint64_t bytes) const {
-    return QString::fromStdString(
-        SizeText(bytes, m_services.formats ? m_services.formats->decimalSeparator() : '.'));
-}
-
-void frmCatalogue::restoreLayout() {
-    if (!m_services.profile) {
-        return;
-    }
-    m_savedLayout.clear();
-    for (const char* key : LayoutKeys) {
-        m_savedLayout.push_back(ProfileAccess(m_services, "GET", LayoutSection, key));
-    }
-    const int width = WholeNumber(m_savedLayout[0]);
-    const int height = WholeNumber(m_savedLayout[1]);
-    if (width > 0 && height > 0) {
-        resize(std::max(width, minimumWidth()), std::max(height, minimumHeight()));
-    }
-    ApplyWidths(*grdResults->horizontalHeader(), m_savedLayout[2]);
-    ApplyWidths(*grdDisks->horizontalHeader(), m_savedLayout[3]);
-    ApplyWidths(*tvwFolders->header(), m_savedLayout[4]);
-}
-
-void frmCatalogue::saveLayout() {
-    if (!m_services.profile) {
-        return;
-    }
-    const QSize size = isMaximized() || isMinimized() ? normalGeometry().size() : this->size();
-    const std::vector<std::string> now = {std::to_string(size.width()), std::to_string(size.height()),
-                                          WidthsText(*grdResults->horizontalHeader()),
-                                          WidthsText(*grdDisks->horizontalHeader()),
-                                          WidthsText(*tvwFolders->header())};
-    std::vector<ProfileWrite> writes;
-    for (std::size_t i = 0; i < now.size(); ++i) {
-        if (i >= m_savedLayout.size() || now[i] != m_savedLayout[i]) {
-            writes.push_back({LayoutSection, LayoutKeys[i], now[i]});
-        }
-    }
-    if (!writes.empty()) {
-        // A size that could not be kept is not worth a message.
-        (void)ProfileWriteKeys(m_services, writes);
-        m_savedLayout = now;
-    }
-}
-
-void frmCatalogue::hideEvent(QHideEvent* event) {
-    saveLayout();
-    QDialog::hideEvent(event);
+    return QString::fromStdString(SizeText(bytes, FormatsOf(m_services).decimalSeparator()));
 }
 
 void frmCatalogue::changeEvent(QEvent* event) {

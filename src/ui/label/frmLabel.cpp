@@ -1,3 +1,4 @@
+// The label window: building it and filling it with the examined disk's facts.
 #include "ui/label/frmLabel.h"
 
 #include "core/disks/DiskInfo.h"
@@ -218,8 +219,7 @@ void frmLabel::SetFormValues(frmLabel& frm) {
         frm.txtID->setText(Text(DiskNumberText(program.NextDiskNumber)));
 
         DiskFactsRecord& facts = program.DiskFacts;
-        GetDiskInfo(m_services, program.ZipDrive, facts.DriveTypeName, facts.FreeMB, facts.CapacityMB,
-                    facts.VolumeName, facts.SerialText);
+        GetDiskInfo(m_services, program.ZipDrive, facts);
         recogniseDisk();
 
         const std::vector<std::string>& roots = frm.drvList->roots();
@@ -238,9 +238,9 @@ void frmLabel::SetFormValues(frmLabel& frm) {
         std::string number = frm.txtID->text().toStdString();
         frm.lblVTag->setText(LabelText(VerticalText(number)));
         const std::string captions = CaptionColumn();
-        frm.lblDateTime->setText(Text(DateTimeLine(*m_services.clock, *m_services.formats)));
+        frm.lblDateTime->setText(Text(DateTimeLine(ClockOf(m_services), FormatsOf(m_services))));
         frm.lblDrvSpace->setText(LabelText(captions));
-        const std::string values = ValueColumn(facts, m_services.formats->decimalSeparator());
+        const std::string values = ValueColumn(facts, FormatsOf(m_services).decimalSeparator());
         frm.lblRJValues->setText(LabelText(values));
         ShowProgBar(UsedPercentage(facts));
     } catch (const RuntimeError&) {

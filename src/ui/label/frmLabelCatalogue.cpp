@@ -48,7 +48,7 @@ bool frmLabel::askReprint() {
         return false;
     }
     const auto labelled = std::chrono::system_clock::time_point(std::chrono::seconds(m_known->lastLabelled));
-    const std::string date = m_services.formats ? m_services.formats->mediumDate(labelled) : std::string();
+    const std::string date = FormatsOf(m_services).mediumDate(labelled);
     return MsgBox(m_services, ReprintQuestion(*m_known, date), MessageYesNo | MessageQuestion) == AnswerYes;
 }
 

@@ -157,6 +157,7 @@ TEST(CommandLine, LeavesTheCatalogueAndAnOlderBackupAsTheyWere) {
         {"", {"--disks"}, nullptr, 0, ""},
         {"empty", {"--disks"}, nullptr, 0, ""},
         {"sample", {"--disks"}, nullptr, 0, ""},
+        {"sample", {"--find", "tax"}, nullptr, 0, ""},
         {"damaged", {"--find", "tax"}, nullptr, 2, damaged},
         {"",
          {},

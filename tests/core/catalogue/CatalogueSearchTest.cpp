@@ -59,6 +59,9 @@ TEST_F(CatalogueSearchTest, FindsEntriesThatHoldEveryWord) {
         {"\"2019 scan\"", "7:Tax 2019 scan.pdf"},
         {"\"scan 2019\"", ""},
         {"tax \"scan 2019", ""}, // a quote left open runs to the end
+        // A quote touching a word still ends the word before it and the phrase after it.
+        {"tax\"2019 scan\"", "7:Tax 2019 scan.pdf"},
+        {"\"return.pdf\"tax", "3:Reports/tax return.pdf"},
         // One letter: whole names only; two: any part, the end of a name included.
         {"A", "7:a"},
         {"pg", "7:Holiday/Beach.JPG"},

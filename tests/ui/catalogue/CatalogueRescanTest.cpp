@@ -159,6 +159,7 @@ TEST_F(CatalogueRescanTest, AWalkShowsInTheTitleAndABarOnlyWhileItRuns) {
         EXPECT_EQ(window->barWalk->isVisible(), step.bar) << step.title;
         if (step.bar) {
             EXPECT_EQ(window->barWalk->value(), step.progress.percent);
+            EXPECT_EQ(window->barWalk->text().toStdString(), "37 %"); // written as in the title
         }
     }
 }

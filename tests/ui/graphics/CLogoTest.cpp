@@ -2,8 +2,10 @@
 
 #include "ui/forms/PictureBox.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +29,26 @@ TEST(CLogo, FailuresAreSwallowedAndKeepWhatWasPainted) {
     EXPECT_EQ(box->image().pixelColor(3, 359), QColor(0, 0, 0));
     box.reset();
     logo.Draw();
+}
+
+// On a desktop whose buttons are tinted (Breeze's blue-grey, Adwaita's warm grey) the strip fades from black
+// into that tint; the golden pictures use Fusion's neutral grey, where swapped channels would not show.
+TEST(CLogo, StripFadesIntoATintedButtonColour) {
+    const QPalette saved = QApplication::palette();
+    QPalette tinted = saved;
+    tinted.setColor(QPalette::Button, QColor(40, 140, 220));
+    QApplication::setPalette(tinted);
+    PictureBox box;
+    box.resize(25, 360);
+    CLogo logo;
+    logo.setDrawingObject(&box);
+    logo.Draw();
+    QApplication::setPalette(saved);
+    const QColor top = box.image().pixelColor(20, 0);
+    EXPECT_NEAR(top.red(), 40, 2);
+    EXPECT_NEAR(top.green(), 140, 2);
+    EXPECT_NEAR(top.blue(), 220, 2);
+    EXPECT_EQ(box.image().pixelColor(20, 359), QColor(0, 0, 0));
 }
 
 } // namespace

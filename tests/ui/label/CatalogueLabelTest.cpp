@@ -104,6 +104,18 @@ TEST_F(CatalogueLabelTest, ARecognisedDiskIsPrintedAgainUnderItsNumberOrAsANewDi
     }
 }
 
+// Printed again under its own number, the label shows the disk as the new-number label does: no buttons.
+TEST_F(CatalogueLabelTest, ALabelPrintedAgainUnderItsNumberCarriesNoButtons) {
+    writeProfile("41");
+    printLabel();
+    printLabel(AnswerYes);
+    const std::string words = PdfWords(printer->fileName);
+    EXPECT_NE(words.find("# 42"), std::string::npos) << words;
+    for (const char* button : {"Cancel", "Print"}) {
+        EXPECT_EQ(words.find(button), std::string::npos) << button << " in: " << words;
+    }
+}
+
 TEST_F(CatalogueLabelTest, ACatalogueThatCannotBeUsedIsNamedOnceAndTheLabelsStillPrint) {
     sqlite3* holder = nullptr;
     const struct {

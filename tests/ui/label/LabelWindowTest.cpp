@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <regex>
 #include <tuple>
 #include <vector>
 
@@ -46,6 +47,17 @@ TEST_F(LabelWindowTest, TabOrderAndTextsThatLookLikeMarkup) {
         }
     });
     EXPECT_EQ(modal->runs, 1);
+}
+
+// A value with a blank inside keeps it on the label: a CD drive, a disk named with two words.
+TEST_F(LabelWindowTest, ValuesKeepTheBlanksInsideThem) {
+    drives->addDrive(ZipRoot, DriveCdRom, DiskSpace{512, 4, 64, 48960},
+                     VolumeInformation{"MY DISK", 0x1A2B3C4D});
+    drives->setMountPoint(ZipRoot, diskFolder.string());
+    examine([](frmLabel& w) {
+        const std::string values = w.lblRJValues->text().toStdString();
+        EXPECT_EQ(values.substr(0, values.find("\n1A2B")), "CD ROM\nMY DISK") << values;
+    });
 }
 
 TEST_F(LabelWindowTest, ADriveItCannotReadGivesTheMessageAndNoWindow) {
@@ -167,6 +179,20 @@ TEST_F(LabelWindowTest, LeavingTheFolderListOpensTheSelectedFolderIfItIsStillThe
         w.dirList->setFocus();
     });
     EXPECT_TRUE(messages->shown.empty());
+}
+
+// A bundle without a clock or locale formats still makes the label: the system's time in the C locale.
+TEST_F(LabelWindowTest, WithoutClockOrFormatsTheLabelIsDatedInTheCLocale) {
+    services.clock = nullptr;
+    services.formats = nullptr;
+    examine([&](frmLabel& w) {
+        const std::regex dateTime(R"(\d\d-[A-Z][a-z]{2}-\d\d,  \d\d:\d\d [AP]M)");
+        EXPECT_TRUE(std::regex_match(w.lblDateTime->text().toStdString(), dateTime))
+            << w.lblDateTime->text().toStdString();
+        EXPECT_NE(w.lblRJValues->text().indexOf("95.63 MB"), -1) << w.lblRJValues->text().toStdString();
+        w.cmdRefresh->click();
+    });
+    EXPECT_EQ(modal->runs, 1);
 }
 
 // The strip shows the company stored when the window opens, not the one of the settings loaded before.
