@@ -327,8 +327,7 @@ std::optional<std::string> Catalogue::unfinishedMessage() const {
         return std::nullopt;
     }
     Result<std::unique_ptr<CatalogueStore>> opened = openStore(CatalogueAccess::Read);
-    Result<std::vector<DiskRecord>> disks =
-        opened ? (*opened)->disks() : Result<std::vector<DiskRecord>>(Failure{opened.reason()});
+    Result<std::vector<DiskRecord>> disks = Then(opened, [&] { return (*opened)->disks(); });
     if (!disks) {
         return std::nullopt; // told when the catalogue is used
     }

@@ -49,11 +49,11 @@ Result<fts5_api*> FullTextSearch(const SqliteDatabase& db) {
     fts5_api* api = nullptr;
     Result<SqliteStatement> query = db.prepare("SELECT fts5(?)");
     if (!query) {
-        return Failure{query.reason()};
+        return query.failure();
     }
     query.value().bindPointer(1, static_cast<void*>(&api), "fts5_api_ptr");
     if (Result<bool> row = query.value().step(); !row) {
-        return Failure{row.reason()};
+        return row.failure();
     }
     if (api == nullptr) {
         return Failure{"this SQLite has no full-text search"};
@@ -102,20 +102,20 @@ Result<std::optional<std::string>> Expression(const SqliteDatabase& db, fts5_api
     }
     Result<std::string> folded = FoldCase(api, word);
     if (!folded) {
-        return Failure{folded.reason()};
+        return folded.failure();
     }
     Result<SqliteStatement> query = db.prepare(std::string("SELECT term FROM temp.") + index.terms +
                                                    " WHERE term >= ?1 AND term <= ?1 || char(1114111)",
                                                *folded);
     if (!query) {
-        return Failure{query.reason()};
+        return query.failure();
     }
     std::string any;
     if (Result<Done> read = query.value().forEachRow([&](const SqliteStatement& term) {
             any += (any.empty() ? "" : " OR ") + FtsString(term.textView(0));
         });
         !read) {
-        return Failure{read.reason()};
+        return read.failure();
     }
     if (any.empty()) {
         return std::optional<std::string>();
@@ -125,13 +125,13 @@ Result<std::optional<std::string>> Expression(const SqliteDatabase& db, fts5_api
 
 Result<Ids> Column(Result<SqliteStatement> query) {
     if (!query) {
-        return Failure{query.reason()};
+        return query.failure();
     }
     Ids ids;
     if (Result<Done> read =
             query.value().forEachRow([&](const SqliteStatement& row) { ids.push_back(row.integer(0)); });
         !read) {
-        return Failure{read.reason()};
+        return read.failure();
     }
     return ids;
 }
@@ -192,16 +192,17 @@ Result<Word> Ask(const SqliteDatabase& db, fts5_api* api, const std::string& tex
         Result<Ids> exact =
             Column(db.prepare("SELECT id FROM entries WHERE " + Holding("name") + " ORDER BY id", text));
         if (!exact) {
-            return Failure{exact.reason()};
+            return exact.failure();
         }
         word.exact = std::move(exact).value();
         volumes =
             Column(db.prepare("SELECT id FROM disks WHERE " + Holding("volume") + " ORDER BY id", text));
     } else {
         Result<std::optional<std::string>> names = Expression(db, api, EntryNames, text);
-        Result<std::optional<std::string>> inVolumes = names ? Expression(db, api, VolumeNames, text) : names;
+        Result<std::optional<std::string>> inVolumes =
+            Then(names, [&] { return Expression(db, api, VolumeNames, text); });
         if (!inVolumes) {
-            return Failure{inVolumes.reason()};
+            return inVolumes.failure();
         }
         word.names = std::move(names).value();
         if (*inVolumes) {
@@ -209,10 +210,18 @@ Result<Word> Ask(const SqliteDatabase& db, fts5_api* api, const std::string& tex
         }
     }
     if (!volumes) {
-        return Failure{volumes.reason()};
+        return volumes.failure();
     }
     word.volumes = RangesOf(*volumes, disks);
     return word;
+}
+
+// The entries whose own names hold the word, in the order of their ids.
+Result<Ids> Named(const SqliteDatabase& db, const Word& word) {
+    if (word.exact) {
+        return *word.exact;
+    }
+    return word.names ? Matches(db, EntryNames, *word.names) : Ids();
 }
 
 // The entries that hold every word, in the order of their ids.
@@ -236,19 +245,14 @@ Result<Ids> Found(const SqliteDatabase& db, std::vector<Word> words) {
     } else {
         const Word first = std::move(byDisk.front());
         byDisk.erase(byDisk.begin());
-        Result<Ids> named = first.exact   ? *first.exact
-                            : first.names ? Matches(db, EntryNames, *first.names)
-                                          : Ids();
-        Result<Ids> onDisks = named ? EntriesOf(db, first.volumes) : named;
-        found = onDisks ? Result<Ids>(Union(*named, *onDisks)) : onDisks;
+        Result<Ids> named = Named(db, first);
+        Result<Ids> onDisks = Then(named, [&] { return EntriesOf(db, first.volumes); });
+        found = Then(onDisks, [&]() -> Result<Ids> { return Union(*named, *onDisks); });
     }
     for (const Word& word : byDisk) {
-        Result<Ids> named = !found       ? Ids()
-                            : word.exact ? *word.exact
-                            : word.names ? Matches(db, EntryNames, *word.names)
-                                         : Ids();
-        if (!found || !named) {
-            return found ? named : found;
+        Result<Ids> named = Then(found, [&] { return Named(db, word); });
+        if (!named) {
+            return named;
         }
         std::erase_if(found.value(), [&](std::int64_t id) {
             return !std::binary_search(word.volumes.begin(), word.volumes.end(), id / EntriesPerDisk) &&
@@ -263,7 +267,7 @@ Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
         db.prepare("SELECT id, entry_range, number, volume, last_labelled, entry_count FROM disks"
                    " WHERE replaces IS NULL ORDER BY number, id");
     if (!query) {
-        return Failure{query.reason()};
+        return query.failure();
     }
     std::vector<Disk> disks;
     if (Result<Done> read = query.value().forEachRow([&](const SqliteStatement& disk) {
@@ -271,7 +275,7 @@ Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
                              disk.text(3), disk.integer(4), disk.integer(5)});
         });
         !read) {
-        return Failure{read.reason()};
+        return read.failure();
     }
     return disks;
 }
@@ -295,10 +299,10 @@ Result<Done> VisitHits(const SqliteDatabase& db, const std::vector<Disk>& disks,
     const char* const Columns = "SELECT e.id, f.path, e.name, e.is_folder, e.size, e.modified"
                                 " FROM entries e JOIN folders f ON f.id = e.folder ";
     Result<SqliteStatement> one = db.prepare(std::string(Columns) + "WHERE e.id = ?");
-    Result<SqliteStatement> range = one ? db.prepare(std::string(Columns) + "WHERE e.id BETWEEN ? AND ?")
-                                        : Result<SqliteStatement>(Failure{one.reason()});
+    Result<SqliteStatement> range =
+        Then(one, [&] { return db.prepare(std::string(Columns) + "WHERE e.id BETWEEN ? AND ?"); });
     if (!range) {
-        return Failure{range.reason()};
+        return range.failure();
     }
     for (const Disk& disk : disks) {
         const auto from = std::lower_bound(found.begin(), found.end(), disk.range * EntriesPerDisk);
@@ -334,7 +338,7 @@ Result<Done> VisitHits(const SqliteDatabase& db, const std::vector<Disk>& disks,
                 row.bind(1, *id);
                 Result<bool> read = row.step();
                 if (!read) {
-                    return Failure{read.reason()};
+                    return read.failure();
                 }
                 if (*read) {
                     keep(row);
@@ -366,24 +370,23 @@ Result<Findings> Find(const SqliteDatabase& db, std::string_view text) {
     Result<Done> terms = db.execute(
         "CREATE VIRTUAL TABLE IF NOT EXISTS temp.entry_terms USING fts5vocab(main, entry_names, row);"
         "CREATE VIRTUAL TABLE IF NOT EXISTS temp.volume_terms USING fts5vocab(main, volume_names, row)");
-    Result<fts5_api*> api = terms ? FullTextSearch(db) : Result<fts5_api*>(Failure{terms.reason()});
-    Result<std::vector<Disk>> disks =
-        api ? DisksByNumber(db) : Result<std::vector<Disk>>(Failure{api.reason()});
+    Result<fts5_api*> api = Then(terms, [&] { return FullTextSearch(db); });
+    Result<std::vector<Disk>> disks = Then(api, [&] { return DisksByNumber(db); });
     if (!disks) {
-        return Failure{disks.reason()};
+        return disks.failure();
     }
     findings.disks = std::move(disks).value();
     std::vector<Word> words;
     for (const std::string& word : texts) {
         Result<Word> asked = Ask(db, *api, word, findings.disks);
         if (!asked) {
-            return Failure{asked.reason()};
+            return asked.failure();
         }
         words.push_back(std::move(asked).value());
     }
     Result<Ids> found = Found(db, std::move(words));
     if (!found) {
-        return Failure{found.reason()};
+        return found.failure();
     }
     findings.found = std::move(found).value();
     KeepListed(findings.found, findings.disks);
@@ -395,7 +398,7 @@ Result<Findings> Find(const SqliteDatabase& db, std::string_view text) {
 Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit) {
     Result<Findings> findings = Find(db, text);
     if (!findings) {
-        return Failure{findings.reason()};
+        return findings.failure();
     }
     SearchResult result;
     result.total = findings->found.size();
@@ -407,7 +410,7 @@ Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view 
         return result.hits.size() < limit;
     });
     if (!visited) {
-        return Failure{visited.reason()};
+        return visited.failure();
     }
     return result;
 }
@@ -416,7 +419,7 @@ Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
                                 const std::function<bool(const SearchHit&, std::uint64_t)>& visit) {
     Result<Findings> findings = Find(db, text);
     if (!findings) {
-        return Failure{findings.reason()};
+        return findings.failure();
     }
     const std::uint64_t total = findings->found.size();
     return VisitHits(db, findings->disks, findings->found,

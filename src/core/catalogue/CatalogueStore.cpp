@@ -176,7 +176,7 @@ void ConvertToIncrementalVacuum(const SqliteDatabase& db) {
 // schema. Other openings only see that the file is readable and of a version this program can read.
 Result<Health> Prepare(const SqliteDatabase& db, const std::string& today, bool record) {
     if (Result<Done> on = db.execute("PRAGMA foreign_keys = ON"); !on) {
-        return Failure{on.reason()};
+        return on.failure();
     }
     Result<std::optional<std::int64_t>> version = db.queryInteger("PRAGMA user_version");
     if (!version) {
@@ -238,20 +238,20 @@ Result<std::unique_ptr<SqliteDatabase>> InMemoryCopy(const SqliteDatabase& file,
     }
     Result<std::optional<std::int64_t>> tables = file.queryInteger("SELECT count(*) FROM sqlite_schema");
     if (!tables) {
-        return Failure{tables.reason()};
+        return tables.failure();
     }
     const bool empty = tables->value_or(0) == 0;
     if (!empty) {
         if (Result<Done> copied = file.copyInto(*memory.value()); !copied) {
-            return Failure{copied.reason()};
+            return copied.failure();
         }
     }
     if (Result<Done> on = memory.value()->execute("PRAGMA foreign_keys = ON"); !on) {
-        return Failure{on.reason()};
+        return on.failure();
     }
     Result<Health> health = BringUpToDate(*memory.value(), version, empty);
     if (!health) {
-        return Failure{health.reason()};
+        return health.failure();
     }
     return memory;
 }
@@ -264,7 +264,7 @@ std::string DamageAdvice(const SqliteDatabase& db) {
 template <typename Work> Result<Done> InTransaction(const SqliteDatabase& db, Work work) {
     Result<SqliteTransaction> transaction = SqliteTransaction::begin(db);
     if (!transaction) {
-        return Failure{transaction.reason()};
+        return transaction.failure();
     }
     if (Result<Done> done = work(); !done) {
         return done;
@@ -297,13 +297,13 @@ DiskRecord ReadDisk(const SqliteStatement& row) {
 
 Result<std::vector<DiskRecord>> ReadDisks(Result<SqliteStatement> query) {
     if (!query) {
-        return Failure{query.reason()};
+        return query.failure();
     }
     std::vector<DiskRecord> disks;
     if (Result<Done> read =
             query.value().forEachRow([&](const SqliteStatement& disk) { disks.push_back(ReadDisk(disk)); });
         !read) {
-        return Failure{read.reason()};
+        return read.failure();
     }
     return disks;
 }
@@ -311,7 +311,7 @@ Result<std::vector<DiskRecord>> ReadDisks(Result<SqliteStatement> query) {
 Result<std::optional<DiskRecord>> FirstDisk(Result<SqliteStatement> query) {
     Result<std::vector<DiskRecord>> disks = ReadDisks(std::move(query));
     if (!disks) {
-        return Failure{disks.reason()};
+        return disks.failure();
     }
     if (disks->empty()) {
         return std::optional<DiskRecord>();
@@ -322,7 +322,7 @@ Result<std::optional<DiskRecord>> FirstDisk(Result<SqliteStatement> query) {
 Result<Done> NeedDisk(const SqliteDatabase& db, std::int64_t diskId) {
     Result<std::optional<std::int64_t>> known = db.queryInteger("SELECT 1 FROM disks WHERE id = ?", diskId);
     if (!known) {
-        return Failure{known.reason()};
+        return known.failure();
     }
     if (!*known) {
         return Failure{"the catalogue holds no disk " + std::to_string(diskId)};
@@ -342,7 +342,7 @@ Result<std::int64_t> RangeOf(const SqliteDatabase& db, std::int64_t listId) {
     Result<std::optional<std::int64_t>> range =
         db.queryInteger("SELECT entry_range FROM disks WHERE id = ?", listId);
     if (!range) {
-        return Failure{range.reason()};
+        return range.failure();
     }
     if (!*range) {
         return Failure{"the catalogue holds no disk " + std::to_string(listId)};
@@ -360,7 +360,7 @@ Result<Done> UnindexRange(const SqliteDatabase& db, std::int64_t range) {
 Result<Done> DropList(const SqliteDatabase& db, std::int64_t listId) {
     Result<std::int64_t> range = RangeOf(db, listId);
     if (!range) {
-        return Failure{range.reason()};
+        return range.failure();
     }
     if (Result<Done> unindexed = UnindexRange(db, *range); !unindexed) {
         return unindexed;
@@ -373,7 +373,7 @@ Result<Done> DropNewLists(const SqliteDatabase& db, std::int64_t diskId) {
     Result<SqliteStatement> query = db.prepare("SELECT id FROM disks WHERE replaces = ?", diskId);
     std::vector<std::int64_t> lists;
     if (!query) {
-        return Failure{query.reason()};
+        return query.failure();
     }
     if (Result<Done> read =
             query.value().forEachRow([&](const SqliteStatement& row) { lists.push_back(row.integer(0)); });
@@ -404,14 +404,14 @@ public:
         Result<std::optional<std::int64_t>> known =
             m_db.queryInteger("SELECT id FROM folders WHERE disk = ? AND path = ?", m_diskId, path);
         if (!known) {
-            return Failure{known.reason()};
+            return known.failure();
         }
         std::int64_t id = known->value_or(0);
         if (!*known) {
             if (Result<Done> added =
                     m_db.run("INSERT INTO folders (disk, path) VALUES (?, ?)", m_diskId, path);
                 !added) {
-                return Failure{added.reason()};
+                return added.failure();
             }
             id = m_db.lastInsertId();
         }
@@ -556,7 +556,7 @@ Result<std::int64_t> CatalogueStore::addDisk(const DiskRecord& disk, std::int64_
     Result<Done> added = InTransaction(*m_db, [&]() -> Result<Done> {
         Result<std::optional<std::int64_t>> next = m_db->queryInteger("SELECT " + std::string(NextId));
         if (!next) {
-            return Failure{next.reason()};
+            return next.failure();
         }
         id = next->value_or(1);
         return m_db->run(
@@ -654,7 +654,7 @@ Result<std::int64_t> CatalogueStore::beginEntries(std::int64_t diskId) {
         Result<std::optional<std::int64_t>> listed =
             m_db->queryInteger("SELECT 1 FROM folders WHERE disk = ? LIMIT 1", diskId);
         if (!listed) {
-            return Failure{listed.reason()};
+            return listed.failure();
         }
         if (!*listed) {
             return m_db->run(
@@ -663,7 +663,7 @@ Result<std::int64_t> CatalogueStore::beginEntries(std::int64_t diskId) {
         // The disk keeps its list, to be found, until the new one is complete.
         Result<std::optional<std::int64_t>> next = m_db->queryInteger("SELECT " + std::string(NextId));
         if (!next) {
-            return Failure{next.reason()};
+            return next.failure();
         }
         list = next->value_or(1);
         return m_db->run("INSERT INTO disks (id, entry_range, replaces, number, volume, serial, drive_type,"
@@ -682,13 +682,13 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
     Result<Done> done = InTransaction(*m_db, [&]() -> Result<Done> {
         Result<std::int64_t> range = RangeOf(*m_db, listId);
         if (!range) {
-            return Failure{range.reason()};
+            return range.failure();
         }
         const std::int64_t first = *range * EntriesPerDisk;
         Result<std::optional<std::int64_t>> last = m_db->queryInteger(
             "SELECT max(id) FROM entries WHERE id BETWEEN ? AND ?", first, first + EntriesPerDisk - 1);
         if (!last) {
-            return Failure{last.reason()};
+            return last.failure();
         }
         std::int64_t id = last->value_or(first);
         if (id - first + static_cast<std::int64_t>(batch.size()) >= EntriesPerDisk) {
@@ -697,13 +697,13 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
         Result<SqliteStatement> insert = m_db->prepare(
             "INSERT INTO entries (id, folder, name, is_folder, size, modified) VALUES (?, ?, ?, ?, ?, ?)");
         if (!insert) {
-            return Failure{insert.reason()};
+            return insert.failure();
         }
         FolderIds folderId(*m_db, listId);
         for (const CatalogueEntry& entry : batch) {
             Result<std::int64_t> folder = folderId(entry.folder);
             if (!folder) {
-                return Failure{folder.reason()};
+                return folder.failure();
             }
             SqliteStatement& row = insert.value();
             row.bind(1, ++id).bind(2, *folder).bind(3, entry.name).bind(4, std::int64_t{entry.isFolder});
@@ -751,7 +751,7 @@ Result<Done> CatalogueStore::finishEntries(std::int64_t diskId, std::int64_t lis
         // The new list takes the old one's place, all at once.
         Result<std::int64_t> oldRange = RangeOf(*m_db, diskId);
         if (!oldRange) {
-            return Failure{oldRange.reason()};
+            return oldRange.failure();
         }
         Result<Done> step = UnindexRange(*m_db, *oldRange);
         if (step) {

@@ -35,6 +35,8 @@ public:
 
     // Empty when the result holds a value.
     const std::string& reason() const { return m_reason; }
+    // The failure, to hand on as another Result's: `if (!read) { return read.failure(); }`.
+    Failure failure() const { return Failure{m_reason}; }
 
 private:
     const T* held() const {
@@ -49,3 +51,12 @@ private:
     std::optional<T> m_value;
     std::string m_reason;
 };
+
+// `next()` when `first` holds a value, else `first`'s failure as next()'s result: for steps that each need
+// the one before, without a block per step.
+template <typename T, typename Next> auto Then(const Result<T>& first, Next&& next) -> decltype(next()) {
+    if (!first) {
+        return first.failure();
+    }
+    return std::forward<Next>(next)();
+}

@@ -217,8 +217,7 @@ void frmCatalogue::cmdRemove_Click() {
     }
     Result<std::unique_ptr<CatalogueStore>> changing =
         m_services.catalogue->openStore(CatalogueAccess::Change);
-    const Result<Done> removed =
-        changing ? (*changing)->removeDisk(disk.id) : Result<Done>(Failure{changing.reason()});
+    const Result<Done> removed = Then(changing, [&] { return (*changing)->removeDisk(disk.id); });
     if (!removed) {
         MsgBox(m_services,
                "Disk " + diskTitle(disk) + " is still in the catalogue: " + removed.reason() + ".", 0);
