@@ -155,6 +155,10 @@ Result<Ids> Column(Result<SqliteStatement> query) {
     return ids;
 }
 
+// Entries whose names match what NameIndexQuery made, as an SQL condition on `entries e` with the query as
+// ?1. With NameIndexQuery, the one place that knows how the name index is asked.
+const char* const InNameIndex = "e.id IN (SELECT rowid FROM entry_names WHERE entry_names MATCH ?1)";
+
 // How the name index is asked for the names that hold a piece of text: a phrase of its trigrams for three
 // letters and more; for two, every trigram of the index that begins with them; nothing when no name can
 // hold it (empty text). None for one letter, which the index cannot narrow.
@@ -295,8 +299,8 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     }
     // A word that is not UTF-8 is its bytes (ASCII letters in any case), not whatever the index reads a
     // broken sequence as.
-    const std::string matching = utf8 ? "e.id IN (SELECT rowid FROM entry_names WHERE entry_names MATCH ?1)"
-                                      : "instr(CAST(lower(e.name) AS BLOB), CAST(lower(?1) AS BLOB)) > 0";
+    const std::string matching =
+        utf8 ? InNameIndex : "instr(CAST(lower(e.name) AS BLOB), CAST(lower(?1) AS BLOB)) > 0";
     if (utf8 && (*asked)->empty()) {
         return found;
     }
@@ -497,7 +501,7 @@ Result<Done> Search::prepare(const SearchQuery& query) {
                 NameIndexQuery(m_db, *m_folding, "." + extension + NameEnd);
             Result<Ids> ids = Then(asked, [&] {
                 return Column(
-                    m_db.prepare("SELECT rowid FROM entry_names WHERE entry_names MATCH ?", **asked));
+                    m_db.prepare(std::string("SELECT e.id FROM entries e WHERE ") + InNameIndex, **asked));
             });
             if (!ids) {
                 return ids.failure();
