@@ -256,28 +256,35 @@ public:
         std::string path;
         SearchHit hit;
     };
-    // The matches on one disk, by path.
-    Result<std::vector<Match>> matchesOn(const Disk& disk);
+    // The number of matches, when the indexes tell it exactly (words of two letters or more, nothing
+    // else): then only the entries shown are read.
+    std::optional<std::uint64_t> knownTotal() const;
+    // The matches on one disk, by path; of one rank only when the total is known.
+    Result<std::vector<Match>> matchesOn(const Disk& disk, std::optional<int> onlyRank = std::nullopt);
 
 private:
-    Result<Candidates> holding(const std::string& word);
-    Result<Candidates> named(const std::string& text, bool inVolumes, const std::string& word);
+    // With `own`, the entries whose own names hold the word.
+    Result<Candidates> holding(const std::string& word, Ids* own = nullptr);
+    Result<Candidates> named(const std::string& text, bool inVolumes, const std::string& word, Ids* own);
+    Result<Done> rankExactly(const Candidates& candidates, Ids ownNames);
     Result<Ids> beneath(std::vector<std::tuple<std::int64_t, std::string>> folders);
     Result<Done> findCopies();
-    std::optional<int> rank(const Disk& disk, std::int64_t folder, std::string_view folderPath,
-                            std::string_view name);
+    std::optional<int> rank(const Disk& disk, const std::string& foldedFolder, std::string_view name);
 
     const SqliteDatabase& m_db;
     std::vector<Disk> m_disks;
     std::unique_ptr<CaseFolding> m_folding;
     Plan m_plan;
     Candidates m_candidates;
-    std::unordered_map<std::int64_t, std::string> m_folders; // folded paths of one disk's folders
+    bool m_exact = false;
+    Ids m_ranks[2]; // when exact: the matches whose own names hold every word, and the others
+    // One disk's folders as they are read: the path and the path folded.
+    std::unordered_map<std::int64_t, std::pair<std::string, std::string>> m_folders;
 };
 
 // Entries whose names hold `text` (a piece of `word`), every entry beneath a folder whose name holds it, and
 // (when asked) every entry of a disk whose volume name holds the word. All, when the index cannot tell.
-Result<Candidates> Search::named(const std::string& text, bool inVolumes, const std::string& word) {
+Result<Candidates> Search::named(const std::string& text, bool inVolumes, const std::string& word, Ids* own) {
     const bool utf8 = IsValidUtf8(text);
     Result<std::optional<std::string>> asked =
         utf8 ? NameIndexQuery(m_db, *m_folding, text) : std::optional<std::string>("");
@@ -305,26 +312,41 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
         return found;
     }
     const std::string pattern = utf8 ? **asked : text;
-    Result<Ids> ids = Column(m_db.prepare("SELECT e.id FROM entries e WHERE " + matching, pattern));
-    if (!ids) {
-        return ids.failure();
+    // One pass: the entries named, and of the folders among them where they are.
+    Result<SqliteStatement> named =
+        m_db.prepare("SELECT e.id, e.is_folder, e.folder, e.name FROM entries e WHERE " + matching, pattern);
+    Result<SqliteStatement> folderPath =
+        Then(named, [&] { return m_db.prepare("SELECT disk, path FROM folders WHERE id = ?"); });
+    if (!folderPath) {
+        return folderPath.failure();
     }
-    found.ids = std::move(ids).value();
-    Result<SqliteStatement> folders =
-        m_db.prepare("SELECT f.disk, f.path, e.name FROM entries e JOIN folders f ON f.id = e.folder"
-                     " WHERE e.is_folder AND " +
-                         matching,
-                     pattern);
-    if (!folders) {
-        return folders.failure();
-    }
-    std::vector<std::tuple<std::int64_t, std::string>> paths;
-    if (Result<Done> read = folders.value().forEachRow([&](const SqliteStatement& row) {
-            const std::string folder = row.text(1);
-            paths.emplace_back(row.integer(0), folder.empty() ? row.text(2) : folder + "/" + row.text(2));
+    std::vector<std::pair<std::int64_t, std::string>> folders;
+    if (Result<Done> read = named.value().forEachRow([&](const SqliteStatement& row) {
+            found.ids.push_back(row.integer(0));
+            if (row.integer(1) != 0) {
+                folders.emplace_back(row.integer(2), row.text(3));
+            }
         });
         !read) {
         return read.failure();
+    }
+    SortUnique(found.ids);
+    if (own != nullptr) {
+        *own = found.ids;
+    }
+    std::vector<std::tuple<std::int64_t, std::string>> paths;
+    for (const auto& [folder, name] : folders) {
+        SqliteStatement& where = folderPath.value();
+        where.reset();
+        where.bind(1, folder);
+        Result<bool> row = where.step();
+        if (!row) {
+            return row.failure();
+        }
+        if (*row) {
+            const std::string parent = where.text(1);
+            paths.emplace_back(where.integer(0), parent.empty() ? name : parent + "/" + name);
+        }
     }
     Result<Ids> under = beneath(std::move(paths));
     if (!under) {
@@ -338,9 +360,10 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
 // Every entry beneath the folders (disk, path), found through the folders' own index.
 Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> folders) {
     std::sort(folders.begin(), folders.end());
-    Result<SqliteStatement> query =
-        m_db.prepare("SELECT e.id FROM folders f JOIN entries e ON e.folder = f.id WHERE f.disk = ?1 AND"
-                     " (f.path = ?2 OR (f.path >= ?2 || '/' AND f.path < ?2 || '0'))");
+    Result<SqliteStatement> query = m_db.prepare(
+        "SELECT e.id FROM folders f JOIN entries e ON e.folder = f.id WHERE f.disk = ?1 AND f.path = ?2"
+        " UNION ALL SELECT e.id FROM folders f JOIN entries e ON e.folder = f.id"
+        " WHERE f.disk = ?1 AND f.path >= ?2 || '/' AND f.path < ?2 || '0'");
     if (!query) {
         return query.failure();
     }
@@ -367,7 +390,7 @@ Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> f
 
 // The entries a word may be in: through the longest piece of it between slashes, as every piece lies
 // within one name of the path.
-Result<Candidates> Search::holding(const std::string& word) {
+Result<Candidates> Search::holding(const std::string& word, Ids* own) {
     std::string longest;
     for (std::size_t from = 0; from <= word.size();) {
         const std::size_t to = std::min(word.find('/', from), word.size());
@@ -377,7 +400,7 @@ Result<Candidates> Search::holding(const std::string& word) {
         }
         from = to + 1;
     }
-    return named(longest, true, word);
+    return named(longest, true, word, own);
 }
 
 // Every file whose name and size are on another disk too; a copy on another record of the same physical
@@ -485,14 +508,29 @@ Result<Done> Search::prepare(const SearchQuery& query) {
         below("modified", *query.modifiedBefore);
     }
 
+    // Words of two letters and more the indexes answer exactly, by themselves: the rest is read for what is
+    // shown only.
+    m_exact = !query.words.empty() && m_plan.excluded.empty() && m_plan.extensions.empty() && where.empty() &&
+              std::all_of(query.words.begin(), query.words.end(), [](const std::string& word) {
+                  return IsValidUtf8(word) && word.find('/') == std::string::npos && LetterCount(word) >= 2;
+              });
+    std::optional<Ids> ownNames;
+
     // The entries worth reading, narrowed through the indexes as far as they can.
     Candidates candidates;
     for (const std::string& word : query.words) {
-        Result<Candidates> held = holding(word);
+        Ids own;
+        Result<Candidates> held = holding(word, m_exact ? &own : nullptr);
         if (!held) {
             return held.failure();
         }
         candidates = Both(std::move(candidates), *held);
+        if (m_exact) {
+            Ids both;
+            std::set_intersection(own.begin(), own.end(), ownNames ? ownNames->begin() : own.begin(),
+                                  ownNames ? ownNames->end() : own.end(), std::back_inserter(both));
+            ownNames = std::move(both);
+        }
     }
     if (candidates.all && !query.extensions.empty()) {
         Candidates ending{false, {}, {}};
@@ -533,12 +571,45 @@ Result<Done> Search::prepare(const SearchQuery& query) {
         candidates = Both(std::move(candidates), onDisks);
     }
     m_candidates = std::move(candidates);
+    return m_exact ? rankExactly(m_candidates, std::move(ownNames).value_or(Ids())) : Done{};
+}
+
+// Every match by id, split by rank, for a search the indexes answer exactly.
+Result<Done> Search::rankExactly(const Candidates& candidates, Ids ownNames) {
+    Ids listed;
+    for (const Disk& disk : m_disks) {
+        listed.push_back(disk.range);
+    }
+    SortUnique(listed);
+    Ids all;
+    for (const std::int64_t range : candidates.ranges) {
+        Result<Ids> some = Column(m_db.prepare("SELECT id FROM entries WHERE id BETWEEN ? AND ?",
+                                               range * EntriesPerDisk, (range + 1) * EntriesPerDisk - 1));
+        if (!some) {
+            return some.failure();
+        }
+        all.insert(all.end(), some->begin(), some->end());
+    }
+    // New lists a walk is still making are none of the disks listed.
+    std::copy_if(candidates.ids.begin(), candidates.ids.end(), std::back_inserter(all),
+                 [&](std::int64_t id) { return InRanges(listed, id); });
+    SortUnique(all);
+    std::set_intersection(all.begin(), all.end(), ownNames.begin(), ownNames.end(),
+                          std::back_inserter(m_ranks[0]));
+    std::set_difference(all.begin(), all.end(), m_ranks[0].begin(), m_ranks[0].end(),
+                        std::back_inserter(m_ranks[1]));
     return Done{};
 }
 
+std::optional<std::uint64_t> Search::knownTotal() const {
+    if (!m_exact) {
+        return std::nullopt;
+    }
+    return m_ranks[0].size() + m_ranks[1].size();
+}
+
 // How an entry matches: none when it does not.
-std::optional<int> Search::rank(const Disk& disk, std::int64_t folder, std::string_view folderPath,
-                                std::string_view name) {
+std::optional<int> Search::rank(const Disk& disk, const std::string& foldedFolder, std::string_view name) {
     const std::string foldedName = m_folding->fold(name);
     if (!m_plan.extensions.empty() &&
         std::none_of(m_plan.extensions.begin(), m_plan.extensions.end(),
@@ -548,11 +619,7 @@ std::optional<int> Search::rank(const Disk& disk, std::int64_t folder, std::stri
     if (m_plan.words.empty() && m_plan.excluded.empty()) {
         return 0;
     }
-    auto cached = m_folders.find(folder);
-    if (cached == m_folders.end()) {
-        cached = m_folders.emplace(folder, m_folding->fold(folderPath)).first;
-    }
-    const std::string path = cached->second.empty() ? foldedName : cached->second + "/" + foldedName;
+    const std::string path = foldedFolder.empty() ? foldedName : foldedFolder + "/" + foldedName;
     const auto in = [&](const std::string& word) {
         return path.find(word) != std::string::npos || disk.foldedVolume.find(word) != std::string::npos;
     };
@@ -566,28 +633,56 @@ std::optional<int> Search::rank(const Disk& disk, std::int64_t folder, std::stri
     return own ? 0 : 1;
 }
 
-Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk) {
+Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::optional<int> onlyRank) {
     std::vector<Match> matches;
-    const Ids& ids = m_candidates.ids;
+    const Ids& ids = m_exact ? m_ranks[onlyRank.value_or(0)] : m_candidates.ids;
     const auto from = std::lower_bound(ids.begin(), ids.end(), disk.range * EntriesPerDisk);
     const auto to = std::lower_bound(from, ids.end(), (disk.range + 1) * EntriesPerDisk);
-    const bool whole = m_candidates.all || InRanges(m_candidates.ranges, disk.range * EntriesPerDisk);
+    const bool whole =
+        !m_exact && (m_candidates.all || InRanges(m_candidates.ranges, disk.range * EntriesPerDisk));
     if (!whole && from == to) {
         return matches;
     }
     m_folders.clear();
-    const std::string columns = "SELECT e.id, f.id, f.path, e.name, e.is_folder, e.size, e.modified"
-                                " FROM entries e JOIN folders f ON f.id = e.folder WHERE ";
+    // Folders are read once each rather than joined to every entry: a disk has ten entries or more a folder.
+    Result<SqliteStatement> folderPath = m_db.prepare("SELECT path FROM folders WHERE id = ?");
+    if (!folderPath) {
+        return folderPath.failure();
+    }
+    std::optional<Failure> failed;
+    const auto folderOf = [&](std::int64_t folder) -> const std::pair<std::string, std::string>* {
+        auto known = m_folders.find(folder);
+        if (known == m_folders.end()) {
+            SqliteStatement& query = folderPath.value();
+            query.reset();
+            query.bind(1, folder);
+            Result<std::optional<std::string>> path = query.firstText();
+            if (!path) {
+                failed = path.failure();
+                return nullptr;
+            }
+            std::string raw = path->value_or("");
+            std::string folded = m_folding->fold(raw);
+            known = m_folders.emplace(folder, std::make_pair(std::move(raw), std::move(folded))).first;
+        }
+        return &known->second;
+    };
+    const std::string columns =
+        "SELECT e.id, e.folder, e.name, e.is_folder, e.size, e.modified FROM entries e WHERE ";
     const auto keep = [&](const SqliteStatement& row) {
         const std::int64_t id = row.integer(0);
-        if (!whole && !std::binary_search(from, to, id)) {
+        if (failed || (!whole && !std::binary_search(from, to, id))) {
             return;
         }
         const auto copy = m_plan.copies.find(id);
         if (m_plan.duplicates && copy == m_plan.copies.end()) {
             return;
         }
-        const std::optional<int> ranked = rank(disk, row.integer(1), row.textView(2), row.textView(3));
+        const std::pair<std::string, std::string>* folder = folderOf(row.integer(1));
+        if (folder == nullptr) {
+            return;
+        }
+        const std::optional<int> ranked = m_exact ? onlyRank : rank(disk, folder->second, row.textView(2));
         if (!ranked) {
             return;
         }
@@ -595,8 +690,8 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk) {
                       disk.number,
                       disk.volume,
                       disk.lastLabelled,
-                      CatalogueEntry{row.text(2), row.text(3), row.integer(4) != 0,
-                                     static_cast<std::uint64_t>(row.integer(5)), row.integer(6)},
+                      CatalogueEntry{folder->first, row.text(2), row.integer(3) != 0,
+                                     static_cast<std::uint64_t>(row.integer(4)), row.integer(5)},
                       m_plan.duplicates ? copy->second : 0};
         std::string path = hit.entry.path();
         matches.push_back({*ranked, std::move(path), std::move(hit)});
@@ -623,6 +718,9 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk) {
                 return read.failure();
             }
         }
+    }
+    if (failed) {
+        return *failed;
     }
     std::sort(matches.begin(), matches.end(), [](const Match& a, const Match& b) { return a.path < b.path; });
     return matches;
@@ -656,7 +754,10 @@ Result<std::unique_ptr<Search>> Begin(const SqliteDatabase& db, std::string_view
     if (query->empty()) {
         return std::unique_ptr<Search>();
     }
+    // A search reads the same pages of the name index, the folders and the entries over and over: a page
+    // cache of 32 MB keeps them rather than the default 2 MB.
     Result<Done> terms = db.execute(
+        "PRAGMA cache_size = -32768;"
         "CREATE VIRTUAL TABLE IF NOT EXISTS temp.entry_terms USING fts5vocab(main, entry_names, row)");
     Result<fts5_api*> api = Then(terms, [&] { return FullTextSearch(db); });
     Result<std::unique_ptr<CaseFolding>> folding = Then(api, [&] { return CaseFolding::make(*api); });
@@ -696,6 +797,25 @@ Result<std::vector<Search::Match>> CopiesByName(Search& search) {
     return sorted;
 }
 
+// The matches of a search whose total is known, a rank at a time and a disk at a time, until `take`
+// answers false: only the disks reached are read.
+Result<Done> VisitByRank(Search& search, const std::function<bool(Search::Match&&)>& take) {
+    for (const int rank : {0, 1}) {
+        for (const Disk& disk : search.disks()) {
+            Result<std::vector<Search::Match>> matches = search.matchesOn(disk, rank);
+            if (!matches) {
+                return matches.failure();
+            }
+            for (Search::Match& match : matches.value()) {
+                if (!take(std::move(match))) {
+                    return Done{};
+                }
+            }
+        }
+    }
+    return Done{};
+}
+
 } // namespace
 
 Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit) {
@@ -715,6 +835,17 @@ Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view 
             result.hits.push_back(std::move(copies.value()[i].hit));
         }
         return result;
+    }
+    if (const std::optional<std::uint64_t> total = searching.knownTotal()) {
+        result.total = *total;
+        if (limit == 0) {
+            return result;
+        }
+        Result<Done> visited = VisitByRank(searching, [&](Search::Match&& match) {
+            result.hits.push_back(std::move(match.hit));
+            return result.hits.size() < limit;
+        });
+        return Then(visited, [&] { return Result<SearchResult>(std::move(result)); });
     }
     // Entries whose own names hold every word first, then those found through their folders or volume.
     std::vector<SearchHit> throughFolders;
@@ -758,6 +889,9 @@ Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
             }
         }
         return Done{};
+    }
+    if (const std::optional<std::uint64_t> total = searching.knownTotal()) {
+        return VisitByRank(searching, [&](Search::Match&& match) { return visit(match.hit, *total); });
     }
     // A first pass counts, and keeps the matches while they are few; with many, each disk is read again
     // when its turn comes, once for each rank.
