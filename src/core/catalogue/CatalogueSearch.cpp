@@ -260,7 +260,10 @@ public:
     // else): then only the entries shown are read.
     std::optional<std::uint64_t> knownTotal() const;
     // The matches on one disk, by path; of one rank only when the total is known.
-    Result<std::vector<Match>> matchesOn(const Disk& disk, std::optional<int> onlyRank = std::nullopt);
+    // The hits of a rank are made only when `wanted` says so; `counted` (when given) adds each rank's number.
+    using Ranks = std::array<std::uint64_t, 2>;
+    Result<std::vector<Match>> matchesOn(const Disk& disk, std::optional<int> onlyRank = std::nullopt,
+                                         std::array<bool, 2> wanted = {true, true}, Ranks* counted = nullptr);
 
 private:
     // With `own`, the entries whose own names hold the word.
@@ -633,7 +636,8 @@ std::optional<int> Search::rank(const Disk& disk, const std::string& foldedFolde
     return own ? 0 : 1;
 }
 
-Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::optional<int> onlyRank) {
+Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::optional<int> onlyRank,
+                                                     std::array<bool, 2> wanted, Ranks* counted) {
     std::vector<Match> matches;
     const Ids& ids = m_exact ? m_ranks[onlyRank.value_or(0)] : m_candidates.ids;
     const auto from = std::lower_bound(ids.begin(), ids.end(), disk.range * EntriesPerDisk);
@@ -685,6 +689,13 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
         const std::optional<int> ranked = m_exact ? onlyRank : rank(disk, folder->second, row.textView(2));
         if (!ranked) {
             return;
+        }
+        const auto rank = static_cast<std::size_t>(*ranked);
+        if (counted != nullptr) {
+            ++(*counted)[rank];
+        }
+        if (!wanted[rank]) {
+            return; // counted only
         }
         SearchHit hit{disk.id,
                       disk.number,
@@ -850,11 +861,13 @@ Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view 
     // Entries whose own names hold every word first, then those found through their folders or volume.
     std::vector<SearchHit> throughFolders;
     for (const Disk& disk : searching.disks()) {
-        Result<std::vector<Search::Match>> matches = searching.matchesOn(disk);
+        Search::Ranks counted{0, 0};
+        Result<std::vector<Search::Match>> matches = searching.matchesOn(
+            disk, std::nullopt, {result.hits.size() < limit, throughFolders.size() < limit}, &counted);
         if (!matches) {
             return matches.failure();
         }
-        result.total += matches->size();
+        result.total += counted[0] + counted[1];
         for (Search::Match& match : matches.value()) {
             std::vector<SearchHit>& into = match.rank == 0 ? result.hits : throughFolders;
             if (into.size() < limit) {
@@ -902,14 +915,14 @@ Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
     std::uint64_t total = 0;
     bool keeping = true;
     for (std::size_t disk = 0; disk < disks.size(); ++disk) {
-        Result<std::vector<Search::Match>> matches = searching.matchesOn(disks[disk]);
+        Search::Ranks counted{0, 0};
+        Result<std::vector<Search::Match>> matches =
+            searching.matchesOn(disks[disk], std::nullopt, {keeping, keeping}, &counted);
         if (!matches) {
             return matches.failure();
         }
-        total += matches->size();
-        for (const Search::Match& match : matches.value()) {
-            ranks[disk][static_cast<std::size_t>(match.rank)] = true;
-        }
+        total += counted[0] + counted[1];
+        ranks[disk] = {counted[0] != 0, counted[1] != 0};
         keeping = keeping && total <= MostKept;
         kept[disk] = keeping ? std::move(matches).value() : std::vector<Search::Match>();
     }
@@ -923,7 +936,7 @@ Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
             }
             Result<std::vector<Search::Match>> matches =
                 keeping ? Result<std::vector<Search::Match>>(std::move(kept[disk]))
-                        : searching.matchesOn(disks[disk]);
+                        : searching.matchesOn(disks[disk], std::nullopt, {rank == 0, rank == 1});
             if (!matches) {
                 return matches.failure();
             }
