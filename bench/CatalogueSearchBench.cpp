@@ -5,7 +5,8 @@
 // the end; BM_CatalogueSize tells its bytes per entry and how fast it was written. Each search benchmark
 // is 100 repetitions of one search each, a different word every time, with their median and 95th
 // percentile: words of 3 to 8 letters (whole words, parts of words, numbers, other scripts, words that are
-// nowhere), two-letter words, and two words together.
+// nowhere), two-letter words, and two words together. Searches that read much of the catalogue whatever
+// the index says (one letter alone or with a word, filters alone, duplicates) are repeated fewer times.
 
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/SqliteDatabase.h"
@@ -251,6 +252,33 @@ std::vector<std::string> TwoWords() {
     return texts;
 }
 
+std::vector<std::string> OneLetter() {
+    return {"a", "e", "r", "x", "q", "7", "_", "ж", "é", "写"};
+}
+
+std::vector<std::string> WordAndLetter() {
+    Generator generate;
+    std::vector<std::string> texts;
+    const char* letters[] = {"a", "e", "s", "2", "x"};
+    while (texts.size() < 20) {
+        texts.push_back(generate.any(Words) + " " + letters[generate.pick(5)]);
+    }
+    return texts;
+}
+
+std::vector<std::string> Filters() {
+    return {"ext:pdf size:>40MB",
+            "*.jpg modified:2019",
+            "type:folder modified:2010-03..2010-06",
+            "disk:42 ext:doc",
+            "size:<1KB",
+            "report ext:pdf -2019",
+            "invoice type:file size:>10MB",
+            "-a -e -o type:folder",
+            "modified:2001-02-03",
+            "#250 #251 budget"};
+}
+
 double Percentile95(const std::vector<double>& times) {
     std::vector<double> sorted = times;
     std::sort(sorted.begin(), sorted.end());
@@ -287,6 +315,26 @@ void BM_SearchWordAndYear(benchmark::State& state) {
     Search(state, texts);
 }
 
+void BM_SearchOneLetter(benchmark::State& state) {
+    static Texts texts(OneLetter());
+    Search(state, texts);
+}
+
+void BM_SearchWordAndOneLetter(benchmark::State& state) {
+    static Texts texts(WordAndLetter());
+    Search(state, texts);
+}
+
+void BM_SearchFilters(benchmark::State& state) {
+    static Texts texts(Filters());
+    Search(state, texts);
+}
+
+void BM_SearchDuplicates(benchmark::State& state) {
+    static Texts texts({"dupes:", "dupes: ext:pdf", "dupes: report"});
+    Search(state, texts);
+}
+
 void BM_CatalogueSize(benchmark::State& state) {
     Catalogue& catalogue = Catalogue::instance();
     for (auto _ : state) {
@@ -306,11 +354,26 @@ void OneSearchEach(benchmark::internal::Benchmark* b) {
         ->Unit(benchmark::kMillisecond);
 }
 
+void FewSearchesEach(benchmark::internal::Benchmark* b) {
+    b->Iterations(1)
+        ->Repetitions(10)
+        ->ComputeStatistics(
+            "max",
+            [](const std::vector<double>& times) { return *std::max_element(times.begin(), times.end()); })
+        ->ReportAggregatesOnly(true)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
 } // namespace
 
 BENCHMARK(BM_CatalogueSize)->Iterations(1);
 BENCHMARK(BM_SearchThreeToEightLetters)->Apply(OneSearchEach);
 BENCHMARK(BM_SearchTwoLetters)->Apply(OneSearchEach);
 BENCHMARK(BM_SearchWordAndYear)->Apply(OneSearchEach);
+BENCHMARK(BM_SearchOneLetter)->Apply(FewSearchesEach);
+BENCHMARK(BM_SearchWordAndOneLetter)->Apply(FewSearchesEach);
+BENCHMARK(BM_SearchFilters)->Apply(FewSearchesEach);
+BENCHMARK(BM_SearchDuplicates)->Apply(FewSearchesEach);
 
 BENCHMARK_MAIN();

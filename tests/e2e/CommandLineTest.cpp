@@ -99,6 +99,10 @@ TEST_F(CommandLineTest, AnswersFromTheCatalogueWhileTheProgramRunsAndTellsErrors
          "#7\tPHOTOS\t0012-AB34\t100270080\t100139008\t131072\t2026-03-14\t2026-03-14\t1\tincomplete\n"
          "#42\tTAXES\t0012-AB34\t100270080\t100139008\t131072\t2026-03-14\t2026-03-14\t2\n"},
         {{"--find"}, 2, "", "tessaline: --find needs the text to look for\nTry 'tessaline --help'.\n"},
+        {{"--find", "scan", "type:dir"},
+         2,
+         "",
+         "tessaline: \"type:dir\" is not a type filter: write type:folder or type:file.\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());

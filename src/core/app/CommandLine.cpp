@@ -4,6 +4,7 @@
 #include "core/app/TerminalText.h"
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/CatalogueText.h"
+#include "core/catalogue/SearchQuery.h"
 #include "core/disks/DiskInfo.h"
 #include "core/runtime/FileAccess.h"
 #include "core/runtime/Runtime.h"
@@ -19,9 +20,15 @@ const char* const Usage =
     "Makes labels for removable disks and remembers every disk it labels.\n"
     "Without an option the program's window opens.\n"
     "\n"
-    "  --find TEXT   list the catalogued folders and files whose names hold every word of TEXT\n"
-    "                (any letter case; \"a phrase\" in quotes stays together), one per line:\n"
-    "                disk number, volume name and path, separated by tabs\n"
+    "  --find TEXT   list the catalogued folders and files whose path on their disk (a folder\n"
+    "                above them or their own name) or disk's volume name holds every word of\n"
+    "                TEXT, any part, any letter case; \"a phrase\" in quotes stays together.\n"
+    "                One per line: disk number, volume name and path, separated by tabs;\n"
+    "                entries whose own name holds every word first, then by disk and path.\n"
+    "                Filters narrow it: ext:pdf (or *.pdf), size:>100MB, size:<1KB (B, KB, MB,\n"
+    "                GB, TB; 1 KB = 1024 bytes), modified:2019, modified:2019-03..2019-06,\n"
+    "                type:folder, type:file, disk:42 (or #42), -word (leave out what holds\n"
+    "                it) and dupes: (files of the same name and size on other disks too)\n"
     "  --disks       list the catalogued disks, one per line: number, volume name, serial,\n"
     "                capacity, used and free bytes, first and last label date, entries, then\n"
     "                \"incomplete\" where a disk's folders were not all recorded and\n"
@@ -37,7 +44,7 @@ const char* const Usage =
     "\n"
     "In lines, a name's backslash, tab, newline and carriage return are written \\\\, \\t, \\n and\n"
     "\\r, any other control character or byte that is not UTF-8 as \\xHH, so that each line is one\n"
-    "match or disk. After --, every word is text to find, even -0.\n"
+    "match or disk. After --, every word is text to find as it is, even -0 or ext:pdf.\n"
     "\n"
     "Exit status: 0 when something was found, listed or backed up; 1 when --find found nothing;\n"
     "2 on an error, said on standard error.\n";
@@ -46,6 +53,7 @@ const char* const Usage =
 struct Request {
     std::string command;
     std::vector<std::string> operands;
+    std::size_t textFrom = std::string::npos; // the first operand after --, which are text to find
     bool nul = false;
 };
 
@@ -59,6 +67,7 @@ Request Parse(const std::vector<std::string>& args) {
             request.command = arg;
         } else if (options && arg == "--") {
             options = false;
+            request.textFrom = request.operands.size();
         } else {
             request.operands.push_back(arg);
         }
@@ -118,6 +127,11 @@ int Fail(std::ostream& err, const std::string& path, const std::string& reason) 
 }
 
 int Find(const std::string& text, const std::string& path, std::ostream& out, std::ostream& err, bool nul) {
+    // A filter typed wrong is said before the catalogue is looked at.
+    if (const Result<SearchQuery> query = ParseSearch(text); !query) {
+        err << "tessaline: " << query.reason() << "\n";
+        return 2;
+    }
     Result<std::unique_ptr<CatalogueStore>> store = OpenExisting(path);
     if (!store) {
         return store.reason().empty() ? 1 : Fail(err, path, store.reason());
@@ -125,7 +139,7 @@ int Find(const std::string& text, const std::string& path, std::ostream& out, st
     Fields fields(out, nul);
     bool found = false;
     const Result<Done> searched = (*store)->forEachHit(text, [&](const SearchHit& hit, std::uint64_t) {
-        fields.text('#' + std::to_string(hit.diskNumber));
+        fields.text(HitDiskText(hit));
         fields.name(hit.volumeName);
         fields.name(hit.entry.path());
         fields.endLine();
@@ -245,8 +259,12 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, const st
     }
     if (command == "--find") {
         std::string text;
-        for (const std::string& word : request.operands) {
-            text += (text.empty() ? "" : " ") + word;
+        for (std::size_t i = 0; i < request.operands.size(); ++i) {
+            const std::string& word = request.operands[i];
+            // After --, a word is text to find as it is: quoted, -0 or ext:pdf is neither left out nor a
+            // filter.
+            const bool asIs = i >= request.textFrom && word.find_first_of("\" \t") == std::string::npos;
+            text += (text.empty() ? "" : " ") + (asIs ? '"' + word + '"' : word);
         }
         if (text.find_first_not_of(" \t") == std::string::npos) {
             return Misused(err, "--find needs the text to look for");

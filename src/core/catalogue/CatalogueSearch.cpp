@@ -1,48 +1,39 @@
 #include "core/catalogue/CatalogueSearch.h"
 
 #include "core/catalogue/CatalogueSchema.h"
+#include "core/catalogue/SearchQuery.h"
 #include "core/catalogue/SearchWords.h"
 #include "core/catalogue/SqliteDatabase.h"
 #include "core/catalogue/SqliteLibrary.h"
 #include "core/settings/TextEncoding.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// A trigram index with the table of its terms.
-struct TrigramIndex {
-    const char* table;
-    const char* terms;
-};
-
-constexpr TrigramIndex EntryNames{"entry_names", "entry_terms"};
-constexpr TrigramIndex VolumeNames{"volume_names", "volume_terms"};
-
 using Ids = std::vector<std::int64_t>;
-
-// One word of the search: how the name index is asked for it (none when no name can hold it), or the
-// entries found byte for byte when it is not UTF-8 (the index reads every broken sequence alike), and the
-// entry ranges of the disks whose volume name holds it.
-struct Word {
-    std::optional<std::string> names;
-    std::optional<Ids> exact;
-    Ids volumes;
-};
 
 struct Disk {
     std::int64_t id = 0;
     std::int64_t range = 0;
     int number = 0;
     std::string volume;
+    std::string foldedVolume;
     std::int64_t lastLabelled = 0;
     std::int64_t entries = 0;
+    std::int64_t serial = 0;
+    std::int64_t capacity = 0;
 };
 
 Result<fts5_api*> FullTextSearch(const SqliteDatabase& db) {
@@ -68,60 +59,88 @@ int KeepFirstLetter(void* folded, int, const char* token, int size, int, int) {
     return SQLITE_OK;
 }
 
-// The text with its letter case folded exactly as the index folds it: read by the index's own tokenizer,
-// with two marks behind it so that each of its letters begins a trigram.
-Result<std::string> FoldCase(fts5_api* api, std::string_view text) {
-    void* context = nullptr;
-    fts5_tokenizer tokenizer{};
-    Fts5Tokenizer* trigrams = nullptr;
-    if (api->xFindTokenizer(api, "trigram", &context, &tokenizer) != SQLITE_OK ||
-        tokenizer.xCreate(context, nullptr, 0, &trigrams) != SQLITE_OK) {
-        return Failure{"this SQLite has no trigram tokenizer"};
+// The length of the well-formed UTF-8 sequence at the start of `text`, 0 when it is not one.
+std::size_t SequenceLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xc2 ? 0
+                               : lead < 0xe0 ? 2
+                               : lead < 0xf0 ? 3
+                               : lead < 0xf5 ? 4
+                                             : 0;
+    if (length == 0 || length > text.size()) {
+        return 0;
     }
-    const std::string marked = std::string(text) + NameEnd + NameEnd;
-    std::string folded;
-    const int rc = tokenizer.xTokenize(trigrams, &folded, FTS5_TOKENIZE_QUERY, marked.data(),
-                                       static_cast<int>(marked.size()), KeepFirstLetter);
-    tokenizer.xDelete(trigrams);
-    if (rc != SQLITE_OK) {
-        return Failure{std::string("cannot fold the letter case of a word (") + Sqlite().errstr(rc) + ")"};
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xc0) != 0x80) {
+            return 0;
+        }
     }
-    return folded;
+    return length;
 }
 
-// How an index is asked for a word: a phrase of its trigrams for three letters and more; a whole name for
-// one letter; for two, every trigram of the index that begins with them (none: no name can hold it).
-Result<std::optional<std::string>> Expression(const SqliteDatabase& db, fts5_api* api,
-                                              const TrigramIndex& index, const std::string& word) {
-    const std::size_t letters = LetterCount(word);
-    if (letters >= 3) {
-        return std::optional<std::string>(FtsString(word));
+// Folds letter case exactly as the name index does: a letter at a time through the index's own tokenizer
+// (remembered, as names repeat their letters), ASCII directly. Bytes that are not UTF-8 stay as they are.
+class CaseFolding {
+public:
+    static Result<std::unique_ptr<CaseFolding>> make(fts5_api* api) {
+        auto folding = std::unique_ptr<CaseFolding>(new CaseFolding());
+        void* context = nullptr;
+        if (api->xFindTokenizer(api, "trigram", &context, &folding->m_tokenizer) != SQLITE_OK ||
+            folding->m_tokenizer.xCreate(context, nullptr, 0, &folding->m_trigrams) != SQLITE_OK) {
+            return Failure{"this SQLite has no trigram tokenizer"};
+        }
+        return folding;
     }
-    if (letters == 1) {
-        return std::optional<std::string>(FtsString(NameStart + word + NameEnd));
+    ~CaseFolding() {
+        if (m_trigrams != nullptr) {
+            m_tokenizer.xDelete(m_trigrams);
+        }
     }
-    Result<std::string> folded = FoldCase(api, word);
-    if (!folded) {
-        return folded.failure();
+    CaseFolding(const CaseFolding&) = delete;
+    CaseFolding& operator=(const CaseFolding&) = delete;
+
+    std::string fold(std::string_view text) {
+        std::string folded;
+        folded.reserve(text.size());
+        for (std::size_t at = 0; at < text.size();) {
+            const char c = text[at];
+            const std::size_t length = SequenceLength(text.substr(at));
+            if (length == 1) {
+                folded += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            } else if (length == 0) {
+                folded += c;
+            } else {
+                folded += letter(text.substr(at, length));
+            }
+            at += std::max<std::size_t>(length, 1);
+        }
+        return folded;
     }
-    Result<SqliteStatement> query = db.prepare(std::string("SELECT term FROM temp.") + index.terms +
-                                                   " WHERE term >= ?1 AND term <= ?1 || char(1114111)",
-                                               *folded);
-    if (!query) {
-        return query.failure();
+
+private:
+    CaseFolding() = default;
+
+    const std::string& letter(std::string_view letter) {
+        const auto known = m_letters.find(std::string(letter));
+        if (known != m_letters.end()) {
+            return known->second;
+        }
+        // Two marks behind the letter, so that it begins a trigram of its own.
+        const std::string marked = std::string(letter) + NameEnd + NameEnd;
+        std::string folded;
+        if (m_tokenizer.xTokenize(m_trigrams, &folded, FTS5_TOKENIZE_QUERY, marked.data(),
+                                  static_cast<int>(marked.size()), KeepFirstLetter) != SQLITE_OK ||
+            folded.empty()) {
+            folded = letter;
+        }
+        return m_letters.emplace(std::string(letter), std::move(folded)).first->second;
     }
-    std::string any;
-    if (Result<Done> read = query.value().forEachRow([&](const SqliteStatement& term) {
-            any += (any.empty() ? "" : " OR ") + FtsString(term.textView(0));
-        });
-        !read) {
-        return read.failure();
-    }
-    if (any.empty()) {
-        return std::optional<std::string>();
-    }
-    return std::optional<std::string>("(" + any + ")");
-}
+
+    fts5_tokenizer m_tokenizer{};
+    Fts5Tokenizer* m_trigrams = nullptr;
+    std::unordered_map<std::string, std::string> m_letters;
+};
 
 Result<Ids> Column(Result<SqliteStatement> query) {
     if (!query) {
@@ -136,143 +155,600 @@ Result<Ids> Column(Result<SqliteStatement> query) {
     return ids;
 }
 
-// The rows of an index that match, in the order of their ids.
-Result<Ids> Matches(const SqliteDatabase& db, const TrigramIndex& index, const std::string& expression) {
-    const std::string table = index.table;
-    return Column(
-        db.prepare("SELECT rowid FROM " + table + " WHERE " + table + " MATCH ? ORDER BY rowid", expression));
-}
+// Entries whose names match what NameIndexQuery made, as an SQL condition on `entries e` with the query as
+// ?1. With NameIndexQuery, the one place that knows how the name index is asked.
+const char* const InNameIndex = "e.id IN (SELECT rowid FROM entry_names WHERE entry_names MATCH ?1)";
 
-Result<Ids> EntriesOf(const SqliteDatabase& db, const Ids& ranges) {
-    Ids entries;
-    for (const std::int64_t range : ranges) {
-        Result<Ids> some = Column(db.prepare("SELECT id FROM entries WHERE id BETWEEN ? AND ?",
-                                             range * EntriesPerDisk, (range + 1) * EntriesPerDisk - 1));
-        if (!some) {
-            return some;
-        }
-        entries.insert(entries.end(), some->begin(), some->end());
+// How the name index is asked for the names that hold a piece of text: a phrase of its trigrams for three
+// letters and more; for two, every trigram of the index that begins with them; nothing when no name can
+// hold it (empty text). None for one letter, which the index cannot narrow.
+Result<std::optional<std::string>> NameIndexQuery(const SqliteDatabase& db, CaseFolding& folding,
+                                                  const std::string& text) {
+    const std::size_t letters = LetterCount(text);
+    if (letters >= 3) {
+        return std::optional<std::string>(FtsString(text));
     }
-    return entries;
+    if (letters < 2) {
+        return std::optional<std::string>();
+    }
+    Result<SqliteStatement> query =
+        db.prepare("SELECT term FROM temp.entry_terms WHERE term >= ?1 AND term <= ?1 || char(1114111)",
+                   folding.fold(text));
+    if (!query) {
+        return query.failure();
+    }
+    std::string any;
+    if (Result<Done> read = query.value().forEachRow([&](const SqliteStatement& term) {
+            any += (any.empty() ? "" : " OR ") + FtsString(term.textView(0));
+        });
+        !read) {
+        return read.failure();
+    }
+    return std::optional<std::string>(any.empty() ? "" : "(" + any + ")");
 }
 
-Ids Union(const Ids& a, const Ids& b) {
-    Ids both;
-    both.reserve(a.size() + b.size());
-    std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(both));
+// A set of entries: every entry, or the ones listed and every entry of the disks whose ranges are listed.
+struct Candidates {
+    bool all = true;
+    Ids ranges;
+    Ids ids;
+};
+
+void SortUnique(Ids& ids) {
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+}
+
+void SortUniqueNumbers(std::vector<int>& numbers) {
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+}
+
+bool InRanges(const Ids& ranges, std::int64_t id) {
+    return std::binary_search(ranges.begin(), ranges.end(), id / EntriesPerDisk);
+}
+
+Candidates Both(Candidates a, const Candidates& b) {
+    if (a.all) {
+        return b;
+    }
+    if (b.all) {
+        return a;
+    }
+    Candidates both{false, {}, {}};
+    std::set_intersection(a.ranges.begin(), a.ranges.end(), b.ranges.begin(), b.ranges.end(),
+                          std::back_inserter(both.ranges));
+    for (const std::int64_t id : a.ids) {
+        if (InRanges(b.ranges, id) || std::binary_search(b.ids.begin(), b.ids.end(), id)) {
+            both.ids.push_back(id);
+        }
+    }
+    for (const std::int64_t id : b.ids) {
+        if (InRanges(a.ranges, id)) {
+            both.ids.push_back(id);
+        }
+    }
+    SortUnique(both.ids);
     return both;
 }
 
-// The entry ranges of the disks listed (new lists a walk is making are none of them), sorted.
-Ids RangesOf(const Ids& diskIds, const std::vector<Disk>& disks) {
-    Ids ranges;
-    for (const Disk& disk : disks) {
-        if (std::binary_search(diskIds.begin(), diskIds.end(), disk.id)) {
-            ranges.push_back(disk.range);
-        }
-    }
-    std::sort(ranges.begin(), ranges.end());
-    return ranges;
-}
+// The entries a search reads: its words and filters, each as the catalogue holds it.
+struct Plan {
+    std::vector<std::string> words; // folded
+    std::vector<std::string> excluded;
+    std::vector<std::string> extensions; // folded, with their dots
+    std::string where;                   // what SQL can check of each row itself
+    bool duplicates = false;
+    std::unordered_map<std::int64_t, int> copies; // the duplicates, with the disk each is recorded twice as
+};
 
-// Rows whose text holds the word byte for byte, ASCII letters in any case.
-const char* const HoldsBytes = "instr(CAST(lower(%s) AS BLOB), CAST(lower(?) AS BLOB)) > 0";
+class Search {
+public:
+    Search(const SqliteDatabase& db, std::vector<Disk> disks, std::unique_ptr<CaseFolding> folding)
+        : m_db(db), m_disks(std::move(disks)), m_folding(std::move(folding)) {}
 
-std::string Holding(const char* column) {
-    std::string condition = HoldsBytes;
-    condition.replace(condition.find("%s"), 2, column);
-    return condition;
-}
+    Result<Done> prepare(const SearchQuery& query);
+    const std::vector<Disk>& disks() const { return m_disks; }
+    bool byName() const { return m_plan.duplicates; }
 
-Result<Word> Ask(const SqliteDatabase& db, fts5_api* api, const std::string& text,
-                 const std::vector<Disk>& disks) {
-    Word word;
-    Result<Ids> volumes = Ids();
-    if (!IsValidUtf8(text)) {
-        Result<Ids> exact =
-            Column(db.prepare("SELECT id FROM entries WHERE " + Holding("name") + " ORDER BY id", text));
-        if (!exact) {
-            return exact.failure();
-        }
-        word.exact = std::move(exact).value();
-        volumes =
-            Column(db.prepare("SELECT id FROM disks WHERE " + Holding("volume") + " ORDER BY id", text));
-    } else {
-        Result<std::optional<std::string>> names = Expression(db, api, EntryNames, text);
-        Result<std::optional<std::string>> inVolumes =
-            Then(names, [&] { return Expression(db, api, VolumeNames, text); });
-        if (!inVolumes) {
-            return inVolumes.failure();
-        }
-        word.names = std::move(names).value();
-        if (*inVolumes) {
-            volumes = Matches(db, VolumeNames, **inVolumes);
-        }
-    }
-    if (!volumes) {
-        return volumes.failure();
-    }
-    word.volumes = RangesOf(*volumes, disks);
-    return word;
-}
+    struct Match {
+        int rank = 0; // 0 when the entry's own name holds every word, 1 when its folders or volume do
+        std::string path;
+        SearchHit hit;
+    };
+    // The number of matches, when the indexes tell it exactly (words of two letters or more, nothing
+    // else): then only the entries shown are read.
+    std::optional<std::uint64_t> knownTotal() const;
+    // The matches on one disk, by path; of one rank only when the total is known.
+    // The hits of a rank are made only when `wanted` says so; `counted` (when given) adds each rank's number.
+    using Ranks = std::array<std::uint64_t, 2>;
+    Result<std::vector<Match>> matchesOn(const Disk& disk, std::optional<int> onlyRank = std::nullopt,
+                                         std::array<bool, 2> wanted = {true, true}, Ranks* counted = nullptr);
 
-// The entries whose own names hold the word, in the order of their ids.
-Result<Ids> Named(const SqliteDatabase& db, const Word& word) {
-    if (word.exact) {
-        return *word.exact;
-    }
-    return word.names ? Matches(db, EntryNames, *word.names) : Ids();
-}
+private:
+    // With `own`, the entries whose own names hold the word.
+    Result<Candidates> holding(const std::string& word, Ids* own = nullptr);
+    Result<Candidates> named(const std::string& text, bool inVolumes, const std::string& word, Ids* own);
+    Result<Done> rankExactly(const Candidates& candidates, Ids ownNames);
+    Result<Ids> beneath(std::vector<std::tuple<std::int64_t, std::string>> folders);
+    Result<Done> findCopies();
+    std::optional<int> rank(const Disk& disk, const std::string& foldedFolder, std::string_view name);
 
-// The entries that hold every word, in the order of their ids.
-Result<Ids> Found(const SqliteDatabase& db, std::vector<Word> words) {
-    // Words that no volume name holds are asked of the name index together; the others are checked one by
-    // one, each entry passing by its name or by its disk.
-    std::string together;
-    std::vector<Word> byDisk;
-    for (Word& word : words) {
-        if (!word.volumes.empty() || word.exact) {
-            byDisk.push_back(std::move(word));
-        } else if (!word.names) {
-            return Ids();
-        } else {
-            together += (together.empty() ? "" : " AND ") + *word.names;
-        }
+    const SqliteDatabase& m_db;
+    std::vector<Disk> m_disks;
+    std::unique_ptr<CaseFolding> m_folding;
+    Plan m_plan;
+    Candidates m_candidates;
+    bool m_exact = false;
+    Ids m_ranks[2]; // when exact: the matches whose own names hold every word, and the others
+    // One disk's folders as they are read: the path and the path folded.
+    std::unordered_map<std::int64_t, std::pair<std::string, std::string>> m_folders;
+};
+
+// Entries whose names hold `text` (a piece of `word`), every entry beneath a folder whose name holds it, and
+// (when asked) every entry of a disk whose volume name holds the word. All, when the index cannot tell.
+Result<Candidates> Search::named(const std::string& text, bool inVolumes, const std::string& word, Ids* own) {
+    const bool utf8 = IsValidUtf8(text);
+    Result<std::optional<std::string>> asked =
+        utf8 ? NameIndexQuery(m_db, *m_folding, text) : std::optional<std::string>("");
+    if (!asked) {
+        return asked.failure();
     }
-    Result<Ids> found = Ids();
-    if (!together.empty()) {
-        found = Matches(db, EntryNames, together);
-    } else {
-        const Word first = std::move(byDisk.front());
-        byDisk.erase(byDisk.begin());
-        Result<Ids> named = Named(db, first);
-        Result<Ids> onDisks = Then(named, [&] { return EntriesOf(db, first.volumes); });
-        found = Then(onDisks, [&]() -> Result<Ids> { return Union(*named, *onDisks); });
+    if (utf8 && !*asked) {
+        return Candidates{};
     }
-    for (const Word& word : byDisk) {
-        Result<Ids> named = Then(found, [&] { return Named(db, word); });
-        if (!named) {
-            return named;
+    Candidates found{false, {}, {}};
+    const std::string folded = m_folding->fold(word);
+    if (inVolumes) {
+        for (const Disk& disk : m_disks) {
+            if (disk.foldedVolume.find(folded) != std::string::npos) {
+                found.ranges.push_back(disk.range);
+            }
         }
-        std::erase_if(found.value(), [&](std::int64_t id) {
-            return !std::binary_search(word.volumes.begin(), word.volumes.end(), id / EntriesPerDisk) &&
-                   !std::binary_search(named->begin(), named->end(), id);
+        SortUnique(found.ranges);
+    }
+    // A word that is not UTF-8 is its bytes (ASCII letters in any case), not whatever the index reads a
+    // broken sequence as.
+    const std::string matching =
+        utf8 ? InNameIndex : "instr(CAST(lower(e.name) AS BLOB), CAST(lower(?1) AS BLOB)) > 0";
+    if (utf8 && (*asked)->empty()) {
+        return found;
+    }
+    const std::string pattern = utf8 ? **asked : text;
+    // One pass: the entries named, and of the folders among them where they are.
+    Result<SqliteStatement> named =
+        m_db.prepare("SELECT e.id, e.is_folder, e.folder, e.name FROM entries e WHERE " + matching, pattern);
+    Result<SqliteStatement> folderPath =
+        Then(named, [&] { return m_db.prepare("SELECT disk, path FROM folders WHERE id = ?"); });
+    if (!folderPath) {
+        return folderPath.failure();
+    }
+    std::vector<std::pair<std::int64_t, std::string>> folders;
+    if (Result<Done> read = named.value().forEachRow([&](const SqliteStatement& row) {
+            found.ids.push_back(row.integer(0));
+            if (row.integer(1) != 0) {
+                folders.emplace_back(row.integer(2), row.text(3));
+            }
         });
+        !read) {
+        return read.failure();
     }
+    SortUnique(found.ids);
+    if (own != nullptr) {
+        *own = found.ids;
+    }
+    std::vector<std::tuple<std::int64_t, std::string>> paths;
+    for (const auto& [folder, name] : folders) {
+        SqliteStatement& where = folderPath.value();
+        where.reset();
+        where.bind(1, folder);
+        Result<bool> row = where.step();
+        if (!row) {
+            return row.failure();
+        }
+        if (*row) {
+            const std::string parent = where.text(1);
+            paths.emplace_back(where.integer(0), parent.empty() ? name : parent + "/" + name);
+        }
+    }
+    Result<Ids> under = beneath(std::move(paths));
+    if (!under) {
+        return under.failure();
+    }
+    found.ids.insert(found.ids.end(), under->begin(), under->end());
+    SortUnique(found.ids);
     return found;
 }
 
-Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
+// Every entry beneath the folders (disk, path), found through the folders' own index.
+Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> folders) {
+    std::sort(folders.begin(), folders.end());
+    Result<SqliteStatement> query = m_db.prepare(
+        "SELECT e.id FROM folders f JOIN entries e ON e.folder = f.id WHERE f.disk = ?1 AND f.path = ?2"
+        " UNION ALL SELECT e.id FROM folders f JOIN entries e ON e.folder = f.id"
+        " WHERE f.disk = ?1 AND f.path >= ?2 || '/' AND f.path < ?2 || '0'");
+    if (!query) {
+        return query.failure();
+    }
+    Ids ids;
+    const std::tuple<std::int64_t, std::string>* taken = nullptr;
+    for (const auto& folder : folders) {
+        // A folder inside one already taken is in it already.
+        if (taken != nullptr && std::get<0>(*taken) == std::get<0>(folder) &&
+            std::get<1>(folder).starts_with(std::get<1>(*taken) + "/")) {
+            continue;
+        }
+        taken = &folder;
+        SqliteStatement& rows = query.value();
+        rows.reset();
+        rows.bind(1, std::get<0>(folder)).bind(2, std::get<1>(folder));
+        if (Result<Done> read =
+                rows.forEachRow([&](const SqliteStatement& row) { ids.push_back(row.integer(0)); });
+            !read) {
+            return read.failure();
+        }
+    }
+    return ids;
+}
+
+// The entries a word may be in: through the longest piece of it between slashes, as every piece lies
+// within one name of the path.
+Result<Candidates> Search::holding(const std::string& word, Ids* own) {
+    std::string longest;
+    for (std::size_t from = 0; from <= word.size();) {
+        const std::size_t to = std::min(word.find('/', from), word.size());
+        const std::string piece = word.substr(from, to - from);
+        if (LetterCount(piece) > LetterCount(longest)) {
+            longest = piece;
+        }
+        from = to + 1;
+    }
+    return named(longest, true, word, own);
+}
+
+// Every file whose name and size are on another disk too; a copy on another record of the same physical
+// disk (a disk relabelled as new) is marked with that record's number.
+Result<Done> Search::findCopies() {
     Result<SqliteStatement> query =
-        db.prepare("SELECT id, entry_range, number, volume, last_labelled, entry_count FROM disks"
-                   " WHERE replaces IS NULL ORDER BY number, id");
+        m_db.prepare("SELECT e.id, e.name, e.size FROM entries e WHERE NOT e.is_folder AND e.size > 0 AND "
+                     "(e.name, e.size) IN"
+                     " (SELECT name, size FROM entries WHERE NOT is_folder AND size > 0 GROUP BY name, size"
+                     " HAVING count(*) > 1)"
+                     " ORDER BY e.name, e.size");
+    if (!query) {
+        return query.failure();
+    }
+    std::map<std::int64_t, const Disk*> byRange;
+    for (const Disk& disk : m_disks) {
+        byRange[disk.range] = &disk;
+    }
+    std::vector<std::pair<std::int64_t, const Disk*>> group;
+    const auto take = [&] {
+        // The copies of one name and size are worth listing when they are on two records or more.
+        const bool onTwo = std::any_of(group.begin(), group.end(),
+                                       [&](const auto& copy) { return copy.second != group.front().second; });
+        if (onTwo) {
+            std::map<std::pair<std::int64_t, std::int64_t>, std::vector<int>> physical;
+            for (const auto& [id, disk] : group) {
+                if (disk->serial != 0) {
+                    physical[{disk->serial, disk->capacity}].push_back(disk->number);
+                }
+            }
+            for (auto& [identity, numbers] : physical) {
+                SortUniqueNumbers(numbers);
+            }
+            for (const auto& [id, disk] : group) {
+                int twice = 0;
+                if (disk->serial != 0) {
+                    for (const int number : physical[{disk->serial, disk->capacity}]) {
+                        if (number != disk->number) {
+                            twice = number; // the lowest other number
+                            break;
+                        }
+                    }
+                }
+                m_plan.copies[id] = twice;
+            }
+        }
+        group.clear();
+    };
+    std::string name;
+    std::int64_t size = -1;
+    if (Result<Done> read = query.value().forEachRow([&](const SqliteStatement& row) {
+            const auto disk = byRange.find(row.integer(0) / EntriesPerDisk);
+            if (disk == byRange.end()) {
+                return; // a list a walk is still making
+            }
+            if (row.textView(1) != name || row.integer(2) != size) {
+                take();
+                name = row.text(1);
+                size = row.integer(2);
+            }
+            group.emplace_back(row.integer(0), disk->second);
+        });
+        !read) {
+        return read.failure();
+    }
+    take();
+    return Done{};
+}
+
+Result<Done> Search::prepare(const SearchQuery& query) {
+    for (const std::string& word : query.words) {
+        m_plan.words.push_back(m_folding->fold(word));
+    }
+    for (const std::string& word : query.excluded) {
+        m_plan.excluded.push_back(m_folding->fold(word));
+    }
+    for (const std::string& extension : query.extensions) {
+        m_plan.extensions.push_back(m_folding->fold("." + extension));
+    }
+    m_plan.duplicates = query.duplicates;
+    std::string& where = m_plan.where;
+    if (query.folders) {
+        where += *query.folders ? " AND e.is_folder" : " AND NOT e.is_folder";
+    }
+    // Sizes and extensions are files', as are copies.
+    if (query.sizeAtLeast || query.sizeBelow || !query.extensions.empty() || query.duplicates) {
+        where += " AND NOT e.is_folder";
+    }
+    const auto atLeast = [&](const char* column, std::int64_t value) {
+        where += std::string(" AND e.") + column + " >= " + std::to_string(value);
+    };
+    const auto below = [&](const char* column, std::int64_t value) {
+        where += std::string(" AND e.") + column + " < " + std::to_string(value);
+    };
+    if (query.sizeAtLeast) {
+        atLeast("size", static_cast<std::int64_t>(*query.sizeAtLeast));
+    }
+    if (query.sizeBelow) {
+        below("size", static_cast<std::int64_t>(*query.sizeBelow));
+    }
+    if (query.modifiedFrom) {
+        atLeast("modified", *query.modifiedFrom);
+    }
+    if (query.modifiedBefore) {
+        below("modified", *query.modifiedBefore);
+    }
+
+    // Words of two letters and more the indexes answer exactly, by themselves: the rest is read for what is
+    // shown only.
+    m_exact = !query.words.empty() && m_plan.excluded.empty() && m_plan.extensions.empty() && where.empty() &&
+              std::all_of(query.words.begin(), query.words.end(), [](const std::string& word) {
+                  return IsValidUtf8(word) && word.find('/') == std::string::npos && LetterCount(word) >= 2;
+              });
+    std::optional<Ids> ownNames;
+
+    // The entries worth reading, narrowed through the indexes as far as they can.
+    Candidates candidates;
+    for (const std::string& word : query.words) {
+        Ids own;
+        Result<Candidates> held = holding(word, m_exact ? &own : nullptr);
+        if (!held) {
+            return held.failure();
+        }
+        candidates = Both(std::move(candidates), *held);
+        if (m_exact) {
+            Ids both;
+            std::set_intersection(own.begin(), own.end(), ownNames ? ownNames->begin() : own.begin(),
+                                  ownNames ? ownNames->end() : own.end(), std::back_inserter(both));
+            ownNames = std::move(both);
+        }
+    }
+    if (candidates.all && !query.extensions.empty()) {
+        Candidates ending{false, {}, {}};
+        for (const std::string& extension : query.extensions) {
+            Result<std::optional<std::string>> asked =
+                NameIndexQuery(m_db, *m_folding, "." + extension + NameEnd);
+            Result<Ids> ids = Then(asked, [&] {
+                return Column(
+                    m_db.prepare(std::string("SELECT e.id FROM entries e WHERE ") + InNameIndex, **asked));
+            });
+            if (!ids) {
+                return ids.failure();
+            }
+            ending.ids.insert(ending.ids.end(), ids->begin(), ids->end());
+        }
+        SortUnique(ending.ids);
+        candidates = std::move(ending);
+    }
+    if (query.duplicates) {
+        if (Result<Done> found = findCopies(); !found) {
+            return found;
+        }
+        Candidates copies{false, {}, {}};
+        for (const auto& [id, twice] : m_plan.copies) {
+            copies.ids.push_back(id);
+        }
+        SortUnique(copies.ids);
+        candidates = Both(std::move(candidates), copies);
+    }
+    if (!query.disks.empty()) {
+        Candidates onDisks{false, {}, {}};
+        for (const Disk& disk : m_disks) {
+            if (std::find(query.disks.begin(), query.disks.end(), disk.number) != query.disks.end()) {
+                onDisks.ranges.push_back(disk.range);
+            }
+        }
+        SortUnique(onDisks.ranges);
+        candidates = Both(std::move(candidates), onDisks);
+    }
+    m_candidates = std::move(candidates);
+    return m_exact ? rankExactly(m_candidates, std::move(ownNames).value_or(Ids())) : Done{};
+}
+
+// Every match by id, split by rank, for a search the indexes answer exactly.
+Result<Done> Search::rankExactly(const Candidates& candidates, Ids ownNames) {
+    Ids listed;
+    for (const Disk& disk : m_disks) {
+        listed.push_back(disk.range);
+    }
+    SortUnique(listed);
+    Ids all;
+    for (const std::int64_t range : candidates.ranges) {
+        Result<Ids> some = Column(m_db.prepare("SELECT id FROM entries WHERE id BETWEEN ? AND ?",
+                                               range * EntriesPerDisk, (range + 1) * EntriesPerDisk - 1));
+        if (!some) {
+            return some.failure();
+        }
+        all.insert(all.end(), some->begin(), some->end());
+    }
+    // New lists a walk is still making are none of the disks listed.
+    std::copy_if(candidates.ids.begin(), candidates.ids.end(), std::back_inserter(all),
+                 [&](std::int64_t id) { return InRanges(listed, id); });
+    SortUnique(all);
+    std::set_intersection(all.begin(), all.end(), ownNames.begin(), ownNames.end(),
+                          std::back_inserter(m_ranks[0]));
+    std::set_difference(all.begin(), all.end(), m_ranks[0].begin(), m_ranks[0].end(),
+                        std::back_inserter(m_ranks[1]));
+    return Done{};
+}
+
+std::optional<std::uint64_t> Search::knownTotal() const {
+    if (!m_exact) {
+        return std::nullopt;
+    }
+    return m_ranks[0].size() + m_ranks[1].size();
+}
+
+// How an entry matches: none when it does not.
+std::optional<int> Search::rank(const Disk& disk, const std::string& foldedFolder, std::string_view name) {
+    const std::string foldedName = m_folding->fold(name);
+    if (!m_plan.extensions.empty() &&
+        std::none_of(m_plan.extensions.begin(), m_plan.extensions.end(),
+                     [&](const std::string& extension) { return foldedName.ends_with(extension); })) {
+        return std::nullopt;
+    }
+    if (m_plan.words.empty() && m_plan.excluded.empty()) {
+        return 0;
+    }
+    const std::string path = foldedFolder.empty() ? foldedName : foldedFolder + "/" + foldedName;
+    const auto in = [&](const std::string& word) {
+        return path.find(word) != std::string::npos || disk.foldedVolume.find(word) != std::string::npos;
+    };
+    if (!std::all_of(m_plan.words.begin(), m_plan.words.end(), in) ||
+        std::any_of(m_plan.excluded.begin(), m_plan.excluded.end(), in)) {
+        return std::nullopt;
+    }
+    const bool own = std::all_of(m_plan.words.begin(), m_plan.words.end(), [&](const std::string& word) {
+        return foldedName.find(word) != std::string::npos;
+    });
+    return own ? 0 : 1;
+}
+
+Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::optional<int> onlyRank,
+                                                     std::array<bool, 2> wanted, Ranks* counted) {
+    std::vector<Match> matches;
+    const Ids& ids = m_exact ? m_ranks[onlyRank.value_or(0)] : m_candidates.ids;
+    const auto from = std::lower_bound(ids.begin(), ids.end(), disk.range * EntriesPerDisk);
+    const auto to = std::lower_bound(from, ids.end(), (disk.range + 1) * EntriesPerDisk);
+    const bool whole =
+        !m_exact && (m_candidates.all || InRanges(m_candidates.ranges, disk.range * EntriesPerDisk));
+    if (!whole && from == to) {
+        return matches;
+    }
+    m_folders.clear();
+    // Folders are read once each rather than joined to every entry: a disk has ten entries or more a folder.
+    Result<SqliteStatement> folderPath = m_db.prepare("SELECT path FROM folders WHERE id = ?");
+    if (!folderPath) {
+        return folderPath.failure();
+    }
+    std::optional<Failure> failed;
+    const auto folderOf = [&](std::int64_t folder) -> const std::pair<std::string, std::string>* {
+        auto known = m_folders.find(folder);
+        if (known == m_folders.end()) {
+            SqliteStatement& query = folderPath.value();
+            query.reset();
+            query.bind(1, folder);
+            Result<std::optional<std::string>> path = query.firstText();
+            if (!path) {
+                failed = path.failure();
+                return nullptr;
+            }
+            std::string raw = path->value_or("");
+            std::string folded = m_folding->fold(raw);
+            known = m_folders.emplace(folder, std::make_pair(std::move(raw), std::move(folded))).first;
+        }
+        return &known->second;
+    };
+    const std::string columns =
+        "SELECT e.id, e.folder, e.name, e.is_folder, e.size, e.modified FROM entries e WHERE ";
+    const auto keep = [&](const SqliteStatement& row) {
+        const std::int64_t id = row.integer(0);
+        if (failed || (!whole && !std::binary_search(from, to, id))) {
+            return;
+        }
+        const auto copy = m_plan.copies.find(id);
+        if (m_plan.duplicates && copy == m_plan.copies.end()) {
+            return;
+        }
+        const std::pair<std::string, std::string>* folder = folderOf(row.integer(1));
+        if (folder == nullptr) {
+            return;
+        }
+        const std::optional<int> ranked = m_exact ? onlyRank : rank(disk, folder->second, row.textView(2));
+        if (!ranked) {
+            return;
+        }
+        const auto rank = static_cast<std::size_t>(*ranked);
+        if (counted != nullptr) {
+            ++(*counted)[rank];
+        }
+        if (!wanted[rank]) {
+            return; // counted only
+        }
+        SearchHit hit{disk.id,
+                      disk.number,
+                      disk.volume,
+                      disk.lastLabelled,
+                      CatalogueEntry{folder->first, row.text(2), row.integer(3) != 0,
+                                     static_cast<std::uint64_t>(row.integer(4)), row.integer(5)},
+                      m_plan.duplicates ? copy->second : 0};
+        std::string path = hit.entry.path();
+        matches.push_back({*ranked, std::move(path), std::move(hit)});
+    };
+    // A disk with many candidates is read in one pass over its entries, a few candidates one by one.
+    if (whole || (to - from) * 8 > disk.entries) {
+        const std::int64_t first = whole ? disk.range * EntriesPerDisk : *from;
+        const std::int64_t last = whole ? (disk.range + 1) * EntriesPerDisk - 1 : *(to - 1);
+        Result<SqliteStatement> rows =
+            m_db.prepare(columns + "e.id BETWEEN ? AND ?" + m_plan.where, first, last);
+        Result<Done> read = Then(rows, [&] { return rows.value().forEachRow(keep); });
+        if (!read) {
+            return read.failure();
+        }
+    } else {
+        Result<SqliteStatement> row = m_db.prepare(columns + "e.id = ?" + m_plan.where);
+        if (!row) {
+            return row.failure();
+        }
+        for (auto id = from; id != to; ++id) {
+            row.value().reset();
+            row.value().bind(1, *id);
+            if (Result<Done> read = row.value().forEachRow(keep); !read) {
+                return read.failure();
+            }
+        }
+    }
+    if (failed) {
+        return *failed;
+    }
+    std::sort(matches.begin(), matches.end(), [](const Match& a, const Match& b) { return a.path < b.path; });
+    return matches;
+}
+
+Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db, CaseFolding& folding) {
+    Result<SqliteStatement> query =
+        db.prepare("SELECT id, entry_range, number, volume, last_labelled, entry_count, serial, capacity"
+                   " FROM disks WHERE replaces IS NULL ORDER BY number, id");
     if (!query) {
         return query.failure();
     }
     std::vector<Disk> disks;
     if (Result<Done> read = query.value().forEachRow([&](const SqliteStatement& disk) {
             disks.push_back({disk.integer(0), disk.integer(1), static_cast<int>(disk.integer(2)),
-                             disk.text(3), disk.integer(4), disk.integer(5)});
+                             disk.text(3), folding.fold(disk.textView(3)), disk.integer(4), disk.integer(5),
+                             disk.integer(6), disk.integer(7)});
         });
         !read) {
         return read.failure();
@@ -280,148 +756,199 @@ Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db) {
     return disks;
 }
 
-// The entries of the disks listed; those of a new list that a walk is still making are left out.
-void KeepListed(Ids& found, const std::vector<Disk>& disks) {
-    Ids ranges;
-    for (const Disk& disk : disks) {
-        ranges.push_back(disk.range);
+// The search of `text` ready to read; none when it asks nothing.
+Result<std::unique_ptr<Search>> Begin(const SqliteDatabase& db, std::string_view text) {
+    Result<SearchQuery> query = ParseSearch(text);
+    if (!query) {
+        return query.failure();
     }
-    std::sort(ranges.begin(), ranges.end());
-    std::erase_if(found, [&](std::int64_t id) {
-        return !std::binary_search(ranges.begin(), ranges.end(), id / EntriesPerDisk);
-    });
+    if (query->empty()) {
+        return std::unique_ptr<Search>();
+    }
+    // A search reads the same pages of the name index, the folders and the entries over and over: a page
+    // cache of 32 MB keeps them rather than the default 2 MB.
+    Result<Done> terms = db.execute(
+        "PRAGMA cache_size = -32768;"
+        "CREATE VIRTUAL TABLE IF NOT EXISTS temp.entry_terms USING fts5vocab(main, entry_names, row)");
+    Result<fts5_api*> api = Then(terms, [&] { return FullTextSearch(db); });
+    Result<std::unique_ptr<CaseFolding>> folding = Then(api, [&] { return CaseFolding::make(*api); });
+    Result<std::vector<Disk>> disks = Then(folding, [&] { return DisksByNumber(db, *folding.value()); });
+    if (!disks) {
+        return disks.failure();
+    }
+    auto search = std::make_unique<Search>(db, std::move(disks).value(), std::move(folding).value());
+    if (Result<Done> prepared = search->prepare(*query); !prepared) {
+        return prepared.failure();
+    }
+    return search;
 }
 
-// Hands the entries found to `take` by disk number, then path, until it answers false. Only the disks
-// reached are read.
-Result<Done> VisitHits(const SqliteDatabase& db, const std::vector<Disk>& disks, const Ids& found,
-                       const std::function<bool(SearchHit&&)>& take) {
-    const char* const Columns = "SELECT e.id, f.path, e.name, e.is_folder, e.size, e.modified"
-                                " FROM entries e JOIN folders f ON f.id = e.folder ";
-    Result<SqliteStatement> one = db.prepare(std::string(Columns) + "WHERE e.id = ?");
-    Result<SqliteStatement> range =
-        Then(one, [&] { return db.prepare(std::string(Columns) + "WHERE e.id BETWEEN ? AND ?"); });
-    if (!range) {
-        return range.failure();
+// Copies by name and size, then disk and path, so that each file's copies stand together.
+Result<std::vector<Search::Match>> CopiesByName(Search& search) {
+    std::vector<std::pair<std::size_t, Search::Match>> all;
+    for (std::size_t disk = 0; disk < search.disks().size(); ++disk) {
+        Result<std::vector<Search::Match>> matches = search.matchesOn(search.disks()[disk]);
+        if (!matches) {
+            return matches.failure();
+        }
+        for (Search::Match& match : matches.value()) {
+            all.emplace_back(disk, std::move(match));
+        }
     }
-    for (const Disk& disk : disks) {
-        const auto from = std::lower_bound(found.begin(), found.end(), disk.range * EntriesPerDisk);
-        const auto to = std::lower_bound(from, found.end(), (disk.range + 1) * EntriesPerDisk);
-        if (from == to) {
-            continue;
-        }
-        std::vector<std::pair<std::string, SearchHit>> onDisk;
-        const auto keep = [&](const SqliteStatement& row) {
-            SearchHit hit{disk.id, disk.number, disk.volume, disk.lastLabelled,
-                          CatalogueEntry{row.text(1), row.text(2), row.integer(3) != 0,
-                                         static_cast<std::uint64_t>(row.integer(4)), row.integer(5)}};
-            std::string path = hit.entry.path();
-            onDisk.emplace_back(std::move(path), std::move(hit));
-        };
-        // A disk with many matches is read in one pass over its entries, a few matches one by one.
-        if ((to - from) * 8 > disk.entries) {
-            SqliteStatement& row = range.value();
-            row.reset();
-            row.bind(1, *from).bind(2, *(to - 1));
-            if (Result<Done> read = row.forEachRow([&](const SqliteStatement& entry) {
-                    if (std::binary_search(from, to, entry.integer(0))) {
-                        keep(entry);
-                    }
-                });
-                !read) {
-                return read;
+    std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) {
+        const CatalogueEntry& x = a.second.hit.entry;
+        const CatalogueEntry& y = b.second.hit.entry;
+        return std::tie(x.name, x.size, a.first, a.second.path) <
+               std::tie(y.name, y.size, b.first, b.second.path);
+    });
+    std::vector<Search::Match> sorted;
+    for (auto& [disk, match] : all) {
+        sorted.push_back(std::move(match));
+    }
+    return sorted;
+}
+
+// The matches of a search whose total is known, a rank at a time and a disk at a time, until `take`
+// answers false: only the disks reached are read.
+Result<Done> VisitByRank(Search& search, const std::function<bool(Search::Match&&)>& take) {
+    for (const int rank : {0, 1}) {
+        for (const Disk& disk : search.disks()) {
+            Result<std::vector<Search::Match>> matches = search.matchesOn(disk, rank);
+            if (!matches) {
+                return matches.failure();
             }
-        } else {
-            SqliteStatement& row = one.value();
-            for (auto id = from; id != to; ++id) {
-                row.reset();
-                row.bind(1, *id);
-                Result<bool> read = row.step();
-                if (!read) {
-                    return read.failure();
+            for (Search::Match& match : matches.value()) {
+                if (!take(std::move(match))) {
+                    return Done{};
                 }
-                if (*read) {
-                    keep(row);
-                }
-            }
-        }
-        std::sort(onDisk.begin(), onDisk.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (auto& [path, hit] : onDisk) {
-            if (!take(std::move(hit))) {
-                return Done{};
             }
         }
     }
     return Done{};
 }
 
-struct Findings {
-    std::vector<Disk> disks;
-    Ids found;
-};
-
-Result<Findings> Find(const SqliteDatabase& db, std::string_view text) {
-    Findings findings;
-    const std::vector<std::string> texts = SearchWords(text);
-    if (texts.empty()) {
-        return findings;
-    }
-    Result<Done> terms = db.execute(
-        "CREATE VIRTUAL TABLE IF NOT EXISTS temp.entry_terms USING fts5vocab(main, entry_names, row);"
-        "CREATE VIRTUAL TABLE IF NOT EXISTS temp.volume_terms USING fts5vocab(main, volume_names, row)");
-    Result<fts5_api*> api = Then(terms, [&] { return FullTextSearch(db); });
-    Result<std::vector<Disk>> disks = Then(api, [&] { return DisksByNumber(db); });
-    if (!disks) {
-        return disks.failure();
-    }
-    findings.disks = std::move(disks).value();
-    std::vector<Word> words;
-    for (const std::string& word : texts) {
-        Result<Word> asked = Ask(db, *api, word, findings.disks);
-        if (!asked) {
-            return asked.failure();
-        }
-        words.push_back(std::move(asked).value());
-    }
-    Result<Ids> found = Found(db, std::move(words));
-    if (!found) {
-        return found.failure();
-    }
-    findings.found = std::move(found).value();
-    KeepListed(findings.found, findings.disks);
-    return findings;
-}
-
 } // namespace
 
 Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit) {
-    Result<Findings> findings = Find(db, text);
-    if (!findings) {
-        return findings.failure();
+    Result<std::unique_ptr<Search>> search = Begin(db, text);
+    if (!search || !*search) {
+        return Then(search, [] { return Result<SearchResult>(SearchResult{}); });
     }
+    Search& searching = *search.value();
     SearchResult result;
-    result.total = findings->found.size();
-    if (limit == 0) {
+    if (searching.byName()) {
+        Result<std::vector<Search::Match>> copies = CopiesByName(searching);
+        if (!copies) {
+            return copies.failure();
+        }
+        result.total = copies->size();
+        for (std::size_t i = 0; i < std::min(limit, copies->size()); ++i) {
+            result.hits.push_back(std::move(copies.value()[i].hit));
+        }
         return result;
     }
-    Result<Done> visited = VisitHits(db, findings->disks, findings->found, [&](SearchHit&& hit) {
+    if (const std::optional<std::uint64_t> total = searching.knownTotal()) {
+        result.total = *total;
+        if (limit == 0) {
+            return result;
+        }
+        Result<Done> visited = VisitByRank(searching, [&](Search::Match&& match) {
+            result.hits.push_back(std::move(match.hit));
+            return result.hits.size() < limit;
+        });
+        return Then(visited, [&] { return Result<SearchResult>(std::move(result)); });
+    }
+    // Entries whose own names hold every word first, then those found through their folders or volume.
+    std::vector<SearchHit> throughFolders;
+    for (const Disk& disk : searching.disks()) {
+        Search::Ranks counted{0, 0};
+        Result<std::vector<Search::Match>> matches = searching.matchesOn(
+            disk, std::nullopt, {result.hits.size() < limit, throughFolders.size() < limit}, &counted);
+        if (!matches) {
+            return matches.failure();
+        }
+        result.total += counted[0] + counted[1];
+        for (Search::Match& match : matches.value()) {
+            std::vector<SearchHit>& into = match.rank == 0 ? result.hits : throughFolders;
+            if (into.size() < limit) {
+                into.push_back(std::move(match.hit));
+            }
+        }
+    }
+    for (SearchHit& hit : throughFolders) {
+        if (result.hits.size() >= limit) {
+            break;
+        }
         result.hits.push_back(std::move(hit));
-        return result.hits.size() < limit;
-    });
-    if (!visited) {
-        return visited.failure();
     }
     return result;
 }
 
 Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
                                 const std::function<bool(const SearchHit&, std::uint64_t)>& visit) {
-    Result<Findings> findings = Find(db, text);
-    if (!findings) {
-        return findings.failure();
+    Result<std::unique_ptr<Search>> search = Begin(db, text);
+    if (!search || !*search) {
+        return Then(search, [] { return Result<Done>(Done{}); });
     }
-    const std::uint64_t total = findings->found.size();
-    return VisitHits(db, findings->disks, findings->found,
-                     [&](SearchHit&& hit) { return visit(hit, total); });
+    Search& searching = *search.value();
+    if (searching.byName()) {
+        Result<std::vector<Search::Match>> copies = CopiesByName(searching);
+        if (!copies) {
+            return copies.failure();
+        }
+        for (const Search::Match& match : copies.value()) {
+            if (!visit(match.hit, copies->size())) {
+                break;
+            }
+        }
+        return Done{};
+    }
+    if (const std::optional<std::uint64_t> total = searching.knownTotal()) {
+        return VisitByRank(searching, [&](Search::Match&& match) { return visit(match.hit, *total); });
+    }
+    // A first pass counts, and keeps the matches while they are few; with many, each disk is read again
+    // when its turn comes, once for each rank.
+    constexpr std::size_t MostKept = 100000;
+    const std::vector<Disk>& disks = searching.disks();
+    std::vector<std::vector<Search::Match>> kept(disks.size());
+    std::vector<std::array<bool, 2>> ranks(disks.size(), {false, false});
+    std::uint64_t total = 0;
+    bool keeping = true;
+    for (std::size_t disk = 0; disk < disks.size(); ++disk) {
+        Search::Ranks counted{0, 0};
+        Result<std::vector<Search::Match>> matches =
+            searching.matchesOn(disks[disk], std::nullopt, {keeping, keeping}, &counted);
+        if (!matches) {
+            return matches.failure();
+        }
+        total += counted[0] + counted[1];
+        ranks[disk] = {counted[0] != 0, counted[1] != 0};
+        keeping = keeping && total <= MostKept;
+        kept[disk] = keeping ? std::move(matches).value() : std::vector<Search::Match>();
+    }
+    if (!keeping) {
+        kept.assign(disks.size(), {});
+    }
+    for (const int rank : {0, 1}) {
+        for (std::size_t disk = 0; disk < disks.size(); ++disk) {
+            if (!ranks[disk][static_cast<std::size_t>(rank)]) {
+                continue;
+            }
+            Result<std::vector<Search::Match>> matches =
+                keeping ? Result<std::vector<Search::Match>>(std::move(kept[disk]))
+                        : searching.matchesOn(disks[disk], std::nullopt, {rank == 0, rank == 1});
+            if (!matches) {
+                return matches.failure();
+            }
+            for (const Search::Match& match : matches.value()) {
+                if (match.rank == rank && !visit(match.hit, total)) {
+                    return Done{};
+                }
+            }
+            if (keeping) {
+                kept[disk] = std::move(matches).value();
+            }
+        }
+    }
+    return Done{};
 }

@@ -10,15 +10,17 @@
 
 class SqliteDatabase;
 
-// The entries of the catalogue that hold every word of `text` (see SearchWords), in their name or in their
-// disk's volume name: a word in a volume name stands for every entry of that disk. Letter case is folded as
-// the trigram index folds it (any script), accents are kept apart. A word of three letters or more matches
-// any part of a name through the index; two letters any part as well, through the index's trigrams that
-// begin with them; one letter a whole name. A word that is not UTF-8 matches its bytes as they are. At most
-// `limit` hits, by disk number, then path in byte order.
+// The entries of the catalogue that a search asks for (see ParseSearch): every word somewhere in the entry's
+// path on its disk (its own name or a folder above it; a word with a slash may run across folders) or in
+// its disk's volume name, of any length and in any part of a name; no word left out there; every filter
+// passed. Letter case is folded as the name index folds it (any script), accents are kept apart; a word that
+// is not UTF-8 matches its bytes as they are. Entries whose own name holds every word come first, then
+// those found through their folders or volume, each by disk number, then path in byte order; duplicates
+// (dupes:) by name and size, then disk number and path. At most `limit` hits. A search that cannot be read
+// fails with the reason, in words for the user.
 Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit);
 
-// Every hit of the same search in the same order, a disk at a time; `visit` gets each with the count of all
+// Every hit of the same search in the same order; `visit` gets each with the count of all
 // and answers false to stop.
 Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
                                 const std::function<bool(const SearchHit& hit, std::uint64_t total)>& visit);

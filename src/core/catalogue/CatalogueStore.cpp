@@ -2,6 +2,7 @@
 
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/CatalogueSearch.h"
+#include "core/catalogue/SearchQuery.h"
 #include "core/catalogue/SqliteDatabase.h"
 #include "core/catalogue/SqliteTransaction.h"
 #include "core/runtime/FileAccess.h"
@@ -807,6 +808,10 @@ Result<std::vector<CatalogueEntry>> CatalogueStore::folderEntries(std::int64_t d
 }
 
 Result<SearchResult> CatalogueStore::search(const std::string& text, std::size_t limit) const {
+    // A search that cannot be read is the user's to mend, not the file's.
+    if (Result<SearchQuery> query = ParseSearch(text); !query) {
+        return query.failure();
+    }
     Result<SearchResult> found = SearchCatalogue(*m_db, text, limit);
     if (!found) {
         return cannot("search the catalogue", found.reason());
@@ -815,6 +820,9 @@ Result<SearchResult> CatalogueStore::search(const std::string& text, std::size_t
 }
 
 Result<Done> CatalogueStore::forEachHit(const std::string& text, const HitVisitor& visit) const {
+    if (Result<SearchQuery> query = ParseSearch(text); !query) {
+        return query.failure();
+    }
     Result<Done> done = VisitCatalogueHits(*m_db, text, visit);
     if (!done) {
         return cannot("search the catalogue", done.reason());

@@ -94,11 +94,9 @@ public:
     // The entries directly in one folder of a disk ("" for its root), folders first, then by name.
     Result<std::vector<CatalogueEntry>> folderEntries(std::int64_t diskId, const std::string& folder) const;
 
-    // Entries whose names (or whose disk's volume name) hold every word of `text`: any letter case, accents
-    // kept apart, any part of a name for two letters and more, whole names only for one letter; a
-    // "quoted phrase" is one word. A word found in a disk's volume name stands for every entry of that disk
-    // ("photos 2019" finds the 2019 files on the disk named PHOTOS, and every file on a disk named
-    // PHOTOS 2019). At most `limit` hits, by disk number then path (in byte order); `total` counts all.
+    // The entries a search asks for (see SearchCatalogue): words anywhere in the path or the volume name,
+    // -words left out, filters (ext:, size:, modified:, type:, disk:, dupes:). At most `limit` hits, those
+    // whose own name holds every word first, then by disk number and path; `total` counts all.
     Result<SearchResult> search(const std::string& text, std::size_t limit = 1000) const;
     // Every hit of a search in the same order, read from the file a disk at a time; `visit` gets each
     // with the count of all and answers false to stop.

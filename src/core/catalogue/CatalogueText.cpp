@@ -50,6 +50,11 @@ std::string MatchCountText(std::size_t shown, std::uint64_t total) {
     return GroupedCount(total) + (total == 1 ? " match" : " matches");
 }
 
+std::string HitDiskText(const SearchHit& hit) {
+    const std::string number = "#" + std::to_string(hit.diskNumber);
+    return hit.sameDiskAs == 0 ? number : number + " (same disk as #" + std::to_string(hit.sameDiskAs) + ")";
+}
+
 std::string DiskStatusText(const DiskRecord& disk) {
     std::string status = disk.complete ? "" : "Incomplete";
     if (disk.skippedFolders > 0) {

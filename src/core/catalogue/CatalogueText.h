@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/catalogue/DiskRecord.h"
+#include "core/catalogue/SearchResult.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +23,10 @@ std::string GroupedCount(std::uint64_t count);
 // The line under a search: "No matches", "1 match", "12 matches", or "1,000 of 12,345" when only the
 // first matches are shown.
 std::string MatchCountText(std::size_t shown, std::uint64_t total);
+
+// The disk of a search's hit: "#40", or "#40 (same disk as #12)" for a copy on a disk recorded twice
+// (labelled again as new), which is no second copy.
+std::string HitDiskText(const SearchHit& hit);
 
 // What a disk's list lacks, in the words of --disks: "Incomplete" where its walk did not finish,
 // "3 folders unreadable" where it could not read some, both joined by "; "; empty for a whole list.

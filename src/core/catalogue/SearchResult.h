@@ -13,6 +13,9 @@ struct SearchHit {
     std::string volumeName;
     std::int64_t lastLabelled = 0;
     CatalogueEntry entry;
+    // For a duplicate: the number of another record of the same physical disk (same serial and capacity)
+    // that holds it too, a disk relabelled as new rather than a second copy; 0 when there is none.
+    int sameDiskAs = 0;
 };
 
 // The first matches of a search (by disk number, then path) and how many there are in all.

@@ -9,39 +9,45 @@ bool Separates(char c) {
     return static_cast<unsigned char>(c) <= ' ' || c == '\x7f';
 }
 
-void Keep(std::string word, std::vector<std::string>& words) {
-    const auto first = std::find_if_not(word.begin(), word.end(), Separates);
-    const auto last = std::find_if_not(word.rbegin(), word.rend(), Separates).base();
+void Keep(std::string text, bool quoted, bool negated, std::vector<SearchWord>& words) {
+    const auto first = std::find_if_not(text.begin(), text.end(), Separates);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), Separates).base();
     if (first >= last) {
         return;
     }
-    word = std::string(first, last);
-    if (std::find(words.begin(), words.end(), word) == words.end()) {
-        words.push_back(std::move(word));
-    }
+    words.push_back({std::string(first, last), quoted, negated});
 }
 
 } // namespace
 
-std::vector<std::string> SearchWords(std::string_view text) {
-    std::vector<std::string> words;
+std::vector<SearchWord> SearchWords(std::string_view text) {
+    std::vector<SearchWord> words;
     std::string word;
     bool quoted = false;
+    bool negated = false;
     for (const char c : text) {
         if (c == '"') {
-            Keep(std::exchange(word, {}), words);
+            if (!quoted && word == "-") {
+                // -"a phrase" leaves the phrase out; a lone - before it is no word of its own.
+                word.clear();
+                negated = true;
+            }
+            Keep(std::exchange(word, {}), quoted, quoted && negated, words);
+            if (quoted) {
+                negated = false;
+            }
             quoted = !quoted;
         } else if (Separates(c)) {
             if (quoted) {
                 word += ' ';
             } else {
-                Keep(std::exchange(word, {}), words);
+                Keep(std::exchange(word, {}), false, false, words);
             }
         } else {
             word += c;
         }
     }
-    Keep(std::move(word), words);
+    Keep(std::move(word), quoted, quoted && negated, words);
     return words;
 }
 

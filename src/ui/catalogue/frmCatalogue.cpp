@@ -103,7 +103,8 @@ frmCatalogue::frmCatalogue(const WindowServices& services, QWidget* parent)
     auto* lblFind = new QLabel("&Find:", this);
     txtSearch = new QLineEdit(this);
     txtSearch->setObjectName("txtSearch");
-    txtSearch->setPlaceholderText("Any part of a folder's or file's name; several words must all be in it");
+    txtSearch->setPlaceholderText("Words from names or their folders, all required; filters such as ext:pdf "
+                                  "size:>1MB modified:2019 -word");
     txtSearch->setClearButtonEnabled(true);
     lblFind->setBuddy(txtSearch);
 
@@ -118,6 +119,8 @@ frmCatalogue::frmCatalogue(const WindowServices& services, QWidget* parent)
     m_hits = new HitTable(hitColumns(), this);
     m_sortedHits = MakeSorter(m_hits, HitTable::SortRole, this);
     grdResults = MakeTable(tabViews, "grdResults", m_sortedHits);
+    // In the search's own order until a heading is clicked: the best matches come first.
+    grdResults->sortByColumn(-1, Qt::AscendingOrder);
     tabViews->addTab(grdResults, "&Results");
 
     m_disks = new DiskTable(diskColumns(), this);
@@ -209,7 +212,7 @@ std::vector<frmCatalogue::HitTable::Column> frmCatalogue::hitColumns() const {
     using Hit = const SearchHit&;
     const auto time = [](std::int64_t seconds) { return QVariant(qlonglong(seconds)); };
     return {
-        {"Disk", [](Hit h) { return DiskNumberText(h.diskNumber); },
+        {"Disk", [](Hit h) { return QString::fromStdString(HitDiskText(h)); },
          [](Hit h) { return QVariant(h.diskNumber); }, true},
         {"Volume", [](Hit h) { return Text(h.volumeName); }},
         {"Folder", [](Hit h) { return "/" + Text(h.entry.folder); }},

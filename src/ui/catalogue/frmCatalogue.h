@@ -145,7 +145,8 @@ private:
     std::uint64_t m_totalHits = 0;
     std::uint64_t m_awaited = 0; // the search whose results are on their way
     std::string m_searchFailure;
-    std::int64_t m_treeDisk = 0;            // the disk the tree shows
+    std::string m_queryProblem;  // what is wrong with the search as typed (a filter it cannot read)
+    std::int64_t m_treeDisk = 0; // the disk the tree shows
     std::vector<std::string> m_savedLayout; // the [CATALOGUE] keys as read; written again only when changed
     std::unique_ptr<QProgressDialog> m_exportDialog; // while an export runs
     bool m_walking = false;                          // as last reported

@@ -2,6 +2,7 @@
 #include "ui/catalogue/frmCatalogue.h"
 
 #include "core/catalogue/CatalogueText.h"
+#include "core/catalogue/SearchQuery.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,7 +14,10 @@ void frmCatalogue::txtSearch_Change() {
     const std::string text = txtSearch->text().trimmed().toStdString();
     m_searchFailure.clear();
     showEmptyHint();
-    if (text.empty() || !store() || !openSearch) {
+    // A filter typed wrong is said in the count's place; nothing is searched until it is mended.
+    const Result<SearchQuery> query = ParseSearch(text);
+    m_queryProblem = query ? "" : query.reason();
+    if (text.empty() || !query || !store() || !openSearch) {
         if (m_search) {
             m_search->cancel();
         }
@@ -66,10 +70,12 @@ void frmCatalogue::showCount() {
         text = disks == 0
                    ? ""
                    : GroupedCount(static_cast<std::uint64_t>(disks)) + (disks == 1 ? " disk" : " disks");
+    } else if (!m_queryProblem.empty()) {
+        text = m_queryProblem;
     } else if (!m_searchFailure.empty()) {
         text = "The search failed."; // why is said above the lists, where long words wrap
     } else if (txtSearch->text().trimmed().isEmpty()) {
-        text = m_disks->records().empty() ? "" : "Type any part of a folder's or file's name.";
+        text = m_disks->records().empty() ? "" : "Type any part of a name or of its folders, or a filter.";
     } else if (m_awaited == 0) {
         text = MatchCountText(static_cast<std::size_t>(m_hits->rowCount()), m_totalHits);
     } else {

@@ -87,6 +87,15 @@ TEST(CommandLine, AnswersOneLinePerEntryOrRawNulEndedFields) {
              "#9|MY\tDISK|1A2B-3C4D|" + spaceRaw + "3|incomplete|3|" + //
              "#12|ARCHIVE|0C1D-2E3F|" + spaceRaw + "1|complete|1|")},
         {{"--find", "--", "-0"}, 0, "#7\tPHOTOS\t-0 notes\n"}, // after --, -0 is text
+        {{"--find", "report", "-old", "-caf"}, 0, "#9\tMY\\tDISK\tnotes\\n2019/report\\tdraft\\\\1.txt\n"},
+        {{"--find", "ext:txt", "disk:9", "2019"}, 0, "#9\tMY\\tDISK\tnotes\\n2019/report\\tdraft\\\\1.txt\n"},
+        {{"--find", "--", "ext:txt"}, 1, ""},
+        {{"--find", "size:>big"},
+         2,
+         "",
+         "tessaline: \"size:>big\" is not a size filter: write > or < and a size, as in size:>100MB or "
+         "size:<1KB "
+         "(units B, KB, MB, GB or TB, 1 KB being 1024 bytes).\n"},
         {{"-0"}, 2, "", "tessaline: -0 goes with --find or --disks\nTry 'tessaline --help'.\n"},
     };
     for (const auto& row : rows) {

@@ -1,5 +1,7 @@
 #include "CatalogueFiles.h"
 
+#include "support/LocalTime.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,37 +9,53 @@
 
 namespace {
 
-// Two disks; the first one's volume name holds "2019".
+constexpr std::uint64_t MB = 1024 * 1024;
+
+// Four disks; #7's volume name holds "2019"; #40 is #12 labelled again as a new disk (same serial and
+// capacity).
 class CatalogueSearchTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        AddCatalogueDisk(file.path, ZipDisk(7, "PHOTOS 2019", 1), {},
-                         {{"", "Holiday", true},
-                          {"Holiday", "Beach.JPG"},
-                          {"", "журнал.txt"},
-                          {"", "💾.iso"},
-                          {"", "café.doc"},
-                          {"", "cafe menu.doc"},
-                          {"", "a"},
-                          {"", "Tax 2019 scan.pdf"}});
-        AddCatalogueDisk(file.path, ZipDisk(3, "WORK", 2), {},
-                         {{"Reports", "tax return.pdf"},
-                          {"", "a.txt"},
-                          {"", "x AND y"},
-                          {"", "say \"hi\".txt"},
-                          {"", "*"},
-                          {"", "bad\xff.txt"},
-                          {"", "bad\xc3(.txt"}});
+        const Clock::TimePoint labelled = LocalTime(2026, 3, 14, 12, 0, 0);
+        const Clock::TimePoint earlier = LocalTime(2018, 1, 1, 12, 0, 0);
+        AddCatalogueDisk(file.path, ZipDisk(7, "PHOTOS 2019", 1), labelled,
+                         {FolderEntry("", "Holiday"),
+                          FileEntry("Holiday", "Beach.JPG", 2 * MB, LocalTime(2019, 7, 14, 10, 0, 0)),
+                          FileEntry("", "журнал.txt", 10, earlier), FileEntry("", "💾.iso", 10, earlier),
+                          FileEntry("", "café.doc", 10, earlier), FileEntry("", "cafe menu.doc", 10, earlier),
+                          FileEntry("", "a", 10, earlier),
+                          FileEntry("", "Tax 2019 scan.pdf", 300 * 1024, LocalTime(2019, 3, 10, 9, 0, 0))});
+        AddCatalogueDisk(file.path, ZipDisk(3, "WORK", 2), labelled,
+                         {FolderEntry("", "Reports"), FileEntry("Reports", "tax return.pdf", 45056, earlier),
+                          FileEntry("Reports", "receipt.tif", 4096, earlier), FolderEntry("", "Scans"),
+                          FileEntry("Scans", "receipt.tif", 4096, earlier),
+                          FileEntry("", "a.txt", 10, earlier), FileEntry("", "x AND y", 10, earlier),
+                          FileEntry("", "say \"hi\".txt", 10, earlier), FileEntry("", "*", 10, earlier),
+                          FileEntry("", "bad\xff.txt", 10, earlier),
+                          FileEntry("", "bad\xc3(.txt", 10, earlier)});
+        const std::vector<CatalogueEntry> taxes = {
+            FolderEntry("", "Steuer"), FolderEntry("Steuer", "Belege_2019"),
+            FileEntry("Steuer/Belege_2019", "Scan ж.pdf", 2 * MB, LocalTime(2019, 5, 2, 8, 0, 0))};
+        std::vector<CatalogueEntry> archive = taxes;
+        archive.push_back(
+            FileEntry("Steuer/Belege_2019", "Quittung.PDF", 500, LocalTime(2019, 12, 31, 23, 0, 0)));
+        archive.push_back(FileEntry("Steuer", "Belege.txt", 10, earlier));
+        archive.push_back(FileEntry("", "Beach.JPG", 2 * MB, LocalTime(2019, 7, 14, 10, 0, 0)));
+        AddCatalogueDisk(file.path, ZipDisk(12, "ARCHIVE", 3), labelled, archive);
+        AddCatalogueDisk(file.path, ZipDisk(40, "ARCHIVE", 3), labelled, taxes);
         store = file.open();
     }
 
-    // The hits as "number:path", in their order.
+    // The hits as "number:path", in their order; a copy on a disk recorded twice names the other record.
     std::string found(const std::string& text) {
         Result<SearchResult> result = store->search(text);
-        EXPECT_TRUE(result) << result.reason();
+        EXPECT_TRUE(result) << text << ": " << result.reason();
         std::string hits;
         for (const SearchHit& hit : result->hits) {
             hits += (hits.empty() ? "" : " | ") + std::to_string(hit.diskNumber) + ":" + hit.entry.path();
+            if (hit.sameDiskAs != 0) {
+                hits += " (=#" + std::to_string(hit.sameDiskAs) + ")";
+            }
         }
         return hits;
     }
@@ -46,15 +64,42 @@ protected:
     std::unique_ptr<CatalogueStore> store;
 };
 
-TEST_F(CatalogueSearchTest, FindsEntriesThatHoldEveryWord) {
+const std::string Scan12 = "12:Steuer/Belege_2019/Scan ж.pdf";
+const std::string Scan40 = "40:Steuer/Belege_2019/Scan ж.pdf";
+const std::string Quittung = "12:Steuer/Belege_2019/Quittung.PDF";
+
+TEST_F(CatalogueSearchTest, FindsEveryWordInThePathOrVolumeOwnNamesFirst) {
     const struct {
         std::string text;
         std::string hits;
     } cases[] = {
-        {"OLIDA", "7:Holiday"},
+        {"OLIDA", "7:Holiday | 7:Holiday/Beach.JPG"},
         {"ЖУРНАЛ", "7:журнал.txt"},
         {"cafe", "7:cafe menu.doc"},
-        {"tax", "3:Reports/tax return.pdf | 7:Tax 2019 scan.pdf"},
+        // Words in folders above: the folder itself first, then what lies beneath it.
+        {"Belege scan", Scan12 + " | " + Scan40},
+        {"Belege", "12:Steuer/Belege.txt | 12:Steuer/Belege_2019 | 40:Steuer/Belege_2019 | " + Quittung +
+                       " | " + Scan12 + " | " + Scan40},
+        {"scan", "3:Scans | 7:Tax 2019 scan.pdf | " + Scan12 + " | " + Scan40 + " | 3:Scans/receipt.tif"},
+        {"2019 scan", "7:Tax 2019 scan.pdf | " + Scan12 + " | " + Scan40},
+        {"steuer quittung", Quittung},
+        // A slash runs across folders.
+        {"Belege_2019/Scan", Scan12 + " | " + Scan40},
+        {"ge_2019/SC", Scan12 + " | " + Scan40},
+        {"steuer/belege_2019/", Quittung + " | " + Scan12 + " | " + Scan40},
+        {"Holiday/Beach.JPG/", ""},
+        // Any part for any length, one letter included.
+        {"ж", "7:журнал.txt | " + Scan12 + " | " + Scan40},
+        {"Ж", "7:журнал.txt | " + Scan12 + " | " + Scan40},
+        {"x y", "3:say \"hi\".txt | 3:x AND y"},
+        {"pg", "7:Holiday/Beach.JPG | 12:Beach.JPG"},
+        {"ур", "7:журнал.txt"},
+        {"💾.", "7:💾.iso"},
+        // A word in a volume name stands for every entry of its disk.
+        {"work tax", "3:Reports/tax return.pdf"},
+        {"ORK", "3:* | 3:Reports | 3:Reports/receipt.tif | 3:Reports/tax return.pdf | 3:Scans | "
+                "3:Scans/receipt.tif | "
+                "3:a.txt | 3:bad\xc3(.txt | 3:bad\xff.txt | 3:say \"hi\".txt | 3:x AND y"},
         {"tax 2019", "7:Tax 2019 scan.pdf"},
         {"\"2019 scan\"", "7:Tax 2019 scan.pdf"},
         {"\"scan 2019\"", ""},
@@ -62,22 +107,11 @@ TEST_F(CatalogueSearchTest, FindsEntriesThatHoldEveryWord) {
         // A quote touching a word still ends the word before it and the phrase after it.
         {"tax\"2019 scan\"", "7:Tax 2019 scan.pdf"},
         {"\"return.pdf\"tax", "3:Reports/tax return.pdf"},
-        // One letter: whole names only; two: any part, the end of a name included.
-        {"A", "7:a"},
-        {"pg", "7:Holiday/Beach.JPG"},
-        {"ур", "7:журнал.txt"},
-        {"ж", ""},         // one letter of two bytes
-        {"💾.", "7:💾.iso"}, // two letters, the first of four bytes
-        // A word in a volume name stands for every entry of its disk.
-        {"work tax", "3:Reports/tax return.pdf"},
-        {"ORK",
-         "3:* | 3:Reports/tax return.pdf | 3:a.txt | 3:bad\xc3(.txt | 3:bad\xff.txt | 3:say \"hi\".txt | "
-         "3:x AND y"},
         // Nothing of the text is read as a query operator.
         {"AND", "3:x AND y"},
         {"*", "3:*"},
         {"beach OR tax", ""},
-        {"\"hi\"", "3:say \"hi\".txt"},
+        {"say \"hi", "3:say \"hi\".txt"},
         {"\"", ""},
         // A word that is not UTF-8 is its bytes, not whatever a broken sequence reads as.
         {"BAD\xff", "3:bad\xff.txt"},
@@ -86,6 +120,75 @@ TEST_F(CatalogueSearchTest, FindsEntriesThatHoldEveryWord) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(found(c.text), c.hits) << c.text;
+    }
+}
+
+TEST_F(CatalogueSearchTest, FiltersAndExclusionsNarrowTheWords) {
+    const struct {
+        std::string text;
+        std::string hits;
+    } cases[] = {
+        {"ext:pdf",
+         "3:Reports/tax return.pdf | 7:Tax 2019 scan.pdf | " + Quittung + " | " + Scan12 + " | " + Scan40},
+        {"*.PDF steuer", Quittung + " | " + Scan12 + " | " + Scan40},
+        {"ext:jpg ext:tif disk:3", "3:Reports/receipt.tif | 3:Scans/receipt.tif"},
+        {"ext:ipg", ""},
+        {"size:>1MB", "7:Holiday/Beach.JPG | 12:Beach.JPG | " + Scan12 + " | " + Scan40},
+        {"size:<1KB ext:pdf", Quittung},
+        {"size:>=4KB size:<=4KB", "3:Reports/receipt.tif | 3:Scans/receipt.tif"},
+        {"modified:2019-12", Quittung},
+        {"modified:2019-05..2019-07", "7:Holiday/Beach.JPG | 12:Beach.JPG | " + Scan12 + " | " + Scan40},
+        {"modified:..2019-04 ext:pdf", "3:Reports/tax return.pdf | 7:Tax 2019 scan.pdf"},
+        {"type:folder", "3:Reports | 3:Scans | 7:Holiday | 12:Steuer | 12:Steuer/Belege_2019 | 40:Steuer | "
+                        "40:Steuer/Belege_2019"},
+        {"type:folder steuer", "12:Steuer | 40:Steuer | 12:Steuer/Belege_2019 | 40:Steuer/Belege_2019"},
+        {"type:file receipt", "3:Reports/receipt.tif | 3:Scans/receipt.tif"},
+        {"disk:12 #3 scan", "3:Scans | " + Scan12 + " | 3:Scans/receipt.tif"},
+        {"#99", ""},
+        {"belege -scan",
+         "12:Steuer/Belege.txt | 12:Steuer/Belege_2019 | 40:Steuer/Belege_2019 | " + Quittung},
+        {"belege -STEUER", ""},
+        {"-work ext:pdf", "7:Tax 2019 scan.pdf | " + Quittung + " | " + Scan12 + " | " + Scan40},
+        {"tax -\"2019 scan\"", "3:Reports/tax return.pdf"},
+        {"-belege type:folder", "3:Reports | 3:Scans | 7:Holiday | 12:Steuer | 40:Steuer"},
+        // Copies of a file on other disks, by name; a disk recorded twice is no second copy and says so.
+        {"dupes:", "7:Holiday/Beach.JPG | 12:Beach.JPG | " + Scan12 + " (=#40) | " + Scan40 + " (=#12)"},
+        {"dupes: -holiday", "12:Beach.JPG | " + Scan12 + " (=#40) | " + Scan40 + " (=#12)"},
+        {"dupes: disk:7", "7:Holiday/Beach.JPG"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(found(c.text), c.hits) << c.text;
+    }
+}
+
+TEST_F(CatalogueSearchTest, ASearchThatCannotBeReadSaysWhyAsTyped) {
+    for (const char* text : {"size:>big", "modified:2019-13", "type:dir", "disk:x", "ext:"}) {
+        const Result<SearchResult> result = store->search(text);
+        ASSERT_FALSE(result) << text;
+        EXPECT_TRUE(result.reason().starts_with("\"" + std::string(text) + "\" ")) << result.reason();
+        EXPECT_FALSE(store->forEachHit(text, [](const SearchHit&, std::uint64_t) { return true; })) << text;
+    }
+}
+
+// Reading every hit gives the same hits in the same order as a search, and the count of all with each.
+TEST_F(CatalogueSearchTest, EveryHitComesInTheSearchsOrder) {
+    for (const char* text : {"scan", "Belege", "dupes:", "ext:pdf", "a"}) {
+        const Result<SearchResult> searched = store->search(text);
+        ASSERT_TRUE(searched);
+        std::vector<std::string> visited;
+        ASSERT_TRUE(store->forEachHit(text, [&](const SearchHit& hit, std::uint64_t total) {
+            EXPECT_EQ(total, searched->total);
+            visited.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+            return true;
+        }));
+        std::vector<std::string> hits;
+        for (const SearchHit& hit : searched->hits) {
+            hits.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+        }
+        EXPECT_EQ(visited, hits) << text;
+        const Result<SearchResult> first = store->search(text, 2);
+        EXPECT_EQ(first->total, searched->total) << text;
+        EXPECT_EQ(first->hits.size(), std::min<std::size_t>(2, hits.size())) << text;
     }
 }
 

@@ -30,7 +30,15 @@ TEST_F(CatalogueWindowTest, TypingNarrowsTheResultsAndCountsThem) {
          {"tax return.pdf", "to the tax office.doc", "Taxes", "Tax 2020.pdf", "tax 2019.pdf"},
          "5 matches"},
         {"tax 2019", {"tax 2019.pdf"}, "1 match"},
-        {"", {}, "Type any part of a folder's or file's name."},
+        // The folder first, then what it holds.
+        {"taxes", {"Taxes", "Tax 2020.pdf", "tax 2019.pdf"}, "3 matches"},
+        {"ext:pdf -work", {"Tax 2020.pdf", "tax 2019.pdf"}, "2 matches"},
+        // A filter typed wrong clears the results and says why in the count's place.
+        {"ext:pdf size:>big",
+         {},
+         "\"size:>big\" is not a size filter: write > or < and a size, as in size:>100MB or size:<1KB (units "
+         "B, KB, MB, GB or TB, 1 KB being 1024 bytes)."},
+        {"", {}, "Type any part of a name or of its folders, or a filter."},
     };
     for (const auto& step : steps) {
         type(*window, step.typed);
@@ -38,6 +46,26 @@ TEST_F(CatalogueWindowTest, TypingNarrowsTheResultsAndCountsThem) {
         EXPECT_EQ(window->lblCount->text().toStdString(), step.count) << step.typed;
     }
     EXPECT_TRUE(messages->shown.empty());
+    EXPECT_FALSE(window->lblEmpty->isVisible());
+}
+
+// #43 is #42 labelled again as a new disk: the same disk recorded twice, which its copies say.
+TEST_F(CatalogueWindowTest, DuplicatesShowTheirDisksAndADiskRecordedTwiceAsSuch) {
+    addDisk(43, "ZIPDISK", 0x1A2B3C4D,
+            {FileEntry("", "tax 2019.pdf", 2048, LocalTime(2020, 2, 1, 12, 0, 0))});
+    addDisk(44, "OTHER", 0x44, {FileEntry("", "tax return.pdf", 40000, LocalTime(2025, 5, 1, 9, 0, 0))});
+    const auto window = openWindow();
+    type(*window, "dupes:");
+    std::vector<std::string> rows;
+    for (int row = 0; row < window->grdResults->model()->rowCount(); ++row) {
+        const auto cell = [&](int column) {
+            return window->grdResults->model()->index(row, column).data().toString().toStdString();
+        };
+        rows.push_back(cell(0) + " " + cell(3));
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{"#42 (same disk as #43) tax 2019.pdf",
+                                              "#43 (same disk as #42) tax 2019.pdf", "#7 tax return.pdf",
+                                              "#44 tax return.pdf"}));
 }
 
 TEST_F(CatalogueWindowTest, ACappedSearchSaysHowManyMatchedInAll) {
