@@ -47,9 +47,7 @@ int main(int argc, char** argv) {
     for (std::size_t n = 0; n < disks.size(); ++n) {
         DiskRecord record;
         record.number = static_cast<int>(n) + 1;
-        char volume[8];
-        std::snprintf(volume, sizeof volume, "%03zu", n);
-        record.volumeName = volume;
+        record.volumeName = std::string(n < 10 ? "00" : n < 100 ? "0" : "") + std::to_string(n);
         record.serial = static_cast<std::uint32_t>(n) + 1;
         Result<std::int64_t> id = store.addDisk(record, 1773489600);
         Result<std::int64_t> list = Then(id, [&] { return store.beginEntries(*id); });

@@ -13,8 +13,9 @@
 # on the disk. So plocate's paths are cut below the tree's disk folder (`disk042/`), and the rest is held
 # to each of the catalogue's rules in turn — the word in the entry's name (a one-letter word: the whole
 # name), or anywhere in its path on the disk; a word's line says which rule gives tessaline's count, and
-# "MISMATCH" when none does. The words hold nothing of the tree's own folder names, so plocate prints no
-# more than those paths; where a rule keeps fewer of them than plocate prints, the line says so.
+# "MISMATCH" when none does. plocate is then timed asking the same question, so that both print the same
+# lines: `plocate -i W` for the path, `plocate -i -b W` for the name, `plocate -i -b -r '^W$'` for the
+# whole name; its count must equal tessaline's. The words hold nothing of the tree's own folder names.
 #
 # Usage: bench/catalogue_vs_plocate.sh [BUILD_DIR] [SEARCH_ROUNDS] [RECORD_ROUNDS]   (11 and 3 by default)
 # The tree (made once, kept) is $TMPDIR/tessaline-realistic-tree; the catalogue and plocate's database are
@@ -77,7 +78,7 @@ for _ in $(seq "$record_rounds"); do
     line=$("$recorder" "$tree" "$catalogue")
     echo "$plocate_s $(echo "$line" | awk '{print $6}')" >> "$out/record"
 done
-read -r _ entries _ _ _ _ _ bytes <<< "$line"
+read -r _ _ _ entries _ _ _ bytes <<< "$line"
 plocate_bytes=$(stat -c %s "$database")
 echo
 echo "recording $entries entries ($record_rounds rounds, medians):"
@@ -112,7 +113,7 @@ for line in open(theirs, encoding="utf-8", errors="surrogateescape"):
     below += w in rel
     name += w in base
     whole += base == w
-rules = [("path", below)] + ([("whole name", whole)] if len(word) == 1 else [("name", name)])
+rules = [("path", below)] + ([("whole-name", whole)] if len(word) == 1 else [("name", name)])
 same = [r for r, n in rules if n == ours]
 print(f"{ours} {printed} {';'.join(same) if same else 'MISMATCH'} "
       + ",".join(f"{r}={n}" for r, n in rules))
@@ -125,16 +126,25 @@ for w in "${words[@]}"; do
     "$app" --find "$w" > "$out/ours" || true
     plocate -i -d "$database" "$w" > "$out/theirs" || true
     read -r ours printed rule detail <<< "$(check "$w" "$out/ours" "$out/theirs")"
+    # plocate asked the same question: the whole path, the name alone (-b), or the whole name.
+    case "$rule" in
+        path*) ask=(plocate -i -d "$database" "$w") label="plocate -i" ;;
+        name*) ask=(plocate -i -b -d "$database" "$w") label="plocate -i -b" ;;
+        whole-name*) ask=(plocate -i -b -d "$database" -r "^$w\$") label="plocate -i -b -r ^W\$" ;;
+        *) ask=(plocate -i -d "$database" "$w") label="plocate -i" ;;
+    esac
+    printed=$("${ask[@]}" | wc -l)
+    [ "$printed" -eq "$ours" ] || rule="MISMATCH:$rule"
     : > "$out/times"
     for _ in $(seq "$rounds"); do
-        echo "$(micros "$app" --find "$w") $(micros plocate -i -d "$database" "$w")" >> "$out/times"
+        echo "$(micros "$app" --find "$w") $(micros "${ask[@]}")" >> "$out/times"
     done
     t=$(awk '{print $1 / 1000}' "$out/times" | median)
     p=$(awk '{print $2 / 1000}' "$out/times" | median)
     r=$(awk '{print $1 / $2}' "$out/times" | median)
     m=$(awk '{print $1 / $2}' "$out/times" | sort -g | tail -1)
-    printf '  %-10s tessaline %8.1f ms %7d  plocate %8.1f ms %7d   ratio %5.2f (max %5.2f)  count %s (%s)\n' \
-        "$w" "$t" "$ours" "$p" "$printed" "$r" "$m" "$rule" "$detail"
+    printf '  %-10s tessaline %8.1f ms %7d  %-22s %8.1f ms %7d   ratio %5.2f (max %5.2f)  rule %s (%s)\n' \
+        "$w" "$t" "$ours" "$label" "$p" "$printed" "$r" "$m" "$rule" "$detail"
     echo "$r" >> "$out/ratios"
 done
 printf '  median of the 20 ratios %.2f, largest %.2f\n' "$(median < "$out/ratios")" "$(sort -g "$out/ratios" | tail -1)"

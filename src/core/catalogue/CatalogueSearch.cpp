@@ -16,22 +16,31 @@
 
 namespace {
 
-// A trigram index with the table of its terms.
+// A trigram index with the table of its terms, and the table and column of the names it holds.
 struct TrigramIndex {
     const char* table;
     const char* terms;
+    const char* content;
+    const char* column;
 };
 
-constexpr TrigramIndex EntryNames{"entry_names", "entry_terms"};
-constexpr TrigramIndex VolumeNames{"volume_names", "volume_terms"};
+constexpr TrigramIndex EntryNames{"entry_names", "entry_terms", "entries", "name"};
+constexpr TrigramIndex VolumeNames{"volume_names", "volume_terms", "disks", "volume"};
 
 using Ids = std::vector<std::int64_t>;
+
+// How an index is asked: the expression it matches, and the words (case folded) that the names it answers
+// must still hold. The index keeps no positions, so a longer word is asked for as its trigrams, in any order.
+struct Query {
+    std::string match;
+    std::vector<std::string> holds;
+};
 
 // One word of the search: how the name index is asked for it (none when no name can hold it), or the
 // entries found byte for byte when it is not UTF-8 (the index reads every broken sequence alike), and the
 // entry ranges of the disks whose volume name holds it.
 struct Word {
-    std::optional<std::string> names;
+    std::optional<Query> names;
     std::optional<Ids> exact;
     Ids volumes;
 };
@@ -68,37 +77,99 @@ int KeepFirstLetter(void* folded, int, const char* token, int size, int, int) {
     return SQLITE_OK;
 }
 
-// The text with its letter case folded exactly as the index folds it: read by the index's own tokenizer,
-// with two marks behind it so that each of its letters begins a trigram.
+// Folds letter case exactly as the index folds it: with the index's own tokenizer.
+class CaseFolder {
+public:
+    static Result<CaseFolder> Make(fts5_api* api) {
+        CaseFolder folder;
+        void* context = nullptr;
+        if (api->xFindTokenizer(api, "trigram", &context, &folder.m_tokenizer) != SQLITE_OK ||
+            folder.m_tokenizer.xCreate(context, nullptr, 0, &folder.m_trigrams) != SQLITE_OK) {
+            return Failure{"this SQLite has no trigram tokenizer"};
+        }
+        return folder;
+    }
+    CaseFolder(CaseFolder&& other) noexcept
+        : m_tokenizer(other.m_tokenizer), m_trigrams(std::exchange(other.m_trigrams, nullptr)) {}
+    CaseFolder& operator=(CaseFolder&&) = delete;
+    ~CaseFolder() {
+        if (m_trigrams != nullptr) {
+            m_tokenizer.xDelete(m_trigrams);
+        }
+    }
+
+    // The text read by the tokenizer with two marks behind it, so that each of its letters begins a
+    // trigram; ASCII text needs no tokenizer.
+    Result<std::string> operator()(std::string_view text) const {
+        std::string folded;
+        if (std::all_of(text.begin(), text.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            std::transform(text.begin(), text.end(), std::back_inserter(folded), [](char c) {
+                return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            });
+            return folded;
+        }
+        const std::string marked = std::string(text) + NameEnd + NameEnd;
+        const int rc = m_tokenizer.xTokenize(m_trigrams, &folded, FTS5_TOKENIZE_QUERY, marked.data(),
+                                             static_cast<int>(marked.size()), KeepFirstLetter);
+        if (rc != SQLITE_OK) {
+            return Failure{std::string("cannot fold the letter case of a name (") + Sqlite().errstr(rc) +
+                           ")"};
+        }
+        return folded;
+    }
+
+private:
+    CaseFolder() = default;
+
+    fts5_tokenizer m_tokenizer{};
+    Fts5Tokenizer* m_trigrams = nullptr;
+};
+
 Result<std::string> FoldCase(fts5_api* api, std::string_view text) {
-    void* context = nullptr;
-    fts5_tokenizer tokenizer{};
-    Fts5Tokenizer* trigrams = nullptr;
-    if (api->xFindTokenizer(api, "trigram", &context, &tokenizer) != SQLITE_OK ||
-        tokenizer.xCreate(context, nullptr, 0, &trigrams) != SQLITE_OK) {
-        return Failure{"this SQLite has no trigram tokenizer"};
-    }
-    const std::string marked = std::string(text) + NameEnd + NameEnd;
-    std::string folded;
-    const int rc = tokenizer.xTokenize(trigrams, &folded, FTS5_TOKENIZE_QUERY, marked.data(),
-                                       static_cast<int>(marked.size()), KeepFirstLetter);
-    tokenizer.xDelete(trigrams);
-    if (rc != SQLITE_OK) {
-        return Failure{std::string("cannot fold the letter case of a word (") + Sqlite().errstr(rc) + ")"};
-    }
-    return folded;
+    Result<CaseFolder> folder = CaseFolder::Make(api);
+    return Then(folder, [&] { return folder.value()(text); });
 }
 
-// How an index is asked for a word: a phrase of its trigrams for three letters and more; a whole name for
-// one letter; for two, every trigram of the index that begins with them (none: no name can hold it).
-Result<std::optional<std::string>> Expression(const SqliteDatabase& db, fts5_api* api,
-                                              const TrigramIndex& index, const std::string& word) {
+// The word's trigrams, all required; a word of more than three letters must then be found in the name.
+Result<Query> Trigrams(fts5_api* api, const std::string& word) {
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at < word.size(); ++at) {
+        if ((static_cast<unsigned char>(word[at]) & 0xc0) != 0x80) {
+            starts.push_back(at);
+        }
+    }
+    starts.push_back(word.size());
+    Query query;
+    for (std::size_t n = 0; n + 3 < starts.size(); ++n) {
+        query.match +=
+            (n == 0 ? "(" : " AND ") + FtsString(word.substr(starts[n], starts[n + 3] - starts[n]));
+    }
+    query.match += ")";
+    if (starts.size() > 4) {
+        Result<std::string> folded = FoldCase(api, word);
+        if (!folded) {
+            return folded.failure();
+        }
+        query.holds.push_back(std::move(folded).value());
+    }
+    return query;
+}
+
+// How an index is asked for a word: its trigrams for three letters and more; a whole name for one letter;
+// for two, every trigram of the index that begins with them (none: no name can hold it).
+Result<std::optional<Query>> Expression(const SqliteDatabase& db, fts5_api* api, const TrigramIndex& index,
+                                        const std::string& word) {
     const std::size_t letters = LetterCount(word);
     if (letters >= 3) {
-        return std::optional<std::string>(FtsString(word));
+        Result<Query> query = Trigrams(api, word);
+        if (!query) {
+            return query.failure();
+        }
+        return std::optional<Query>(std::move(query).value());
     }
     if (letters == 1) {
-        return std::optional<std::string>(FtsString(NameStart + word + NameEnd));
+        return std::optional<Query>(Query{FtsString(NameStart + word + NameEnd), {}});
     }
     Result<std::string> folded = FoldCase(api, word);
     if (!folded) {
@@ -118,9 +189,9 @@ Result<std::optional<std::string>> Expression(const SqliteDatabase& db, fts5_api
         return read.failure();
     }
     if (any.empty()) {
-        return std::optional<std::string>();
+        return std::optional<Query>();
     }
-    return std::optional<std::string>("(" + any + ")");
+    return std::optional<Query>(Query{"(" + any + ")", {}});
 }
 
 Result<Ids> Column(Result<SqliteStatement> query) {
@@ -137,10 +208,48 @@ Result<Ids> Column(Result<SqliteStatement> query) {
 }
 
 // The rows of an index that match, in the order of their ids.
-Result<Ids> Matches(const SqliteDatabase& db, const TrigramIndex& index, const std::string& expression) {
+Result<Ids> Matches(const SqliteDatabase& db, fts5_api* api, const TrigramIndex& index, const Query& query) {
     const std::string table = index.table;
-    return Column(
-        db.prepare("SELECT rowid FROM " + table + " WHERE " + table + " MATCH ? ORDER BY rowid", expression));
+    if (query.holds.empty()) {
+        return Column(db.prepare("SELECT rowid FROM " + table + " WHERE " + table + " MATCH ? ORDER BY rowid",
+                                 query.match));
+    }
+    Result<CaseFolder> fold = CaseFolder::Make(api);
+    Result<SqliteStatement> rows = Then(fold, [&] {
+        return db.prepare("SELECT i.rowid, c." + std::string(index.column) + " FROM " + table + " i JOIN " +
+                              index.content + " c ON c.rowid = i.rowid WHERE " + table +
+                              " MATCH ? ORDER BY i.rowid",
+                          query.match);
+    });
+    if (!rows) {
+        return rows.failure();
+    }
+    Ids ids;
+    Result<Done> folded = Done{};
+    Result<Done> read = rows.value().forEachRow([&](const SqliteStatement& row) {
+        Result<std::string> name = Then(folded, [&] { return fold.value()(row.textView(1)); });
+        if (!name) {
+            folded = name.failure();
+        } else if (std::all_of(query.holds.begin(), query.holds.end(), [&](const std::string& word) {
+                       return name->find(word) != std::string::npos;
+                   })) {
+            ids.push_back(row.integer(0));
+        }
+    });
+    if (!read || !folded) {
+        return read ? folded.failure() : read.failure();
+    }
+    return ids;
+}
+
+// Both queries at once.
+void Require(std::optional<Query>& all, const Query& query) {
+    if (!all) {
+        all = query;
+        return;
+    }
+    all->match += " AND " + query.match;
+    all->holds.insert(all->holds.end(), query.holds.begin(), query.holds.end());
 }
 
 Result<Ids> EntriesOf(const SqliteDatabase& db, const Ids& ranges) {
@@ -198,15 +307,15 @@ Result<Word> Ask(const SqliteDatabase& db, fts5_api* api, const std::string& tex
         volumes =
             Column(db.prepare("SELECT id FROM disks WHERE " + Holding("volume") + " ORDER BY id", text));
     } else {
-        Result<std::optional<std::string>> names = Expression(db, api, EntryNames, text);
-        Result<std::optional<std::string>> inVolumes =
+        Result<std::optional<Query>> names = Expression(db, api, EntryNames, text);
+        Result<std::optional<Query>> inVolumes =
             Then(names, [&] { return Expression(db, api, VolumeNames, text); });
         if (!inVolumes) {
             return inVolumes.failure();
         }
         word.names = std::move(names).value();
         if (*inVolumes) {
-            volumes = Matches(db, VolumeNames, **inVolumes);
+            volumes = Matches(db, api, VolumeNames, **inVolumes);
         }
     }
     if (!volumes) {
@@ -217,18 +326,18 @@ Result<Word> Ask(const SqliteDatabase& db, fts5_api* api, const std::string& tex
 }
 
 // The entries whose own names hold the word, in the order of their ids.
-Result<Ids> Named(const SqliteDatabase& db, const Word& word) {
+Result<Ids> Named(const SqliteDatabase& db, fts5_api* api, const Word& word) {
     if (word.exact) {
         return *word.exact;
     }
-    return word.names ? Matches(db, EntryNames, *word.names) : Ids();
+    return word.names ? Matches(db, api, EntryNames, *word.names) : Ids();
 }
 
 // The entries that hold every word, in the order of their ids.
-Result<Ids> Found(const SqliteDatabase& db, std::vector<Word> words) {
+Result<Ids> Found(const SqliteDatabase& db, fts5_api* api, std::vector<Word> words) {
     // Words that no volume name holds are asked of the name index together; the others are checked one by
     // one, each entry passing by its name or by its disk.
-    std::string together;
+    std::optional<Query> together;
     std::vector<Word> byDisk;
     for (Word& word : words) {
         if (!word.volumes.empty() || word.exact) {
@@ -236,21 +345,21 @@ Result<Ids> Found(const SqliteDatabase& db, std::vector<Word> words) {
         } else if (!word.names) {
             return Ids();
         } else {
-            together += (together.empty() ? "" : " AND ") + *word.names;
+            Require(together, *word.names);
         }
     }
     Result<Ids> found = Ids();
-    if (!together.empty()) {
-        found = Matches(db, EntryNames, together);
+    if (together) {
+        found = Matches(db, api, EntryNames, *together);
     } else {
         const Word first = std::move(byDisk.front());
         byDisk.erase(byDisk.begin());
-        Result<Ids> named = Named(db, first);
+        Result<Ids> named = Named(db, api, first);
         Result<Ids> onDisks = Then(named, [&] { return EntriesOf(db, first.volumes); });
         found = Then(onDisks, [&]() -> Result<Ids> { return Union(*named, *onDisks); });
     }
     for (const Word& word : byDisk) {
-        Result<Ids> named = Then(found, [&] { return Named(db, word); });
+        Result<Ids> named = Then(found, [&] { return Named(db, api, word); });
         if (!named) {
             return named;
         }
@@ -384,7 +493,7 @@ Result<Findings> Find(const SqliteDatabase& db, std::string_view text) {
         }
         words.push_back(std::move(asked).value());
     }
-    Result<Ids> found = Found(db, std::move(words));
+    Result<Ids> found = Found(db, *api, std::move(words));
     if (!found) {
         return found.failure();
     }

@@ -350,20 +350,25 @@ Result<std::int64_t> RangeOf(const SqliteDatabase& db, std::int64_t listId) {
     return **range;
 }
 
-Result<Done> UnindexRange(const SqliteDatabase& db, std::int64_t range) {
-    return db.run("INSERT INTO entry_names (entry_names, rowid, name)"
-                  " SELECT 'delete', id, name FROM entry_text WHERE id BETWEEN ? AND ?",
-                  range * EntriesPerDisk, (range + 1) * EntriesPerDisk - 1);
+// A range's entries, out of the name index first (it needs their names to find them).
+Result<Done> DropRange(const SqliteDatabase& db, std::int64_t range) {
+    const std::int64_t first = range * EntriesPerDisk;
+    const std::int64_t last = first + EntriesPerDisk - 1;
+    Result<Done> unindexed = db.run("INSERT INTO entry_names (entry_names, rowid, name)"
+                                    " SELECT 'delete', id, name FROM entry_text WHERE id BETWEEN ? AND ?",
+                                    first, last);
+    return Then(unindexed,
+                [&] { return db.run("DELETE FROM entries WHERE id BETWEEN ? AND ?", first, last); });
 }
 
-// Drops a list with its folders and entries, and the disk row that holds it.
+// Drops a list with its folders and entries, and the disk row that holds it (its folders go with it).
 Result<Done> DropList(const SqliteDatabase& db, std::int64_t listId) {
     Result<std::int64_t> range = RangeOf(db, listId);
     if (!range) {
         return range.failure();
     }
-    if (Result<Done> unindexed = UnindexRange(db, *range); !unindexed) {
-        return unindexed;
+    if (Result<Done> dropped = DropRange(db, *range); !dropped) {
+        return dropped;
     }
     return db.run("DELETE FROM disks WHERE id = ?", listId);
 }
@@ -700,6 +705,8 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
             return insert.failure();
         }
         FolderIds folderId(*m_db, listId);
+        // The ids each folder's entries of the batch span: one range a folder, as a walk writes them.
+        std::unordered_map<std::int64_t, std::pair<std::int64_t, std::int64_t>> spans;
         for (const CatalogueEntry& entry : batch) {
             Result<std::int64_t> folder = folderId(entry.folder);
             if (!folder) {
@@ -710,6 +717,22 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
             row.bind(5, static_cast<std::int64_t>(entry.size)).bind(6, entry.modified);
             if (Result<Done> added = row.run(); !added) {
                 return added;
+            }
+            row.reset();
+            auto [span, added] = spans.try_emplace(*folder, id, id);
+            span->second.second = id;
+        }
+        Result<SqliteStatement> widen =
+            m_db->prepare("UPDATE folders SET first_entry = min(coalesce(first_entry, ?1), ?1),"
+                          " last_entry = max(coalesce(last_entry, ?2), ?2) WHERE id = ?3");
+        if (!widen) {
+            return widen.failure();
+        }
+        for (const auto& [folder, span] : spans) {
+            SqliteStatement& row = widen.value();
+            row.bind(1, span.first).bind(2, span.second).bind(3, folder);
+            if (Result<Done> spanned = row.run(); !spanned) {
+                return spanned;
             }
             row.reset();
         }
@@ -753,7 +776,7 @@ Result<Done> CatalogueStore::finishEntries(std::int64_t diskId, std::int64_t lis
         if (!oldRange) {
             return oldRange.failure();
         }
-        Result<Done> step = UnindexRange(*m_db, *oldRange);
+        Result<Done> step = DropRange(*m_db, *oldRange);
         if (step) {
             step = m_db->run("DELETE FROM folders WHERE disk = ?", diskId);
         }
@@ -788,7 +811,8 @@ Result<std::vector<CatalogueEntry>> CatalogueStore::folderEntries(std::int64_t d
         "SELECT e.name, e.is_folder, e.size, e.modified, e.is_folder AND EXISTS (SELECT 1 FROM folders u"
         " WHERE u.disk = f.disk AND u.unreadable AND u.path = iif(f.path = '', e.name, f.path || '/' || "
         "e.name))"
-        " FROM folders f JOIN entries e ON e.folder = f.id WHERE f.disk = ? AND f.path = ?"
+        " FROM folders f JOIN entries e ON e.id BETWEEN f.first_entry AND f.last_entry AND e.folder = f.id"
+        " WHERE f.disk = ? AND f.path = ?"
         " ORDER BY e.is_folder DESC, e.name",
         diskId, folder);
     if (!query) {
