@@ -70,7 +70,9 @@ echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
     "load $(cut -d' ' -f1-3 /proc/loadavg) at the start"
 echo "tree: $(find "$tree" -mindepth 2 | wc -l) entries on $(find "$tree" -mindepth 1 -maxdepth 1 -type d | wc -l) disks"
 
-# Recording: both warm (the tree's folders in the page cache), in turn.
+# Recording: both warm (the tree's folders in the page cache), in turn. RECORD_ROUNDS 0 searches the
+# files of the last run again.
+if [ "$record_rounds" -gt 0 ]; then
 find "$tree" > /dev/null
 : > "$out/record"
 for _ in $(seq "$record_rounds"); do
@@ -89,6 +91,7 @@ echo "files:"
 awk -v b="$plocate_bytes" -v n="$entries" 'BEGIN {printf "  plocate.db                  %7.1f MB  %6.1f bytes an entry\n", b / 1e6, b / n}'
 awk -v b="$bytes" -v n="$entries" 'BEGIN {printf "  catalogue.sqlite            %7.1f MB  %6.1f bytes an entry\n", b / 1e6, b / n}'
 awk -v b="$bytes" -v p="$plocate_bytes" 'BEGIN {printf "  ratio                       %7.2f x\n", b / p}'
+fi
 
 # Counts: tessaline's lines against plocate's paths under each rule.
 check() {
