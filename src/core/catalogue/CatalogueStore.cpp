@@ -397,25 +397,35 @@ Result<Done> DropNewLists(const SqliteDatabase& db, std::int64_t diskId) {
 // entries belong to another disk.
 constexpr std::string_view NextId = "(SELECT coalesce(max(max(id, entry_range)), 0) + 1 FROM disks)";
 
-// The id of a disk's folder, added when it is new.
+// The id of a disk's folder, added when it is new. A walk meets a new folder every few entries: its two
+// statements are prepared once.
 class FolderIds {
 public:
-    FolderIds(const SqliteDatabase& db, std::int64_t diskId) : m_db(db), m_diskId(diskId) {}
+    FolderIds(const SqliteDatabase& db, std::int64_t diskId)
+        : m_db(db), m_diskId(diskId),
+          m_find(db.prepare("SELECT id FROM folders WHERE disk = ? AND path = ?")),
+          m_add(db.prepare("INSERT INTO folders (disk, path) VALUES (?, ?)")) {}
 
     Result<std::int64_t> operator()(const std::string& path) {
         if (auto known = m_ids.find(path); known != m_ids.end()) {
             return known->second;
         }
-        Result<std::optional<std::int64_t>> known =
-            m_db.queryInteger("SELECT id FROM folders WHERE disk = ? AND path = ?", m_diskId, path);
+        if (!m_find || !m_add) {
+            return m_find ? m_add.failure() : m_find.failure();
+        }
+        SqliteStatement& find = m_find.value();
+        find.reset();
+        find.bind(1, m_diskId).bind(2, path);
+        Result<std::optional<std::int64_t>> known = find.firstInteger();
         if (!known) {
             return known.failure();
         }
         std::int64_t id = known->value_or(0);
         if (!*known) {
-            if (Result<Done> added =
-                    m_db.run("INSERT INTO folders (disk, path) VALUES (?, ?)", m_diskId, path);
-                !added) {
+            SqliteStatement& add = m_add.value();
+            add.reset();
+            add.bind(1, m_diskId).bind(2, path);
+            if (Result<Done> added = add.run(); !added) {
                 return added.failure();
             }
             id = m_db.lastInsertId();
@@ -427,6 +437,8 @@ public:
 private:
     const SqliteDatabase& m_db;
     std::int64_t m_diskId;
+    Result<SqliteStatement> m_find;
+    Result<SqliteStatement> m_add;
     std::unordered_map<std::string, std::int64_t> m_ids;
 };
 
