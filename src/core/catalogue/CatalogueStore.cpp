@@ -22,6 +22,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The older version that a reading takes as it is (its name index answers the same questions, and its
+// folders have an index of their entries); older ones are read through an up-to-date copy in memory.
+constexpr int ReadAsItIs = 3;
+
 // A locked file must fail fast: the label is printed whether or not the disk could be recorded.
 constexpr auto BusyTimeout = std::chrono::milliseconds(250);
 
@@ -535,16 +539,21 @@ Result<std::unique_ptr<CatalogueStore>> CatalogueStore::OpenExisting(const std::
     if (!version) {
         return Cannot(doing, version.reason() + DamageAdvice(*db.value()));
     }
-    if (version->value_or(0) != SchemaVersion && access == CatalogueAccess::Change) {
-        Result<Health> updated = BringUpToDate(*db.value(), static_cast<int>(version->value_or(0)), false);
+    const int schema = static_cast<int>(version->value_or(0));
+    if (schema != SchemaVersion && access == CatalogueAccess::Change) {
+        Result<Health> updated = BringUpToDate(*db.value(), schema, false);
         if (!updated) {
             return Cannot(doing, updated.reason());
         }
-    } else if (version->value_or(0) != SchemaVersion) {
+    } else if (schema == ReadAsItIs) {
+        // Converting a large file in memory would cost seconds at every reading.
+        std::unique_ptr<CatalogueStore> store(new CatalogueStore(path, std::move(db).value(), access));
+        store->m_schema = schema;
+        return store;
+    } else if (schema != SchemaVersion) {
         // A file of no tables yet, or of an older version: read through an up-to-date copy in memory, so
         // that reading never changes the file.
-        Result<std::unique_ptr<SqliteDatabase>> copy =
-            InMemoryCopy(*db.value(), static_cast<int>(version->value_or(0)));
+        Result<std::unique_ptr<SqliteDatabase>> copy = InMemoryCopy(*db.value(), schema);
         if (!copy) {
             return Cannot(doing, copy.reason());
         }
@@ -823,9 +832,12 @@ Result<std::vector<CatalogueEntry>> CatalogueStore::folderEntries(std::int64_t d
         "SELECT e.name, e.is_folder, e.size, e.modified, e.is_folder AND EXISTS (SELECT 1 FROM folders u"
         " WHERE u.disk = f.disk AND u.unreadable AND u.path = iif(f.path = '', e.name, f.path || '/' || "
         "e.name))"
-        " FROM folders f JOIN entries e ON e.id BETWEEN f.first_entry AND f.last_entry AND e.folder = f.id"
-        " WHERE f.disk = ? AND f.path = ?"
-        " ORDER BY e.is_folder DESC, e.name",
+        " FROM folders f JOIN entries e ON " +
+            std::string(m_schema == ReadAsItIs
+                            ? "e.folder = f.id"
+                            : "e.id BETWEEN f.first_entry AND f.last_entry AND e.folder = f.id") +
+            " WHERE f.disk = ? AND f.path = ?"
+            " ORDER BY e.is_folder DESC, e.name",
         diskId, folder);
     if (!query) {
         return cannot("read the catalogue", query.reason());

@@ -122,4 +122,5 @@ private:
     CatalogueAccess m_access;
     std::string m_movedAside;
     std::unique_ptr<SqliteDatabase> m_db;
+    int m_schema = SchemaVersion; // of the file as it is read
 };

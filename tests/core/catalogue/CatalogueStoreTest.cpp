@@ -257,6 +257,16 @@ TEST(CatalogueStoreTest, AVersionOneFileIsBroughtUpToDate) {
         Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check')"));
 }
 
+// A folder's entries by name, "(unreadable)" after those that could not be read.
+std::vector<std::string> Listed(const CatalogueStore& store, std::int64_t disk, const std::string& folder) {
+    std::vector<std::string> names;
+    const std::vector<CatalogueEntry> entries = store.folderEntries(disk, folder).value();
+    for (const CatalogueEntry& entry : entries) {
+        names.push_back(entry.name + (entry.unreadable ? " (unreadable)" : ""));
+    }
+    return names;
+}
+
 std::vector<std::string> Found(const CatalogueStore& store, const std::string& words) {
     std::vector<std::string> paths;
     const SearchResult found = store.search(words).value();
@@ -266,14 +276,8 @@ std::vector<std::string> Found(const CatalogueStore& store, const std::string& w
     return paths;
 }
 
-TEST(CatalogueStoreTest, AVersionThreeFileIsConvertedWithAllItHeld) {
-    CatalogueFile file;
-    WriteVersionThreeCatalogue(file.path);
-    auto store = file.open();
-    ASSERT_TRUE(store);
-    EXPECT_EQ(Count(file.path, "PRAGMA user_version"), CatalogueStore::SchemaVersion);
-    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM sqlite_schema WHERE name = 'entries_folder'"), 0);
-    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM sqlite_schema WHERE sql LIKE '%detail = none%'"), 2);
+// What the third-version file holds, as a store sees it.
+void ExpectVersionThreeContents(const CatalogueStore& store) {
     const struct {
         const char* words;
         std::vector<std::string> found;
@@ -288,18 +292,25 @@ TEST(CatalogueStoreTest, AVersionThreeFileIsConvertedWithAllItHeld) {
           "#41 kept.txt"}},
     };
     for (const auto& search : searches) {
-        EXPECT_EQ(Found(*store, search.words), search.found) << search.words;
+        EXPECT_EQ(Found(store, search.words), search.found) << search.words;
     }
-    const auto listed = [&](const std::string& folder) {
-        std::vector<std::string> names;
-        const std::vector<CatalogueEntry> entries = store->folderEntries(1, folder).value();
-        for (const CatalogueEntry& entry : entries) {
-            names.push_back(entry.name + (entry.unreadable ? " (unreadable)" : ""));
-        }
-        return names;
-    };
-    EXPECT_EQ(listed(""), (std::vector<std::string>{"Photos 2019", "Taxes (unreadable)", "kept.txt"}));
-    EXPECT_EQ(listed("Photos 2019"), (std::vector<std::string>{"IMG_1234.JPG", "Été à Paris.jpg"}));
+    EXPECT_EQ(Listed(store, 1, ""),
+              (std::vector<std::string>{"Photos 2019", "Taxes (unreadable)", "kept.txt"}));
+    EXPECT_EQ(Listed(store, 1, "Photos 2019"), (std::vector<std::string>{"IMG_1234.JPG", "Été à Paris.jpg"}));
+}
+
+TEST(CatalogueStoreTest, AVersionThreeFileIsReadAsItIsAndConvertedWithAllItHeld) {
+    CatalogueFile file;
+    WriteVersionThreeCatalogue(file.path);
+    ExpectVersionThreeContents(*CatalogueStore::open(file.path, "2026-03-14", CatalogueAccess::Read).value());
+    EXPECT_EQ(Count(file.path, "PRAGMA user_version"), 3);
+
+    auto store = file.open();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(Count(file.path, "PRAGMA user_version"), CatalogueStore::SchemaVersion);
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM sqlite_schema WHERE name = 'entries_folder'"), 0);
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM sqlite_schema WHERE sql LIKE '%detail = none%'"), 2);
+    ExpectVersionThreeContents(*store);
 
     // Walked again and removed as in a new file: nothing of the old entries stays behind.
     const std::int64_t list = store->beginEntries(1).value();
@@ -308,7 +319,7 @@ TEST(CatalogueStoreTest, AVersionThreeFileIsConvertedWithAllItHeld) {
     ASSERT_TRUE(store->removeDisk(2));
     EXPECT_EQ(Found(*store, "kept"), std::vector<std::string>{});
     EXPECT_EQ(Found(*store, "fresh"), std::vector<std::string>{"#41 fresh.txt"});
-    EXPECT_EQ(listed(""), std::vector<std::string>{"fresh.txt"});
+    EXPECT_EQ(Listed(*store, 1, ""), std::vector<std::string>{"fresh.txt"});
     EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entries"), 1);
     EXPECT_TRUE(
         Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check');"
