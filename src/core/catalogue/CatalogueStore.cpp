@@ -223,6 +223,8 @@ Result<Health> Prepare(const SqliteDatabase& db, const std::string& today, bool 
     if (health && *health == Health::Ready && !db.readOnly()) {
         if (schema < 3 && !empty) {
             ConvertToIncrementalVacuum(db);
+        } else if (schema < 4 && !empty) {
+            (void)ReclaimSpace(db); // the smaller name index and the entries' index by folder
         }
         if (checked) {
             // Failing here (a locked file) costs no more than another check at the next opening.

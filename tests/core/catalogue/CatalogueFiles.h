@@ -68,6 +68,7 @@ inline void WriteVersionOneCatalogue(const std::string& path) {
 // A file as the third version wrote it (its tables written out here on purpose), with two disks:
 // #41 OLD ONE, whose folder "Taxes" could not be read, and #42 ДАЧА; the names are indexed.
 inline const char* const VersionThreeFile = R"sql(
+PRAGMA auto_vacuum = INCREMENTAL;
 PRAGMA journal_mode = WAL;
 CREATE TABLE disks (
     id INTEGER PRIMARY KEY, number INTEGER NOT NULL, volume TEXT NOT NULL, serial INTEGER NOT NULL,

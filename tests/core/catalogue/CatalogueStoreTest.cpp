@@ -310,6 +310,7 @@ TEST(CatalogueStoreTest, AVersionThreeFileIsReadAsItIsAndConvertedWithAllItHeld)
     EXPECT_EQ(Count(file.path, "PRAGMA user_version"), CatalogueStore::SchemaVersion);
     EXPECT_EQ(Count(file.path, "SELECT count(*) FROM sqlite_schema WHERE name = 'entries_folder'"), 0);
     EXPECT_EQ(Count(file.path, "SELECT count(*) FROM sqlite_schema WHERE sql LIKE '%detail = none%'"), 2);
+    EXPECT_EQ(Count(file.path, "PRAGMA freelist_count"), 0) << "the old indexes' space is given back";
     ExpectVersionThreeContents(*store);
 
     // Walked again and removed as in a new file: nothing of the old entries stays behind.
