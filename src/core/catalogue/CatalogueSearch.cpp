@@ -207,7 +207,8 @@ Result<Ids> Column(Result<SqliteStatement> query) {
     return ids;
 }
 
-// The rows of an index that match, in the order of their ids.
+// The rows of an index that match, in the order of their ids; of those, with words to hold, the ones whose
+// names hold them all.
 Result<Ids> Matches(const SqliteDatabase& db, fts5_api* api, const TrigramIndex& index, const Query& query) {
     const std::string table = index.table;
     if (query.holds.empty()) {
