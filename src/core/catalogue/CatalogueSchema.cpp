@@ -94,6 +94,55 @@ UPDATE disks SET entry_range = id;
 ALTER TABLE folders ADD COLUMN unreadable INTEGER NOT NULL DEFAULT 0;
 )sql";
 
+// The name indexes keep no positions (a quarter of the file before): a word of four letters or more asks
+// for every one of its trigrams, and the names that hold them all are checked for the word itself. The
+// entries lose the index by folder, and with it the reference to their folder (a deleted folder would have
+// its entries looked for by a scan of all of them): a walk writes a folder's entries together, so each
+// folder keeps the range of ids they span, and a disk's entries go by their range of ids.
+const char* const FourthVersion = R"sql(
+DROP TABLE entry_names;
+DROP VIEW entry_text;
+ALTER TABLE folders ADD COLUMN first_entry INTEGER;
+ALTER TABLE folders ADD COLUMN last_entry INTEGER;
+UPDATE folders SET (first_entry, last_entry) = (span.first, span.last)
+    FROM (SELECT folder, min(id) AS first, max(id) AS last FROM entries GROUP BY folder) AS span
+    WHERE span.folder = folders.id;
+ALTER TABLE entries RENAME TO entries_before;
+CREATE TABLE entries (
+    id INTEGER PRIMARY KEY,
+    folder INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    is_folder INTEGER NOT NULL,
+    size INTEGER NOT NULL,
+    modified INTEGER NOT NULL
+);
+INSERT INTO entries SELECT id, folder, name, is_folder, size, modified FROM entries_before ORDER BY id;
+DROP TABLE entries_before;
+
+CREATE VIEW entry_text (id, name) AS SELECT id, char(2) || name || char(3) FROM entries;
+CREATE VIRTUAL TABLE entry_names USING fts5 (
+    name, content = 'entry_text', content_rowid = 'id', tokenize = 'trigram', columnsize = 0, detail = none);
+INSERT INTO entry_names (entry_names) VALUES ('rebuild');
+
+DROP TRIGGER disks_added;
+DROP TRIGGER disks_removed;
+DROP TRIGGER disks_renamed;
+DROP TABLE volume_names;
+CREATE VIRTUAL TABLE volume_names USING fts5 (
+    volume, content = 'volume_text', content_rowid = 'id', tokenize = 'trigram', columnsize = 0, detail = none);
+CREATE TRIGGER disks_added AFTER INSERT ON disks BEGIN
+    INSERT INTO volume_names (rowid, volume) VALUES (new.id, char(2) || new.volume || char(3));
+END;
+CREATE TRIGGER disks_removed AFTER DELETE ON disks BEGIN
+    INSERT INTO volume_names (volume_names, rowid, volume) VALUES ('delete', old.id, char(2) || old.volume || char(3));
+END;
+CREATE TRIGGER disks_renamed AFTER UPDATE OF id, volume ON disks BEGIN
+    INSERT INTO volume_names (volume_names, rowid, volume) VALUES ('delete', old.id, char(2) || old.volume || char(3));
+    INSERT INTO volume_names (rowid, volume) VALUES (new.id, char(2) || new.volume || char(3));
+END;
+INSERT INTO volume_names (volume_names) VALUES ('rebuild');
+)sql";
+
 Result<Done> SetVersion(const SqliteDatabase& db, int version) {
     return db.execute("PRAGMA user_version = " + std::to_string(version));
 }
@@ -108,7 +157,7 @@ Result<Done> CreateCatalogueSchema(const SqliteDatabase& db) {
 }
 
 Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
-    static_assert(CatalogueStore::SchemaVersion == 3, "a new version needs its step here");
+    static_assert(CatalogueStore::SchemaVersion == 4, "a new version needs its step here");
     if (version < 2) {
         if (auto upgraded = db.execute(SecondVersion); !upgraded) {
             return upgraded;
@@ -116,6 +165,11 @@ Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
     }
     if (version < 3) {
         if (auto upgraded = db.execute(ThirdVersion); !upgraded) {
+            return upgraded;
+        }
+    }
+    if (version < 4) {
+        if (auto upgraded = db.execute(FourthVersion); !upgraded) {
             return upgraded;
         }
     }

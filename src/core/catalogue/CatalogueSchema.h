@@ -15,6 +15,9 @@ class SqliteDatabase;
 // Version 3: a disk walked again is written to a new list (a hidden disk row that replaces it) and takes
 //            it over once complete; a disk's entries are numbered in the range of its entry_range; folders
 //            that could not be read are marked.
+// Version 4: the name indexes keep no positions (detail=none), so a word's trigrams find the names that
+//            may hold it and the names are checked; entries have no index and no reference by folder: a
+//            folder keeps the range of its entries' ids (first_entry, last_entry).
 //
 // Entries are numbered entry_range × 2^32 + n, so a disk's entries are one range of ids: a search tells an
 // entry's disk without a lookup, and an entry needs no disk column. The name index is over each name

@@ -24,6 +24,9 @@ namespace {
 
 using Ids = std::vector<std::int64_t>;
 
+// The first version whose folders hold the range of their entries' ids.
+constexpr std::int64_t FoldersSpanEntriesSince = 4;
+
 struct Disk {
     std::int64_t id = 0;
     std::int64_t range = 0;
@@ -159,14 +162,35 @@ Result<Ids> Column(Result<SqliteStatement> query) {
 // ?1. With NameIndexQuery, the one place that knows how the name index is asked.
 const char* const InNameIndex = "e.id IN (SELECT rowid FROM entry_names WHERE entry_names MATCH ?1)";
 
-// How the name index is asked for the names that hold a piece of text: a phrase of its trigrams for three
-// letters and more; for two, every trigram of the index that begins with them; nothing when no name can
-// hold it (empty text). None for one letter, which the index cannot narrow.
+// The text's trigrams, all required. The index keeps no positions, so a name it answers for four letters
+// and more holds them all but maybe apart: NeedsCheck says when a name must still be checked for the text.
+std::string AllTrigrams(std::string_view text) {
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if ((static_cast<unsigned char>(text[at]) & 0xc0) != 0x80) {
+            starts.push_back(at);
+        }
+    }
+    starts.push_back(text.size());
+    std::string all;
+    for (std::size_t n = 0; n + 3 < starts.size(); ++n) {
+        all += (n == 0 ? "(" : " AND ") + FtsString(text.substr(starts[n], starts[n + 3] - starts[n]));
+    }
+    return all + ")";
+}
+
+bool NeedsCheck(std::string_view text) {
+    return LetterCount(text) > 3;
+}
+
+// How the name index is asked for the names that hold a piece of text: its trigrams for three letters and
+// more; for two, every trigram of the index that begins with them; nothing when no name can hold it (empty
+// text). None for one letter, which the index cannot narrow.
 Result<std::optional<std::string>> NameIndexQuery(const SqliteDatabase& db, CaseFolding& folding,
                                                   const std::string& text) {
     const std::size_t letters = LetterCount(text);
     if (letters >= 3) {
-        return std::optional<std::string>(FtsString(text));
+        return std::optional<std::string>(AllTrigrams(text));
     }
     if (letters < 2) {
         return std::optional<std::string>();
@@ -244,8 +268,10 @@ struct Plan {
 
 class Search {
 public:
-    Search(const SqliteDatabase& db, std::vector<Disk> disks, std::unique_ptr<CaseFolding> folding)
-        : m_db(db), m_disks(std::move(disks)), m_folding(std::move(folding)) {}
+    Search(const SqliteDatabase& db, std::vector<Disk> disks, std::unique_ptr<CaseFolding> folding,
+           bool foldersSpanEntries)
+        : m_db(db), m_disks(std::move(disks)), m_folding(std::move(folding)),
+          m_foldersSpanEntries(foldersSpanEntries) {}
 
     Result<Done> prepare(const SearchQuery& query);
     const std::vector<Disk>& disks() const { return m_disks; }
@@ -277,6 +303,9 @@ private:
     const SqliteDatabase& m_db;
     std::vector<Disk> m_disks;
     std::unique_ptr<CaseFolding> m_folding;
+    // A folder knows the range of its entries' ids; in a file of the older version read as it is, the
+    // entries know their folder through an index instead.
+    bool m_foldersSpanEntries = true;
     Plan m_plan;
     Candidates m_candidates;
     bool m_exact = false;
@@ -324,7 +353,12 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
         return folderPath.failure();
     }
     std::vector<std::pair<std::int64_t, std::string>> folders;
+    const bool check = utf8 && NeedsCheck(text);
+    const std::string foldedText = check ? m_folding->fold(text) : std::string();
     if (Result<Done> read = named.value().forEachRow([&](const SqliteStatement& row) {
+            if (check && m_folding->fold(row.textView(3)).find(foldedText) == std::string::npos) {
+                return;
+            }
             found.ids.push_back(row.integer(0));
             if (row.integer(1) != 0) {
                 folders.emplace_back(row.integer(2), row.text(3));
@@ -363,10 +397,13 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
 // Every entry beneath the folders (disk, path), found through the folders' own index.
 Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> folders) {
     std::sort(folders.begin(), folders.end());
-    Result<SqliteStatement> query = m_db.prepare(
-        "SELECT e.id FROM folders f JOIN entries e ON e.folder = f.id WHERE f.disk = ?1 AND f.path = ?2"
-        " UNION ALL SELECT e.id FROM folders f JOIN entries e ON e.folder = f.id"
-        " WHERE f.disk = ?1 AND f.path >= ?2 || '/' AND f.path < ?2 || '0'");
+    const std::string join = m_foldersSpanEntries
+                                 ? "SELECT e.id FROM folders f JOIN entries e ON e.id BETWEEN f.first_entry "
+                                   "AND f.last_entry AND e.folder = f.id"
+                                 : "SELECT e.id FROM folders f JOIN entries e ON e.folder = f.id";
+    Result<SqliteStatement> query =
+        m_db.prepare(join + " WHERE f.disk = ?1 AND f.path = ?2 UNION ALL " + join +
+                     " WHERE f.disk = ?1 AND f.path >= ?2 || '/' AND f.path < ?2 || '0'");
     if (!query) {
         return query.failure();
     }
@@ -773,10 +810,13 @@ Result<std::unique_ptr<Search>> Begin(const SqliteDatabase& db, std::string_view
     Result<fts5_api*> api = Then(terms, [&] { return FullTextSearch(db); });
     Result<std::unique_ptr<CaseFolding>> folding = Then(api, [&] { return CaseFolding::make(*api); });
     Result<std::vector<Disk>> disks = Then(folding, [&] { return DisksByNumber(db, *folding.value()); });
-    if (!disks) {
-        return disks.failure();
+    Result<std::optional<std::int64_t>> version =
+        Then(disks, [&] { return db.queryInteger("PRAGMA user_version"); });
+    if (!version) {
+        return version.failure();
     }
-    auto search = std::make_unique<Search>(db, std::move(disks).value(), std::move(folding).value());
+    auto search = std::make_unique<Search>(db, std::move(disks).value(), std::move(folding).value(),
+                                           version->value_or(0) >= FoldersSpanEntriesSince);
     if (Result<Done> prepared = search->prepare(*query); !prepared) {
         return prepared.failure();
     }

@@ -23,6 +23,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The older version that a reading takes as it is (its name index answers the same questions, and its
+// folders have an index of their entries); older ones are read through an up-to-date copy in memory.
+constexpr int ReadAsItIs = 3;
+
 // A locked file must fail fast: the label is printed whether or not the disk could be recorded.
 constexpr auto BusyTimeout = std::chrono::milliseconds(250);
 
@@ -220,6 +224,8 @@ Result<Health> Prepare(const SqliteDatabase& db, const std::string& today, bool 
     if (health && *health == Health::Ready && !db.readOnly()) {
         if (schema < 3 && !empty) {
             ConvertToIncrementalVacuum(db);
+        } else if (schema < 4 && !empty) {
+            (void)ReclaimSpace(db); // the smaller name index and the entries' index by folder
         }
         if (checked) {
             // Failing here (a locked file) costs no more than another check at the next opening.
@@ -351,20 +357,25 @@ Result<std::int64_t> RangeOf(const SqliteDatabase& db, std::int64_t listId) {
     return **range;
 }
 
-Result<Done> UnindexRange(const SqliteDatabase& db, std::int64_t range) {
-    return db.run("INSERT INTO entry_names (entry_names, rowid, name)"
-                  " SELECT 'delete', id, name FROM entry_text WHERE id BETWEEN ? AND ?",
-                  range * EntriesPerDisk, (range + 1) * EntriesPerDisk - 1);
+// A range's entries, out of the name index first (it needs their names to find them).
+Result<Done> DropRange(const SqliteDatabase& db, std::int64_t range) {
+    const std::int64_t first = range * EntriesPerDisk;
+    const std::int64_t last = first + EntriesPerDisk - 1;
+    Result<Done> unindexed = db.run("INSERT INTO entry_names (entry_names, rowid, name)"
+                                    " SELECT 'delete', id, name FROM entry_text WHERE id BETWEEN ? AND ?",
+                                    first, last);
+    return Then(unindexed,
+                [&] { return db.run("DELETE FROM entries WHERE id BETWEEN ? AND ?", first, last); });
 }
 
-// Drops a list with its folders and entries, and the disk row that holds it.
+// Drops a list with its folders and entries, and the disk row that holds it (its folders go with it).
 Result<Done> DropList(const SqliteDatabase& db, std::int64_t listId) {
     Result<std::int64_t> range = RangeOf(db, listId);
     if (!range) {
         return range.failure();
     }
-    if (Result<Done> unindexed = UnindexRange(db, *range); !unindexed) {
-        return unindexed;
+    if (Result<Done> dropped = DropRange(db, *range); !dropped) {
+        return dropped;
     }
     return db.run("DELETE FROM disks WHERE id = ?", listId);
 }
@@ -393,25 +404,35 @@ Result<Done> DropNewLists(const SqliteDatabase& db, std::int64_t diskId) {
 // entries belong to another disk.
 constexpr std::string_view NextId = "(SELECT coalesce(max(max(id, entry_range)), 0) + 1 FROM disks)";
 
-// The id of a disk's folder, added when it is new.
+// The id of a disk's folder, added when it is new. A walk meets a new folder every few entries: its two
+// statements are prepared once.
 class FolderIds {
 public:
-    FolderIds(const SqliteDatabase& db, std::int64_t diskId) : m_db(db), m_diskId(diskId) {}
+    FolderIds(const SqliteDatabase& db, std::int64_t diskId)
+        : m_db(db), m_diskId(diskId),
+          m_find(db.prepare("SELECT id FROM folders WHERE disk = ? AND path = ?")),
+          m_add(db.prepare("INSERT INTO folders (disk, path) VALUES (?, ?)")) {}
 
     Result<std::int64_t> operator()(const std::string& path) {
         if (auto known = m_ids.find(path); known != m_ids.end()) {
             return known->second;
         }
-        Result<std::optional<std::int64_t>> known =
-            m_db.queryInteger("SELECT id FROM folders WHERE disk = ? AND path = ?", m_diskId, path);
+        if (!m_find || !m_add) {
+            return m_find ? m_add.failure() : m_find.failure();
+        }
+        SqliteStatement& find = m_find.value();
+        find.reset();
+        find.bind(1, m_diskId).bind(2, path);
+        Result<std::optional<std::int64_t>> known = find.firstInteger();
         if (!known) {
             return known.failure();
         }
         std::int64_t id = known->value_or(0);
         if (!*known) {
-            if (Result<Done> added =
-                    m_db.run("INSERT INTO folders (disk, path) VALUES (?, ?)", m_diskId, path);
-                !added) {
+            SqliteStatement& add = m_add.value();
+            add.reset();
+            add.bind(1, m_diskId).bind(2, path);
+            if (Result<Done> added = add.run(); !added) {
                 return added.failure();
             }
             id = m_db.lastInsertId();
@@ -423,6 +444,8 @@ public:
 private:
     const SqliteDatabase& m_db;
     std::int64_t m_diskId;
+    Result<SqliteStatement> m_find;
+    Result<SqliteStatement> m_add;
     std::unordered_map<std::string, std::int64_t> m_ids;
 };
 
@@ -519,16 +542,21 @@ Result<std::unique_ptr<CatalogueStore>> CatalogueStore::OpenExisting(const std::
     if (!version) {
         return Cannot(doing, version.reason() + DamageAdvice(*db.value()));
     }
-    if (version->value_or(0) != SchemaVersion && access == CatalogueAccess::Change) {
-        Result<Health> updated = BringUpToDate(*db.value(), static_cast<int>(version->value_or(0)), false);
+    const int schema = static_cast<int>(version->value_or(0));
+    if (schema != SchemaVersion && access == CatalogueAccess::Change) {
+        Result<Health> updated = BringUpToDate(*db.value(), schema, false);
         if (!updated) {
             return Cannot(doing, updated.reason());
         }
-    } else if (version->value_or(0) != SchemaVersion) {
+    } else if (schema == ReadAsItIs) {
+        // Converting a large file in memory would cost seconds at every reading.
+        std::unique_ptr<CatalogueStore> store(new CatalogueStore(path, std::move(db).value(), access));
+        store->m_schema = schema;
+        return store;
+    } else if (schema != SchemaVersion) {
         // A file of no tables yet, or of an older version: read through an up-to-date copy in memory, so
         // that reading never changes the file.
-        Result<std::unique_ptr<SqliteDatabase>> copy =
-            InMemoryCopy(*db.value(), static_cast<int>(version->value_or(0)));
+        Result<std::unique_ptr<SqliteDatabase>> copy = InMemoryCopy(*db.value(), schema);
         if (!copy) {
             return Cannot(doing, copy.reason());
         }
@@ -701,6 +729,8 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
             return insert.failure();
         }
         FolderIds folderId(*m_db, listId);
+        // The ids each folder's entries of the batch span: one range a folder, as a walk writes them.
+        std::unordered_map<std::int64_t, std::pair<std::int64_t, std::int64_t>> spans;
         for (const CatalogueEntry& entry : batch) {
             Result<std::int64_t> folder = folderId(entry.folder);
             if (!folder) {
@@ -711,6 +741,22 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
             row.bind(5, static_cast<std::int64_t>(entry.size)).bind(6, entry.modified);
             if (Result<Done> added = row.run(); !added) {
                 return added;
+            }
+            row.reset();
+            auto [span, added] = spans.try_emplace(*folder, id, id);
+            span->second.second = id;
+        }
+        Result<SqliteStatement> widen =
+            m_db->prepare("UPDATE folders SET first_entry = min(coalesce(first_entry, ?1), ?1),"
+                          " last_entry = max(coalesce(last_entry, ?2), ?2) WHERE id = ?3");
+        if (!widen) {
+            return widen.failure();
+        }
+        for (const auto& [folder, span] : spans) {
+            SqliteStatement& row = widen.value();
+            row.bind(1, span.first).bind(2, span.second).bind(3, folder);
+            if (Result<Done> spanned = row.run(); !spanned) {
+                return spanned;
             }
             row.reset();
         }
@@ -754,7 +800,7 @@ Result<Done> CatalogueStore::finishEntries(std::int64_t diskId, std::int64_t lis
         if (!oldRange) {
             return oldRange.failure();
         }
-        Result<Done> step = UnindexRange(*m_db, *oldRange);
+        Result<Done> step = DropRange(*m_db, *oldRange);
         if (step) {
             step = m_db->run("DELETE FROM folders WHERE disk = ?", diskId);
         }
@@ -789,8 +835,12 @@ Result<std::vector<CatalogueEntry>> CatalogueStore::folderEntries(std::int64_t d
         "SELECT e.name, e.is_folder, e.size, e.modified, e.is_folder AND EXISTS (SELECT 1 FROM folders u"
         " WHERE u.disk = f.disk AND u.unreadable AND u.path = iif(f.path = '', e.name, f.path || '/' || "
         "e.name))"
-        " FROM folders f JOIN entries e ON e.folder = f.id WHERE f.disk = ? AND f.path = ?"
-        " ORDER BY e.is_folder DESC, e.name",
+        " FROM folders f JOIN entries e ON " +
+            std::string(m_schema == ReadAsItIs
+                            ? "e.folder = f.id"
+                            : "e.id BETWEEN f.first_entry AND f.last_entry AND e.folder = f.id") +
+            " WHERE f.disk = ? AND f.path = ?"
+            " ORDER BY e.is_folder DESC, e.name",
         diskId, folder);
     if (!query) {
         return cannot("read the catalogue", query.reason());

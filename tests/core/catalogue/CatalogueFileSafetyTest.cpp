@@ -89,6 +89,8 @@ TEST(CatalogueFileSafety, AReadChangesNothingCreatesNothingAndMovesNothing) {
          },
          "1 disks, 1 kept"},
         {"version one", [](const std::string& path) { WriteVersionOneCatalogue(path); }, "1 disks, 1 kept"},
+        {"version three", [](const std::string& path) { WriteVersionThreeCatalogue(path); },
+         "2 disks, 1 kept"},
     };
     for (const auto& c : cases) {
         CatalogueFile file;

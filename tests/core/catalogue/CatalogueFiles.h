@@ -64,3 +64,59 @@ inline void WriteVersionOneCatalogue(const std::string& path) {
     EXPECT_TRUE(
         SqliteDatabase::open(path, SqliteDatabase::Access::ReadWrite).value()->execute(VersionOneFile));
 }
+
+// A file as the third version wrote it (its tables written out here on purpose), with two disks:
+// #41 OLD ONE, whose folder "Taxes" could not be read, and #42 ДАЧА; the names are indexed.
+inline const char* const VersionThreeFile = R"sql(
+PRAGMA auto_vacuum = INCREMENTAL;
+PRAGMA journal_mode = WAL;
+CREATE TABLE disks (
+    id INTEGER PRIMARY KEY, number INTEGER NOT NULL, volume TEXT NOT NULL, serial INTEGER NOT NULL,
+    drive_type TEXT NOT NULL, capacity INTEGER NOT NULL, used INTEGER NOT NULL, free INTEGER NOT NULL,
+    first_labelled INTEGER NOT NULL, last_labelled INTEGER NOT NULL, company TEXT NOT NULL,
+    entry_count INTEGER NOT NULL DEFAULT 0, complete INTEGER NOT NULL DEFAULT 0,
+    skipped_folders INTEGER NOT NULL DEFAULT 0, replaces INTEGER, entry_range INTEGER NOT NULL DEFAULT 0);
+CREATE INDEX disks_identity ON disks (serial, capacity);
+CREATE TABLE folders (
+    id INTEGER PRIMARY KEY, disk INTEGER NOT NULL REFERENCES disks (id) ON DELETE CASCADE,
+    path TEXT NOT NULL, unreadable INTEGER NOT NULL DEFAULT 0, UNIQUE (disk, path));
+CREATE TABLE entries (
+    id INTEGER PRIMARY KEY, folder INTEGER NOT NULL REFERENCES folders (id) ON DELETE CASCADE,
+    name TEXT NOT NULL, is_folder INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL);
+CREATE INDEX entries_folder ON entries (folder);
+CREATE VIEW entry_text (id, name) AS SELECT id, char(2) || name || char(3) FROM entries;
+CREATE VIRTUAL TABLE entry_names USING fts5 (
+    name, content = 'entry_text', content_rowid = 'id', tokenize = 'trigram', columnsize = 0);
+CREATE VIEW volume_text (id, volume) AS SELECT id, char(2) || volume || char(3) FROM disks;
+CREATE VIRTUAL TABLE volume_names USING fts5 (
+    volume, content = 'volume_text', content_rowid = 'id', tokenize = 'trigram', columnsize = 0);
+CREATE TRIGGER disks_added AFTER INSERT ON disks BEGIN
+    INSERT INTO volume_names (rowid, volume) VALUES (new.id, char(2) || new.volume || char(3));
+END;
+CREATE TRIGGER disks_removed AFTER DELETE ON disks BEGIN
+    INSERT INTO volume_names (volume_names, rowid, volume) VALUES ('delete', old.id, char(2) || old.volume || char(3));
+END;
+CREATE TRIGGER disks_renamed AFTER UPDATE OF id, volume ON disks BEGIN
+    INSERT INTO volume_names (volume_names, rowid, volume) VALUES ('delete', old.id, char(2) || old.volume || char(3));
+    INSERT INTO volume_names (rowid, volume) VALUES (new.id, char(2) || new.volume || char(3));
+END;
+CREATE TABLE facts (key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;
+INSERT INTO disks (id, number, volume, serial, drive_type, capacity, used, free, first_labelled, last_labelled,
+                   company, entry_count, complete, skipped_folders, entry_range)
+    VALUES (1, 41, 'OLD ONE', 77, 'REMOVABLE', 100270080, 100139008, 131072, 100, 100, 'Example Widgets', 5, 1, 1, 1),
+           (2, 42, 'ДАЧА', 78, 'REMOVABLE', 100270080, 100139008, 131072, 200, 200, 'Example Widgets', 1, 1, 0, 2);
+INSERT INTO folders (id, disk, path, unreadable) VALUES (1, 1, '', 0), (2, 1, 'Photos 2019', 0), (3, 1, 'Taxes', 1),
+                                                        (4, 2, '', 0);
+INSERT INTO entries (id, folder, name, is_folder, size, modified) VALUES
+    (4294967297, 1, 'Photos 2019', 1, 0, 300), (4294967298, 1, 'Taxes', 1, 0, 300),
+    (4294967299, 1, 'kept.txt', 0, 12, 300), (4294967300, 2, 'IMG_1234.JPG', 0, 2000000, 400),
+    (4294967301, 2, 'Été à Paris.jpg', 0, 3000000, 500), (8589934593, 4, 'отчёт 2019.pdf', 0, 4000, 600);
+INSERT INTO entry_names (entry_names) VALUES ('rebuild');
+PRAGMA user_version = 3;
+)sql";
+
+inline void WriteVersionThreeCatalogue(const std::string& path) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    EXPECT_TRUE(
+        SqliteDatabase::open(path, SqliteDatabase::Access::ReadWrite).value()->execute(VersionThreeFile));
+}

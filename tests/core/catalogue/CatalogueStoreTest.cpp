@@ -257,4 +257,90 @@ TEST(CatalogueStoreTest, AVersionOneFileIsBroughtUpToDate) {
         Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check')"));
 }
 
+// A folder's entries by name, "(unreadable)" after those that could not be read.
+std::vector<std::string> Listed(const CatalogueStore& store, std::int64_t disk, const std::string& folder) {
+    std::vector<std::string> names;
+    const std::vector<CatalogueEntry> entries = store.folderEntries(disk, folder).value();
+    for (const CatalogueEntry& entry : entries) {
+        names.push_back(entry.name + (entry.unreadable ? " (unreadable)" : ""));
+    }
+    return names;
+}
+
+std::vector<std::string> Found(const CatalogueStore& store, const std::string& words) {
+    std::vector<std::string> paths;
+    const SearchResult found = store.search(words).value();
+    for (const SearchHit& hit : found.hits) {
+        paths.push_back("#" + std::to_string(hit.diskNumber) + " " + hit.entry.path());
+    }
+    return paths;
+}
+
+// What the third-version file holds, as a store sees it.
+void ExpectVersionThreeContents(const CatalogueStore& store) {
+    const struct {
+        const char* words;
+        std::vector<std::string> found;
+    } searches[] = {
+        {"kept", {"#41 kept.txt"}},
+        {"img_1234", {"#41 Photos 2019/IMG_1234.JPG"}},
+        {"ÉTÉ paris", {"#41 Photos 2019/Été à Paris.jpg"}},
+        {"ОТЧЁТ", {"#42 отчёт 2019.pdf"}},
+        {"дача", {"#42 отчёт 2019.pdf"}}, // its volume name
+        {"old one",
+         {"#41 Photos 2019", "#41 Photos 2019/IMG_1234.JPG", "#41 Photos 2019/Été à Paris.jpg", "#41 Taxes",
+          "#41 kept.txt"}},
+    };
+    for (const auto& search : searches) {
+        EXPECT_EQ(Found(store, search.words), search.found) << search.words;
+    }
+    EXPECT_EQ(Listed(store, 1, ""),
+              (std::vector<std::string>{"Photos 2019", "Taxes (unreadable)", "kept.txt"}));
+    EXPECT_EQ(Listed(store, 1, "Photos 2019"), (std::vector<std::string>{"IMG_1234.JPG", "Été à Paris.jpg"}));
+}
+
+TEST(CatalogueStoreTest, AVersionThreeFileIsReadAsItIsAndConvertedWithAllItHeld) {
+    CatalogueFile file;
+    WriteVersionThreeCatalogue(file.path);
+    ExpectVersionThreeContents(*CatalogueStore::open(file.path, "2026-03-14", CatalogueAccess::Read).value());
+    EXPECT_EQ(Count(file.path, "PRAGMA user_version"), 3);
+
+    auto store = file.open();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(Count(file.path, "PRAGMA user_version"), CatalogueStore::SchemaVersion);
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM sqlite_schema WHERE name = 'entries_folder'"), 0);
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM sqlite_schema WHERE sql LIKE '%detail = none%'"), 2);
+    EXPECT_EQ(Count(file.path, "PRAGMA freelist_count"), 0) << "the old indexes' space is given back";
+    ExpectVersionThreeContents(*store);
+
+    // Walked again and removed as in a new file: nothing of the old entries stays behind.
+    const std::int64_t list = store->beginEntries(1).value();
+    ASSERT_TRUE(store->addEntries(list, {{"", "fresh.txt", false, 1, 1}}));
+    ASSERT_TRUE(store->finishEntries(1, list, true, 0));
+    ASSERT_TRUE(store->removeDisk(2));
+    EXPECT_EQ(Found(*store, "kept"), std::vector<std::string>{});
+    EXPECT_EQ(Found(*store, "fresh"), std::vector<std::string>{"#41 fresh.txt"});
+    EXPECT_EQ(Listed(*store, 1, ""), std::vector<std::string>{"fresh.txt"});
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entries"), 1);
+    EXPECT_TRUE(
+        Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check');"
+                                    "INSERT INTO volume_names (volume_names) VALUES ('integrity-check')"));
+}
+
+// The index answers the names that hold a word's trigrams; those holding them elsewhere than together are
+// no match, in any letter case and script.
+TEST(CatalogueStoreTest, ALongerWordIsFoundOnlyWhole) {
+    CatalogueFile file;
+    auto store = file.open();
+    const std::int64_t disk = store->addDisk(ZipDisk(7, "SEVEN", 7), 100).value();
+    ASSERT_TRUE(store->addEntries(disk, {{"", "2010 0192.txt", false, 1, 1},
+                                         {"", "Tax 2019.pdf", false, 1, 1},
+                                         {"", "ёлка отчёт.doc", false, 1, 1},
+                                         {"", "отчё тчёт.doc", false, 1, 1}}));
+    EXPECT_EQ(Found(*store, "2019"), std::vector<std::string>{"#7 Tax 2019.pdf"});
+    EXPECT_EQ(Found(*store, "ОТЧЁТ"), std::vector<std::string>{"#7 ёлка отчёт.doc"});
+    EXPECT_EQ(Found(*store, "2019 tax"), std::vector<std::string>{"#7 Tax 2019.pdf"});
+    EXPECT_EQ(Found(*store, "019 201"), (std::vector<std::string>{"#7 2010 0192.txt", "#7 Tax 2019.pdf"}));
+}
+
 } // namespace
