@@ -9,7 +9,8 @@ over 30 extensions; folders nested one to six deep. Many disks are backups of th
 so the same names recur across disks. Files are empty but sparse-sized, with varied modification times.
 
 Usage: bench/realistic_tree.py DIR [ENTRIES] [SEED]      (1000000 entries, seed 1 by default)
-The tree is made once: a DIR holding .complete made with the same arguments is left as it is.
+The tree is made once: a DIR with DIR.complete beside it, made with the same arguments, is left as it is
+(the mark is beside the tree, not in it, so that no search counts it).
 """
 import os
 import random
@@ -259,7 +260,7 @@ def main():
     entries = int(sys.argv[2]) if len(sys.argv) > 2 else 1_000_000
     seed = int(sys.argv[3]) if len(sys.argv) > 3 else 1
     stamp = f"{entries} {seed}\n"
-    marker = os.path.join(root, ".complete")
+    marker = os.path.normpath(root) + ".complete"
     if os.path.exists(marker) and open(marker).read() == stamp:
         return
     if os.path.exists(root) and os.listdir(root):
