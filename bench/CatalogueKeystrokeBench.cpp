@@ -14,7 +14,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -76,5 +78,12 @@ int main(int argc, char** argv) {
                     Percentile(times, 0.95));
     }
     std::printf("    all  %10zu  %9.1f  %6.1f\n", all.size(), Percentile(all, 0.5), Percentile(all, 0.95));
+    // The window's peak memory over all the typing, as the kernel counts it.
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmHWM:")) {
+            std::printf("peak memory (%s)\n", line.c_str());
+        }
+    }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "core/catalogue/CatalogueSearch.h"
 
+#include "core/catalogue/CaseFolding.h"
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/SearchQuery.h"
 #include "core/catalogue/SearchWords.h"
@@ -37,112 +38,6 @@ struct Disk {
     std::int64_t entries = 0;
     std::int64_t serial = 0;
     std::int64_t capacity = 0;
-};
-
-Result<fts5_api*> FullTextSearch(const SqliteDatabase& db) {
-    fts5_api* api = nullptr;
-    Result<SqliteStatement> query = db.prepare("SELECT fts5(?)");
-    if (!query) {
-        return query.failure();
-    }
-    query.value().bindPointer(1, static_cast<void*>(&api), "fts5_api_ptr");
-    if (Result<bool> row = query.value().step(); !row) {
-        return row.failure();
-    }
-    if (api == nullptr) {
-        return Failure{"this SQLite has no full-text search"};
-    }
-    return api;
-}
-
-int KeepFirstLetter(void* folded, int, const char* token, int size, int, int) {
-    const auto lead = static_cast<unsigned char>(token[0]);
-    const int length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
-    static_cast<std::string*>(folded)->append(token, static_cast<std::size_t>(std::min(length, size)));
-    return SQLITE_OK;
-}
-
-// The length of the well-formed UTF-8 sequence at the start of `text`, 0 when it is not one.
-std::size_t SequenceLength(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    const std::size_t length = lead < 0x80   ? 1
-                               : lead < 0xc2 ? 0
-                               : lead < 0xe0 ? 2
-                               : lead < 0xf0 ? 3
-                               : lead < 0xf5 ? 4
-                                             : 0;
-    if (length == 0 || length > text.size()) {
-        return 0;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xc0) != 0x80) {
-            return 0;
-        }
-    }
-    return length;
-}
-
-// Folds letter case exactly as the name index does: a letter at a time through the index's own tokenizer
-// (remembered, as names repeat their letters), ASCII directly. Bytes that are not UTF-8 stay as they are.
-class CaseFolding {
-public:
-    static Result<std::unique_ptr<CaseFolding>> make(fts5_api* api) {
-        auto folding = std::unique_ptr<CaseFolding>(new CaseFolding());
-        void* context = nullptr;
-        if (api->xFindTokenizer(api, "trigram", &context, &folding->m_tokenizer) != SQLITE_OK ||
-            folding->m_tokenizer.xCreate(context, nullptr, 0, &folding->m_trigrams) != SQLITE_OK) {
-            return Failure{"this SQLite has no trigram tokenizer"};
-        }
-        return folding;
-    }
-    ~CaseFolding() {
-        if (m_trigrams != nullptr) {
-            m_tokenizer.xDelete(m_trigrams);
-        }
-    }
-    CaseFolding(const CaseFolding&) = delete;
-    CaseFolding& operator=(const CaseFolding&) = delete;
-
-    std::string fold(std::string_view text) {
-        std::string folded;
-        folded.reserve(text.size());
-        for (std::size_t at = 0; at < text.size();) {
-            const char c = text[at];
-            const std::size_t length = SequenceLength(text.substr(at));
-            if (length == 1) {
-                folded += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-            } else if (length == 0) {
-                folded += c;
-            } else {
-                folded += letter(text.substr(at, length));
-            }
-            at += std::max<std::size_t>(length, 1);
-        }
-        return folded;
-    }
-
-private:
-    CaseFolding() = default;
-
-    const std::string& letter(std::string_view letter) {
-        const auto known = m_letters.find(std::string(letter));
-        if (known != m_letters.end()) {
-            return known->second;
-        }
-        // Two marks behind the letter, so that it begins a trigram of its own.
-        const std::string marked = std::string(letter) + NameEnd + NameEnd;
-        std::string folded;
-        if (m_tokenizer.xTokenize(m_trigrams, &folded, FTS5_TOKENIZE_QUERY, marked.data(),
-                                  static_cast<int>(marked.size()), KeepFirstLetter) != SQLITE_OK ||
-            folded.empty()) {
-            folded = letter;
-        }
-        return m_letters.emplace(std::string(letter), std::move(folded)).first->second;
-    }
-
-    fts5_tokenizer m_tokenizer{};
-    Fts5Tokenizer* m_trigrams = nullptr;
-    std::unordered_map<std::string, std::string> m_letters;
 };
 
 Result<Ids> Column(Result<SqliteStatement> query) {

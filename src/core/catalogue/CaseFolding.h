@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/runtime/Result.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include <sqlite3.h>
+
+class SqliteDatabase;
+
+// The full-text search of the connection, through which its tokenizers are reached.
+Result<fts5_api*> FullTextSearch(const SqliteDatabase& db);
+
+// Folds letter case exactly as the name index does: a letter at a time through the index's own tokenizer
+// (remembered, as names repeat their letters), ASCII directly. Bytes that are not UTF-8 stay as they are.
+class CaseFolding {
+public:
+    static Result<std::unique_ptr<CaseFolding>> make(fts5_api* api);
+    ~CaseFolding();
+    CaseFolding(const CaseFolding&) = delete;
+    CaseFolding& operator=(const CaseFolding&) = delete;
+
+    std::string fold(std::string_view text);
+
+private:
+    CaseFolding() = default;
+
+    const std::string& letter(std::string_view letter);
+
+    fts5_tokenizer m_tokenizer{};
+    Fts5Tokenizer* m_trigrams = nullptr;
+    std::unordered_map<std::string, std::string> m_letters;
+};
