@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -46,14 +47,22 @@ TEST_F(CatalogueTest, RecordsAtOnceThenWalksTellingHowFarItHasCome) {
 
     // Told from the walk's thread, which starts after the first and is joined before they are read.
     std::vector<CatalogueProgress> seen;
-    catalogue.setProgressListener([&] { seen.push_back(catalogue.progress()); });
+    bool completeAtTheEnd = false; // the disk, when the end of the walk is told
+    catalogue.setProgressListener([&] {
+        seen.push_back(catalogue.progress());
+        if (!seen.back().walking) {
+            completeAtTheEnd = stored().complete;
+        }
+    });
     catalogue.recordLabel(record, {disk.string(), {}});
     ASSERT_TRUE(catalogue.recognise(record.identity()));
     catalogue.waitForWalk();
 
     EXPECT_TRUE(stored().complete);
-    // Its start and end are seen in the main window's title.
+    // Its start and end are seen in the main window's title, which tells of the walk until the disk is
+    // recorded whole.
     ASSERT_GE(seen.size(), 3u);
+    EXPECT_TRUE(std::all_of(seen.begin(), seen.end() - 1, [](const auto& p) { return p.walking; }));
     for (std::size_t i = 1; i + 1 < seen.size(); ++i) {
         EXPECT_LE(seen[i - 1].percent, seen[i].percent);
     }
@@ -61,6 +70,7 @@ TEST_F(CatalogueTest, RecordsAtOnceThenWalksTellingHowFarItHasCome) {
     EXPECT_EQ(seen[seen.size() - 2].percent, 100);
     EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [](const auto& p) { return p.percent == 100; }), 1);
     EXPECT_FALSE(seen.back().walking);
+    EXPECT_TRUE(completeAtTheEnd);
     EXPECT_FALSE(catalogue.takeMessage());
 }
 
@@ -109,6 +119,15 @@ TEST_F(CatalogueTest, AWalkAgainThatEndsShortKeepsTheListItHadAndSaysSo) {
     EXPECT_EQ(stored().volumeName, "RENAMED");
     EXPECT_EQ(stored().lastLabelled, known.lastLabelled);
     EXPECT_EQ(stored().entries, 199u * 6);
+
+    // In a catalogue that can no longer be written, no walk starts, and the caller hears why.
+    catalogue.close();
+    fs::permissions(file, fs::perms::owner_read);
+    EXPECT_FALSE(catalogue.catalogueAgain(known, {disk.string(), {}}));
+    EXPECT_FALSE(catalogue.progress().walking);
+    const std::optional<std::string> refused = catalogue.takeMessage();
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->find("read-only"), std::string::npos) << *refused;
 }
 
 } // namespace
