@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -120,14 +122,24 @@ TEST_F(CatalogueTest, AWalkAgainThatEndsShortKeepsTheListItHadAndSaysSo) {
     EXPECT_EQ(stored().lastLabelled, known.lastLabelled);
     EXPECT_EQ(stored().entries, 199u * 6);
 
-    // In a catalogue that can no longer be written, no walk starts, and the caller hears why.
+    // In a catalogue that can no longer be used, no walk starts, and the caller hears why.
     catalogue.close();
-    fs::permissions(file, fs::perms::owner_read);
-    EXPECT_FALSE(catalogue.catalogueAgain(known, {disk.string(), {}}));
-    EXPECT_FALSE(catalogue.progress().walking);
-    const std::optional<std::string> refused = catalogue.takeMessage();
-    ASSERT_TRUE(refused);
-    EXPECT_NE(refused->find("read-only"), std::string::npos) << *refused;
+    const std::pair<const char*, std::function<void()>> spoilings[] = {
+        {"read-only", [&] { fs::permissions(file, fs::perms::owner_read); }},
+        {"a folder in its place",
+         [&] {
+             fs::remove(file);
+             fs::create_directory(file);
+         }},
+    };
+    for (const auto& [name, spoil] : spoilings) {
+        SCOPED_TRACE(name);
+        spoil();
+        Catalogue again(file, clock); // tells its first failure to use the file
+        EXPECT_FALSE(again.catalogueAgain(known, {disk.string(), {}}));
+        EXPECT_FALSE(again.progress().walking);
+        EXPECT_TRUE(again.takeMessage());
+    }
 }
 
 } // namespace
