@@ -1,3 +1,5 @@
+#include "CatalogueFiles.h"
+
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
 
@@ -74,6 +76,20 @@ TEST_F(CatalogueTest, RecordsAtOnceThenWalksTellingHowFarItHasCome) {
     EXPECT_FALSE(seen.back().walking);
     EXPECT_TRUE(completeAtTheEnd);
     EXPECT_FALSE(catalogue.takeMessage());
+}
+
+// Examined before its label is printed, as the label window does: the catalogue opened to read is opened
+// again to record, so that an older file is brought up to date and the disk is written to it.
+TEST_F(CatalogueTest, ADiskExaminedFirstIsRecordedInAnOlderFile) {
+    WriteVersionOneCatalogue(file);
+    Catalogue catalogue(file, clock);
+    EXPECT_FALSE(catalogue.recognise(record.identity()));
+    catalogue.recordLabel(record, {disk.string(), {}});
+    catalogue.waitForWalk();
+    EXPECT_FALSE(catalogue.takeMessage());
+    const std::vector<DiskRecord> disks = CatalogueStore::open(file, "2026-01-01").value()->disks().value();
+    EXPECT_TRUE(std::any_of(disks.begin(), disks.end(),
+                            [](const DiskRecord& disk) { return disk.number == 42 && disk.complete; }));
 }
 
 TEST_F(CatalogueTest, AWalkCutShortByTheProgramsEndIsNamedAtTheNextStart) {
