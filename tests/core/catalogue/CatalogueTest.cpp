@@ -1,3 +1,5 @@
+#include "CatalogueFiles.h"
+
 #include "support/FakeServices.h"
 #include "support/TempDir.h"
 
@@ -6,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -46,14 +51,22 @@ TEST_F(CatalogueTest, RecordsAtOnceThenWalksTellingHowFarItHasCome) {
 
     // Told from the walk's thread, which starts after the first and is joined before they are read.
     std::vector<CatalogueProgress> seen;
-    catalogue.setProgressListener([&] { seen.push_back(catalogue.progress()); });
+    bool completeAtTheEnd = false; // the disk, when the end of the walk is told
+    catalogue.setProgressListener([&] {
+        seen.push_back(catalogue.progress());
+        if (!seen.back().walking) {
+            completeAtTheEnd = stored().complete;
+        }
+    });
     catalogue.recordLabel(record, {disk.string(), {}});
     ASSERT_TRUE(catalogue.recognise(record.identity()));
     catalogue.waitForWalk();
 
     EXPECT_TRUE(stored().complete);
-    // Its start and end are seen in the main window's title.
+    // Its start and end are seen in the main window's title, which tells of the walk until the disk is
+    // recorded whole.
     ASSERT_GE(seen.size(), 3u);
+    EXPECT_TRUE(std::all_of(seen.begin(), seen.end() - 1, [](const auto& p) { return p.walking; }));
     for (std::size_t i = 1; i + 1 < seen.size(); ++i) {
         EXPECT_LE(seen[i - 1].percent, seen[i].percent);
     }
@@ -61,7 +74,22 @@ TEST_F(CatalogueTest, RecordsAtOnceThenWalksTellingHowFarItHasCome) {
     EXPECT_EQ(seen[seen.size() - 2].percent, 100);
     EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [](const auto& p) { return p.percent == 100; }), 1);
     EXPECT_FALSE(seen.back().walking);
+    EXPECT_TRUE(completeAtTheEnd);
     EXPECT_FALSE(catalogue.takeMessage());
+}
+
+// Examined before its label is printed, as the label window does: the catalogue opened to read is opened
+// again to record, so that an older file is brought up to date and the disk is written to it.
+TEST_F(CatalogueTest, ADiskExaminedFirstIsRecordedInAnOlderFile) {
+    WriteVersionOneCatalogue(file);
+    Catalogue catalogue(file, clock);
+    EXPECT_FALSE(catalogue.recognise(record.identity()));
+    catalogue.recordLabel(record, {disk.string(), {}});
+    catalogue.waitForWalk();
+    EXPECT_FALSE(catalogue.takeMessage());
+    const std::vector<DiskRecord> disks = CatalogueStore::open(file, "2026-01-01").value()->disks().value();
+    EXPECT_TRUE(std::any_of(disks.begin(), disks.end(),
+                            [](const DiskRecord& disk) { return disk.number == 42 && disk.complete; }));
 }
 
 TEST_F(CatalogueTest, AWalkCutShortByTheProgramsEndIsNamedAtTheNextStart) {
@@ -109,6 +137,25 @@ TEST_F(CatalogueTest, AWalkAgainThatEndsShortKeepsTheListItHadAndSaysSo) {
     EXPECT_EQ(stored().volumeName, "RENAMED");
     EXPECT_EQ(stored().lastLabelled, known.lastLabelled);
     EXPECT_EQ(stored().entries, 199u * 6);
+
+    // In a catalogue that can no longer be used, no walk starts, and the caller hears why.
+    catalogue.close();
+    const std::pair<const char*, std::function<void()>> spoilings[] = {
+        {"read-only", [&] { fs::permissions(file, fs::perms::owner_read); }},
+        {"a folder in its place",
+         [&] {
+             fs::remove(file);
+             fs::create_directory(file);
+         }},
+    };
+    for (const auto& [name, spoil] : spoilings) {
+        SCOPED_TRACE(name);
+        spoil();
+        Catalogue again(file, clock); // tells its first failure to use the file
+        EXPECT_FALSE(again.catalogueAgain(known, {disk.string(), {}}));
+        EXPECT_FALSE(again.progress().walking);
+        EXPECT_TRUE(again.takeMessage());
+    }
 }
 
 } // namespace

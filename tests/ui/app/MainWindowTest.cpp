@@ -218,32 +218,6 @@ TEST_F(MainWindowTest, TheTitleTellsOfACatalogueWalkAndItsTroubleIsToldWhenItEnd
     EXPECT_FALSE(CatalogueStore::open(file, "2026-01-01").value()->disks().value().at(0).complete);
 }
 
-// A walk of 20,000 entries, three batches: the title tells of it until the disk is recorded whole, not only
-// until the first batch is written.
-TEST_F(MainWindowTest, TheTitleTellsOfAWalkOfManyBatchesUntilItsEnd) {
-    for (int folder = 0; folder < 10000; ++folder) {
-        std::filesystem::create_directories(dir / "disk" / std::to_string(folder) / "inner");
-    }
-    const std::string file = (dir / "catalogue.sqlite").string();
-    auto catalogue = std::make_shared<Catalogue>(file, clock);
-    services.catalogue = catalogue;
-    frmMain window(services);
-    std::vector<bool> recordedWhenPlain; // for each title without the walk: was the disk recorded by then?
-    QObject::connect(&window, &QWidget::windowTitleChanged, [&](const QString& title) {
-        if (!title.contains("cataloguing")) {
-            const auto store = CatalogueStore::open(file, "2026-01-01");
-            const std::vector<DiskRecord> disks =
-                store ? store.value()->disks().value_or({}) : std::vector<DiskRecord>{};
-            recordedWhenPlain.push_back(!disks.empty() && disks[0].complete);
-        }
-    });
-    DiskRecord disk;
-    disk.number = 42;
-    catalogue->recordLabel(disk, {(dir / "disk").string(), {}});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !recordedWhenPlain.empty(); }, 120000));
-    EXPECT_EQ(recordedWhenPlain, std::vector<bool>{true});
-}
-
 TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommandsUnderTheMouse) {
     frmMain window(services);
     loadSetUp(window);

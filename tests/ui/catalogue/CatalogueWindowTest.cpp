@@ -224,22 +224,31 @@ TEST_F(CatalogueWindowTest, NamesThatAreNotUtf8ShowReplacementMarks) {
 
 TEST_F(CatalogueWindowTest, RemovingADiskAsksFirst) {
     const struct {
+        const char* how;
+        std::function<void(frmCatalogue&)> remove;
         int answer;
         std::size_t disksAfter;
         Names resultsAfter;
     } cases[] = {
-        {AnswerNo, 2, {"Tax 2020.pdf", "tax 2019.pdf"}},
-        {AnswerYes, 1, {}},
+        {"the Delete key",
+         [](frmCatalogue& window) {
+             window.grdDisks->setFocus();
+             QTest::keyClick(window.grdDisks, Qt::Key_Delete);
+         },
+         AnswerNo,
+         2,
+         {"Tax 2020.pdf", "tax 2019.pdf"}},
+        {"the Remove button", [](frmCatalogue& window) { window.cmdRemove->click(); }, AnswerYes, 1, {}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
         messages->shown.clear();
         messages->yesNo = c.answer;
         const auto window = openWindow();
         type(*window, "tax 20");
         window->tabViews->setCurrentIndex(1);
         window->grdDisks->selectRow(1);
-        window->grdDisks->setFocus();
-        QTest::keyClick(window->grdDisks, Qt::Key_Delete);
+        c.remove(*window);
 
         ASSERT_EQ(messages->shown.size(), 1u);
         EXPECT_EQ(messages->shown[0].style, MessageYesNo | MessageQuestion);
@@ -297,7 +306,6 @@ TEST_F(CatalogueWindowTest, ADamagedCatalogueIsSaidInTheWindowAndLeftAsItIs) {
         std::function<void()> damage;
         const char* search; // where the damage is met; none: on opening
     } cases[] = {
-        {"not a database", [this] { WriteBytes(catalogueFile, "[GLOBAL]\r\nOWNER=Anna\r\n"); }, ""},
         {"its list of disks", [this] { Scribble(catalogueFile, "disks"); }, ""},
         {"its entries", [this] { Scribble(catalogueFile, "entries"); }, "tax"},
     };

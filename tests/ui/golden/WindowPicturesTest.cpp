@@ -70,6 +70,13 @@ public:
     QImage catalogueEmpty() {
         return catalogue(false, [](frmCatalogue&) {});
     }
+    // A disk being catalogued: the walk's bar in the bottom row.
+    QImage catalogueWalking() {
+        tamper = [](QWidget& window) {
+            static_cast<frmCatalogue&>(window).showCatalogueProgress({true, 42, 37});
+        };
+        return catalogue(true, [](frmCatalogue&) {});
+    }
     QImage catalogue(bool sample, void (*act)(frmCatalogue&)) {
         const std::string file = (dir / "catalogue.sqlite").string();
         if (sample) {
@@ -89,7 +96,7 @@ public:
         return PdfPageImage(printer->fileName, 96);
     }
 
-    // Changes a window before its picture is taken (the comparer's own test).
+    // Changes a window once it is shown, before its picture is taken.
     std::function<void(QWidget&)> tamper;
 
 protected:
@@ -155,6 +162,7 @@ const Window Windows[] = {
     {"catalogue-window", &WindowPictures::catalogueWindow},
     {"catalogue-disks", &WindowPictures::catalogueDisks},
     {"catalogue-empty", &WindowPictures::catalogueEmpty},
+    {"catalogue-walking", &WindowPictures::catalogueWalking},
 };
 
 class WindowLooks : public WindowPictures, public ::testing::WithParamInterface<Window> {};
