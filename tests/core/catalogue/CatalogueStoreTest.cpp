@@ -251,7 +251,8 @@ TEST(CatalogueStoreTest, AFileCheckedTodayIsNotCheckedWholeAgain) {
         if (version == 2) {
             ASSERT_TRUE(Connect(file.path)->execute(
                 "ALTER TABLE disks DROP COLUMN replaces; ALTER TABLE disks DROP COLUMN entry_range; "
-                "ALTER TABLE folders DROP COLUMN unreadable; PRAGMA user_version = 2"));
+                "ALTER TABLE folders DROP COLUMN unreadable; ALTER TABLE folders DROP COLUMN first_entry; "
+                "ALTER TABLE folders DROP COLUMN last_entry; PRAGMA user_version = 2"));
         }
         DamageAnIndex(file.path);
         const std::unique_ptr<CatalogueStore> store = file.open();
