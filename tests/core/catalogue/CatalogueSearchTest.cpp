@@ -192,4 +192,27 @@ TEST_F(CatalogueSearchTest, EveryHitComesInTheSearchsOrder) {
     }
 }
 
+// A few hits among many entries of a disk are read one by one: each is read, none twice.
+TEST(CatalogueSearchFewHits, AFewHitsOnALargeDiskAreEachReadOnce) {
+    CatalogueFile file;
+    std::vector<CatalogueEntry> entries = {
+        FileEntry("", "report one.txt", 10, LocalTime(2019, 1, 1, 0, 0, 0)),
+        FileEntry("", "report two.txt", 10, LocalTime(2019, 1, 1, 0, 0, 0))};
+    for (int n = 0; n < 40; ++n) {
+        entries.push_back(
+            FileEntry("", "file " + std::to_string(n) + ".dat", 10, LocalTime(2019, 1, 1, 0, 0, 0)));
+    }
+    AddCatalogueDisk(file.path, ZipDisk(5, "BIG", 1), LocalTime(2026, 3, 14, 12, 0, 0), entries);
+    const auto store = file.open();
+    for (const char* text : {"report", "report ext:txt"}) {
+        const Result<SearchResult> result = store->search(text);
+        ASSERT_TRUE(result) << text;
+        std::vector<std::string> names;
+        for (const SearchHit& hit : result->hits) {
+            names.push_back(hit.entry.name);
+        }
+        EXPECT_EQ(names, (std::vector<std::string>{"report one.txt", "report two.txt"})) << text;
+    }
+}
+
 } // namespace
