@@ -138,21 +138,30 @@ Result<SearchQuery> Modified(SearchQuery query, std::string_view typed, std::str
     const std::size_t dots = value.find("..");
     const std::string_view first = value.substr(0, dots);
     const std::string_view last = dots == std::string_view::npos ? first : value.substr(dots + 2);
-    const auto from = first.empty() ? std::nullopt : Period(first);
-    const auto to = last.empty() ? std::nullopt : Period(last);
-    if ((first.empty() && last.empty()) || (!first.empty() && !from) || (!last.empty() && !to)) {
+    // Either end may be left open; an end that is there must be a date.
+    std::pair<std::int64_t, std::int64_t> from{};
+    std::pair<std::int64_t, std::int64_t> to{};
+    bool readable = !first.empty() || !last.empty();
+    for (const auto& [text, period] : {std::pair{first, &from}, std::pair{last, &to}}) {
+        if (!text.empty()) {
+            const auto read = Period(text);
+            readable = readable && read.has_value();
+            *period = read.value_or(std::pair<std::int64_t, std::int64_t>{});
+        }
+    }
+    if (!readable) {
         return Wrong(typed, "is not a date filter: write a year, a month or a day, or a range of them, as in "
                             "modified:2019, modified:2019-03-14 or modified:2019-03..2019-06.");
     }
-    if (from && to && to->second <= from->first) {
+    if (!first.empty() && !last.empty() && to.second <= from.first) {
         return Wrong(typed,
                      "ends before it starts: write the earlier date first, as in modified:2018..2019.");
     }
-    if (from) {
-        query.modifiedFrom = std::max(query.modifiedFrom.value_or(from->first), from->first);
+    if (!first.empty()) {
+        query.modifiedFrom = std::max(query.modifiedFrom.value_or(from.first), from.first);
     }
-    if (to) {
-        query.modifiedBefore = std::min(query.modifiedBefore.value_or(to->second), to->second);
+    if (!last.empty()) {
+        query.modifiedBefore = std::min(query.modifiedBefore.value_or(to.second), to.second);
     }
     return query;
 }
