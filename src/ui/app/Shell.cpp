@@ -4,6 +4,7 @@
 #include "ui/app/InstanceGuard.h"
 #include "ui/app/frmMain.h"
 #include "ui/app/frmSplash.h"
+#include "ui/forms/Geometry.h"
 #include "ui/resources/Artwork.h"
 
 #include <QTimer>
@@ -20,8 +21,11 @@ bool Shell::Main(const InstanceGuard& guard) {
         return false;
     }
     m_splash = std::make_unique<frmSplash>(m_services, [this] { openMainWindow(); });
-    m_splash->Form_Load();
+    // Shown before it is filled: measuring its texts loads their fonts, which can wait until the window is
+    // on its way to the screen (its size and place are known already).
+    CentreOnScreen(*m_splash);
     m_splash->show();
+    m_splash->Form_Load();
     // The splash has no title bar, so its icon is never seen: it is drawn once the splash is up, not
     // before.
     m_splash->setWindowIcon(Artwork::SplashIcon());
