@@ -126,6 +126,18 @@ TEST(SqliteDatabaseTest, TellsWhatIsWrongInWordsBeforeSqlitesOwn) {
     const std::string missing = (file.dir / "none" / "x.sqlite").string();
     EXPECT_EQ(SqliteDatabase::open(missing, SqliteDatabase::Access::ReadWrite).reason(),
               missing + " cannot be opened: No such file or directory (unable to open database file)");
+    // A value that cannot be bound fails the statement, never runs it with what was bound before.
+    const auto db = Connect(path);
+    for (const bool text : {false, true}) {
+        Result<SqliteStatement> query = db->prepare("SELECT ?1");
+        ASSERT_TRUE(query);
+        if (text) {
+            query.value().bind(2, std::string_view("x"));
+        } else {
+            query.value().bind(2, std::int64_t{1});
+        }
+        EXPECT_FALSE(query.value().step()) << text;
+    }
 }
 
 // A walk's batch holds the file for a moment; removing a disk meanwhile waits instead of failing.
