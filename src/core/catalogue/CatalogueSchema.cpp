@@ -124,22 +124,10 @@ CREATE VIRTUAL TABLE entry_names USING fts5 (
     name, content = 'entry_text', content_rowid = 'id', tokenize = 'trigram', columnsize = 0, detail = none);
 INSERT INTO entry_names (entry_names) VALUES ('rebuild');
 
-DROP TRIGGER disks_added;
-DROP TRIGGER disks_removed;
-DROP TRIGGER disks_renamed;
+-- The volume triggers name the index, not its layout: they stay as they are.
 DROP TABLE volume_names;
 CREATE VIRTUAL TABLE volume_names USING fts5 (
     volume, content = 'volume_text', content_rowid = 'id', tokenize = 'trigram', columnsize = 0, detail = none);
-CREATE TRIGGER disks_added AFTER INSERT ON disks BEGIN
-    INSERT INTO volume_names (rowid, volume) VALUES (new.id, char(2) || new.volume || char(3));
-END;
-CREATE TRIGGER disks_removed AFTER DELETE ON disks BEGIN
-    INSERT INTO volume_names (volume_names, rowid, volume) VALUES ('delete', old.id, char(2) || old.volume || char(3));
-END;
-CREATE TRIGGER disks_renamed AFTER UPDATE OF id, volume ON disks BEGIN
-    INSERT INTO volume_names (volume_names, rowid, volume) VALUES ('delete', old.id, char(2) || old.volume || char(3));
-    INSERT INTO volume_names (rowid, volume) VALUES (new.id, char(2) || new.volume || char(3));
-END;
 INSERT INTO volume_names (volume_names) VALUES ('rebuild');
 )sql";
 
