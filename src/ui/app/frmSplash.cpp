@@ -15,11 +15,10 @@ frmSplash::frmSplash(const WindowServices& services, std::function<void()> openM
       m_openMain(std::move(openMain)) {
     setObjectName("frmSplash");
     setAttribute(Qt::WA_DeleteOnClose, false);
-    setFont(FormFont("MS Sans Serif", 8.25));
+    // Only the window's size here: its contents are built when it loads, after it may have been shown,
+    // since the first font asked for reads the system's whole font list (several milliseconds) and the
+    // window can be on its way to the screen meanwhile.
     FixClientSizeTwips(*this, 6390, 2730);
-
-    static_cast<CreditPanel&>(*this) = BuildCreditPanel(*this, 4320, 360, 1575, 1665);
-    Frame1->installEventFilter(this);
 
     Timer1.setInterval(1);
     Timer1.setSingleShot(true);
@@ -32,6 +31,14 @@ frmSplash::frmSplash(const WindowServices& services, std::function<void()> openM
 }
 
 void frmSplash::Form_Load() {
+    if (Frame1 == nullptr) {
+        setFont(FormFont("MS Sans Serif", 8.25));
+        static_cast<CreditPanel&>(*this) = BuildCreditPanel(*this, 4320, 360, 1575, 1665);
+        Frame1->installEventFilter(this);
+        // Children made after the window was shown are hidden until shown themselves.
+        Frame1->show();
+        lblNow->show();
+    }
     FillCreditPanel(*this, "...a simple offering from ...", now());
     CentreOnScreen(*this);
     Timer1.start();
