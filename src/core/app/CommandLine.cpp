@@ -138,14 +138,18 @@ int Find(const std::string& text, const std::string& path, std::ostream& out, st
     }
     Fields fields(out, nul);
     bool found = false;
-    const Result<Done> searched = (*store)->forEachHit(text, [&](const SearchHit& hit, std::uint64_t) {
-        fields.text(HitDiskText(hit));
-        fields.name(hit.volumeName);
-        fields.name(hit.entry.path());
-        fields.endLine();
-        found = true;
-        return bool(out); // once the output fails the rest is not worth reading; the caller tells
-    });
+    // The matches are written as they are read; nobody here needs their count first.
+    const Result<Done> searched = (*store)->forEachHit(
+        text,
+        [&](const SearchHit& hit, std::uint64_t) {
+            fields.text(HitDiskText(hit));
+            fields.name(hit.volumeName);
+            fields.name(hit.entry.path());
+            fields.endLine();
+            found = true;
+            return bool(out); // once the output fails the rest is not worth reading; the caller tells
+        },
+        false);
     if (!searched) {
         return Fail(err, path, searched.reason());
     }

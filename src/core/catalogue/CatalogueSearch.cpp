@@ -57,9 +57,11 @@ Result<Ids> Column(Result<SqliteStatement> query) {
 // ?1. With NameIndexQuery, the one place that knows how the name index is asked.
 const char* const InNameIndex = "e.id IN (SELECT rowid FROM entry_names WHERE entry_names MATCH ?1)";
 
-// The text's trigrams, all required. The index keeps no positions, so a name it answers for four letters
-// and more holds them all but maybe apart: NeedsCheck says when a name must still be checked for the text.
-std::string AllTrigrams(std::string_view text) {
+// A search for its first matches reads at most this many entries in order, then asks the index instead.
+constexpr std::uint64_t ScanEntries = 50000;
+
+// The text's runs of three letters, in order.
+std::vector<std::string_view> Trigrams(std::string_view text) {
     std::vector<std::size_t> starts;
     for (std::size_t at = 0; at < text.size(); ++at) {
         if ((static_cast<unsigned char>(text[at]) & 0xc0) != 0x80) {
@@ -67,11 +69,75 @@ std::string AllTrigrams(std::string_view text) {
         }
     }
     starts.push_back(text.size());
-    std::string all;
+    std::vector<std::string_view> trigrams;
     for (std::size_t n = 0; n + 3 < starts.size(); ++n) {
-        all += (n == 0 ? "(" : " AND ") + FtsString(text.substr(starts[n], starts[n + 3] - starts[n]));
+        trigrams.push_back(text.substr(starts[n], starts[n + 3] - starts[n]));
+    }
+    return trigrams;
+}
+
+// The text's trigrams, all required. The index keeps no positions, so a name it answers for four letters
+// and more holds them all but maybe apart: NeedsCheck says when a name must still be checked for the text.
+std::string AllTrigrams(std::string_view text) {
+    std::string all;
+    for (const std::string_view trigram : Trigrams(text)) {
+        all += (all.empty() ? "(" : " AND ") + FtsString(trigram);
     }
     return all + ")";
+}
+
+// The longest piece of a word between slashes: every piece lies within one name of the path, and the
+// longest narrows the most.
+std::string LongestPiece(const std::string& word) {
+    std::string longest;
+    for (std::size_t from = 0; from <= word.size();) {
+        const std::size_t to = std::min(word.find('/', from), word.size());
+        const std::string piece = word.substr(from, to - from);
+        if (LetterCount(piece) > LetterCount(longest)) {
+            longest = piece;
+        }
+        from = to + 1;
+    }
+    return longest;
+}
+
+// How many names at most hold a word (in its longest piece), as the name index counts them without reading
+// a name: the fewest names holding one of its trigrams, or for two letters all those holding a trigram
+// that begins with them. None for one letter, which the index cannot count. A word that is not UTF-8 is
+// taken for the rarest, so that its bytes are always looked for as they are.
+Result<std::optional<std::uint64_t>> NamesHoldingAtMost(const SqliteDatabase& db, CaseFolding& folding,
+                                                        const std::string& word) {
+    if (!IsValidUtf8(word)) {
+        return std::optional<std::uint64_t>(0);
+    }
+    const std::string piece = LongestPiece(word);
+    const std::size_t letters = LetterCount(piece);
+    if (letters < 2) {
+        return std::optional<std::uint64_t>();
+    }
+    const std::string folded = folding.fold(piece);
+    if (letters == 2) {
+        Result<std::optional<std::int64_t>> names = db.queryInteger(
+            "SELECT CAST(total(doc) AS INTEGER) FROM temp.entry_terms WHERE term >= ?1 AND term <= ?1 || "
+            "char(1114111)",
+            folded);
+        return Then(names, [&] { return Result(std::optional<std::uint64_t>(names->value_or(0))); });
+    }
+    Result<SqliteStatement> count = db.prepare("SELECT doc FROM temp.entry_terms WHERE term = ?");
+    if (!count) {
+        return count.failure();
+    }
+    std::optional<std::uint64_t> fewest;
+    for (const std::string_view trigram : Trigrams(folded)) {
+        count.value().reset();
+        count.value().bind(1, std::string(trigram));
+        Result<std::optional<std::int64_t>> names = count.value().firstInteger();
+        if (!names) {
+            return names.failure();
+        }
+        fewest = std::min(fewest.value_or(UINT64_MAX), static_cast<std::uint64_t>(names->value_or(0)));
+    }
+    return fewest;
 }
 
 bool NeedsCheck(std::string_view text) {
@@ -168,9 +234,15 @@ public:
         : m_db(db), m_disks(std::move(disks)), m_folding(std::move(folding)),
           m_foldersSpanEntries(foldersSpanEntries) {}
 
-    Result<Done> prepare(const SearchQuery& query);
+    // With `firstRows`, the search is to find that many matches soon rather than count them all.
+    Result<Done> prepare(const SearchQuery& query, std::size_t firstRows);
     const std::vector<Disk>& disks() const { return m_disks; }
     bool byName() const { return m_plan.duplicates; }
+    // Whether the search reads the disks in order for its first matches, its words being so common that
+    // they are among the first entries read; then `budgeted` says whether the index could answer instead
+    // once reading goes on too long.
+    bool scanning() const { return m_scan; }
+    bool budgeted() const { return m_budgeted; }
 
     struct Match {
         int rank = 0; // 0 when the entry's own name holds every word, 1 when its folders or volume do
@@ -204,6 +276,8 @@ private:
     Plan m_plan;
     Candidates m_candidates;
     bool m_exact = false;
+    bool m_scan = false;
+    bool m_budgeted = false;
     Ids m_ranks[2]; // when exact: the matches whose own names hold every word, and the others
     // One disk's folders as they are read: the path and the path folded.
     std::unordered_map<std::int64_t, std::pair<std::string, std::string>> m_folders;
@@ -326,16 +400,7 @@ Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> f
 // The entries a word may be in: through the longest piece of it between slashes, as every piece lies
 // within one name of the path.
 Result<Candidates> Search::holding(const std::string& word, Ids* own) {
-    std::string longest;
-    for (std::size_t from = 0; from <= word.size();) {
-        const std::size_t to = std::min(word.find('/', from), word.size());
-        const std::string piece = word.substr(from, to - from);
-        if (LetterCount(piece) > LetterCount(longest)) {
-            longest = piece;
-        }
-        from = to + 1;
-    }
-    return named(longest, true, word, own);
+    return named(LongestPiece(word), true, word, own);
 }
 
 // Every file whose name and size are on another disk too; a copy on another record of the same physical
@@ -405,7 +470,7 @@ Result<Done> Search::findCopies() {
     return Done{};
 }
 
-Result<Done> Search::prepare(const SearchQuery& query) {
+Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows) {
     for (const std::string& word : query.words) {
         m_plan.words.push_back(m_folding->fold(word));
     }
@@ -451,9 +516,51 @@ Result<Done> Search::prepare(const SearchQuery& query) {
               });
     std::optional<Ids> ownNames;
 
+    // How many names may hold each word. A word held by a good share of the catalogue is checked in the
+    // entries read rather than asked of the index, whose answer would be most of the catalogue; when every
+    // word is so common, the first matches are found soon by reading the disks in order.
+    std::uint64_t entries = 0;
+    for (const Disk& disk : m_disks) {
+        entries += static_cast<std::uint64_t>(std::max<std::int64_t>(disk.entries, 0));
+    }
+    std::vector<std::optional<std::uint64_t>> names;
+    for (const std::string& word : query.words) {
+        Result<std::optional<std::uint64_t>> most = NamesHoldingAtMost(m_db, *m_folding, word);
+        if (!most) {
+            return most.failure();
+        }
+        names.push_back(*most);
+    }
+    const auto heldByAtLeast = [](std::uint64_t count) {
+        return [count](const std::optional<std::uint64_t>& most) { return !most || *most >= count; };
+    };
+    // Reading in order finds the first rows soon when they are likely within the entries it may read.
+    m_scan = firstRows > 0 && !query.duplicates && !names.empty() &&
+             std::all_of(names.begin(), names.end(), heldByAtLeast(firstRows * entries / ScanEntries));
+    m_budgeted =
+        m_scan && std::any_of(names.begin(), names.end(),
+                              [](const std::optional<std::uint64_t>& most) { return most.has_value(); });
+    // The index is asked for the rarest word, and for any other nearly as rare; the rest are checked in
+    // the entries it answers, which are fewer than their own would be.
+    std::optional<std::uint64_t> rarest;
+    for (const std::optional<std::uint64_t>& most : names) {
+        if (most && (!rarest || *most < *rarest)) {
+            rarest = most;
+        }
+    }
+    std::vector<bool> asked;
+    for (const std::optional<std::uint64_t>& most : names) {
+        asked.push_back(!m_scan && (!rarest || (most && *most <= 2 * *rarest + 1000)));
+    }
+    m_exact = m_exact && std::all_of(asked.begin(), asked.end(), [](bool yes) { return yes; });
+
     // The entries worth reading, narrowed through the indexes as far as they can.
     Candidates candidates;
-    for (const std::string& word : query.words) {
+    for (std::size_t n = 0; n < query.words.size(); ++n) {
+        if (!asked[n]) {
+            continue;
+        }
+        const std::string& word = query.words[n];
         Ids own;
         Result<Candidates> held = holding(word, m_exact ? &own : nullptr);
         if (!held) {
@@ -554,9 +661,17 @@ std::optional<int> Search::rank(const Disk& disk, const std::string& foldedFolde
     if (m_plan.words.empty() && m_plan.excluded.empty()) {
         return 0;
     }
-    const std::string path = foldedFolder.empty() ? foldedName : foldedFolder + "/" + foldedName;
+    // Only a word with a slash can run across the folder and the name: the path is made for it alone.
+    std::optional<std::string> path;
     const auto in = [&](const std::string& word) {
-        return path.find(word) != std::string::npos || disk.foldedVolume.find(word) != std::string::npos;
+        if (word.find('/') != std::string::npos) {
+            if (!path) {
+                path = foldedFolder.empty() ? foldedName : foldedFolder + "/" + foldedName;
+            }
+            return path->find(word) != std::string::npos || disk.foldedVolume.find(word) != std::string::npos;
+        }
+        return foldedName.find(word) != std::string::npos || foldedFolder.find(word) != std::string::npos ||
+               disk.foldedVolume.find(word) != std::string::npos;
     };
     if (!std::all_of(m_plan.words.begin(), m_plan.words.end(), in) ||
         std::any_of(m_plan.excluded.begin(), m_plan.excluded.end(), in)) {
@@ -688,8 +803,10 @@ Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db, CaseFolding& f
     return disks;
 }
 
-// The search of `text` ready to read; none when it asks nothing.
-Result<std::unique_ptr<Search>> Begin(const SqliteDatabase& db, std::string_view text) {
+// The search of `text` ready to read; none when it asks nothing. With `firstRows`, to find that many
+// matches soon.
+Result<std::unique_ptr<Search>> Begin(const SqliteDatabase& db, std::string_view text,
+                                      std::size_t firstRows = 0) {
     Result<SearchQuery> query = ParseSearch(text);
     if (!query) {
         return query.failure();
@@ -713,7 +830,7 @@ Result<std::unique_ptr<Search>> Begin(const SqliteDatabase& db, std::string_view
     }
     auto search = std::make_unique<Search>(db, std::move(disks).value(), std::move(folding).value(),
                                            version->value_or(0) >= FoldersSpanEntriesSince);
-    if (Result<Done> prepared = search->prepare(*query); !prepared) {
+    if (Result<Done> prepared = search->prepare(*query, firstRows); !prepared) {
         return prepared.failure();
     }
     return search;
@@ -765,8 +882,66 @@ Result<Done> VisitByRank(Search& search, const std::function<bool(Search::Match&
 
 } // namespace
 
+// The first matches of a search whose words are common, from the disks read in order until `limit` entries
+// whose own names hold the words are found; the total is then reckoned from the share of matches among the
+// entries read. None when reading went on too long while the index could answer instead.
+Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_t limit) {
+    SearchResult result;
+    std::vector<SearchHit> throughFolders;
+    std::uint64_t read = 0;
+    std::uint64_t entries = 0;
+    for (const Disk& disk : searching.disks()) {
+        entries += static_cast<std::uint64_t>(std::max<std::int64_t>(disk.entries, 0));
+    }
+    for (const Disk& disk : searching.disks()) {
+        if (result.hits.size() >= limit) {
+            // Reckoned from whole disks read; at least what was found.
+            const double share =
+                read == 0 ? 0 : static_cast<double>(result.total) / static_cast<double>(read);
+            result.total =
+                std::max(result.total, static_cast<std::uint64_t>(share * static_cast<double>(entries)));
+            result.totalEstimated = true;
+            return std::optional(std::move(result));
+        }
+        // Given up once the matches found so far say that the first rows lie beyond what may be read.
+        if (searching.budgeted() && read >= ScanEntries / 10 &&
+            result.hits.size() * ScanEntries < limit * read) {
+            return std::optional<SearchResult>();
+        }
+        Search::Ranks counted{0, 0};
+        Result<std::vector<Search::Match>> matches =
+            searching.matchesOn(disk, std::nullopt, {true, throughFolders.size() < limit}, &counted);
+        if (!matches) {
+            return matches.failure();
+        }
+        read += static_cast<std::uint64_t>(std::max<std::int64_t>(disk.entries, 0));
+        result.total += counted[0] + counted[1];
+        for (Search::Match& match : matches.value()) {
+            std::vector<SearchHit>& into = match.rank == 0 ? result.hits : throughFolders;
+            if (into.size() < limit) {
+                into.push_back(std::move(match.hit));
+            }
+        }
+    }
+    // Every disk read: the total is exact.
+    for (SearchHit& hit : throughFolders) {
+        if (result.hits.size() >= limit) {
+            break;
+        }
+        result.hits.push_back(std::move(hit));
+    }
+    return std::optional(std::move(result));
+}
+
 Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit) {
-    Result<std::unique_ptr<Search>> search = Begin(db, text);
+    Result<std::unique_ptr<Search>> search = Begin(db, text, limit);
+    if (search && *search && search.value()->scanning()) {
+        Result<std::optional<SearchResult>> first = FirstByReading(*search.value(), limit);
+        if (!first || *first) {
+            return Then(first, [&] { return Result<SearchResult>(std::move(*first.value())); });
+        }
+        search = Begin(db, text);
+    }
     if (!search || !*search) {
         return Then(search, [] { return Result<SearchResult>(SearchResult{}); });
     }
@@ -820,8 +995,60 @@ Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view 
     return result;
 }
 
+// Every match of a search the indexes cannot count, read once: each disk's matches whose own names hold
+// the words at once, the others after them all, kept while they are few and else read again.
+Result<Done> VisitUncounted(Search& searching,
+                            const std::function<bool(const SearchHit&, std::uint64_t)>& visit) {
+    constexpr std::size_t MostKept = 100000;
+    const std::vector<Disk>& disks = searching.disks();
+    std::vector<std::vector<Search::Match>> later(disks.size());
+    std::vector<bool> laterOn(disks.size(), false);
+    std::uint64_t throughFolders = 0;
+    for (std::size_t disk = 0; disk < disks.size(); ++disk) {
+        Search::Ranks counted{0, 0};
+        const bool keeping = throughFolders <= MostKept;
+        Result<std::vector<Search::Match>> matches =
+            searching.matchesOn(disks[disk], std::nullopt, {true, keeping}, &counted);
+        if (!matches) {
+            return matches.failure();
+        }
+        for (Search::Match& match : matches.value()) {
+            if (match.rank == 0 && !visit(match.hit, 0)) {
+                return Done{};
+            }
+            if (match.rank == 1) {
+                later[disk].push_back(std::move(match));
+            }
+        }
+        laterOn[disk] = counted[1] != 0;
+        throughFolders += counted[1];
+        if (keeping && throughFolders > MostKept) {
+            later.assign(disks.size(), {}); // too many to keep: read again
+        }
+    }
+    const bool kept = throughFolders <= MostKept;
+    for (std::size_t disk = 0; disk < disks.size(); ++disk) {
+        if (!laterOn[disk]) {
+            continue;
+        }
+        Result<std::vector<Search::Match>> matches =
+            kept ? Result<std::vector<Search::Match>>(std::move(later[disk]))
+                 : searching.matchesOn(disks[disk], std::nullopt, {false, true});
+        if (!matches) {
+            return matches.failure();
+        }
+        for (const Search::Match& match : matches.value()) {
+            if (match.rank == 1 && !visit(match.hit, 0)) {
+                return Done{};
+            }
+        }
+    }
+    return Done{};
+}
+
 Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
-                                const std::function<bool(const SearchHit&, std::uint64_t)>& visit) {
+                                const std::function<bool(const SearchHit&, std::uint64_t)>& visit,
+                                bool withTotal) {
     Result<std::unique_ptr<Search>> search = Begin(db, text);
     if (!search || !*search) {
         return Then(search, [] { return Result<Done>(Done{}); });
@@ -841,6 +1068,9 @@ Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
     }
     if (const std::optional<std::uint64_t> total = searching.knownTotal()) {
         return VisitByRank(searching, [&](Search::Match&& match) { return visit(match.hit, *total); });
+    }
+    if (!withTotal) {
+        return VisitUncounted(searching, visit);
     }
     // A first pass counts, and keeps the matches while they are few; with many, each disk is read again
     // when its turn comes, once for each rank.

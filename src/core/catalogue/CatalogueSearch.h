@@ -20,7 +20,8 @@ class SqliteDatabase;
 // fails with the reason, in words for the user.
 Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit);
 
-// Every hit of the same search in the same order; `visit` gets each with the count of all
-// and answers false to stop.
+// Every hit of the same search in the same order; `visit` gets each with the count of all (0 without
+// `withTotal`) and answers false to stop.
 Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
-                                const std::function<bool(const SearchHit& hit, std::uint64_t total)>& visit);
+                                const std::function<bool(const SearchHit& hit, std::uint64_t total)>& visit,
+                                bool withTotal = true);

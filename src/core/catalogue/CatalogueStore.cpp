@@ -869,11 +869,12 @@ Result<SearchResult> CatalogueStore::search(const std::string& text, std::size_t
     return found;
 }
 
-Result<Done> CatalogueStore::forEachHit(const std::string& text, const HitVisitor& visit) const {
+Result<Done> CatalogueStore::forEachHit(const std::string& text, const HitVisitor& visit,
+                                        bool withTotal) const {
     if (Result<SearchQuery> query = ParseSearch(text); !query) {
         return query.failure();
     }
-    Result<Done> done = VisitCatalogueHits(*m_db, text, visit);
+    Result<Done> done = VisitCatalogueHits(*m_db, text, visit, withTotal);
     if (!done) {
         return cannot("search the catalogue", done.reason());
     }

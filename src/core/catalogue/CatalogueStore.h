@@ -96,12 +96,14 @@ public:
 
     // The entries a search asks for (see SearchCatalogue): words anywhere in the path or the volume name,
     // -words left out, filters (ext:, size:, modified:, type:, disk:, dupes:). At most `limit` hits, those
-    // whose own name holds every word first, then by disk number and path; `total` counts all.
+    // whose own name holds every word first, then by disk number and path; `total` counts all, or is
+    // reckoned (and marked so) when counting would keep the first hits of a common word waiting.
     Result<SearchResult> search(const std::string& text, std::size_t limit = 1000) const;
     // Every hit of a search in the same order, read from the file a disk at a time; `visit` gets each
-    // with the count of all and answers false to stop.
+    // with the count of all (0 without `withTotal`, which spares a reading of the disks) and answers
+    // false to stop.
     using HitVisitor = std::function<bool(const SearchHit& hit, std::uint64_t total)>;
-    Result<Done> forEachHit(const std::string& text, const HitVisitor& visit) const;
+    Result<Done> forEachHit(const std::string& text, const HitVisitor& visit, bool withTotal = true) const;
 
     // A consistent copy of the whole catalogue at `to` (replaced only once the copy is complete), made
     // while other connections may be writing.

@@ -2,6 +2,7 @@
 
 #include "core/settings/TextEncoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <ctime>
@@ -40,9 +41,17 @@ std::string MovedAsideMessage(const std::string& path, const std::string& movedT
            ", and a new catalogue started.";
 }
 
-std::string MatchCountText(std::size_t shown, std::uint64_t total) {
+std::string MatchCountText(std::size_t shown, std::uint64_t total, bool estimated) {
     if (total == 0) {
         return "No matches";
+    }
+    if (estimated) {
+        std::uint64_t unit = 1;
+        while (total / unit >= 100) {
+            unit *= 10;
+        }
+        const std::uint64_t rounded = std::max<std::uint64_t>((total + unit / 2) / unit * unit, shown);
+        return GroupedCount(shown) + " of about " + GroupedCount(rounded);
     }
     if (shown < total) {
         return GroupedCount(shown) + " of " + GroupedCount(total);

@@ -21,8 +21,8 @@ std::string MovedAsideMessage(const std::string& path, const std::string& movedT
 std::string GroupedCount(std::uint64_t count);
 
 // The line under a search: "No matches", "1 match", "12 matches", or "1,000 of 12,345" when only the
-// first matches are shown.
-std::string MatchCountText(std::size_t shown, std::uint64_t total);
+// first matches are shown; "1,000 of about 720,000" (two figures) when the total is `estimated`.
+std::string MatchCountText(std::size_t shown, std::uint64_t total, bool estimated = false);
 
 // The disk of a search's hit: "#40", or "#40 (same disk as #12)" for a copy on a disk recorded twice
 // (labelled again as new), which is no second copy.

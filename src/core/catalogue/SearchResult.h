@@ -22,4 +22,7 @@ struct SearchHit {
 struct SearchResult {
     std::vector<SearchHit> hits;
     std::uint64_t total = 0;
+    // The total is reckoned from the share of matches among the entries read before the first hits were
+    // all found, when counting them all would have kept those hits waiting.
+    bool totalEstimated = false;
 };

@@ -143,6 +143,7 @@ private:
     QSortFilterProxyModel* m_sortedHits = nullptr;
     QSortFilterProxyModel* m_sortedDisks = nullptr;
     std::uint64_t m_totalHits = 0;
+    bool m_totalEstimated = false;
     std::uint64_t m_awaited = 0; // the search whose results are on their way
     std::string m_searchFailure;
     std::string m_queryProblem;  // what is wrong with the search as typed (a filter it cannot read)

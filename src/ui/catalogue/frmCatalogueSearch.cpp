@@ -23,6 +23,7 @@ void frmCatalogue::txtSearch_Change() {
         }
         m_awaited = 0;
         m_totalHits = 0;
+        m_totalEstimated = false;
         m_hits->setRecords({});
         showCount();
         return;
@@ -53,10 +54,12 @@ void frmCatalogue::showResults(std::uint64_t generation, const Result<SearchResu
     m_awaited = 0;
     if (result) {
         m_totalHits = result->total;
+        m_totalEstimated = result->totalEstimated;
         m_hits->setRecords(result->hits);
     } else {
         m_searchFailure = result.reason();
         m_totalHits = 0;
+        m_totalEstimated = false;
         m_hits->setRecords({});
         showEmptyHint();
     }
@@ -77,7 +80,7 @@ void frmCatalogue::showCount() {
     } else if (txtSearch->text().trimmed().isEmpty()) {
         text = m_disks->records().empty() ? "" : "Type any part of a name or of its folders, or a filter.";
     } else if (m_awaited == 0) {
-        text = MatchCountText(static_cast<std::size_t>(m_hits->rowCount()), m_totalHits);
+        text = MatchCountText(static_cast<std::size_t>(m_hits->rowCount()), m_totalHits, m_totalEstimated);
     } else {
         return; // the count of the newest search comes with its results
     }

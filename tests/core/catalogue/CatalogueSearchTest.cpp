@@ -2,6 +2,8 @@
 
 #include "support/LocalTime.h"
 
+#include "core/catalogue/CatalogueText.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -47,15 +49,31 @@ protected:
     }
 
     // The hits as "number:path", in their order; a copy on a disk recorded twice names the other record.
+    // The window's search (which may read the disks in order for its first rows) and the reading of every
+    // hit (which asks the indexes), counted or not, must agree.
     std::string found(const std::string& text) {
         Result<SearchResult> result = store->search(text);
         EXPECT_TRUE(result) << text << ": " << result.reason();
         std::string hits;
-        for (const SearchHit& hit : result->hits) {
-            hits += (hits.empty() ? "" : " | ") + std::to_string(hit.diskNumber) + ":" + hit.entry.path();
+        const auto add = [](std::string& into, const SearchHit& hit) {
+            into += (into.empty() ? "" : " | ") + std::to_string(hit.diskNumber) + ":" + hit.entry.path();
             if (hit.sameDiskAs != 0) {
-                hits += " (=#" + std::to_string(hit.sameDiskAs) + ")";
+                into += " (=#" + std::to_string(hit.sameDiskAs) + ")";
             }
+        };
+        for (const SearchHit& hit : result->hits) {
+            add(hits, hit);
+        }
+        for (const bool withTotal : {true, false}) {
+            std::string visited;
+            EXPECT_TRUE(store->forEachHit(
+                text,
+                [&](const SearchHit& hit, std::uint64_t) {
+                    add(visited, hit);
+                    return true;
+                },
+                withTotal));
+            EXPECT_EQ(visited, hits) << text << (withTotal ? "" : " (uncounted)");
         }
         return hits;
     }
@@ -186,9 +204,54 @@ TEST_F(CatalogueSearchTest, EveryHitComesInTheSearchsOrder) {
             hits.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
         }
         EXPECT_EQ(visited, hits) << text;
+        // The first hits alone are the list's first; their total is all of them unless marked reckoned.
         const Result<SearchResult> first = store->search(text, 2);
-        EXPECT_EQ(first->total, searched->total) << text;
-        EXPECT_EQ(first->hits.size(), std::min<std::size_t>(2, hits.size())) << text;
+        std::vector<std::string> firstHits;
+        for (const SearchHit& hit : first->hits) {
+            firstHits.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+        }
+        EXPECT_EQ(firstHits,
+                  std::vector(hits.begin(), hits.begin() + std::min<std::ptrdiff_t>(2, hits.size())))
+            << text;
+        if (!first->totalEstimated) {
+            EXPECT_EQ(first->total, searched->total) << text;
+        }
+    }
+}
+
+// A word that most names hold finds its first rows in the first disks read, without counting the rest:
+// the total is then reckoned from the share found among the entries read, and says so.
+TEST(CatalogueSearchFirstRows, CommonWordsShowTheirFirstRowsWithAReckonedTotal) {
+    CatalogueFile file;
+    for (const int number : {2, 1, 3}) {
+        std::vector<CatalogueEntry> entries;
+        for (int n = 0; n < 40; ++n) {
+            const std::string name = (n % 4 == 0 ? "notes " : "scan ") + std::to_string(100 + n) + ".pdf";
+            entries.push_back(FileEntry("", name, 10, LocalTime(2019, 1, 1, 0, 0, 0)));
+        }
+        AddCatalogueDisk(file.path, ZipDisk(number, "DISK", static_cast<std::uint32_t>(number)),
+                         LocalTime(2026, 3, 14, 12, 0, 0), entries);
+    }
+    const auto store = file.open();
+    const Result<SearchResult> first = store->search("scan", 5);
+    ASSERT_TRUE(first);
+    std::vector<std::string> hits;
+    for (const SearchHit& hit : first->hits) {
+        hits.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.name);
+    }
+    EXPECT_EQ(hits, (std::vector<std::string>{"1:scan 101.pdf", "1:scan 102.pdf", "1:scan 103.pdf",
+                                              "1:scan 105.pdf", "1:scan 106.pdf"}));
+    EXPECT_TRUE(first->totalEstimated);
+    EXPECT_EQ(first->total, 90U); // 30 of the 40 entries read, of 120
+    EXPECT_EQ(MatchCountText(first->hits.size(), first->total, first->totalEstimated), "5 of about 90");
+    const Result<SearchResult> all = store->search("scan");
+    EXPECT_FALSE(all->totalEstimated);
+    EXPECT_EQ(all->total, 90U);
+    for (const auto& [total, text] :
+         std::vector<std::pair<std::uint64_t, std::string>>{{723161, "1,000 of about 720,000"},
+                                                            {1049, "1,000 of about 1,000"},
+                                                            {985, "1,000 of about 1,000"}}) {
+        EXPECT_EQ(MatchCountText(1000, total, true), text);
     }
 }
 
