@@ -219,6 +219,26 @@ TEST_F(CatalogueSearchTest, EveryHitComesInTheSearchsOrder) {
     }
 }
 
+// Disks numbered against the order they were recorded in: the disks a volume word or disk: names are
+// still each found with another word.
+TEST(CatalogueSearchDiskOrder, DisksNumberedAgainstTheirRecordingAreEachFound) {
+    CatalogueFile file;
+    for (const int number : {5, 4}) {
+        AddCatalogueDisk(file.path, ZipDisk(number, "BACKUP " + std::to_string(number), 1),
+                         LocalTime(2026, 3, 14, 12, 0, 0),
+                         {FileEntry("", "report.txt", 10, LocalTime(2019, 1, 1, 0, 0, 0))});
+    }
+    const auto store = file.open();
+    for (const char* text : {"backup report", "report disk:4 disk:5"}) {
+        std::vector<int> disks;
+        ASSERT_TRUE(store->forEachHit(text, [&](const SearchHit& hit, std::uint64_t) {
+            disks.push_back(hit.diskNumber);
+            return true;
+        }));
+        EXPECT_EQ(disks, (std::vector<int>{4, 5})) << text;
+    }
+}
+
 // A word that most names hold finds its first rows in the first disks read, without counting the rest:
 // the total is then reckoned from the share found among the entries read, and says so.
 TEST(CatalogueSearchFirstRows, CommonWordsShowTheirFirstRowsWithAReckonedTotal) {
