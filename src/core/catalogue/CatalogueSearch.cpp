@@ -713,7 +713,8 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
                 return nullptr;
             }
             std::string raw = path->value_or("");
-            std::string folded = m_folding->fold(raw);
+            // Folded for the words to be looked for in; a search the indexes answered has no need of it.
+            std::string folded = m_exact ? std::string() : m_folding->fold(raw);
             known = m_folders.emplace(folder, std::make_pair(std::move(raw), std::move(folded))).first;
         }
         return &known->second;
