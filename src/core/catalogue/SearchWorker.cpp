@@ -24,6 +24,10 @@ std::uint64_t SearchWorker::request(const std::string& text) {
         const std::lock_guard lock(m_mutex);
         generation = ++m_generation;
         m_waiting = Request{generation, text};
+        // The search running is for text typed before: its answer would be dropped anyway.
+        if (m_interrupt) {
+            m_interrupt();
+        }
     }
     m_wake.notify_one();
     return generation;
@@ -62,6 +66,8 @@ void SearchWorker::run() {
             }
             m_interrupt = searcher->interrupt;
         }
+        // An interruption between two of its statements is lost (SQLite forgets one made while nothing
+        // runs), so a search that was cut may still end and be delivered: it is then stale, and dropped.
         Result<SearchResult> found = searcher->search(request.text);
         {
             const std::lock_guard lock(m_mutex);

@@ -14,8 +14,9 @@
 
 // Searches the catalogue on a worker thread of its own, so that typing never waits on the database.
 // Each request gets a generation, one higher than the last; only the newest request is worth its result.
-// A request made while another runs replaces any that still waits, and a result is handed out with its
-// generation, for the receiver to drop unless isCurrent() (a newer request may come in while it travels).
+// A request made while another runs interrupts it and replaces any that still waits, and a result is
+// handed out with its generation, for the receiver to drop unless isCurrent() (a newer request may come in
+// while it travels).
 class SearchWorker {
 public:
     using Search = std::function<Result<SearchResult>(const std::string& text)>;
