@@ -529,7 +529,15 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows) {
         if (!most) {
             return most.failure();
         }
-        names.push_back(*most);
+        // A word in a disk's volume name stands for every entry of the disk.
+        std::optional<std::uint64_t> count = *most;
+        const std::string folded = m_folding->fold(word);
+        for (const Disk& disk : m_disks) {
+            if (count && disk.foldedVolume.find(folded) != std::string::npos) {
+                *count += static_cast<std::uint64_t>(std::max<std::int64_t>(disk.entries, 0));
+            }
+        }
+        names.push_back(count);
     }
     const auto heldByAtLeast = [](std::uint64_t count) {
         return [count](const std::optional<std::uint64_t>& most) { return !most || *most >= count; };
