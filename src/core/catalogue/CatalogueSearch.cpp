@@ -889,12 +889,12 @@ Result<Done> VisitByRank(Search& search, const std::function<bool(Search::Match&
     return Done{};
 }
 
-} // namespace
-
-// The first matches of a search whose words are common, from the disks read in order until `limit` entries
-// whose own names hold the words are found; the total is then reckoned from the share of matches among the
-// entries read. None when reading went on too long while the index could answer instead.
-Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_t limit) {
+// The first `limit` matches of a search the indexes cannot count, from the disks read in order: entries
+// whose own names hold the words first, then those found through their folders or volume. With `early`
+// (words so common that the first rows are among the first entries), reading stops once `limit` of the
+// first kind are found, the total then reckoned from the share of matches among the entries read; and it
+// gives up (none) when the matches so far say the first rows lie beyond what may be read.
+Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_t limit, bool early) {
     SearchResult result;
     std::vector<SearchHit> throughFolders;
     std::uint64_t read = 0;
@@ -903,7 +903,7 @@ Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_
         entries += static_cast<std::uint64_t>(std::max<std::int64_t>(disk.entries, 0));
     }
     for (const Disk& disk : searching.disks()) {
-        if (result.hits.size() >= limit) {
+        if (early && result.hits.size() >= limit) {
             // Reckoned from whole disks read; at least what was found.
             const double share =
                 read == 0 ? 0 : static_cast<double>(result.total) / static_cast<double>(read);
@@ -913,13 +913,14 @@ Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_
             return std::optional(std::move(result));
         }
         // Given up once the matches found so far say that the first rows lie beyond what may be read.
-        if (searching.budgeted() && read >= ScanEntries / 10 &&
+        if (early && searching.budgeted() && read >= ScanEntries / 10 &&
             result.hits.size() * ScanEntries < limit * read) {
             return std::optional<SearchResult>();
         }
         Search::Ranks counted{0, 0};
-        Result<std::vector<Search::Match>> matches =
-            searching.matchesOn(disk, std::nullopt, {true, throughFolders.size() < limit}, &counted);
+        Result<std::vector<Search::Match>> matches = searching.matchesOn(
+            disk, std::nullopt, {early || result.hits.size() < limit, throughFolders.size() < limit},
+            &counted);
         if (!matches) {
             return matches.failure();
         }
@@ -942,10 +943,12 @@ Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_
     return std::optional(std::move(result));
 }
 
+} // namespace
+
 Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit) {
     Result<std::unique_ptr<Search>> search = Begin(db, text, limit);
     if (search && *search && search.value()->scanning()) {
-        Result<std::optional<SearchResult>> first = FirstByReading(*search.value(), limit);
+        Result<std::optional<SearchResult>> first = FirstByReading(*search.value(), limit, true);
         if (!first || *first) {
             return Then(first, [&] { return Result<SearchResult>(std::move(*first.value())); });
         }
@@ -978,30 +981,8 @@ Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view 
         });
         return Then(visited, [&] { return Result<SearchResult>(std::move(result)); });
     }
-    // Entries whose own names hold every word first, then those found through their folders or volume.
-    std::vector<SearchHit> throughFolders;
-    for (const Disk& disk : searching.disks()) {
-        Search::Ranks counted{0, 0};
-        Result<std::vector<Search::Match>> matches = searching.matchesOn(
-            disk, std::nullopt, {result.hits.size() < limit, throughFolders.size() < limit}, &counted);
-        if (!matches) {
-            return matches.failure();
-        }
-        result.total += counted[0] + counted[1];
-        for (Search::Match& match : matches.value()) {
-            std::vector<SearchHit>& into = match.rank == 0 ? result.hits : throughFolders;
-            if (into.size() < limit) {
-                into.push_back(std::move(match.hit));
-            }
-        }
-    }
-    for (SearchHit& hit : throughFolders) {
-        if (result.hits.size() >= limit) {
-            break;
-        }
-        result.hits.push_back(std::move(hit));
-    }
-    return result;
+    Result<std::optional<SearchResult>> read = FirstByReading(searching, limit, false);
+    return Then(read, [&] { return Result<SearchResult>(std::move(*read.value())); });
 }
 
 // Every match of a search the indexes cannot count, read once: each disk's matches whose own names hold
