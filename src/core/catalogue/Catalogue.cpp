@@ -51,22 +51,12 @@ std::string WalkShortMessage(const std::string& path, int number, WalkEnd end, c
     return what + "\r\n\r\n" + kept + " " + advice;
 }
 
-// Where the walk stands, estimated from the entries seen against the filesystem's used inodes where it
-// counts them (an entry is an inode), else from the bytes seen against the used space. Never the end
-// before the walk reaches it.
+// What the walk's progress is measured against.
 struct Estimate {
     std::uint64_t usedInodes = 0;
     std::uint64_t usedBytes = 0;
 
-    int percent(const WalkCounts& counts) const {
-        long double share = 0;
-        if (usedInodes > 0) {
-            share = static_cast<long double>(counts.entries) * 100 / usedInodes;
-        } else if (usedBytes > 0) {
-            share = static_cast<long double>(counts.bytes) * 100 / usedBytes;
-        }
-        return static_cast<int>(std::min<long double>(share, 99));
-    }
+    int percent(const WalkCounts& counts) const { return WalkPercent(counts, usedInodes, usedBytes); }
 };
 
 Estimate EstimateFor(const std::string& folder, std::uint64_t usedBytes) {

@@ -308,6 +308,16 @@ private:
 
 } // namespace
 
+int WalkPercent(const WalkCounts& counts, std::uint64_t usedInodes, std::uint64_t usedBytes) {
+    long double share = 0;
+    if (usedInodes > 0) {
+        share = static_cast<long double>(counts.entries) * 100 / usedInodes;
+    } else if (usedBytes > 0) {
+        share = static_cast<long double>(counts.bytes) * 100 / usedBytes;
+    }
+    return static_cast<int>(std::min<long double>(share, 99));
+}
+
 WalkOutcome WalkTree(const std::string& root, const std::vector<std::string>& otherMounts,
                      const std::atomic<bool>& cancel, const EntrySink& sink, std::size_t batchSize) {
     return Walker(root, otherMounts, cancel, sink, batchSize).run();

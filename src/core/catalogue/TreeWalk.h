@@ -16,6 +16,11 @@ struct WalkCounts {
     std::uint64_t skippedFolders = 0;
 };
 
+// How far a walk has come, in whole percent, never the end before the walk reaches it: the entries seen
+// against the filesystem's used inodes where it counts them (an entry is an inode), else the bytes seen
+// against the used space (FAT counts no inodes). 0 when neither is known.
+int WalkPercent(const WalkCounts& counts, std::uint64_t usedInodes, std::uint64_t usedBytes);
+
 // How a walk ended.
 enum class WalkEnd {
     Finished,

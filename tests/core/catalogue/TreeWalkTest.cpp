@@ -14,6 +14,7 @@
 #include <iterator>
 #include <set>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,20 @@ void Touch(const fs::path& file, std::string_view bytes = {}) {
 }
 
 } // namespace
+
+TEST(TreeWalk, PercentCountsEntriesAgainstInodesElseBytesAgainstSpaceShortOfTheEnd) {
+    // Entries and bytes seen, used inodes and bytes of the disk: the percent shown.
+    const std::tuple<WalkCounts, std::uint64_t, std::uint64_t, int> cases[] = {
+        {{199, 999}, 400, 1000, 49}, // by inodes where counted, rounded down
+        {{5, 199}, 0, 400, 49},      // a disk that counts no inodes: by bytes
+        {{5, 199}, 0, 0, 0},
+        {{800, 0}, 400, 0, 99}, // more seen than were used when it started: still short of the end
+        {{0, 400}, 0, 400, 99},
+    };
+    for (const auto& [counts, inodes, bytes, percent] : cases) {
+        EXPECT_EQ(WalkPercent(counts, inodes, bytes), percent) << counts.entries << ' ' << counts.bytes;
+    }
+}
 
 TEST(TreeWalk, RecordsEveryEntryOnceWithoutFollowingLinksOrEnteringOtherFilesystems) {
     FakeSystemTree tree;

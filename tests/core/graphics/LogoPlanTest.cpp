@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <tuple>
 #include <vector>
 
@@ -63,6 +65,17 @@ TEST(LogoPlan, GeometryRoundsHalfToEvenAndTruncatesTheDivision) {
     }
     EXPECT_EQ(ErrorNumberOf([] { PlanLogoGeometry(5400, 375, 15, 0.4); }), RuntimeError::DivisionByZero);
     EXPECT_EQ(ErrorNumberOf([] { PlanLogoGeometry(5400, 375, 0.5, 15); }), RuntimeError::DivisionByZero);
+}
+
+TEST(LogoPlan, MulDivRoundsHalvesAwayFromZeroAndAnswersMinusOneWhenItCannot) {
+    constexpr std::int32_t Most = std::numeric_limits<std::int32_t>::max();
+    const std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t> cases[] = {
+        {15, 96, 72, 20},   {7, 1, 2, 4},  {-7, 1, 2, -4},   {7, 1, -2, -4},
+        {Most, 3, 3, Most}, {5, 3, 0, -1}, {Most, 2, 1, -1}, {-Most, 2, 1, -1},
+    };
+    for (const auto& [a, b, c, result] : cases) {
+        EXPECT_EQ(MulDiv(a, b, c), result) << a << " * " << b << " / " << c;
+    }
 }
 
 TEST(LogoPlan, FontRecordFromTheFont) {

@@ -167,8 +167,18 @@ TEST_F(MainWindowTest, TheCatalogueOpensModelessAndOnlyOnce) {
     window.show();
     const auto open = [&] { return window.findChildren<frmCatalogue*>(); };
     window.mnuCatalogue->trigger();
-    open()[0]->setWindowState(Qt::WindowMinimized); // asked for again, it comes back
+    // Asked for again, it comes back, in front.
+    struct Restacked : QObject {
+        int times = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            times += event->type() == QEvent::ZOrderChange;
+            return false;
+        }
+    } restacked;
+    open()[0]->installEventFilter(&restacked);
+    open()[0]->setWindowState(Qt::WindowMinimized);
     window.mnuCatalogue->trigger();
+    EXPECT_EQ(restacked.times, 1);
     ASSERT_EQ(open().size(), 1);
     frmCatalogue* catalogue = open()[0];
     EXPECT_FALSE(catalogue->windowState() & Qt::WindowMinimized);

@@ -1,5 +1,6 @@
 #include "CatalogueWindowFixture.h"
 
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -51,7 +52,10 @@ TEST_F(CatalogueExportTest, ExportWritesEitherListAsCsvAndSaysHowManyRows) {
                                "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled\r\n");
 
     type(*window, "notes");
+    window->exportProgress(0, 1); // as a slow disk shows it
+    EXPECT_EQ(window->findChild<QProgressDialog*>()->labelText(), "Writing 1 row...");
     window->cmdExport->click();
+    EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr); // gone with the export
     EXPECT_EQ(LastMessage(), "1 row was written to " + file + ".");
     EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBF"
                                "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled\r\n"

@@ -258,6 +258,16 @@ TEST_F(CatalogueWindowTest, RemovingADiskAsksFirst) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !window->searching(); }, 5000));
         EXPECT_EQ(shownNames(*window), c.resultsAfter);
     }
+    // With the last disk gone, no tree is left and nothing to remove.
+    const auto window = openWindow();
+    window->tabViews->setCurrentIndex(1);
+    for (int left = 2; left > 0; --left) {
+        window->grdDisks->selectRow(0);
+        window->cmdRemove->click();
+    }
+    EXPECT_TRUE(window->shownDisks().empty());
+    EXPECT_EQ(window->tvwFolders->topLevelItemCount(), 0);
+    EXPECT_FALSE(window->cmdRemove->isEnabled());
 }
 
 TEST_F(CatalogueWindowTest, TheWindowKeepsItsSizeAndColumnsInItsOwnSection) {
@@ -295,6 +305,10 @@ TEST_F(CatalogueWindowTest, AnEmptyOrUnusableCatalogueSaysSoAndTheWindowStillOpe
         EXPECT_TRUE(window->shownHits().empty());
         EXPECT_EQ(std::filesystem::exists(catalogueFile), folderInItsPlace); // looking creates nothing
     }
+    services.catalogue = nullptr; // a run that keeps none
+    const auto window = openWindow();
+    EXPECT_EQ(window->windowTitle().toStdString(), "Disk Catalogue");
+    EXPECT_EQ(window->lblEmpty->text().toStdString(), "No disk catalogue is kept in this run.");
 }
 
 // The window only reads: a damaged file is said where the window meets it, with what to do, and stays as it

@@ -142,13 +142,13 @@ TEST_F(LabelWindowTest, ANumberThatCannotBeSavedAfterPrintingIsReported) {
 }
 
 TEST_F(LabelWindowTest, ADriveWithoutADiskLeavesBothListsWhereTheyWere) {
+    const TempDir other;
     examine([&](frmLabel& w) {
         w.drvList->setDrive(EmptyRoot);
         EXPECT_EQ(w.drvList->drive(), ZipRoot);
         EXPECT_EQ(w.dirList->path(), diskFolder.string());
 
         // Once a disk is in it, the same choice lists its folders.
-        const TempDir other;
         drives->addDrive(EmptyRoot, DriveRemovable, DiskSpace{512, 1, 10, 20});
         drives->setMountPoint(EmptyRoot, other.path().string());
         w.drvList->setDrive(EmptyRoot);
@@ -157,6 +157,28 @@ TEST_F(LabelWindowTest, ADriveWithoutADiskLeavesBothListsWhereTheyWere) {
         w.drvList->setDrive(ZipRoot);
     });
     EXPECT_TRUE(messages->shown.empty());
+
+    // Set up as the Zip drive, the second drive of the list is the one both lists open on.
+    writeProfile("41", EmptyRoot);
+    LoadSettings(services);
+    examine([&](frmLabel& w) {
+        EXPECT_EQ(w.drvList->drive(), EmptyRoot);
+        EXPECT_EQ(w.dirList->path(), other.path().string());
+    });
+}
+
+// A window made again takes the palettes of the first, so the style finds the pictures it drew for it
+// instead of caching them anew each time.
+TEST_F(LabelWindowTest, AWindowMadeAgainSharesThePalettesOfTheFirst) {
+    std::vector<qint64> keys[2];
+    for (std::vector<qint64>& each : keys) {
+        examine([&](frmLabel& w) {
+            for (const QWidget* widget : w.findChildren<QWidget*>()) {
+                each.push_back(widget->palette().cacheKey());
+            }
+        });
+    }
+    EXPECT_EQ(keys[0], keys[1]);
 }
 
 TEST_F(LabelWindowTest, LeavingTheFolderListOpensTheSelectedFolderIfItIsStillThere) {
