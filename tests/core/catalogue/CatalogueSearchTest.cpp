@@ -153,6 +153,7 @@ TEST_F(CatalogueSearchTest, FiltersAndExclusionsNarrowTheWords) {
         {"ext:ipg", ""},
         {"size:>1MB", "7:Holiday/Beach.JPG | 12:Beach.JPG | " + Scan12 + " | " + Scan40},
         {"size:<1KB ext:pdf", Quittung},
+        {"size:<1KB beleg", "12:Steuer/Belege.txt | " + Quittung}, // no folder, though it is 0 bytes
         {"size:>=4KB size:<=4KB", "3:Reports/receipt.tif | 3:Scans/receipt.tif"},
         {"modified:2019-12", Quittung},
         {"modified:2019-05..2019-07", "7:Holiday/Beach.JPG | 12:Beach.JPG | " + Scan12 + " | " + Scan40},
