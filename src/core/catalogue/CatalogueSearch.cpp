@@ -314,8 +314,12 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     }
     const std::string pattern = utf8 ? **asked : text;
     // One pass: the entries named, and of the folders among them where they are.
-    Result<SqliteStatement> named =
-        m_db.prepare("SELECT e.id, e.is_folder, e.folder, e.name FROM entries e WHERE " + matching, pattern);
+    // The index's answer is walked in id order, each entry read beside it, rather than gathered first.
+    Result<SqliteStatement> named = m_db.prepare(
+        utf8 ? "SELECT e.id, e.is_folder, e.folder, e.name FROM entry_names n CROSS JOIN entries e"
+               " ON e.id = n.rowid WHERE entry_names MATCH ?1"
+             : "SELECT e.id, e.is_folder, e.folder, e.name FROM entries e WHERE " + matching,
+        pattern);
     Result<SqliteStatement> folderPath =
         Then(named, [&] { return m_db.prepare("SELECT disk, path FROM folders WHERE id = ?"); });
     if (!folderPath) {
