@@ -917,8 +917,8 @@ Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_
             return std::optional(std::move(result));
         }
         // Given up once the matches found so far say that the first rows lie beyond what may be read.
-        if (early && searching.budgeted() && read >= ScanEntries / 10 &&
-            result.hits.size() * ScanEntries < limit * read) {
+        if (early && searching.budgeted() && read >= ScanEntries / 5 &&
+            2 * result.hits.size() * ScanEntries < limit * read) {
             return std::optional<SearchResult>();
         }
         Search::Ranks counted{0, 0};
