@@ -547,7 +547,8 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows) {
         return [count](const std::optional<std::uint64_t>& most) { return !most || *most >= count; };
     };
     // Reading in order finds the first rows soon when they are likely within the entries it may read.
-    m_scan = firstRows > 0 && !query.duplicates && !names.empty() &&
+    // A search held to some disks reads only those, and its share of matches is theirs alone.
+    m_scan = firstRows > 0 && !query.duplicates && query.disks.empty() && !names.empty() &&
              std::all_of(names.begin(), names.end(), heldByAtLeast(firstRows * entries / ScanEntries));
     m_budgeted =
         m_scan && std::any_of(names.begin(), names.end(),

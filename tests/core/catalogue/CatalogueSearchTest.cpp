@@ -268,6 +268,10 @@ TEST(CatalogueSearchFirstRows, CommonWordsShowTheirFirstRowsWithAReckonedTotal) 
     const Result<SearchResult> all = store->search("scan");
     EXPECT_FALSE(all->totalEstimated);
     EXPECT_EQ(all->total, 90U);
+    // Held to one disk, the share found there is no share of the whole catalogue.
+    const Result<SearchResult> one = store->search("scan disk:1", 5);
+    EXPECT_FALSE(one->totalEstimated);
+    EXPECT_EQ(one->total, 30U);
     for (const auto& [total, text] :
          std::vector<std::pair<std::uint64_t, std::string>>{{723161, "1,000 of about 720,000"},
                                                             {1049, "1,000 of about 1,000"},
