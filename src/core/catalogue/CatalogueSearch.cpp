@@ -38,7 +38,19 @@ struct Disk {
     std::int64_t entries = 0;
     std::int64_t serial = 0;
     std::int64_t capacity = 0;
+
+    std::uint64_t entryCount() const {
+        return static_cast<std::uint64_t>(std::max<std::int64_t>(entries, 0));
+    }
 };
+
+std::uint64_t EntriesOn(const std::vector<Disk>& disks) {
+    std::uint64_t entries = 0;
+    for (const Disk& disk : disks) {
+        entries += disk.entryCount();
+    }
+    return entries;
+}
 
 Result<Ids> Column(Result<SqliteStatement> query) {
     if (!query) {
@@ -59,6 +71,8 @@ const char* const InNameIndex = "e.id IN (SELECT rowid FROM entry_names WHERE en
 
 // A search for its first matches reads at most this many entries in order, then asks the index instead.
 constexpr std::uint64_t ScanEntries = 50000;
+// Reading every match, at most this many are kept in memory to be given later rather than read again.
+constexpr std::uint64_t MostKept = 100000;
 
 // The text's runs of three letters, in order.
 std::vector<std::string_view> Trigrams(std::string_view text) {
@@ -523,12 +537,13 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows) {
     // How many names may hold each word. A word held by a good share of the catalogue is checked in the
     // entries read rather than asked of the index, whose answer would be most of the catalogue; when every
     // word is so common, the first matches are found soon by reading the disks in order.
-    std::uint64_t entries = 0;
-    for (const Disk& disk : m_disks) {
-        entries += static_cast<std::uint64_t>(std::max<std::int64_t>(disk.entries, 0));
-    }
-    std::vector<std::optional<std::uint64_t>> names;
-    for (const std::string& word : query.words) {
+    const std::uint64_t entries = EntriesOn(m_disks);
+    // Unknown (as if common) where nothing is to be chosen: one word and no first rows to find soon, for
+    // which the index is asked whatever the count.
+    std::vector<std::optional<std::uint64_t>> names(query.words.size());
+    const bool choosing = firstRows > 0 || query.words.size() > 1;
+    for (std::size_t n = 0; choosing && n < query.words.size(); ++n) {
+        const std::string& word = query.words[n];
         Result<std::optional<std::uint64_t>> most = NamesHoldingAtMost(m_db, *m_folding, word);
         if (!most) {
             return most.failure();
@@ -538,10 +553,10 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows) {
         const std::string folded = m_folding->fold(word);
         for (const Disk& disk : m_disks) {
             if (count && disk.foldedVolume.find(folded) != std::string::npos) {
-                *count += static_cast<std::uint64_t>(std::max<std::int64_t>(disk.entries, 0));
+                *count += disk.entryCount();
             }
         }
-        names.push_back(count);
+        names[n] = count;
     }
     const auto heldByAtLeast = [](std::uint64_t count) {
         return [count](const std::optional<std::uint64_t>& most) { return !most || *most >= count; };
@@ -903,10 +918,7 @@ Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_
     SearchResult result;
     std::vector<SearchHit> throughFolders;
     std::uint64_t read = 0;
-    std::uint64_t entries = 0;
-    for (const Disk& disk : searching.disks()) {
-        entries += static_cast<std::uint64_t>(std::max<std::int64_t>(disk.entries, 0));
-    }
+    const std::uint64_t entries = EntriesOn(searching.disks());
     for (const Disk& disk : searching.disks()) {
         if (early && result.hits.size() >= limit) {
             // Reckoned from whole disks read; at least what was found.
@@ -929,7 +941,7 @@ Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_
         if (!matches) {
             return matches.failure();
         }
-        read += static_cast<std::uint64_t>(std::max<std::int64_t>(disk.entries, 0));
+        read += disk.entryCount();
         result.total += counted[0] + counted[1];
         for (Search::Match& match : matches.value()) {
             std::vector<SearchHit>& into = match.rank == 0 ? result.hits : throughFolders;
@@ -948,53 +960,10 @@ Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_
     return std::optional(std::move(result));
 }
 
-} // namespace
-
-Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit) {
-    Result<std::unique_ptr<Search>> search = Begin(db, text, limit);
-    if (search && *search && search.value()->scanning()) {
-        Result<std::optional<SearchResult>> first = FirstByReading(*search.value(), limit, true);
-        if (!first || *first) {
-            return Then(first, [&] { return Result<SearchResult>(std::move(*first.value())); });
-        }
-        search = Begin(db, text);
-    }
-    if (!search || !*search) {
-        return Then(search, [] { return Result<SearchResult>(SearchResult{}); });
-    }
-    Search& searching = *search.value();
-    SearchResult result;
-    if (searching.byName()) {
-        Result<std::vector<Search::Match>> copies = CopiesByName(searching);
-        if (!copies) {
-            return copies.failure();
-        }
-        result.total = copies->size();
-        for (std::size_t i = 0; i < std::min(limit, copies->size()); ++i) {
-            result.hits.push_back(std::move(copies.value()[i].hit));
-        }
-        return result;
-    }
-    if (const std::optional<std::uint64_t> total = searching.knownTotal()) {
-        result.total = *total;
-        if (limit == 0) {
-            return result;
-        }
-        Result<Done> visited = VisitByRank(searching, [&](Search::Match&& match) {
-            result.hits.push_back(std::move(match.hit));
-            return result.hits.size() < limit;
-        });
-        return Then(visited, [&] { return Result<SearchResult>(std::move(result)); });
-    }
-    Result<std::optional<SearchResult>> read = FirstByReading(searching, limit, false);
-    return Then(read, [&] { return Result<SearchResult>(std::move(*read.value())); });
-}
-
 // Every match of a search the indexes cannot count, read once: each disk's matches whose own names hold
 // the words at once, the others after them all, kept while they are few and else read again.
 Result<Done> VisitUncounted(Search& searching,
                             const std::function<bool(const SearchHit&, std::uint64_t)>& visit) {
-    constexpr std::size_t MostKept = 100000;
     const std::vector<Disk>& disks = searching.disks();
     std::vector<std::vector<Search::Match>> later(disks.size());
     std::vector<bool> laterOn(disks.size(), false);
@@ -1041,6 +1010,48 @@ Result<Done> VisitUncounted(Search& searching,
     return Done{};
 }
 
+} // namespace
+
+Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit) {
+    Result<std::unique_ptr<Search>> search = Begin(db, text, limit);
+    if (search && *search && search.value()->scanning()) {
+        Result<std::optional<SearchResult>> first = FirstByReading(*search.value(), limit, true);
+        if (!first || *first) {
+            return Then(first, [&] { return Result<SearchResult>(std::move(*first.value())); });
+        }
+        search = Begin(db, text);
+    }
+    if (!search || !*search) {
+        return Then(search, [] { return Result<SearchResult>(SearchResult{}); });
+    }
+    Search& searching = *search.value();
+    SearchResult result;
+    if (searching.byName()) {
+        Result<std::vector<Search::Match>> copies = CopiesByName(searching);
+        if (!copies) {
+            return copies.failure();
+        }
+        result.total = copies->size();
+        for (std::size_t i = 0; i < std::min(limit, copies->size()); ++i) {
+            result.hits.push_back(std::move(copies.value()[i].hit));
+        }
+        return result;
+    }
+    if (const std::optional<std::uint64_t> total = searching.knownTotal()) {
+        result.total = *total;
+        if (limit == 0) {
+            return result;
+        }
+        Result<Done> visited = VisitByRank(searching, [&](Search::Match&& match) {
+            result.hits.push_back(std::move(match.hit));
+            return result.hits.size() < limit;
+        });
+        return Then(visited, [&] { return Result<SearchResult>(std::move(result)); });
+    }
+    Result<std::optional<SearchResult>> read = FirstByReading(searching, limit, false);
+    return Then(read, [&] { return Result<SearchResult>(std::move(*read.value())); });
+}
+
 Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
                                 const std::function<bool(const SearchHit&, std::uint64_t)>& visit,
                                 bool withTotal) {
@@ -1069,7 +1080,6 @@ Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
     }
     // A first pass counts, and keeps the matches while they are few; with many, each disk is read again
     // when its turn comes, once for each rank.
-    constexpr std::size_t MostKept = 100000;
     const std::vector<Disk>& disks = searching.disks();
     std::vector<std::vector<Search::Match>> kept(disks.size());
     std::vector<std::array<bool, 2>> ranks(disks.size(), {false, false});
