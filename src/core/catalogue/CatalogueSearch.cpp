@@ -71,8 +71,6 @@ const char* const InNameIndex = "e.id IN (SELECT rowid FROM entry_names WHERE en
 
 // A search for its first matches reads at most this many entries in order, then asks the index instead.
 constexpr std::uint64_t ScanEntries = 50000;
-// Reading every match, at most this many are kept in memory to be given later rather than read again.
-constexpr std::uint64_t MostKept = 100000;
 
 // The text's runs of three letters, in order.
 std::vector<std::string_view> Trigrams(std::string_view text) {
@@ -963,14 +961,15 @@ Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_
 // Every match of a search the indexes cannot count, read once: each disk's matches whose own names hold
 // the words at once, the others after them all, kept while they are few and else read again.
 Result<Done> VisitUncounted(Search& searching,
-                            const std::function<bool(const SearchHit&, std::uint64_t)>& visit) {
+                            const std::function<bool(const SearchHit&, std::uint64_t)>& visit,
+                            std::uint64_t mostKept) {
     const std::vector<Disk>& disks = searching.disks();
     std::vector<std::vector<Search::Match>> later(disks.size());
     std::vector<bool> laterOn(disks.size(), false);
     std::uint64_t throughFolders = 0;
     for (std::size_t disk = 0; disk < disks.size(); ++disk) {
         Search::Ranks counted{0, 0};
-        const bool keeping = throughFolders <= MostKept;
+        const bool keeping = throughFolders <= mostKept;
         Result<std::vector<Search::Match>> matches =
             searching.matchesOn(disks[disk], std::nullopt, {true, keeping}, &counted);
         if (!matches) {
@@ -986,11 +985,11 @@ Result<Done> VisitUncounted(Search& searching,
         }
         laterOn[disk] = counted[1] != 0;
         throughFolders += counted[1];
-        if (keeping && throughFolders > MostKept) {
+        if (keeping && throughFolders > mostKept) {
             later.assign(disks.size(), {}); // too many to keep: read again
         }
     }
-    const bool kept = throughFolders <= MostKept;
+    const bool kept = throughFolders <= mostKept;
     for (std::size_t disk = 0; disk < disks.size(); ++disk) {
         if (!laterOn[disk]) {
             continue;
@@ -1054,7 +1053,7 @@ Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view 
 
 Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
                                 const std::function<bool(const SearchHit&, std::uint64_t)>& visit,
-                                bool withTotal) {
+                                bool withTotal, std::uint64_t mostKept) {
     Result<std::unique_ptr<Search>> search = Begin(db, text);
     if (!search || !*search) {
         return Then(search, [] { return Result<Done>(Done{}); });
@@ -1076,7 +1075,7 @@ Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
         return VisitByRank(searching, [&](Search::Match&& match) { return visit(match.hit, *total); });
     }
     if (!withTotal) {
-        return VisitUncounted(searching, visit);
+        return VisitUncounted(searching, visit, mostKept);
     }
     // A first pass counts, and keeps the matches while they are few; with many, each disk is read again
     // when its turn comes, once for each rank.
@@ -1094,11 +1093,11 @@ Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
         }
         total += counted[0] + counted[1];
         ranks[disk] = {counted[0] != 0, counted[1] != 0};
-        keeping = keeping && total <= MostKept;
+        keeping = keeping && total <= mostKept;
         kept[disk] = keeping ? std::move(matches).value() : std::vector<Search::Match>();
     }
     if (!keeping) {
-        kept.assign(disks.size(), {});
+        kept.clear(); // too many to keep: none is, and each disk is read again in its turn
     }
     for (const int rank : {0, 1}) {
         for (std::size_t disk = 0; disk < disks.size(); ++disk) {
@@ -1106,8 +1105,8 @@ Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
                 continue;
             }
             Result<std::vector<Search::Match>> matches =
-                keeping ? Result<std::vector<Search::Match>>(std::move(kept[disk]))
-                        : searching.matchesOn(disks[disk], std::nullopt, {rank == 0, rank == 1});
+                kept.empty() ? searching.matchesOn(disks[disk], std::nullopt, {rank == 0, rank == 1})
+                             : Result<std::vector<Search::Match>>(std::move(kept[disk]));
             if (!matches) {
                 return matches.failure();
             }
@@ -1116,7 +1115,7 @@ Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
                     return Done{};
                 }
             }
-            if (keeping) {
+            if (!kept.empty()) {
                 kept[disk] = std::move(matches).value();
             }
         }

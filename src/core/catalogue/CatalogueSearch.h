@@ -20,8 +20,11 @@ class SqliteDatabase;
 // fails with the reason, in words for the user.
 Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view text, std::size_t limit);
 
+// Reading every hit, at most this many are kept in memory to be given later rather than read again.
+inline constexpr std::uint64_t MostKeptHits = 100000;
+
 // Every hit of the same search in the same order; `visit` gets each with the count of all (0 without
-// `withTotal`) and answers false to stop.
+// `withTotal`) and answers false to stop. Past `mostKept` matches, the disks are read again in turn.
 Result<Done> VisitCatalogueHits(const SqliteDatabase& db, std::string_view text,
                                 const std::function<bool(const SearchHit& hit, std::uint64_t total)>& visit,
-                                bool withTotal = true);
+                                bool withTotal = true, std::uint64_t mostKept = MostKeptHits);

@@ -2,6 +2,7 @@
 
 #include "support/LocalTime.h"
 
+#include "core/catalogue/CatalogueSearch.h"
 #include "core/catalogue/CatalogueText.h"
 
 #include <gtest/gtest.h>
@@ -46,11 +47,13 @@ protected:
         AddCatalogueDisk(file.path, ZipDisk(12, "ARCHIVE", 3), labelled, archive);
         AddCatalogueDisk(file.path, ZipDisk(40, "ARCHIVE", 3), labelled, taxes);
         store = file.open();
+        db = SqliteDatabase::open(file.path, SqliteDatabase::Access::ReadOnly).value();
     }
 
     // The hits as "number:path", in their order; a copy on a disk recorded twice names the other record.
     // The window's search (which may read the disks in order for its first rows) and the reading of every
-    // hit (which asks the indexes), counted or not, must agree.
+    // hit (which asks the indexes), counted or not, and with one match kept at most (read again), must
+    // agree.
     std::string found(const std::string& text) {
         Result<SearchResult> result = store->search(text);
         EXPECT_TRUE(result) << text << ": " << result.reason();
@@ -65,21 +68,25 @@ protected:
             add(hits, hit);
         }
         for (const bool withTotal : {true, false}) {
-            std::string visited;
-            EXPECT_TRUE(store->forEachHit(
-                text,
-                [&](const SearchHit& hit, std::uint64_t) {
+            for (const std::uint64_t mostKept : {MostKeptHits, std::uint64_t{1}}) {
+                std::string visited;
+                const CatalogueStore::HitVisitor visit = [&](const SearchHit& hit, std::uint64_t) {
                     add(visited, hit);
                     return true;
-                },
-                withTotal));
-            EXPECT_EQ(visited, hits) << text << (withTotal ? "" : " (uncounted)");
+                };
+                EXPECT_TRUE(mostKept == MostKeptHits
+                                ? store->forEachHit(text, visit, withTotal)
+                                : VisitCatalogueHits(*db, text, visit, withTotal, mostKept));
+                EXPECT_EQ(visited, hits)
+                    << text << (withTotal ? "" : " (uncounted)") << " keeping " << mostKept;
+            }
         }
         return hits;
     }
 
     CatalogueFile file;
     std::unique_ptr<CatalogueStore> store;
+    std::unique_ptr<SqliteDatabase> db;
 };
 
 const std::string Scan12 = "12:Steuer/Belege_2019/Scan ж.pdf";
