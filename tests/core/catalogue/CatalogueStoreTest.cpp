@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -372,6 +373,35 @@ TEST(CatalogueStoreTest, ALongerWordIsFoundOnlyWhole) {
     EXPECT_EQ(Found(*store, "ОТЧЁТ"), std::vector<std::string>{"#7 ёлка отчёт.doc"});
     EXPECT_EQ(Found(*store, "2019 tax"), std::vector<std::string>{"#7 Tax 2019.pdf"});
     EXPECT_EQ(Found(*store, "019 201"), (std::vector<std::string>{"#7 2010 0192.txt", "#7 Tax 2019.pdf"}));
+}
+
+// The window interrupts a search from its own thread when the text changes: the search ends at once, and
+// says it was interrupted rather than give what it had read so far as the whole.
+TEST(CatalogueStoreTest, ASearchInterruptedFromAnotherThreadEndsAsInterrupted) {
+    CatalogueFile file;
+    std::vector<CatalogueEntry> many;
+    for (int n = 0; n < 20000; ++n) {
+        many.push_back(
+            FileEntry("", "scan " + std::to_string(n) + ".tif", 10, LocalTime(2020, 1, 1, 0, 0, 0)));
+    }
+    AddCatalogueDisk(file.path, ZipDisk(1, "SCANS", 1), LocalTime(2026, 3, 14, 12, 0, 0), many);
+    const auto store = file.open();
+    // Nothing outside tells when a statement runs, and an interrupt between two is forgotten: the search
+    // is interrupted over and over, and run again should each land between statements.
+    std::atomic<bool> ended{false};
+    std::thread interrupter([&] {
+        while (!ended) {
+            store->interrupt();
+        }
+    });
+    Result<Done> read = Done{};
+    for (int run = 0; run < 20 && read; ++run) {
+        read = store->forEachHit("a", [](const SearchHit&, std::uint64_t) { return true; });
+    }
+    ended = true;
+    interrupter.join();
+    ASSERT_FALSE(read);
+    EXPECT_NE(read.reason().find("interrupted"), std::string::npos) << read.reason();
 }
 
 } // namespace
