@@ -1,5 +1,7 @@
 #include "CatalogueWindowFixture.h"
 
+#include "support/ScopedLocale.h"
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -133,6 +135,14 @@ TEST_F(CatalogueWindowTest, ResultsSortByTheValuesTheirColumnsShow) {
         window->grdResults->sortByColumn(c.column, Qt::AscendingOrder);
         EXPECT_EQ(shownNames(*window), c.expected) << c.column;
     }
+    // Names as a person looks them up: an accented letter beside its plain one, not after "z".
+    const ScopedLocale english;
+    addDisk(9, "MIXED", 9,
+            {FileEntry("", "Zoo.txt", 1, {}), FileEntry("", "zèbre.txt", 1, {}),
+             FileEntry("", "Été.txt", 1, {}), FileEntry("", "eau.txt", 1, {})});
+    type(*window, ".txt");
+    window->grdResults->sortByColumn(Name, Qt::AscendingOrder);
+    EXPECT_EQ(shownNames(*window), (Names{"eau.txt", "Été.txt", "zèbre.txt", "Zoo.txt"}));
 }
 
 TEST_F(CatalogueWindowTest, EnterOrADoubleClickShowsTheDiskWithItsTreeOpenAtTheEntry) {
