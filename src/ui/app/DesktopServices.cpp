@@ -10,6 +10,7 @@
 #include "ui/app/InstanceGuard.h"
 #include "ui/app/SessionEnd.h"
 #include "ui/app/Shell.h"
+#include "ui/forms/ProgramStyle.h"
 #include "ui/forms/QtLocaleFormats.h"
 #include "ui/forms/QtMessageService.h"
 #include "ui/forms/SystemPrinterProvider.h"
@@ -41,6 +42,8 @@ int RunDesktopProgram(const WindowServices& services) {
     QApplication::setOrganizationName("Vantrell");
     QApplication::setApplicationName("Tesslin1");
     QApplication::setApplicationVersion("1.00");
+    // The application owns its style; the style it had (the user's choice) is the new one's base.
+    QApplication::setStyle(new ProgramStyle(QApplication::style()));
 
     const InstanceGuard guard;
     // The end of the session (or a kill) ends the program as Quit does; asked to save before it, the
