@@ -83,6 +83,19 @@ public:
 
     // A name from a disk, whatever bytes it holds.
     void name(const std::string& bytes) { text(m_nul ? bytes : TerminalText(bytes)); }
+    // An entry's path on its disk, written in pieces rather than made first (a search may write millions).
+    void path(const CatalogueEntry& entry) {
+        if (entry.folder.empty()) {
+            name(entry.name);
+            return;
+        }
+        if (m_nul) {
+            m_out << entry.folder << '/' << entry.name << '\0';
+        } else {
+            m_out << (m_started ? "\t" : "") << TerminalText(entry.folder) << '/' << TerminalText(entry.name);
+        }
+        m_started = true;
+    }
     // A text of the program's own, which needs no escaping.
     void text(const std::string& value) {
         if (m_started && !m_nul) {
@@ -144,7 +157,7 @@ int Find(const std::string& text, const std::string& path, std::ostream& out, st
         [&](const SearchHit& hit, std::uint64_t) {
             fields.text(HitDiskText(hit));
             fields.name(hit.volumeName);
-            fields.name(hit.entry.path());
+            fields.path(hit.entry);
             fields.endLine();
             found = true;
             return bool(out); // once the output fails the rest is not worth reading; the caller tells

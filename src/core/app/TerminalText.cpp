@@ -37,6 +37,18 @@ std::string TerminalText(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size());
     for (std::size_t at = 0; at < bytes.size();) {
+        // Printable ASCII, most of most names, goes as it is in one piece.
+        const std::size_t plain = std::find_if(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end(),
+                                               [](char c) {
+                                                   const auto byte = static_cast<unsigned char>(c);
+                                                   return byte < 0x20 || byte >= 0x7F || c == '\\';
+                                               }) -
+                                  bytes.begin();
+        text.append(bytes, at, plain - at);
+        at = plain;
+        if (at == bytes.size()) {
+            break;
+        }
         const std::size_t length = CharacterLength(bytes, at);
         const std::string_view character = bytes.substr(at, std::max<std::size_t>(length, 1));
         switch (character[0]) {

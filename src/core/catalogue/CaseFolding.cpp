@@ -71,24 +71,37 @@ CaseFolding::~CaseFolding() {
 
 std::string CaseFolding::fold(std::string_view text) {
     std::string folded;
+    foldInto(text, folded);
+    return folded;
+}
+
+void CaseFolding::foldInto(std::string_view text, std::string& folded) {
+    folded.clear();
     folded.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
         const char c = text[at];
-        const std::size_t length = SequenceLength(text.substr(at));
-        if (length == 1) {
+        if (static_cast<unsigned char>(c) < 0x80) {
             folded += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        } else if (length == 0) {
+            ++at;
+            continue;
+        }
+        const std::size_t length = SequenceLength(text.substr(at));
+        if (length == 0) {
             folded += c;
         } else {
             folded += letter(text.substr(at, length));
         }
         at += std::max<std::size_t>(length, 1);
     }
-    return folded;
 }
 
 const std::string& CaseFolding::letter(std::string_view letter) {
-    const auto known = m_letters.find(std::string(letter));
+    // A letter of up to four bytes is its own key, with no string made to look it up.
+    std::uint32_t key = 0;
+    for (const char byte : letter) {
+        key = key << 8 | static_cast<unsigned char>(byte);
+    }
+    const auto known = m_letters.find(key);
     if (known != m_letters.end()) {
         return known->second;
     }
@@ -100,5 +113,5 @@ const std::string& CaseFolding::letter(std::string_view letter) {
         folded.empty()) {
         folded = letter;
     }
-    return m_letters.emplace(std::string(letter), std::move(folded)).first->second;
+    return m_letters.emplace(key, std::move(folded)).first->second;
 }

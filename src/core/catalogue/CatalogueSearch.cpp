@@ -184,6 +184,42 @@ Result<std::optional<std::string>> NameIndexQuery(const SqliteDatabase& db, Case
     return std::optional<std::string>(any.empty() ? "" : "(" + any + ")");
 }
 
+// Whether `a`'s path comes before `b`'s, as the paths themselves compare, without making them: a million
+// matches would otherwise each make one more string only to be sorted.
+bool PathBefore(const CatalogueEntry& a, const CatalogueEntry& b) {
+    struct Pieces {
+        std::array<std::string_view, 3> piece;
+        std::size_t count;
+    };
+    const auto pieces = [](const CatalogueEntry& entry) {
+        return entry.folder.empty() ? Pieces{{entry.name, {}, {}}, 1}
+                                    : Pieces{{entry.folder, "/", entry.name}, 3};
+    };
+    const Pieces x = pieces(a);
+    const Pieces y = pieces(b);
+    std::size_t i = 0;
+    std::size_t j = 0;
+    std::string_view p = x.piece[0];
+    std::string_view q = y.piece[0];
+    for (;;) {
+        while (p.empty() && ++i < x.count) {
+            p = x.piece[i];
+        }
+        while (q.empty() && ++j < y.count) {
+            q = y.piece[j];
+        }
+        if (p.empty() || q.empty()) {
+            return p.empty() && !q.empty();
+        }
+        const std::size_t n = std::min(p.size(), q.size());
+        if (const int order = p.substr(0, n).compare(q.substr(0, n)); order != 0) {
+            return order < 0;
+        }
+        p.remove_prefix(n);
+        q.remove_prefix(n);
+    }
+}
+
 // A set of entries: every entry, or the ones listed and every entry of the disks whose ranges are listed.
 struct Candidates {
     bool all = true;
@@ -258,7 +294,6 @@ public:
 
     struct Match {
         int rank = 0; // 0 when the entry's own name holds every word, 1 when its folders or volume do
-        std::string path;
         SearchHit hit;
     };
     // The number of matches, when the indexes tell it exactly (words of two letters or more, nothing
@@ -293,6 +328,7 @@ private:
     Ids m_ranks[2]; // when exact: the matches whose own names hold every word, and the others
     // One disk's folders as they are read: the path and the path folded.
     std::unordered_map<std::int64_t, std::pair<std::string, std::string>> m_folders;
+    std::string m_foldedName; // rank's, kept for its storage
 };
 
 // Entries whose names hold `text` (a piece of `word`), every entry beneath a folder whose name holds it, and
@@ -678,7 +714,8 @@ std::optional<std::uint64_t> Search::knownTotal() const {
 
 // How an entry matches: none when it does not.
 std::optional<int> Search::rank(const Disk& disk, const std::string& foldedFolder, std::string_view name) {
-    const std::string foldedName = m_folding->fold(name);
+    m_folding->foldInto(name, m_foldedName);
+    const std::string& foldedName = m_foldedName;
     if (!m_plan.extensions.empty() &&
         std::none_of(m_plan.extensions.begin(), m_plan.extensions.end(),
                      [&](const std::string& extension) { return foldedName.ends_with(extension); })) {
@@ -752,7 +789,7 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
         if (failed || (!whole && !std::binary_search(from, to, id))) {
             return;
         }
-        const auto copy = m_plan.copies.find(id);
+        const auto copy = m_plan.duplicates ? m_plan.copies.find(id) : m_plan.copies.end();
         if (m_plan.duplicates && copy == m_plan.copies.end()) {
             return;
         }
@@ -778,8 +815,7 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
                       CatalogueEntry{folder->first, row.text(2), row.integer(3) != 0,
                                      static_cast<std::uint64_t>(row.integer(4)), row.integer(5)},
                       m_plan.duplicates ? copy->second : 0};
-        std::string path = hit.entry.path();
-        matches.push_back({*ranked, std::move(path), std::move(hit)});
+        matches.push_back({*ranked, std::move(hit)});
     };
     // A disk with many candidates is read in one pass over its entries, a few candidates one by one.
     if (whole || (to - from) * 8 > disk.entries) {
@@ -807,7 +843,8 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
     if (failed) {
         return *failed;
     }
-    std::sort(matches.begin(), matches.end(), [](const Match& a, const Match& b) { return a.path < b.path; });
+    std::sort(matches.begin(), matches.end(),
+              [](const Match& a, const Match& b) { return PathBefore(a.hit.entry, b.hit.entry); });
     return matches;
 }
 
@@ -878,8 +915,10 @@ Result<std::vector<Search::Match>> CopiesByName(Search& search) {
     std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) {
         const CatalogueEntry& x = a.second.hit.entry;
         const CatalogueEntry& y = b.second.hit.entry;
-        return std::tie(x.name, x.size, a.first, a.second.path) <
-               std::tie(y.name, y.size, b.first, b.second.path);
+        if (std::tie(x.name, x.size, a.first) != std::tie(y.name, y.size, b.first)) {
+            return std::tie(x.name, x.size, a.first) < std::tie(y.name, y.size, b.first);
+        }
+        return PathBefore(x, y);
     });
     std::vector<Search::Match> sorted;
     for (auto& [disk, match] : all) {

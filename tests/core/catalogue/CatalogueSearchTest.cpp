@@ -28,14 +28,15 @@ protected:
                           FileEntry("", "café.doc", 10, earlier), FileEntry("", "cafe menu.doc", 10, earlier),
                           FileEntry("", "a", 10, earlier),
                           FileEntry("", "Tax 2019 scan.pdf", 300 * 1024, LocalTime(2019, 3, 10, 9, 0, 0))});
-        AddCatalogueDisk(file.path, ZipDisk(3, "WORK", 2), labelled,
-                         {FolderEntry("", "Reports"), FileEntry("Reports", "tax return.pdf", 45056, earlier),
-                          FileEntry("Reports", "receipt.tif", 4096, earlier), FolderEntry("", "Scans"),
-                          FileEntry("Scans", "receipt.tif", 4096, earlier),
-                          FileEntry("", "a.txt", 10, earlier), FileEntry("", "x AND y", 10, earlier),
-                          FileEntry("", "say \"hi\".txt", 10, earlier), FileEntry("", "*", 10, earlier),
-                          FileEntry("", "bad\xff.txt", 10, earlier),
-                          FileEntry("", "bad\xc3(.txt", 10, earlier)});
+        AddCatalogueDisk(
+            file.path, ZipDisk(3, "WORK", 2), labelled,
+            {FolderEntry("", "Reports"), FileEntry("Reports", "tax return.pdf", 45056, earlier),
+             FileEntry("Reports", "receipt.tif", 4096, earlier), FolderEntry("", "Scans"),
+             FileEntry("Scans", "receipt.tif", 4096, earlier), FileEntry("", "a.txt", 10, earlier),
+             FileEntry("", "x AND y", 10, earlier), FileEntry("", "say \"hi\".txt", 10, earlier),
+             FileEntry("", "*", 10, earlier), FileEntry("", "bad\xff.txt", 10, earlier),
+             FileEntry("", "bad\xc3(.txt", 10, earlier), FileEntry("", "Reports 2.ods", 10, earlier),
+             FileEntry("", "Reports0.ods", 10, earlier)});
         const std::vector<CatalogueEntry> taxes = {
             FolderEntry("", "Steuer"), FolderEntry("Steuer", "Belege_2019"),
             FileEntry("Steuer/Belege_2019", "Scan ж.pdf", 2 * MB, LocalTime(2019, 5, 2, 8, 0, 0))};
@@ -122,7 +123,9 @@ TEST_F(CatalogueSearchTest, FindsEveryWordInThePathOrVolumeOwnNamesFirst) {
         {"💾.", "7:💾.iso"},
         // A word in a volume name stands for every entry of its disk.
         {"work tax", "3:Reports/tax return.pdf"},
-        {"ORK", "3:* | 3:Reports | 3:Reports/receipt.tif | 3:Reports/tax return.pdf | 3:Scans | "
+        // Paths sort as they read: a space comes before the slash, a digit after it.
+        {"ORK", "3:* | 3:Reports | 3:Reports 2.ods | 3:Reports/receipt.tif | 3:Reports/tax return.pdf | "
+                "3:Reports0.ods | 3:Scans | "
                 "3:Scans/receipt.tif | "
                 "3:a.txt | 3:bad\xc3(.txt | 3:bad\xff.txt | 3:say \"hi\".txt | 3:x AND y"},
         {"tax 2019", "7:Tax 2019 scan.pdf"},
