@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -282,8 +283,9 @@ public:
         : m_db(db), m_disks(std::move(disks)), m_folding(std::move(folding)),
           m_foldersSpanEntries(foldersSpanEntries) {}
 
-    // With `firstRows`, the search is to find that many matches soon rather than count them all.
-    Result<Done> prepare(const SearchQuery& query, std::size_t firstRows);
+    // With `firstRows`, the search is to find that many matches soon rather than count them all, reading
+    // the disks in order for them when `inOrder` allows.
+    Result<Done> prepare(const SearchQuery& query, std::size_t firstRows, bool inOrder);
     const std::vector<Disk>& disks() const { return m_disks; }
     bool byName() const { return m_plan.duplicates; }
     // Whether the search reads the disks in order for its first matches, its words being so common that
@@ -299,6 +301,8 @@ public:
     // The number of matches, when the indexes tell it exactly (words of two letters or more, nothing
     // else): then only the entries shown are read.
     std::optional<std::uint64_t> knownTotal() const;
+    // Whether that number is reckoned rather than counted (see named).
+    bool totalReckoned() const { return m_throughFolders.has_value(); }
     // The matches on one disk, by path; of one rank only when the total is known.
     // The hits of a rank are made only when `wanted` says so; `counted` (when given) adds each rank's number.
     using Ranks = std::array<std::uint64_t, 2>;
@@ -311,6 +315,8 @@ private:
     Result<Candidates> named(const std::string& text, bool inVolumes, const std::string& word, Ids* own);
     Result<Done> rankExactly(const Candidates& candidates, Ids ownNames);
     Result<Ids> beneath(std::vector<std::tuple<std::int64_t, std::string>> folders);
+    Result<std::uint64_t> countBeneath(std::vector<std::tuple<std::int64_t, std::string>> folders,
+                                       const Ids& own);
     Result<Done> findCopies();
     std::optional<int> rank(const Disk& disk, const std::string& foldedFolder, std::string_view name);
 
@@ -325,7 +331,12 @@ private:
     bool m_exact = false;
     bool m_scan = false;
     bool m_budgeted = false;
-    Ids m_ranks[2]; // when exact: the matches whose own names hold every word, and the others
+    std::size_t m_firstRows = 0;
+    bool m_heldToDisks = false; // by disk: in the search
+    Ids m_ranks[2];             // when exact: the matches whose own names hold every word, and the others
+    // When exact for first rows that are all among the first rank: the number of the others, reckoned from
+    // their folders' ranges of ids instead of read (m_ranks[1] then holds none of them).
+    std::optional<std::uint64_t> m_throughFolders;
     // One disk's folders as they are read: the path and the path folded.
     std::unordered_map<std::int64_t, std::pair<std::string, std::string>> m_folders;
     std::string m_foldedName; // rank's, kept for its storage
@@ -392,6 +403,15 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     if (own != nullptr) {
         *own = found.ids;
     }
+    // First rows of one word that its own names fill: what lies beneath its folders comes after them all,
+    // so it is counted from the folders' ranges of ids (exact as a walk writes them) rather than read.
+    const bool ownFillFirstRows =
+        own != nullptr && m_firstRows > 0 && m_plan.words.size() == 1 && m_foldersSpanEntries &&
+        found.ranges.empty() && !m_heldToDisks &&
+        static_cast<std::size_t>(std::count_if(found.ids.begin(), found.ids.end(), [&](std::int64_t id) {
+            return std::any_of(m_disks.begin(), m_disks.end(),
+                               [&](const Disk& disk) { return id / EntriesPerDisk == disk.range; });
+        })) >= m_firstRows;
     std::vector<std::tuple<std::int64_t, std::string>> paths;
     for (const auto& [folder, name] : folders) {
         SqliteStatement& where = folderPath.value();
@@ -405,6 +425,14 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
             const std::string parent = where.text(1);
             paths.emplace_back(where.integer(0), parent.empty() ? name : parent + "/" + name);
         }
+    }
+    if (ownFillFirstRows) {
+        Result<std::uint64_t> counted = countBeneath(std::move(paths), found.ids);
+        if (!counted) {
+            return counted.failure();
+        }
+        m_throughFolders = *counted;
+        return found;
     }
     Result<Ids> under = beneath(std::move(paths));
     if (!under) {
@@ -447,6 +475,46 @@ Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> f
         }
     }
     return ids;
+}
+
+// How many entries lie beneath the folders (disk, path) other than `own` (sorted), from the ranges of ids
+// their folders hold.
+Result<std::uint64_t> Search::countBeneath(std::vector<std::tuple<std::int64_t, std::string>> folders,
+                                           const Ids& own) {
+    Result<SqliteStatement> query =
+        m_db.prepare("SELECT first_entry, last_entry FROM folders WHERE disk = ?1 AND path = ?2 "
+                     "AND first_entry IS NOT NULL UNION ALL "
+                     "SELECT first_entry, last_entry FROM folders WHERE disk = ?1 AND path >= ?2 || '/' "
+                     "AND path < ?2 || '0' AND first_entry IS NOT NULL");
+    if (!query) {
+        return query.failure();
+    }
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+    for (const auto& [disk, path] : folders) {
+        SqliteStatement& rows = query.value();
+        rows.reset();
+        rows.bind(1, disk).bind(2, path);
+        if (Result<Done> read = rows.forEachRow(
+                [&](const SqliteStatement& row) { spans.emplace_back(row.integer(0), row.integer(1)); });
+            !read) {
+            return read.failure();
+        }
+    }
+    // Folders inside others, or taken twice, are counted once.
+    std::sort(spans.begin(), spans.end());
+    std::uint64_t count = 0;
+    std::int64_t reached = std::numeric_limits<std::int64_t>::min();
+    for (const auto& [first, last] : spans) {
+        const std::int64_t from = std::max(first, reached);
+        if (last < from) {
+            continue;
+        }
+        count += static_cast<std::uint64_t>(last - from + 1) -
+                 static_cast<std::uint64_t>(std::upper_bound(own.begin(), own.end(), last) -
+                                            std::lower_bound(own.begin(), own.end(), from));
+        reached = last + 1;
+    }
+    return count;
 }
 
 // The entries a word may be in: through the longest piece of it between slashes, as every piece lies
@@ -522,7 +590,9 @@ Result<Done> Search::findCopies() {
     return Done{};
 }
 
-Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows) {
+Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows, bool inOrder) {
+    m_firstRows = firstRows;
+    m_heldToDisks = !query.disks.empty();
     for (const std::string& word : query.words) {
         m_plan.words.push_back(m_folding->fold(word));
     }
@@ -597,7 +667,7 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows) {
     };
     // Reading in order finds the first rows soon when they are likely within the entries it may read.
     // A search held to some disks reads only those, and its share of matches is theirs alone.
-    m_scan = firstRows > 0 && !query.duplicates && query.disks.empty() && !names.empty() &&
+    m_scan = inOrder && firstRows > 0 && !query.duplicates && query.disks.empty() && !names.empty() &&
              std::all_of(names.begin(), names.end(), heldByAtLeast(firstRows * entries / ScanEntries));
     m_budgeted =
         m_scan && std::any_of(names.begin(), names.end(),
@@ -709,7 +779,7 @@ std::optional<std::uint64_t> Search::knownTotal() const {
     if (!m_exact) {
         return std::nullopt;
     }
-    return m_ranks[0].size() + m_ranks[1].size();
+    return m_ranks[0].size() + m_ranks[1].size() + m_throughFolders.value_or(0);
 }
 
 // How an entry matches: none when it does not.
@@ -870,7 +940,7 @@ Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db, CaseFolding& f
 // The search of `text` ready to read; none when it asks nothing. With `firstRows`, to find that many
 // matches soon.
 Result<std::unique_ptr<Search>> Begin(const SqliteDatabase& db, std::string_view text,
-                                      std::size_t firstRows = 0) {
+                                      std::size_t firstRows = 0, bool inOrder = true) {
     Result<SearchQuery> query = ParseSearch(text);
     if (!query) {
         return query.failure();
@@ -894,7 +964,7 @@ Result<std::unique_ptr<Search>> Begin(const SqliteDatabase& db, std::string_view
     }
     auto search = std::make_unique<Search>(db, std::move(disks).value(), std::move(folding).value(),
                                            version->value_or(0) >= FoldersSpanEntriesSince);
-    if (Result<Done> prepared = search->prepare(*query, firstRows); !prepared) {
+    if (Result<Done> prepared = search->prepare(*query, firstRows, inOrder); !prepared) {
         return prepared.failure();
     }
     return search;
@@ -1057,7 +1127,7 @@ Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view 
         if (!first || *first) {
             return Then(first, [&] { return Result<SearchResult>(std::move(*first.value())); });
         }
-        search = Begin(db, text);
+        search = Begin(db, text, limit, false);
     }
     if (!search || !*search) {
         return Then(search, [] { return Result<SearchResult>(SearchResult{}); });
@@ -1077,6 +1147,7 @@ Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view 
     }
     if (const std::optional<std::uint64_t> total = searching.knownTotal()) {
         result.total = *total;
+        result.totalEstimated = searching.totalReckoned();
         if (limit == 0) {
             return result;
         }

@@ -258,7 +258,11 @@ std::vector<frmCatalogue::DiskTable::Column> frmCatalogue::diskColumns() const {
 }
 
 QIcon frmCatalogue::entryIcon(bool isFolder) const {
-    return style()->standardIcon(isFolder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+    QIcon& icon = m_entryIcons[isFolder ? 1 : 0];
+    if (icon.isNull()) {
+        icon = style()->standardIcon(isFolder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+    }
+    return icon;
 }
 
 frmCatalogue::~frmCatalogue() {

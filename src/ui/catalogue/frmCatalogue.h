@@ -9,7 +9,9 @@
 #include "ui/forms/WindowServices.h"
 
 #include <QDialog>
+#include <QIcon>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -151,6 +153,8 @@ private:
     std::vector<std::string> m_savedLayout; // the [CATALOGUE] keys as read; written again only when changed
     std::unique_ptr<QProgressDialog> m_exportDialog; // while an export runs
     bool m_walking = false;                          // as last reported
-    std::uint64_t m_searchThreads = 0;               // made so far; the newest is m_search
-    std::unique_ptr<SearchWorker> m_search;          // its thread ends before the rest of the window goes
+    // The style's folder and file icons, made once: a new icon for every row shown reads its picture anew.
+    mutable std::array<QIcon, 2> m_entryIcons;
+    std::uint64_t m_searchThreads = 0;      // made so far; the newest is m_search
+    std::unique_ptr<SearchWorker> m_search; // its thread ends before the rest of the window goes
 };

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -287,6 +288,39 @@ TEST(CatalogueSearchFirstRows, CommonWordsShowTheirFirstRowsWithAReckonedTotal) 
                                                             {1049, "1,000 of about 1,000"},
                                                             {985, "1,000 of about 1,000"}}) {
         EXPECT_EQ(MatchCountText(1000, total, true), text);
+    }
+}
+
+// When a word's own names fill the first rows, what lies beneath its folders is counted from the folders
+// rather than read, and the count says it is reckoned; held to some disks, it is counted as before.
+TEST(CatalogueSearchFirstRows, OwnNamesThatFillTheFirstRowsLeaveTheRestCounted) {
+    CatalogueFile file;
+    const Clock::TimePoint at = LocalTime(2026, 3, 14, 12, 0, 0);
+    const Clock::TimePoint then = LocalTime(2019, 1, 1, 0, 0, 0);
+    std::vector<CatalogueEntry> filler; // read in order first, so that the indexes answer instead
+    for (int n = 0; n < 12000; ++n) {
+        filler.push_back(FileEntry("", "file " + std::to_string(n), 10, then));
+    }
+    AddCatalogueDisk(file.path, ZipDisk(1, "A", 1), at, filler);
+    AddCatalogueDisk(file.path, ZipDisk(2, "B", 2), at,
+                     {FolderEntry("", "photos"), FileEntry("", "photos.txt", 10, then),
+                      FileEntry("photos", "photos 1.jpg", 10, then), FileEntry("photos", "x.jpg", 10, then),
+                      FolderEntry("photos", "old photos"),
+                      FileEntry("photos/old photos", "y.jpg", 10, then)});
+    AddCatalogueDisk(file.path, ZipDisk(3, "C", 3), at,
+                     {FolderEntry("", "Photos"), FileEntry("Photos", "a.jpg", 10, then),
+                      FileEntry("Photos", "photos 2.jpg", 10, then)});
+    const auto store = file.open();
+    for (const auto& [text, limit, total, estimated] :
+         std::vector<std::tuple<std::string, std::size_t, std::uint64_t, bool>>{
+             {"photos", 2, 9, true}, {"photos", 1000, 9, false}, {"photos disk:2", 2, 6, false}}) {
+        const Result<SearchResult> found = store->search(text, limit);
+        ASSERT_TRUE(found) << found.reason();
+        EXPECT_EQ(found->total, total) << text << " " << limit;
+        EXPECT_EQ(found->totalEstimated, estimated) << text << " " << limit;
+        ASSERT_EQ(found->hits.size(), std::min<std::size_t>(limit, total));
+        EXPECT_EQ(found->hits[0].entry.path(), "photos");
+        EXPECT_EQ(found->hits[1].entry.path(), "photos.txt");
     }
 }
 
