@@ -316,7 +316,7 @@ private:
     Result<Done> rankExactly(const Candidates& candidates, Ids ownNames);
     Result<Ids> beneath(std::vector<std::tuple<std::int64_t, std::string>> folders);
     Result<std::uint64_t> countBeneath(std::vector<std::tuple<std::int64_t, std::string>> folders,
-                                       const Ids& own);
+                                       const Ids& disks, const Ids& own);
     Result<Done> findCopies();
     std::optional<int> rank(const Disk& disk, const std::string& foldedFolder, std::string_view name);
 
@@ -405,12 +405,17 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     }
     // First rows of one word that its own names fill: what lies beneath its folders comes after them all,
     // so it is counted from the folders' ranges of ids (exact as a walk writes them) rather than read.
+    // A disk whose volume name holds the word is counted whole.
+    Ids listed;
+    for (const Disk& disk : m_disks) {
+        listed.push_back(disk.range);
+    }
+    SortUnique(listed);
     const bool ownFillFirstRows =
         own != nullptr && m_firstRows > 0 && m_plan.words.size() == 1 && m_foldersSpanEntries &&
-        found.ranges.empty() && !m_heldToDisks &&
+        !m_heldToDisks &&
         static_cast<std::size_t>(std::count_if(found.ids.begin(), found.ids.end(), [&](std::int64_t id) {
-            return std::any_of(m_disks.begin(), m_disks.end(),
-                               [&](const Disk& disk) { return id / EntriesPerDisk == disk.range; });
+            return InRanges(listed, id);
         })) >= m_firstRows;
     std::vector<std::tuple<std::int64_t, std::string>> paths;
     for (const auto& [folder, name] : folders) {
@@ -427,7 +432,7 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
         }
     }
     if (ownFillFirstRows) {
-        Result<std::uint64_t> counted = countBeneath(std::move(paths), found.ids);
+        Result<std::uint64_t> counted = countBeneath(std::move(paths), found.ranges, found.ids);
         if (!counted) {
             return counted.failure();
         }
@@ -477,10 +482,10 @@ Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> f
     return ids;
 }
 
-// How many entries lie beneath the folders (disk, path) other than `own` (sorted), from the ranges of ids
-// their folders hold.
+// How many entries lie beneath the folders (disk, path) or on the disks of the ranges `disks`, other than
+// `own` (sorted), from the ranges of ids their folders and disks hold.
 Result<std::uint64_t> Search::countBeneath(std::vector<std::tuple<std::int64_t, std::string>> folders,
-                                           const Ids& own) {
+                                           const Ids& disks, const Ids& own) {
     Result<SqliteStatement> query =
         m_db.prepare("SELECT first_entry, last_entry FROM folders WHERE disk = ?1 AND path = ?2 "
                      "AND first_entry IS NOT NULL UNION ALL "
@@ -500,7 +505,24 @@ Result<std::uint64_t> Search::countBeneath(std::vector<std::tuple<std::int64_t, 
             return read.failure();
         }
     }
-    // Folders inside others, or taken twice, are counted once.
+    Result<SqliteStatement> span =
+        m_db.prepare("SELECT min(id), max(id) FROM entries WHERE id BETWEEN ? AND ?");
+    if (!span) {
+        return span.failure();
+    }
+    for (const std::int64_t range : disks) {
+        SqliteStatement& row = span.value();
+        row.reset();
+        row.bind(1, range * EntriesPerDisk).bind(2, (range + 1) * EntriesPerDisk - 1);
+        Result<bool> read = row.step();
+        if (!read) {
+            return read.failure();
+        }
+        if (*read && !row.isNull(0)) {
+            spans.emplace_back(row.integer(0), row.integer(1));
+        }
+    }
+    // Folders inside others or on a disk counted whole, or taken twice, are counted once.
     std::sort(spans.begin(), spans.end());
     std::uint64_t count = 0;
     std::int64_t reached = std::numeric_limits<std::int64_t>::min();
@@ -756,7 +778,8 @@ Result<Done> Search::rankExactly(const Candidates& candidates, Ids ownNames) {
     }
     SortUnique(listed);
     Ids all;
-    for (const std::int64_t range : candidates.ranges) {
+    // Disks counted whole for first rows are not read (see named).
+    for (const std::int64_t range : m_throughFolders ? Ids() : candidates.ranges) {
         Result<Ids> some = Column(m_db.prepare("SELECT id FROM entries WHERE id BETWEEN ? AND ?",
                                                range * EntriesPerDisk, (range + 1) * EntriesPerDisk - 1));
         if (!some) {

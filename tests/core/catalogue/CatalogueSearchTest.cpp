@@ -291,8 +291,9 @@ TEST(CatalogueSearchFirstRows, CommonWordsShowTheirFirstRowsWithAReckonedTotal) 
     }
 }
 
-// When a word's own names fill the first rows, what lies beneath its folders is counted from the folders
-// rather than read, and the count says it is reckoned; held to some disks, it is counted as before.
+// When a word's own names fill the first rows, what lies beneath its folders (or on a disk whose volume
+// name holds it) is counted rather than read, and the count says it is reckoned; held to some disks, it
+// is counted as before.
 TEST(CatalogueSearchFirstRows, OwnNamesThatFillTheFirstRowsLeaveTheRestCounted) {
     CatalogueFile file;
     const Clock::TimePoint at = LocalTime(2026, 3, 14, 12, 0, 0);
@@ -310,10 +311,12 @@ TEST(CatalogueSearchFirstRows, OwnNamesThatFillTheFirstRowsLeaveTheRestCounted) 
     AddCatalogueDisk(file.path, ZipDisk(3, "C", 3), at,
                      {FolderEntry("", "Photos"), FileEntry("Photos", "a.jpg", 10, then),
                       FileEntry("Photos", "photos 2.jpg", 10, then)});
+    AddCatalogueDisk(file.path, ZipDisk(4, "PHOTOS", 4), at,
+                     {FileEntry("", "b.txt", 10, then), FileEntry("", "photos 3.jpg", 10, then)});
     const auto store = file.open();
     for (const auto& [text, limit, total, estimated] :
          std::vector<std::tuple<std::string, std::size_t, std::uint64_t, bool>>{
-             {"photos", 2, 9, true}, {"photos", 1000, 9, false}, {"photos disk:2", 2, 6, false}}) {
+             {"photos", 2, 11, true}, {"photos", 1000, 11, false}, {"photos disk:2", 2, 6, false}}) {
         const Result<SearchResult> found = store->search(text, limit);
         ASSERT_TRUE(found) << found.reason();
         EXPECT_EQ(found->total, total) << text << " " << limit;
