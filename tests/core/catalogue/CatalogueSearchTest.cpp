@@ -316,7 +316,11 @@ TEST(CatalogueSearchFirstRows, OwnNamesThatFillTheFirstRowsLeaveTheRestCounted) 
     const auto store = file.open();
     for (const auto& [text, limit, total, estimated] :
          std::vector<std::tuple<std::string, std::size_t, std::uint64_t, bool>>{
-             {"photos", 2, 11, true}, {"photos", 1000, 11, false}, {"photos disk:2", 2, 6, false}}) {
+             {"photos", 2, 11, true},
+             {"photos", 1000, 11, false},
+             {"photos disk:2", 2, 6, false},
+             // Read rather than counted by the indexes, yet counted in full.
+             {"photos -zzz disk:2", 2, 6, false}}) {
         const Result<SearchResult> found = store->search(text, limit);
         ASSERT_TRUE(found) << found.reason();
         EXPECT_EQ(found->total, total) << text << " " << limit;

@@ -51,6 +51,23 @@ TEST_F(CatalogueWindowTest, TypingNarrowsTheResultsAndCountsThem) {
     EXPECT_FALSE(window->lblEmpty->isVisible());
 }
 
+// A label printed while the window was in the background brought a disk in: coming to the front, the
+// window lists it and searches again.
+TEST_F(CatalogueWindowTest, ComingToTheFrontShowsDisksRecordedMeanwhile) {
+    const auto window = openWindow();
+    type(*window, "tax 2019");
+    EXPECT_EQ(shownNames(*window), Names{"tax 2019.pdf"});
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    addDisk(60, "NEW", 0x60, {FileEntry("", "tax 2019 copy.pdf", 10, LocalTime(2020, 1, 1, 0, 0, 0))});
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->searching(); }, 5000));
+    EXPECT_EQ(shownNames(*window), (Names{"tax 2019.pdf", "tax 2019 copy.pdf"}));
+}
+
 // #43 is #42 labelled again as a new disk: the same disk recorded twice, which its copies say.
 TEST_F(CatalogueWindowTest, DuplicatesShowTheirDisksAndADiskRecordedTwiceAsSuch) {
     addDisk(43, "ZIPDISK", 0x1A2B3C4D,
