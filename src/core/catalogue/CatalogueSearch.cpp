@@ -188,6 +188,9 @@ Result<std::optional<std::string>> NameIndexQuery(const SqliteDatabase& db, Case
 // Whether `a`'s path comes before `b`'s, as the paths themselves compare, without making them: a million
 // matches would otherwise each make one more string only to be sorted.
 bool PathBefore(const CatalogueEntry& a, const CatalogueEntry& b) {
+    if (a.folder == b.folder) { // most often: a disk's entries come folder by folder
+        return a.name < b.name;
+    }
     struct Pieces {
         std::array<std::string_view, 3> piece;
         std::size_t count;
