@@ -309,8 +309,15 @@ public:
     // The matches on one disk, by path; of one rank only when the total is known.
     // The hits of a rank are made only when `wanted` says so; `counted` (when given) adds each rank's number.
     using Ranks = std::array<std::uint64_t, 2>;
+    // Which of the candidates to read: all, only those whose own names may hold every word (all the
+    // first rank is among them), or only the others. The two parts are known for first rows only.
+    enum class Part { All, Own, NotOwn };
     Result<std::vector<Match>> matchesOn(const Disk& disk, std::optional<int> onlyRank = std::nullopt,
-                                         std::array<bool, 2> wanted = {true, true}, Ranks* counted = nullptr);
+                                         std::array<bool, 2> wanted = {true, true}, Ranks* counted = nullptr,
+                                         Part part = Part::All);
+    bool ownKnown() const { return m_own.has_value(); }
+    // How many candidates of the part lie on the disk.
+    std::uint64_t candidatesOn(const Disk& disk, Part part) const;
 
 private:
     // With `own`, the entries whose own names hold the word.
@@ -340,6 +347,9 @@ private:
     // When exact for first rows that are all among the first rank: the number of the others, reckoned from
     // their folders' ranges of ids instead of read (m_ranks[1] then holds none of them).
     std::optional<std::uint64_t> m_throughFolders;
+    // For first rows of a search the indexes narrow but cannot count: the candidates whose own names hold
+    // every word asked of the index.
+    std::optional<Ids> m_own;
     // One disk's folders as they are read: the path and the path folded.
     std::unordered_map<std::int64_t, std::pair<std::string, std::string>> m_folders;
     std::string m_foldedName; // rank's, kept for its storage
@@ -415,7 +425,7 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     }
     SortUnique(listed);
     const bool ownFillFirstRows =
-        own != nullptr && m_firstRows > 0 && m_plan.words.size() == 1 && m_foldersSpanEntries &&
+        own != nullptr && m_exact && m_firstRows > 0 && m_plan.words.size() == 1 && m_foldersSpanEntries &&
         !m_heldToDisks &&
         static_cast<std::size_t>(std::count_if(found.ids.begin(), found.ids.end(), [&](std::int64_t id) {
             return InRanges(listed, id);
@@ -719,12 +729,13 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows, bo
         }
         const std::string& word = query.words[n];
         Ids own;
-        Result<Candidates> held = holding(word, m_exact ? &own : nullptr);
+        const bool owned = m_exact || (firstRows > 0 && !query.duplicates);
+        Result<Candidates> held = holding(word, owned ? &own : nullptr);
         if (!held) {
             return held.failure();
         }
         candidates = Both(std::move(candidates), *held);
-        if (m_exact) {
+        if (owned) {
             Ids both;
             std::set_intersection(own.begin(), own.end(), ownNames ? ownNames->begin() : own.begin(),
                                   ownNames ? ownNames->end() : own.end(), std::back_inserter(both));
@@ -770,6 +781,14 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows, bo
         candidates = Both(std::move(candidates), onDisks);
     }
     m_candidates = std::move(candidates);
+    if (!m_exact && ownNames) {
+        const Candidates& among = m_candidates;
+        m_own.emplace();
+        std::copy_if(ownNames->begin(), ownNames->end(), std::back_inserter(*m_own), [&](std::int64_t id) {
+            return among.all || InRanges(among.ranges, id) ||
+                   std::binary_search(among.ids.begin(), among.ids.end(), id);
+        });
+    }
     return m_exact ? rankExactly(m_candidates, std::move(ownNames).value_or(Ids())) : Done{};
 }
 
@@ -843,13 +862,14 @@ std::optional<int> Search::rank(const Disk& disk, const std::string& foldedFolde
 }
 
 Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::optional<int> onlyRank,
-                                                     std::array<bool, 2> wanted, Ranks* counted) {
+                                                     std::array<bool, 2> wanted, Ranks* counted, Part part) {
     std::vector<Match> matches;
-    const Ids& ids = m_exact ? m_ranks[onlyRank.value_or(0)] : m_candidates.ids;
+    const Ids& ids = m_exact ? m_ranks[onlyRank.value_or(0)] : part == Part::Own ? *m_own : m_candidates.ids;
     const auto from = std::lower_bound(ids.begin(), ids.end(), disk.range * EntriesPerDisk);
     const auto to = std::lower_bound(from, ids.end(), (disk.range + 1) * EntriesPerDisk);
-    const bool whole =
-        !m_exact && (m_candidates.all || InRanges(m_candidates.ranges, disk.range * EntriesPerDisk));
+    const bool whole = !m_exact && part != Part::Own &&
+                       (m_candidates.all || InRanges(m_candidates.ranges, disk.range * EntriesPerDisk));
+    const Ids* skipped = part == Part::NotOwn ? &*m_own : nullptr;
     if (!whole && from == to) {
         return matches;
     }
@@ -882,7 +902,8 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
         "SELECT e.id, e.folder, e.name, e.is_folder, e.size, e.modified FROM entries e WHERE ";
     const auto keep = [&](const SqliteStatement& row) {
         const std::int64_t id = row.integer(0);
-        if (failed || (!whole && !std::binary_search(from, to, id))) {
+        if (failed || (!whole && !std::binary_search(from, to, id)) ||
+            (skipped != nullptr && std::binary_search(skipped->begin(), skipped->end(), id))) {
             return;
         }
         const auto copy = m_plan.duplicates ? m_plan.copies.find(id) : m_plan.copies.end();
@@ -942,6 +963,21 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
     std::sort(matches.begin(), matches.end(),
               [](const Match& a, const Match& b) { return PathBefore(a.hit.entry, b.hit.entry); });
     return matches;
+}
+
+std::uint64_t Search::candidatesOn(const Disk& disk, Part part) const {
+    const auto on = [&](const Ids& ids) {
+        return static_cast<std::uint64_t>(
+            std::lower_bound(ids.begin(), ids.end(), (disk.range + 1) * EntriesPerDisk) -
+            std::lower_bound(ids.begin(), ids.end(), disk.range * EntriesPerDisk));
+    };
+    const std::uint64_t own = m_own ? on(*m_own) : 0;
+    if (part == Part::Own) {
+        return own;
+    }
+    const bool whole = m_candidates.all || InRanges(m_candidates.ranges, disk.range * EntriesPerDisk);
+    const std::uint64_t all = whole ? disk.entryCount() : on(m_candidates.ids);
+    return part == Part::All ? all : all - std::min(all, own);
 }
 
 Result<std::vector<Disk>> DisksByNumber(const SqliteDatabase& db, CaseFolding& folding) {
@@ -1093,6 +1129,73 @@ Result<std::optional<SearchResult>> FirstByReading(Search& searching, std::size_
     return std::optional(std::move(result));
 }
 
+// The first `limit` matches of a search the indexes narrow but cannot count, for the window. Every match of
+// the first rank has an own name that the index answered, so those candidates are read first on every disk;
+// the others then disk by disk, only until the rows are full and enough are read to reckon the rest of the
+// count from the share of matches among them.
+Result<SearchResult> FirstOwnNamesFirst(Search& searching, std::size_t limit) {
+    using Part = Search::Part;
+    SearchResult result;
+    const std::vector<Disk>& disks = searching.disks();
+    std::vector<std::vector<Search::Match>> later(disks.size()); // the second rank among the own names
+    for (std::size_t disk = 0; disk < disks.size(); ++disk) {
+        Search::Ranks counted{0, 0};
+        Result<std::vector<Search::Match>> matches =
+            searching.matchesOn(disks[disk], std::nullopt, {true, true}, &counted, Part::Own);
+        if (!matches) {
+            return matches.failure();
+        }
+        result.total += counted[0] + counted[1];
+        for (Search::Match& match : matches.value()) {
+            if (match.rank == 1) {
+                later[disk].push_back(std::move(match));
+            } else if (result.hits.size() < limit) {
+                result.hits.push_back(std::move(match.hit));
+            }
+        }
+    }
+    std::uint64_t others = 0;
+    for (const Disk& disk : disks) {
+        others += searching.candidatesOn(disk, Part::NotOwn);
+    }
+    std::uint64_t read = 0;
+    std::uint64_t found = 0;
+    for (std::size_t disk = 0; disk < disks.size(); ++disk) {
+        if (result.hits.size() >= limit && read >= ScanEntries / 5) {
+            const double share = static_cast<double>(found) / static_cast<double>(read);
+            result.total += found + static_cast<std::uint64_t>(share * static_cast<double>(others - read));
+            result.totalEstimated = others > read;
+            return result;
+        }
+        const bool shown = result.hits.size() < limit;
+        Search::Ranks counted{0, 0};
+        Result<std::vector<Search::Match>> matches =
+            searching.matchesOn(disks[disk], std::nullopt, {false, shown}, &counted, Part::NotOwn);
+        if (!matches) {
+            return matches.failure();
+        }
+        read += searching.candidatesOn(disks[disk], Part::NotOwn);
+        found += counted[0] + counted[1];
+        if (!shown) {
+            continue;
+        }
+        std::vector<Search::Match>& here = later[disk];
+        here.insert(here.end(), std::make_move_iterator(matches->begin()),
+                    std::make_move_iterator(matches->end()));
+        std::sort(here.begin(), here.end(), [](const Search::Match& a, const Search::Match& b) {
+            return PathBefore(a.hit.entry, b.hit.entry);
+        });
+        for (Search::Match& match : here) {
+            if (result.hits.size() >= limit) {
+                break;
+            }
+            result.hits.push_back(std::move(match.hit));
+        }
+    }
+    result.total += found;
+    return result;
+}
+
 // Every match of a search the indexes cannot count, read once: each disk's matches whose own names hold
 // the words at once, the others after them all, kept while they are few and else read again.
 Result<Done> VisitUncounted(Search& searching,
@@ -1182,6 +1285,9 @@ Result<SearchResult> SearchCatalogue(const SqliteDatabase& db, std::string_view 
             return result.hits.size() < limit;
         });
         return Then(visited, [&] { return Result<SearchResult>(std::move(result)); });
+    }
+    if (searching.ownKnown()) {
+        return FirstOwnNamesFirst(searching, limit);
     }
     Result<std::optional<SearchResult>> read = FirstByReading(searching, limit, false);
     return Then(read, [&] { return Result<SearchResult>(std::move(*read.value())); });

@@ -175,6 +175,11 @@ TEST_F(CatalogueSearchTest, FiltersAndExclusionsNarrowTheWords) {
         {"type:file receipt", "3:Reports/receipt.tif | 3:Scans/receipt.tif"},
         {"disk:12 #3 scan", "3:Scans | " + Scan12 + " | 3:Scans/receipt.tif"},
         {"#99", ""},
+        // Held to disks and read (not counted by the indexes): own names first, the rest by disk and path.
+        {"scan -zzz #3 #7 #12", "3:Scans | 7:Tax 2019 scan.pdf | " + Scan12 + " | 3:Scans/receipt.tif"},
+        {"belege -quittung #12 #40",
+         "12:Steuer/Belege.txt | 12:Steuer/Belege_2019 | 40:Steuer/Belege_2019 | " + Scan12 + " | " + Scan40},
+        {"receipt o #3", "3:Reports/receipt.tif | 3:Scans/receipt.tif"},
         {"belege -scan",
          "12:Steuer/Belege.txt | 12:Steuer/Belege_2019 | 40:Steuer/Belege_2019 | " + Quittung},
         {"belege -STEUER", ""},
@@ -329,6 +334,31 @@ TEST(CatalogueSearchFirstRows, OwnNamesThatFillTheFirstRowsLeaveTheRestCounted) 
         EXPECT_EQ(found->hits[0].entry.path(), "photos");
         EXPECT_EQ(found->hits[1].entry.path(), "photos.txt");
     }
+}
+
+// A search the indexes cannot count reads what its folders hold only until its first rows are full and
+// enough is read to reckon the rest.
+TEST(CatalogueSearchFirstRows, ReadingStopsOnceTheRowsAreFullAndTheRestIsReckoned) {
+    CatalogueFile file;
+    const Clock::TimePoint at = LocalTime(2026, 3, 14, 12, 0, 0);
+    for (const int disk : {1, 2}) {
+        std::vector<CatalogueEntry> entries = {FolderEntry("", "photos")};
+        for (int n = 0; n < (disk == 1 ? 12000 : 10); ++n) {
+            entries.push_back(FileEntry("photos", "img " + std::to_string(n) + ".jpg", 10, at));
+        }
+        AddCatalogueDisk(file.path, ZipDisk(disk, "A", static_cast<std::uint32_t>(disk)), at, entries);
+    }
+    const auto store = file.open();
+    const Result<SearchResult> first = store->search("photos i", 3);
+    ASSERT_TRUE(first) << first.reason();
+    EXPECT_TRUE(first->totalEstimated);
+    EXPECT_EQ(first->total, 12010U);
+    std::vector<std::string> paths;
+    for (const SearchHit& hit : first->hits) {
+        paths.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+    }
+    EXPECT_EQ(paths,
+              (std::vector<std::string>{"1:photos/img 0.jpg", "1:photos/img 1.jpg", "1:photos/img 10.jpg"}));
 }
 
 // A few hits among many entries of a disk are read one by one: each is read, none twice.
