@@ -419,17 +419,17 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     // First rows of one word that its own names fill: what lies beneath its folders comes after them all,
     // so it is counted from the folders' ranges of ids (exact as a walk writes them) rather than read.
     // A disk whose volume name holds the word is counted whole.
-    Ids listed;
-    for (const Disk& disk : m_disks) {
-        listed.push_back(disk.range);
-    }
-    SortUnique(listed);
-    const bool ownFillFirstRows =
-        own != nullptr && m_exact && m_firstRows > 0 && m_plan.words.size() == 1 && m_foldersSpanEntries &&
-        !m_heldToDisks &&
-        static_cast<std::size_t>(std::count_if(found.ids.begin(), found.ids.end(), [&](std::int64_t id) {
-            return InRanges(listed, id);
-        })) >= m_firstRows;
+    const auto ownListed = [&] {
+        Ids listed;
+        for (const Disk& disk : m_disks) {
+            listed.push_back(disk.range);
+        }
+        SortUnique(listed);
+        return static_cast<std::size_t>(std::count_if(found.ids.begin(), found.ids.end(),
+                                                      [&](std::int64_t id) { return InRanges(listed, id); }));
+    };
+    const bool ownFillFirstRows = own != nullptr && m_exact && m_firstRows > 0 && m_plan.words.size() == 1 &&
+                                  m_foldersSpanEntries && !m_heldToDisks && ownListed() >= m_firstRows;
     std::vector<std::tuple<std::int64_t, std::string>> paths;
     for (const auto& [folder, name] : folders) {
         SqliteStatement& where = folderPath.value();
