@@ -15,6 +15,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -934,6 +935,7 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
                       m_plan.duplicates ? copy->second : 0};
         matches.push_back({*ranked, std::move(hit)});
     };
+    matches.reserve(whole ? disk.entryCount() : static_cast<std::size_t>(to - from));
     // A disk with many candidates is read in one pass over its entries, a few candidates one by one.
     if (whole || (to - from) * 8 > disk.entries) {
         const std::int64_t first = whole ? disk.range * EntriesPerDisk : *from;
@@ -960,9 +962,18 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
     if (failed) {
         return *failed;
     }
-    std::sort(matches.begin(), matches.end(),
-              [](const Match& a, const Match& b) { return PathBefore(a.hit.entry, b.hit.entry); });
-    return matches;
+    // Sorted by their places, then moved once each: a hit is too large to be moved about by the sort.
+    std::vector<std::uint32_t> order(matches.size());
+    std::iota(order.begin(), order.end(), 0U);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return PathBefore(matches[a].hit.entry, matches[b].hit.entry);
+    });
+    std::vector<Match> sorted;
+    sorted.reserve(matches.size());
+    for (const std::uint32_t at : order) {
+        sorted.push_back(std::move(matches[at]));
+    }
+    return sorted;
 }
 
 std::uint64_t Search::candidatesOn(const Disk& disk, Part part) const {
