@@ -82,42 +82,60 @@ public:
     Fields(std::ostream& out, bool nul) : m_out(out), m_nul(nul) {}
 
     // A name from a disk, whatever bytes it holds.
-    void name(const std::string& bytes) { text(m_nul ? bytes : TerminalText(bytes)); }
+    void name(std::string_view bytes) {
+        start();
+        if (m_nul) {
+            m_line += bytes;
+        } else {
+            AppendTerminalText(m_line, bytes);
+        }
+        end();
+    }
     // An entry's path on its disk, written in pieces rather than made first (a search may write millions).
     void path(const CatalogueEntry& entry) {
-        if (entry.folder.empty()) {
-            name(entry.name);
-            return;
-        }
+        start();
         if (m_nul) {
-            m_out << entry.folder << '/' << entry.name << '\0';
+            m_line.append(entry.folder).append(entry.folder.empty() ? "" : "/").append(entry.name);
         } else {
-            m_out << (m_started ? "\t" : "") << TerminalText(entry.folder) << '/' << TerminalText(entry.name);
+            AppendTerminalText(m_line, entry.folder);
+            m_line += entry.folder.empty() ? "" : "/";
+            AppendTerminalText(m_line, entry.name);
         }
-        m_started = true;
+        end();
     }
     // A text of the program's own, which needs no escaping.
-    void text(const std::string& value) {
-        if (m_started && !m_nul) {
-            m_out << '\t';
-        }
-        m_out << value;
-        if (m_nul) {
-            m_out << '\0';
-        }
-        m_started = true;
+    void text(std::string_view value) {
+        start();
+        m_line += value;
+        end();
     }
+    // The line goes out whole, in one write to the stream.
     void endLine() {
         if (!m_nul) {
-            m_out << '\n';
+            m_line += '\n';
         }
+        m_out.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
+        m_line.clear();
         m_started = false;
     }
 
 private:
+    void start() {
+        if (m_started && !m_nul) {
+            m_line += '\t';
+        }
+    }
+    void end() {
+        if (m_nul) {
+            m_line += '\0';
+        }
+        m_started = true;
+    }
+
     std::ostream& m_out;
     bool m_nul;
     bool m_started = false;
+    std::string m_line; // the fields of the line so far
 };
 
 // The catalogue as it is, read only: a missing file is an empty catalogue and is not created. Any other

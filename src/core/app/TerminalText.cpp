@@ -33,9 +33,14 @@ bool IsControl(std::string_view character) {
 } // namespace
 
 std::string TerminalText(std::string_view bytes) {
-    static constexpr char Digits[] = "0123456789abcdef";
     std::string text;
-    text.reserve(bytes.size());
+    AppendTerminalText(text, bytes);
+    return text;
+}
+
+void AppendTerminalText(std::string& text, std::string_view bytes) {
+    static constexpr char Digits[] = "0123456789abcdef";
+    text.reserve(text.size() + bytes.size());
     for (std::size_t at = 0; at < bytes.size();) {
         // Printable ASCII, most of most names, goes as it is in one piece.
         const std::size_t plain = std::find_if(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end(),
@@ -76,5 +81,4 @@ std::string TerminalText(std::string_view bytes) {
         }
         at += character.size();
     }
-    return text;
 }

@@ -9,3 +9,5 @@
 // that is not part of well-formed UTF-8 as "\xHH", two lowercase hex digits. Other UTF-8 text stays as it
 // is. These are the only escapes, so the name's bytes can always be had back.
 std::string TerminalText(std::string_view bytes);
+// The same, added to the end of `line`: for many names, with no string made for each.
+void AppendTerminalText(std::string& line, std::string_view bytes);
