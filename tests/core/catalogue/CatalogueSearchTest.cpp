@@ -336,8 +336,9 @@ TEST(CatalogueSearchFirstRows, OwnNamesThatFillTheFirstRowsLeaveTheRestCounted) 
     }
 }
 
-// A search the indexes cannot count reads what its folders hold only until its first rows are full and
-// enough is read to reckon the rest.
+// A search the indexes cannot count reads the entries whose own names may hold its words first, then the
+// rest (what its folders and volumes hold) only until its first rows are full and enough is read to
+// reckon the rest.
 TEST(CatalogueSearchFirstRows, ReadingStopsOnceTheRowsAreFullAndTheRestIsReckoned) {
     CatalogueFile file;
     const Clock::TimePoint at = LocalTime(2026, 3, 14, 12, 0, 0);
@@ -348,7 +349,20 @@ TEST(CatalogueSearchFirstRows, ReadingStopsOnceTheRowsAreFullAndTheRestIsReckone
         }
         AddCatalogueDisk(file.path, ZipDisk(disk, "A", static_cast<std::uint32_t>(disk)), at, entries);
     }
+    AddCatalogueDisk(file.path, ZipDisk(3, "2019", 3), at,
+                     {FileEntry("", "scan a.pdf", 10, at), FileEntry("", "b.pdf", 10, at)});
+    AddCatalogueDisk(file.path, ZipDisk(4, "C", 4), at,
+                     {FileEntry("", "scan 2019.pdf", 10, at), FileEntry("", "2019 scan.txt", 10, at)});
     const auto store = file.open();
+    // Two words asked of the indexes, one also in a volume name: the entries of both, in order.
+    const Result<SearchResult> both = store->search("2019 scan -zzz", 3);
+    ASSERT_TRUE(both) << both.reason();
+    std::vector<std::string> found;
+    for (const SearchHit& hit : both->hits) {
+        found.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{"4:2019 scan.txt", "4:scan 2019.pdf", "3:scan a.pdf"}));
+    EXPECT_EQ(both->total, 3U);
     const Result<SearchResult> first = store->search("photos i", 3);
     ASSERT_TRUE(first) << first.reason();
     EXPECT_TRUE(first->totalEstimated);
