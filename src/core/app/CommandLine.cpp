@@ -84,23 +84,17 @@ public:
     // A name from a disk, whatever bytes it holds.
     void name(std::string_view bytes) {
         start();
-        if (m_nul) {
-            m_line += bytes;
-        } else {
-            AppendTerminalText(m_line, bytes);
-        }
+        put(bytes);
         end();
     }
     // An entry's path on its disk, written in pieces rather than made first (a search may write millions).
     void path(const CatalogueEntry& entry) {
         start();
-        if (m_nul) {
-            m_line.append(entry.folder).append(entry.folder.empty() ? "" : "/").append(entry.name);
-        } else {
-            AppendTerminalText(m_line, entry.folder);
-            m_line += entry.folder.empty() ? "" : "/";
-            AppendTerminalText(m_line, entry.name);
+        if (!entry.folder.empty()) {
+            put(entry.folder);
+            m_line += '/';
         }
+        put(entry.name);
         end();
     }
     // A text of the program's own, which needs no escaping.
@@ -130,6 +124,14 @@ private:
             m_line += '\0';
         }
         m_started = true;
+    }
+    // Bytes from a disk: as they are with -0, else escaped.
+    void put(std::string_view bytes) {
+        if (m_nul) {
+            m_line += bytes;
+        } else {
+            AppendTerminalText(m_line, bytes);
+        }
     }
 
     std::ostream& m_out;

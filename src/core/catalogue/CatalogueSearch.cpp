@@ -356,6 +356,22 @@ private:
     std::string m_foldedName; // rank's, kept for its storage
 };
 
+// One disk's matches by path. They are sorted by their places, then moved once each: a hit is too large to
+// be moved about by the sort.
+void SortByPath(std::vector<Search::Match>& matches) {
+    std::vector<std::uint32_t> order(matches.size());
+    std::iota(order.begin(), order.end(), 0U);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return PathBefore(matches[a].hit.entry, matches[b].hit.entry);
+    });
+    std::vector<Search::Match> sorted;
+    sorted.reserve(matches.size());
+    for (const std::uint32_t at : order) {
+        sorted.push_back(std::move(matches[at]));
+    }
+    matches = std::move(sorted);
+}
+
 // Entries whose names hold `text` (a piece of `word`), every entry beneath a folder whose name holds it, and
 // (when asked) every entry of a disk whose volume name holds the word. All, when the index cannot tell.
 Result<Candidates> Search::named(const std::string& text, bool inVolumes, const std::string& word, Ids* own) {
@@ -463,15 +479,19 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
 }
 
 // Every entry beneath the folders (disk, path), found through the folders' own index.
+// `select` (from `folders f`) for the folder (disk ?1, path ?2) and every folder beneath it.
+std::string InFolderAndBeneath(const std::string& select) {
+    return select + " WHERE f.disk = ?1 AND f.path = ?2 UNION ALL " + select +
+           " WHERE f.disk = ?1 AND f.path >= ?2 || '/' AND f.path < ?2 || '0'";
+}
+
 Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> folders) {
     std::sort(folders.begin(), folders.end());
     const std::string join = m_foldersSpanEntries
                                  ? "SELECT e.id FROM folders f JOIN entries e ON e.id BETWEEN f.first_entry "
                                    "AND f.last_entry AND e.folder = f.id"
                                  : "SELECT e.id FROM folders f JOIN entries e ON e.folder = f.id";
-    Result<SqliteStatement> query =
-        m_db.prepare(join + " WHERE f.disk = ?1 AND f.path = ?2 UNION ALL " + join +
-                     " WHERE f.disk = ?1 AND f.path >= ?2 || '/' AND f.path < ?2 || '0'");
+    Result<SqliteStatement> query = m_db.prepare(InFolderAndBeneath(join));
     if (!query) {
         return query.failure();
     }
@@ -501,10 +521,7 @@ Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> f
 Result<std::uint64_t> Search::countBeneath(std::vector<std::tuple<std::int64_t, std::string>> folders,
                                            const Ids& disks, const Ids& own) {
     Result<SqliteStatement> query =
-        m_db.prepare("SELECT first_entry, last_entry FROM folders WHERE disk = ?1 AND path = ?2 "
-                     "AND first_entry IS NOT NULL UNION ALL "
-                     "SELECT first_entry, last_entry FROM folders WHERE disk = ?1 AND path >= ?2 || '/' "
-                     "AND path < ?2 || '0' AND first_entry IS NOT NULL");
+        m_db.prepare(InFolderAndBeneath("SELECT f.first_entry, f.last_entry FROM folders f"));
     if (!query) {
         return query.failure();
     }
@@ -513,8 +530,11 @@ Result<std::uint64_t> Search::countBeneath(std::vector<std::tuple<std::int64_t, 
         SqliteStatement& rows = query.value();
         rows.reset();
         rows.bind(1, disk).bind(2, path);
-        if (Result<Done> read = rows.forEachRow(
-                [&](const SqliteStatement& row) { spans.emplace_back(row.integer(0), row.integer(1)); });
+        if (Result<Done> read = rows.forEachRow([&](const SqliteStatement& row) {
+                if (!row.isNull(0)) { // a folder of no entries
+                    spans.emplace_back(row.integer(0), row.integer(1));
+                }
+            });
             !read) {
             return read.failure();
         }
@@ -962,18 +982,8 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
     if (failed) {
         return *failed;
     }
-    // Sorted by their places, then moved once each: a hit is too large to be moved about by the sort.
-    std::vector<std::uint32_t> order(matches.size());
-    std::iota(order.begin(), order.end(), 0U);
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return PathBefore(matches[a].hit.entry, matches[b].hit.entry);
-    });
-    std::vector<Match> sorted;
-    sorted.reserve(matches.size());
-    for (const std::uint32_t at : order) {
-        sorted.push_back(std::move(matches[at]));
-    }
-    return sorted;
+    SortByPath(matches);
+    return matches;
 }
 
 std::uint64_t Search::candidatesOn(const Disk& disk, Part part) const {
@@ -1193,9 +1203,7 @@ Result<SearchResult> FirstOwnNamesFirst(Search& searching, std::size_t limit) {
         std::vector<Search::Match>& here = later[disk];
         here.insert(here.end(), std::make_move_iterator(matches->begin()),
                     std::make_move_iterator(matches->end()));
-        std::sort(here.begin(), here.end(), [](const Search::Match& a, const Search::Match& b) {
-            return PathBefore(a.hit.entry, b.hit.entry);
-        });
+        SortByPath(here);
         for (Search::Match& match : here) {
             if (result.hits.size() >= limit) {
                 break;
