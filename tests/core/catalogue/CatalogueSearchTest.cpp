@@ -31,7 +31,8 @@ protected:
                           FileEntry("", "Tax 2019 scan.pdf", 300 * 1024, LocalTime(2019, 3, 10, 9, 0, 0))});
         AddCatalogueDisk(
             file.path, ZipDisk(3, "WORK", 2), labelled,
-            {FolderEntry("", "Reports"), FileEntry("Reports", "tax return.pdf", 45056, earlier),
+            {FolderEntry("", "ReportsReports"), FileEntry("ReportsReports", "a.txt", 10, earlier),
+             FolderEntry("", "Reports"), FileEntry("Reports", "tax return.pdf", 45056, earlier),
              FileEntry("Reports", "receipt.tif", 4096, earlier), FolderEntry("", "Scans"),
              FileEntry("Scans", "receipt.tif", 4096, earlier), FileEntry("", "a.txt", 10, earlier),
              FileEntry("", "x AND y", 10, earlier), FileEntry("", "say \"hi\".txt", 10, earlier),
@@ -124,9 +125,9 @@ TEST_F(CatalogueSearchTest, FindsEveryWordInThePathOrVolumeOwnNamesFirst) {
         {"💾.", "7:💾.iso"},
         // A word in a volume name stands for every entry of its disk.
         {"work tax", "3:Reports/tax return.pdf"},
-        // Paths sort as they read: a space comes before the slash, a digit after it.
+        // Paths sort as they read: a space comes before the slash, a digit or a letter after it.
         {"ORK", "3:* | 3:Reports | 3:Reports 2.ods | 3:Reports/receipt.tif | 3:Reports/tax return.pdf | "
-                "3:Reports0.ods | 3:Scans | "
+                "3:Reports0.ods | 3:ReportsReports | 3:ReportsReports/a.txt | 3:Scans | "
                 "3:Scans/receipt.tif | "
                 "3:a.txt | 3:bad\xc3(.txt | 3:bad\xff.txt | 3:say \"hi\".txt | 3:x AND y"},
         {"tax 2019", "7:Tax 2019 scan.pdf"},
@@ -169,7 +170,8 @@ TEST_F(CatalogueSearchTest, FiltersAndExclusionsNarrowTheWords) {
         {"modified:2019-12", Quittung},
         {"modified:2019-05..2019-07", "7:Holiday/Beach.JPG | 12:Beach.JPG | " + Scan12 + " | " + Scan40},
         {"modified:..2019-04 ext:pdf", "3:Reports/tax return.pdf | 7:Tax 2019 scan.pdf"},
-        {"type:folder", "3:Reports | 3:Scans | 7:Holiday | 12:Steuer | 12:Steuer/Belege_2019 | 40:Steuer | "
+        {"type:folder", "3:Reports | 3:ReportsReports | 3:Scans | 7:Holiday | 12:Steuer | "
+                        "12:Steuer/Belege_2019 | 40:Steuer | "
                         "40:Steuer/Belege_2019"},
         {"type:folder steuer", "12:Steuer | 40:Steuer | 12:Steuer/Belege_2019 | 40:Steuer/Belege_2019"},
         {"type:file receipt", "3:Reports/receipt.tif | 3:Scans/receipt.tif"},
@@ -185,7 +187,7 @@ TEST_F(CatalogueSearchTest, FiltersAndExclusionsNarrowTheWords) {
         {"belege -STEUER", ""},
         {"-work ext:pdf", "7:Tax 2019 scan.pdf | " + Quittung + " | " + Scan12 + " | " + Scan40},
         {"tax -\"2019 scan\"", "3:Reports/tax return.pdf"},
-        {"-belege type:folder", "3:Reports | 3:Scans | 7:Holiday | 12:Steuer | 40:Steuer"},
+        {"-belege type:folder", "3:Reports | 3:ReportsReports | 3:Scans | 7:Holiday | 12:Steuer | 40:Steuer"},
         // Copies of a file on other disks, by name; a disk recorded twice is no second copy and says so.
         {"dupes:", "7:Holiday/Beach.JPG | 12:Beach.JPG | " + Scan12 + " (=#40) | " + Scan40 + " (=#12)"},
         {"dupes: -holiday", "12:Beach.JPG | " + Scan12 + " (=#40) | " + Scan40 + " (=#12)"},
