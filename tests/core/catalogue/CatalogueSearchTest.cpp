@@ -15,6 +15,15 @@ namespace {
 
 constexpr std::uint64_t MB = 1024 * 1024;
 
+// The hits as "number:path", in their order.
+std::vector<std::string> Places(const std::vector<SearchHit>& hits) {
+    std::vector<std::string> places;
+    for (const SearchHit& hit : hits) {
+        places.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+    }
+    return places;
+}
+
 // Four disks; #7's volume name holds "2019"; #40 is #12 labelled again as a new disk (same serial and
 // capacity).
 class CatalogueSearchTest : public ::testing::Test {
@@ -218,18 +227,11 @@ TEST_F(CatalogueSearchTest, EveryHitComesInTheSearchsOrder) {
             visited.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
             return true;
         }));
-        std::vector<std::string> hits;
-        for (const SearchHit& hit : searched->hits) {
-            hits.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
-        }
+        const std::vector<std::string> hits = Places(searched->hits);
         EXPECT_EQ(visited, hits) << text;
         // The first hits alone are the list's first; their total is all of them unless marked reckoned.
         const Result<SearchResult> first = store->search(text, 2);
-        std::vector<std::string> firstHits;
-        for (const SearchHit& hit : first->hits) {
-            firstHits.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
-        }
-        EXPECT_EQ(firstHits,
+        EXPECT_EQ(Places(first->hits),
                   std::vector(hits.begin(), hits.begin() + std::min<std::ptrdiff_t>(2, hits.size())))
             << text;
         if (!first->totalEstimated) {
@@ -274,12 +276,9 @@ TEST(CatalogueSearchFirstRows, CommonWordsShowTheirFirstRowsWithAReckonedTotal) 
     const auto store = file.open();
     const Result<SearchResult> first = store->search("scan", 5);
     ASSERT_TRUE(first);
-    std::vector<std::string> hits;
-    for (const SearchHit& hit : first->hits) {
-        hits.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.name);
-    }
-    EXPECT_EQ(hits, (std::vector<std::string>{"1:scan 101.pdf", "1:scan 102.pdf", "1:scan 103.pdf",
-                                              "1:scan 105.pdf", "1:scan 106.pdf"}));
+    EXPECT_EQ(Places(first->hits),
+              (std::vector<std::string>{"1:scan 101.pdf", "1:scan 102.pdf", "1:scan 103.pdf",
+                                        "1:scan 105.pdf", "1:scan 106.pdf"}));
     EXPECT_TRUE(first->totalEstimated);
     EXPECT_EQ(first->total, 90U); // 30 of the 40 entries read, of 120
     EXPECT_EQ(MatchCountText(first->hits.size(), first->total, first->totalEstimated), "5 of about 90");
@@ -359,21 +358,14 @@ TEST(CatalogueSearchFirstRows, ReadingStopsOnceTheRowsAreFullAndTheRestIsReckone
     // Two words asked of the indexes, one also in a volume name: the entries of both, in order.
     const Result<SearchResult> both = store->search("2019 scan -zzz", 3);
     ASSERT_TRUE(both) << both.reason();
-    std::vector<std::string> found;
-    for (const SearchHit& hit : both->hits) {
-        found.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
-    }
-    EXPECT_EQ(found, (std::vector<std::string>{"4:2019 scan.txt", "4:scan 2019.pdf", "3:scan a.pdf"}));
+    EXPECT_EQ(Places(both->hits),
+              (std::vector<std::string>{"4:2019 scan.txt", "4:scan 2019.pdf", "3:scan a.pdf"}));
     EXPECT_EQ(both->total, 3U);
     const Result<SearchResult> first = store->search("photos i", 3);
     ASSERT_TRUE(first) << first.reason();
     EXPECT_TRUE(first->totalEstimated);
     EXPECT_EQ(first->total, 12010U);
-    std::vector<std::string> paths;
-    for (const SearchHit& hit : first->hits) {
-        paths.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
-    }
-    EXPECT_EQ(paths,
+    EXPECT_EQ(Places(first->hits),
               (std::vector<std::string>{"1:photos/img 0.jpg", "1:photos/img 1.jpg", "1:photos/img 10.jpg"}));
 }
 
