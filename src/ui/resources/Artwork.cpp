@@ -1,5 +1,7 @@
 #include "ui/resources/Artwork.h"
 
+#include "ui/forms/Geometry.h"
+
 #include <QPainter>
 
 namespace {
@@ -53,10 +55,10 @@ constexpr int StripHeight = 45;
 constexpr int LitWidth = 110;
 const QColor CaptionYellow(255, 230, 0);
 
+// The windows' own bold face, which the forms have loaded already: one font file fewer in memory.
 QFont CaptionFont() {
-    QFont font("DejaVu Sans");
+    QFont font = FormFont("Arial", 8.25, true);
     font.setPixelSize(13);
-    font.setBold(true);
     return font;
 }
 
