@@ -58,14 +58,17 @@ std::string DisksCsv(const std::vector<DiskRecord>& disks) {
 }
 
 std::string SearchHitsCsvHeader() {
-    return std::string(ByteOrderMark) +
-           CsvRow({"Disk", "Volume", "Folder", "Name", "Type", "Size (bytes)", "Modified", "Labelled"});
+    return std::string(ByteOrderMark) + CsvRow({"Disk", "Volume", "Folder", "Name", "Type", "Size (bytes)",
+                                                "Modified", "Labelled", "Same disk as"});
 }
 
 std::string SearchHitCsvRow(const SearchHit& hit) {
     const CatalogueEntry& entry = hit.entry;
-    return CsvRow({std::to_string(hit.diskNumber), NameText(hit.volumeName), NameText(entry.folder),
-                   NameText(entry.name), entry.isFolder ? "folder" : "file",
-                   entry.isFolder ? std::string() : std::to_string(entry.size), IsoDateTime(entry.modified),
-                   IsoDateTime(hit.lastLabelled)});
+    return CsvRow(
+        {std::to_string(hit.diskNumber), NameText(hit.volumeName), NameText(entry.folder),
+         NameText(entry.name), entry.isFolder ? "folder" : "file",
+         entry.isFolder ? std::string() : std::to_string(entry.size), IsoDateTime(entry.modified),
+         IsoDateTime(hit.lastLabelled),
+         // A copy on a disk recorded twice is no second copy: the sheet says so, as the window does.
+         hit.sameDiskAs == 0 ? std::string() : std::to_string(hit.sameDiskAs)});
 }

@@ -45,3 +45,15 @@ TEST(CatalogueText, NamesThatAreNotUtf8ShowReplacementMarks) {
 TEST(CatalogueCsv, FieldsAreQuotedOnlyWhereTheyMustBe) {
     EXPECT_EQ(CsvRow({"a", "b,c", "", " padded ", "cr\rhere"}), "a,\"b,c\",, padded ,\"cr\rhere\"\r\n");
 }
+
+// A duplicate on a disk that was labelled again as new is marked, so that a sheet of copies does not count
+// one physical disk twice.
+TEST(CatalogueCsv, ACopyOnADiskRecordedTwiceNamesTheOtherRecord) {
+    SearchHit hit;
+    hit.diskNumber = 40;
+    hit.entry = CatalogueEntry{"Scans", "scan.tif", false, 7, 0};
+    hit.sameDiskAs = 12;
+    EXPECT_EQ(SearchHitCsvRow(hit), "40,,Scans,scan.tif,file,7,,,12\r\n");
+    hit.sameDiskAs = 0;
+    EXPECT_EQ(SearchHitCsvRow(hit), "40,,Scans,scan.tif,file,7,,,\r\n");
+}

@@ -49,7 +49,7 @@ TEST_F(CatalogueExportTest, ExportWritesEitherListAsCsvAndSaysHowManyRows) {
     window->cmdExport->click();
     EXPECT_EQ(LastMessage(), "The list is empty: " + file + " holds only the column titles.");
     EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBF"
-                               "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled\r\n");
+                               "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled,Same disk as\r\n");
 
     type(*window, "notes");
     window->exportProgress(0, 1); // as a slow disk shows it
@@ -58,10 +58,10 @@ TEST_F(CatalogueExportTest, ExportWritesEitherListAsCsvAndSaysHowManyRows) {
     EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr); // gone with the export
     EXPECT_EQ(LastMessage(), "1 row was written to " + file + ".");
     EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBF"
-                               "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled\r\n"
+                               "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled,Same disk as\r\n"
                                "3,Caf\xC3\xA9,\"M\xC3\xBC"
                                "ller, \"\"Akten\"\"\",\"tax\nnotes.txt\",file,5,2023-06-07 08:09:10,"
-                               "2026-03-14 09:47:00\r\n");
+                               "2026-03-14 09:47:00,\r\n");
 
     // The disks, in the order shown.
     window->tabViews->setCurrentIndex(1);
