@@ -172,8 +172,9 @@ Result<SearchQuery> Type(SearchQuery query, std::string_view typed, std::string_
     if (!folders && type != "file" && type != "files") {
         return Wrong(typed, "is not a type filter: write type:folder or type:file.");
     }
-    // Asking for both leaves every entry in.
-    query.folders = query.folders && *query.folders != folders ? std::nullopt : std::optional<bool>(folders);
+    // Asking for both leaves every entry in, whatever type is asked after.
+    query.everyType = query.everyType || (query.folders && *query.folders != folders);
+    query.folders = query.everyType ? std::nullopt : std::optional<bool>(folders);
     return query;
 }
 
@@ -226,7 +227,7 @@ std::optional<std::pair<Filter, std::string_view>> FilterOf(std::string_view wor
 
 bool SearchQuery::empty() const {
     return words.empty() && excluded.empty() && extensions.empty() && !sizeAtLeast && !sizeBelow &&
-           !modifiedFrom && !modifiedBefore && !folders && disks.empty() && !duplicates;
+           !modifiedFrom && !modifiedBefore && !folders && !everyType && disks.empty() && !duplicates;
 }
 
 Result<SearchQuery> ParseSearch(std::string_view text) {

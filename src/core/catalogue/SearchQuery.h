@@ -19,6 +19,7 @@ struct SearchQuery {
     std::optional<std::int64_t> modifiedFrom;   // inclusive
     std::optional<std::int64_t> modifiedBefore; // exclusive
     std::optional<bool> folders;                // only folders (true) or only files (false)
+    bool everyType = false;                     // both types asked: every entry, which is still a search
     std::vector<int> disks;                     // disk numbers, any of them
     bool duplicates = false;                    // only files whose name and size are on another disk too
 

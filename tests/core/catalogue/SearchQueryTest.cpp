@@ -44,6 +44,9 @@ std::string Described(const SearchQuery& q) {
     if (q.folders) {
         add(*q.folders ? "folders" : "files");
     }
+    if (q.everyType) {
+        add("every type");
+    }
     for (const int disk : q.disks) {
         add("#" + std::to_string(disk));
     }
@@ -84,7 +87,7 @@ TEST(SearchQuery, ReadsWordsPhrasesExclusionsAndFilters) {
         {"modified:..2018-12", "before=" + Day(2019, 1, 1)},
         {"type:folder", "folders"},
         {"TYPE:Files tax", "words=tax files"},
-        {"type:file type:folder", ""}, // either is every entry
+        {"type:file type:folder type:file", "every type"}, // either is every entry, a search all the same
         {"disk:42 #7 disk:007", "#42 #7"},
         {"dupes: ext:jpg", "ext=jpg dupes"},
     };
