@@ -1,0 +1,130 @@
+#include "core/catalogue/EntryBlock.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+void PutNumber(std::string& out, std::uint64_t value) {
+    while (value >= 0x80) {
+        out += static_cast<char>(value | 0x80);
+        value >>= 7;
+    }
+    out += static_cast<char>(value);
+}
+
+// Small differences either way in few bytes.
+std::uint64_t Signed(std::int64_t value) {
+    return (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63);
+}
+
+std::int64_t Unsigned(std::uint64_t value) {
+    return static_cast<std::int64_t>(value >> 1) ^ -static_cast<std::int64_t>(value & 1);
+}
+
+// Differences of folders and dates wrap as unsigned numbers do, so that no pair of values overflows.
+std::int64_t Minus(std::int64_t a, std::int64_t b) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) - static_cast<std::uint64_t>(b));
+}
+
+std::int64_t Plus(std::int64_t a, std::int64_t b) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
+}
+
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : m_bytes(bytes) {}
+
+    std::optional<std::uint64_t> number() {
+        std::uint64_t value = 0;
+        for (int shift = 0; shift < 64; shift += 7) {
+            if (m_at == m_bytes.size()) {
+                return std::nullopt;
+            }
+            const auto byte = static_cast<unsigned char>(m_bytes[m_at++]);
+            value |= static_cast<std::uint64_t>(byte & 0x7f) << shift;
+            if ((byte & 0x80) == 0) {
+                return value;
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::optional<std::string_view> bytes(std::uint64_t count) {
+        if (count > m_bytes.size() - m_at) {
+            return std::nullopt;
+        }
+        const std::string_view taken = m_bytes.substr(m_at, count);
+        m_at += count;
+        return taken;
+    }
+
+    bool atEnd() const { return m_at == m_bytes.size(); }
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_at = 0;
+};
+
+} // namespace
+
+std::string PackEntries(const std::vector<BlockEntry>& entries) {
+    std::string out;
+    PutNumber(out, entries.size());
+    const BlockEntry none;
+    const BlockEntry* before = &none;
+    for (const BlockEntry& entry : entries) {
+        const std::size_t limit = std::min(entry.name.size(), before->name.size());
+        const std::size_t shared = static_cast<std::size_t>(
+            std::mismatch(entry.name.begin(), entry.name.begin() + limit, before->name.begin()).first -
+            entry.name.begin());
+        PutNumber(out, Signed(Minus(entry.folder, before->folder)));
+        PutNumber(out, shared);
+        PutNumber(out, entry.name.size() - shared);
+        out.append(entry.name, shared);
+        // A folder has no size of its own: the flag and the size share one number.
+        PutNumber(out, entry.isFolder ? 0 : entry.size + 1);
+        PutNumber(out, Signed(Minus(entry.modified, before->modified)));
+        before = &entry;
+    }
+    return out;
+}
+
+Result<std::vector<BlockEntry>> UnpackEntries(std::string_view bytes) {
+    const Failure damaged{"a block of the catalogue's entries is damaged"};
+    Reader in(bytes);
+    const std::optional<std::uint64_t> count = in.number();
+    // Every entry takes five bytes at least: no count can be larger than the bytes allow.
+    if (!count || *count > bytes.size() / 5) {
+        return damaged;
+    }
+    std::vector<BlockEntry> entries(static_cast<std::size_t>(*count));
+    const BlockEntry none;
+    const BlockEntry* before = &none;
+    for (BlockEntry& entry : entries) {
+        const std::optional<std::uint64_t> folder = in.number();
+        const std::optional<std::uint64_t> shared = in.number();
+        const std::optional<std::uint64_t> rest = in.number();
+        if (!folder || !shared || !rest || *shared > before->name.size()) {
+            return damaged;
+        }
+        const std::optional<std::string_view> tail = in.bytes(*rest);
+        const std::optional<std::uint64_t> size = in.number();
+        const std::optional<std::uint64_t> modified = in.number();
+        if (!tail || !size || !modified) {
+            return damaged;
+        }
+        entry.folder = Plus(before->folder, Unsigned(*folder));
+        entry.name.reserve(*shared + tail->size());
+        entry.name.assign(before->name, 0, *shared);
+        entry.name += *tail;
+        entry.isFolder = *size == 0;
+        entry.size = entry.isFolder ? 0 : *size - 1;
+        entry.modified = Plus(before->modified, Unsigned(*modified));
+        before = &entry;
+    }
+    if (!in.atEnd()) {
+        return damaged;
+    }
+    return entries;
+}
