@@ -1,7 +1,11 @@
 #include "core/catalogue/CatalogueSchema.h"
 
 #include "core/catalogue/CatalogueStore.h"
+#include "core/catalogue/EntryBlock.h"
+#include "core/catalogue/EntryTable.h"
 #include "core/catalogue/SqliteDatabase.h"
+
+#include <algorithm>
 
 #include <string>
 
@@ -131,6 +135,45 @@ CREATE VIRTUAL TABLE volume_names USING fts5 (
 INSERT INTO volume_names (volume_names) VALUES ('rebuild');
 )sql";
 
+// The entries move into blocks; the name index keeps its ids and names, read through the new table.
+Result<Done> FifthVersion(const SqliteDatabase& db) {
+    Result<Done> made =
+        db.execute("CREATE TABLE entry_blocks (first INTEGER PRIMARY KEY, last INTEGER NOT NULL,"
+                   " data BLOB NOT NULL)");
+    Result<SqliteStatement> rows = Then(made, [&] {
+        return db.prepare("SELECT id, folder, name, is_folder, size, modified FROM entries ORDER BY id");
+    });
+    if (!rows) {
+        return rows.failure();
+    }
+    std::vector<BlockEntry> run;
+    std::int64_t runFirst = 0;
+    Result<Done> packed = Done{};
+    const auto flush = [&] {
+        if (packed && !run.empty()) {
+            packed = AddEntryBlocks(db, runFirst, run);
+        }
+        run.clear();
+    };
+    Result<Done> read = rows.value().forEachRow([&](const SqliteStatement& row) {
+        const std::int64_t id = row.integer(0);
+        if (run.empty() || id != runFirst + static_cast<std::int64_t>(run.size())) {
+            flush();
+            runFirst = id;
+        }
+        run.push_back({row.integer(1), row.text(2), row.integer(3) != 0,
+                       static_cast<std::uint64_t>(row.integer(4)), row.integer(5)});
+        if (run.size() == 65536) {
+            flush(); // a whole number of blocks, not the whole file in memory
+        }
+    });
+    flush();
+    if (!read || !packed) {
+        return read ? packed : read;
+    }
+    return db.execute("DROP TABLE entries; CREATE VIRTUAL TABLE entries USING tessaline_entries");
+}
+
 Result<Done> SetVersion(const SqliteDatabase& db, int version) {
     return db.execute("PRAGMA user_version = " + std::to_string(version));
 }
@@ -145,7 +188,7 @@ Result<Done> CreateCatalogueSchema(const SqliteDatabase& db) {
 }
 
 Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
-    static_assert(CatalogueStore::SchemaVersion == 4, "a new version needs its step here");
+    static_assert(CatalogueStore::SchemaVersion == 5, "a new version needs its step here");
     if (version < 2) {
         if (auto upgraded = db.execute(SecondVersion); !upgraded) {
             return upgraded;
@@ -161,5 +204,37 @@ Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
             return upgraded;
         }
     }
+    if (version < 5) {
+        if (auto upgraded = FifthVersion(db); !upgraded) {
+            return upgraded;
+        }
+    }
     return SetVersion(db, CatalogueStore::SchemaVersion);
+}
+
+Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
+                            const std::vector<BlockEntry>& entries) {
+    Result<SqliteStatement> insert =
+        db.prepare("INSERT INTO entry_blocks (first, last, data) VALUES (?, ?, ?)");
+    if (!insert) {
+        return insert.failure();
+    }
+    std::vector<BlockEntry> block;
+    for (std::size_t from = 0; from < entries.size();) {
+        const std::int64_t id = first + static_cast<std::int64_t>(from);
+        // A block ends with its disk's range of ids, so that a disk's blocks go with it.
+        const std::int64_t toRangeEnd = EntriesPerDisk - (id % EntriesPerDisk);
+        const std::size_t count = static_cast<std::size_t>(std::min<std::int64_t>(
+            {EntriesPerBlock, toRangeEnd, static_cast<std::int64_t>(entries.size() - from)}));
+        block.assign(entries.begin() + static_cast<std::ptrdiff_t>(from),
+                     entries.begin() + static_cast<std::ptrdiff_t>(from + count));
+        SqliteStatement& row = insert.value();
+        row.reset();
+        row.bind(1, id).bind(2, id + static_cast<std::int64_t>(count) - 1).bindBlob(3, PackEntries(block));
+        if (Result<Done> added = row.run(); !added) {
+            return added;
+        }
+        from += count;
+    }
+    return Done{};
 }

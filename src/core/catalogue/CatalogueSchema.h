@@ -3,8 +3,10 @@
 #include "core/runtime/Result.h"
 
 #include <cstdint>
+#include <vector>
 
 class SqliteDatabase;
+struct BlockEntry;
 
 // The tables of the catalogue file. Each change of them is a new version in PRAGMA user_version, and a file
 // of an older version is brought up to the current one step by step.
@@ -18,6 +20,8 @@ class SqliteDatabase;
 // Version 4: the name indexes keep no positions (detail=none), so a word's trigrams find the names that
 //            may hold it and the names are checked; entries have no index and no reference by folder: a
 //            folder keeps the range of its entries' ids (first_entry, last_entry).
+// Version 5: entries are packed, up to EntriesPerBlock of consecutive ids in a row of entry_blocks;
+//            `entries` is a table over the blocks (EntryTable.h) that SQL reads as before.
 //
 // Entries are numbered entry_range × 2^32 + n, so a disk's entries are one range of ids: a search tells an
 // entry's disk without a lookup, and an entry needs no disk column. The name index is over each name
@@ -29,6 +33,11 @@ Result<Done> CreateCatalogueSchema(const SqliteDatabase& db);
 
 // Brings the tables from `version` up to the current one; the caller holds a write transaction.
 Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version);
+
+// Writes entries of the ids from `first` on as blocks, none of them reaching over the end of a disk's
+// range; the caller holds a write transaction.
+Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
+                            const std::vector<BlockEntry>& entries);
 
 // The ids of one disk's entries: disk id × EntriesPerDisk + 1 and up.
 inline constexpr std::int64_t EntriesPerDisk = std::int64_t{1} << 32;

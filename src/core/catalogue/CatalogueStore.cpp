@@ -2,6 +2,7 @@
 
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/CatalogueSearch.h"
+#include "core/catalogue/EntryBlock.h"
 #include "core/catalogue/SearchQuery.h"
 #include "core/catalogue/SqliteDatabase.h"
 #include "core/catalogue/SqliteTransaction.h"
@@ -25,7 +26,10 @@ namespace {
 
 // The older version that a reading takes as it is (its name index answers the same questions, and its
 // folders have an index of their entries); older ones are read through an up-to-date copy in memory.
-constexpr int ReadAsItIs = 3;
+// Files of these versions are read as they are (converting a large one in memory would cost seconds at
+// every reading); the oldest of them keeps no range of ids in its folders.
+constexpr int ReadAsItIsSince = 3;
+constexpr int NoFolderSpans = 3;
 
 // A locked file must fail fast: the label is printed whether or not the disk could be recorded.
 constexpr auto BusyTimeout = std::chrono::milliseconds(250);
@@ -365,7 +369,7 @@ Result<Done> DropRange(const SqliteDatabase& db, std::int64_t range) {
                                     " SELECT 'delete', id, name FROM entry_text WHERE id BETWEEN ? AND ?",
                                     first, last);
     return Then(unindexed,
-                [&] { return db.run("DELETE FROM entries WHERE id BETWEEN ? AND ?", first, last); });
+                [&] { return db.run("DELETE FROM entry_blocks WHERE first BETWEEN ? AND ?", first, last); });
 }
 
 // Drops a list with its folders and entries, and the disk row that holds it (its folders go with it).
@@ -548,8 +552,7 @@ Result<std::unique_ptr<CatalogueStore>> CatalogueStore::OpenExisting(const std::
         if (!updated) {
             return Cannot(doing, updated.reason());
         }
-    } else if (schema == ReadAsItIs) {
-        // Converting a large file in memory would cost seconds at every reading.
+    } else if (schema >= ReadAsItIsSince && schema < SchemaVersion) {
         std::unique_ptr<CatalogueStore> store(new CatalogueStore(path, std::move(db).value(), access));
         store->m_schema = schema;
         return store;
@@ -714,8 +717,9 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
             return range.failure();
         }
         const std::int64_t first = *range * EntriesPerDisk;
-        Result<std::optional<std::int64_t>> last = m_db->queryInteger(
-            "SELECT max(id) FROM entries WHERE id BETWEEN ? AND ?", first, first + EntriesPerDisk - 1);
+        Result<std::optional<std::int64_t>> last =
+            m_db->queryInteger("SELECT max(last) FROM entry_blocks WHERE first BETWEEN ? AND ?", first,
+                               first + EntriesPerDisk - 1);
         if (!last) {
             return last.failure();
         }
@@ -723,11 +727,8 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
         if (id - first + static_cast<std::int64_t>(batch.size()) >= EntriesPerDisk) {
             return Failure{"a disk holds too many entries for the catalogue"};
         }
-        Result<SqliteStatement> insert = m_db->prepare(
-            "INSERT INTO entries (id, folder, name, is_folder, size, modified) VALUES (?, ?, ?, ?, ?, ?)");
-        if (!insert) {
-            return insert.failure();
-        }
+        std::vector<BlockEntry> entries;
+        entries.reserve(batch.size());
         FolderIds folderId(*m_db, listId);
         // The ids each folder's entries of the batch span: one range a folder, as a walk writes them.
         std::unordered_map<std::int64_t, std::pair<std::int64_t, std::int64_t>> spans;
@@ -736,15 +737,13 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
             if (!folder) {
                 return folder.failure();
             }
-            SqliteStatement& row = insert.value();
-            row.bind(1, ++id).bind(2, *folder).bind(3, entry.name).bind(4, std::int64_t{entry.isFolder});
-            row.bind(5, static_cast<std::int64_t>(entry.size)).bind(6, entry.modified);
-            if (Result<Done> added = row.run(); !added) {
-                return added;
-            }
-            row.reset();
+            entries.push_back({*folder, entry.name, entry.isFolder, entry.size, entry.modified});
+            ++id;
             auto [span, added] = spans.try_emplace(*folder, id, id);
             span->second.second = id;
+        }
+        if (Result<Done> added = AddEntryBlocks(*m_db, last->value_or(first) + 1, entries); !added) {
+            return added;
         }
         Result<SqliteStatement> widen =
             m_db->prepare("UPDATE folders SET first_entry = min(coalesce(first_entry, ?1), ?1),"
@@ -836,7 +835,7 @@ Result<std::vector<CatalogueEntry>> CatalogueStore::folderEntries(std::int64_t d
         " WHERE u.disk = f.disk AND u.unreadable AND u.path = iif(f.path = '', e.name, f.path || '/' || "
         "e.name))"
         " FROM folders f JOIN entries e ON " +
-            std::string(m_schema == ReadAsItIs
+            std::string(m_schema == NoFolderSpans
                             ? "e.folder = f.id"
                             : "e.id BETWEEN f.first_entry AND f.last_entry AND e.folder = f.id") +
             " WHERE f.disk = ? AND f.path = ?"

@@ -1,5 +1,6 @@
 #include "core/catalogue/SqliteDatabase.h"
 
+#include "core/catalogue/EntryTable.h"
 #include "core/catalogue/SqliteLibrary.h"
 
 #include <cerrno>
@@ -79,6 +80,9 @@ Result<std::unique_ptr<SqliteDatabase>> SqliteDatabase::open(const std::string& 
     std::unique_ptr<SqliteDatabase> opened(new SqliteDatabase(path, access, db));
     if (rc != SQLITE_OK) {
         return opened->failure(rc);
+    }
+    if (Result<Done> known = AddEntryTableModule(db); !known) {
+        return Failure{path + " cannot be opened: " + known.reason()};
     }
     return opened;
 }

@@ -57,6 +57,18 @@ Result<SqliteLibrary> LoadSqliteLibrary(const char* file) {
     find(library.column_text, "sqlite3_column_text");
     find(library.column_bytes, "sqlite3_column_bytes");
     find(library.column_type, "sqlite3_column_type");
+    find(library.column_blob, "sqlite3_column_blob");
+    find(library.bind_blob64, "sqlite3_bind_blob64");
+    find(library.create_module_v2, "sqlite3_create_module_v2");
+    find(library.declare_vtab, "sqlite3_declare_vtab");
+    find(library.value_int64, "sqlite3_value_int64");
+    find(library.value_numeric_type, "sqlite3_value_numeric_type");
+    find(library.result_int64, "sqlite3_result_int64");
+    find(library.result_text64, "sqlite3_result_text64");
+    find(library.result_error_nomem, "sqlite3_result_error_nomem");
+    find(library.mprintf, "sqlite3_mprintf");
+    find(library.free, "sqlite3_free");
+    find(library.stmt_busy, "sqlite3_stmt_busy");
     if (!missing.empty()) {
         ::dlclose(handle);
         return Failure{std::string("the SQLite library ") + file + " lacks " + missing + " (too old?)"};

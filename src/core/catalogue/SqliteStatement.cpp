@@ -53,6 +53,12 @@ SqliteStatement& SqliteStatement::bind(int index, std::string_view text) {
     return *this;
 }
 
+SqliteStatement& SqliteStatement::bindBlob(int index, std::string_view bytes) {
+    const int rc = Sqlite().bind_blob64(m_statement, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+    keepBindError(rc);
+    return *this;
+}
+
 SqliteStatement& SqliteStatement::bindPointer(int index, void* pointer, const char* type) {
     const int rc = Sqlite().bind_pointer(m_statement, index, pointer, type, nullptr);
     keepBindError(rc);
@@ -116,6 +122,14 @@ std::string SqliteStatement::text(int column) const {
 
 std::string_view SqliteStatement::textView(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(Sqlite().column_text(m_statement, column));
+    if (bytes == nullptr) {
+        return {};
+    }
+    return {bytes, static_cast<std::size_t>(Sqlite().column_bytes(m_statement, column))};
+}
+
+std::string_view SqliteStatement::blobView(int column) const {
+    const auto* bytes = static_cast<const char*>(Sqlite().column_blob(m_statement, column));
     if (bytes == nullptr) {
         return {};
     }

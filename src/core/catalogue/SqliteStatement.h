@@ -25,6 +25,8 @@ public:
     SqliteStatement& bind(int index, std::string_view text);
     SqliteStatement& bind(int index, const char* text) { return bind(index, std::string_view(text)); }
     SqliteStatement& bind(int index, const std::string& text) { return bind(index, std::string_view(text)); }
+    // Bytes kept as a blob, not as text.
+    SqliteStatement& bindBlob(int index, std::string_view bytes);
     // A pointer passed to an SQL function that asks for one of this type (sqlite3_bind_pointer).
     SqliteStatement& bindPointer(int index, void* pointer, const char* type);
 
@@ -55,6 +57,7 @@ public:
     std::string text(int column) const;
     // Valid until the next step or reset.
     std::string_view textView(int column) const;
+    std::string_view blobView(int column) const;
     bool isNull(int column) const;
 
 private:

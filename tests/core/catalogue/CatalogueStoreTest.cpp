@@ -265,7 +265,10 @@ TEST(CatalogueStoreTest, AFileCheckedTodayIsNotCheckedWholeAgain) {
             ASSERT_TRUE(Connect(file.path)->execute(
                 "ALTER TABLE disks DROP COLUMN replaces; ALTER TABLE disks DROP COLUMN entry_range; "
                 "ALTER TABLE folders DROP COLUMN unreadable; ALTER TABLE folders DROP COLUMN first_entry; "
-                "ALTER TABLE folders DROP COLUMN last_entry; PRAGMA user_version = 2"));
+                "ALTER TABLE folders DROP COLUMN last_entry; DROP TABLE entries; DROP TABLE entry_blocks; "
+                "CREATE TABLE entries (id INTEGER PRIMARY KEY, folder INTEGER NOT NULL, name TEXT NOT NULL, "
+                "is_folder INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL); "
+                "PRAGMA user_version = 2"));
         }
         DamageAnIndex(file.path);
         const std::unique_ptr<CatalogueStore> store = file.open();

@@ -1,0 +1,337 @@
+#include "core/catalogue/EntryTable.h"
+
+#include "core/catalogue/EntryBlock.h"
+#include "core/catalogue/SqliteLibrary.h"
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum Column { Id, Folder, Name, IsFolder, Size, Modified };
+
+// Which bounds on the id xBestIndex was given, passed on to xFilter as its number, their values in this
+// order.
+enum Bound { Equal = 1, AtLeast = 2, Above = 4, AtMost = 8, Below = 16 };
+constexpr Bound Bounds[] = {Equal, AtLeast, Above, AtMost, Below};
+
+constexpr std::int64_t Lowest = std::numeric_limits<std::int64_t>::min();
+constexpr std::int64_t Highest = std::numeric_limits<std::int64_t>::max();
+
+struct Table {
+    sqlite3_vtab base{};
+    sqlite3* db = nullptr;
+    std::string blocks; // the blocks' table, with its schema
+};
+
+// A cursor keeps the block it is in, decoded: a range reads each block once, and single ids asked in
+// order (a join from the name index) mostly fall in the block of the one before.
+struct Cursor {
+    sqlite3_vtab_cursor base{};
+    sqlite3_stmt* following = nullptr; // the blocks from an id on, in order
+    std::int64_t blockFirst = 1;
+    std::int64_t blockLast = 0;
+    std::vector<BlockEntry> block;
+    std::int64_t id = 0;
+    std::int64_t high = -1;
+    bool ended = true;
+
+    ~Cursor() {
+        if (following != nullptr) {
+            Sqlite().finalize(following);
+        }
+    }
+};
+
+Table& TableOf(sqlite3_vtab* vtab) {
+    return *reinterpret_cast<Table*>(vtab);
+}
+
+Cursor& CursorOf(sqlite3_vtab_cursor* cursor) {
+    return *reinterpret_cast<Cursor*>(cursor);
+}
+
+int Fail(sqlite3_vtab* vtab, const std::string& why, int code) {
+    Sqlite().free(vtab->zErrMsg);
+    vtab->zErrMsg = Sqlite().mprintf("%s", why.c_str());
+    return code;
+}
+
+int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab** made, char** error) {
+    const int rc = Sqlite().declare_vtab(
+        db, "CREATE TABLE x (id INTEGER, folder INTEGER, name TEXT, is_folder INTEGER, size INTEGER, "
+            "modified INTEGER)");
+    if (rc != SQLITE_OK) {
+        return rc;
+    }
+    // SQLite owns the table until it disconnects it.
+    auto table = std::make_unique<Table>();
+    table->db = db;
+    const std::string schema = argc > 1 ? argv[1] : "main";
+    std::string quoted = "\"";
+    for (const char c : schema) {
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    }
+    table->blocks = quoted + "\".entry_blocks";
+    (void)error;
+    *made = &table.release()->base;
+    return SQLITE_OK;
+}
+
+int Disconnect(sqlite3_vtab* vtab) {
+    delete &TableOf(vtab);
+    return SQLITE_OK;
+}
+
+// Bounds on the id are read from the blocks' own ids; SQLite still checks every row against them, so a
+// bound that is not a whole number is left to it.
+int BestIndex(sqlite3_vtab*, sqlite3_index_info* info) {
+    int bounds = 0;
+    int constraintOf[std::size(Bounds)];
+    for (int i = 0; i < info->nConstraint; ++i) {
+        const auto& constraint = info->aConstraint[i];
+        if (!constraint.usable || (constraint.iColumn != Id && constraint.iColumn != -1)) {
+            continue;
+        }
+        Bound bound{};
+        switch (constraint.op) {
+        case SQLITE_INDEX_CONSTRAINT_EQ:
+            bound = Equal;
+            break;
+        case SQLITE_INDEX_CONSTRAINT_GE:
+            bound = AtLeast;
+            break;
+        case SQLITE_INDEX_CONSTRAINT_GT:
+            bound = Above;
+            break;
+        case SQLITE_INDEX_CONSTRAINT_LE:
+            bound = AtMost;
+            break;
+        case SQLITE_INDEX_CONSTRAINT_LT:
+            bound = Below;
+            break;
+        default:
+            continue;
+        }
+        if ((bounds & bound) == 0) {
+            bounds |= bound;
+            constraintOf[std::find(std::begin(Bounds), std::end(Bounds), bound) - std::begin(Bounds)] = i;
+        }
+    }
+    int argument = 0;
+    for (std::size_t b = 0; b < std::size(Bounds); ++b) {
+        if ((bounds & Bounds[b]) != 0) {
+            info->aConstraintUsage[constraintOf[b]].argvIndex = ++argument;
+        }
+    }
+    info->idxNum = bounds;
+    const bool one = (bounds & Equal) != 0;
+    const bool range = (bounds & (AtLeast | Above)) != 0 && (bounds & (AtMost | Below)) != 0;
+    info->estimatedRows = one ? 1 : range ? 2000 : 1000000;
+    info->estimatedCost = static_cast<double>(info->estimatedRows);
+    if (one) {
+        info->idxFlags = SQLITE_INDEX_SCAN_UNIQUE;
+    }
+    if (info->nOrderBy == 1 && (info->aOrderBy[0].iColumn == Id || info->aOrderBy[0].iColumn == -1) &&
+        !info->aOrderBy[0].desc) {
+        info->orderByConsumed = 1; // rows come in id order
+    }
+    return SQLITE_OK;
+}
+
+int Open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** made) {
+    auto cursor = std::make_unique<Cursor>();
+    const Table& table = TableOf(vtab);
+    const std::string sql =
+        "SELECT first, last, data FROM " + table.blocks + " WHERE first BETWEEN ?1 AND ?2 ORDER BY first";
+    const int rc = Sqlite().prepare_v2(table.db, sql.c_str(), -1, &cursor->following, nullptr);
+    if (rc != SQLITE_OK) {
+        return rc;
+    }
+    *made = &cursor.release()->base;
+    return SQLITE_OK;
+}
+
+int Close(sqlite3_vtab_cursor* cursor) {
+    delete &CursorOf(cursor);
+    return SQLITE_OK;
+}
+
+// Makes the next block from `from` on the cursor's own, unless it lies wholly above the cursor's range.
+int NextBlock(Cursor& cursor, std::int64_t from, bool again) {
+    sqlite3_stmt* const blocks = cursor.following;
+    if (!again) {
+        Sqlite().reset(blocks);
+        Sqlite().bind_int64(blocks, 1, from);
+        Sqlite().bind_int64(blocks, 2, cursor.high);
+    }
+    for (;;) {
+        const int rc = Sqlite().step(blocks);
+        if (rc == SQLITE_DONE) {
+            cursor.ended = true;
+            return SQLITE_OK;
+        }
+        if (rc != SQLITE_ROW) {
+            return rc;
+        }
+        const std::int64_t first = Sqlite().column_int64(blocks, 0);
+        const std::int64_t last = Sqlite().column_int64(blocks, 1);
+        if (last < cursor.id) {
+            continue; // the block before the range, looked at since it might reach into it
+        }
+        const auto* bytes = static_cast<const char*>(Sqlite().column_blob(blocks, 2));
+        Result<std::vector<BlockEntry>> entries = UnpackEntries(
+            {bytes == nullptr ? "" : bytes, static_cast<std::size_t>(Sqlite().column_bytes(blocks, 2))});
+        if (!entries || last < first || static_cast<std::uint64_t>(last - first) + 1 != entries->size()) {
+            return Fail(cursor.base.pVtab,
+                        entries ? "a block of the catalogue's entries is damaged" : entries.reason(),
+                        SQLITE_CORRUPT_VTAB);
+        }
+        cursor.block = std::move(entries).value();
+        cursor.blockFirst = first;
+        cursor.blockLast = last;
+        cursor.id = std::max(cursor.id, first);
+        return SQLITE_OK;
+    }
+}
+
+int Filter(sqlite3_vtab_cursor* base, int bounds, const char*, int, sqlite3_value** values) {
+    Cursor& cursor = CursorOf(base);
+    std::int64_t low = Lowest;
+    std::int64_t high = Highest;
+    int argument = 0;
+    for (const Bound bound : Bounds) {
+        if ((bounds & bound) == 0) {
+            continue;
+        }
+        sqlite3_value* const value = values[argument++];
+        if (Sqlite().value_numeric_type(value) != SQLITE_INTEGER) {
+            continue;
+        }
+        const std::int64_t v = Sqlite().value_int64(value);
+        switch (bound) {
+        case Equal:
+            low = std::max(low, v);
+            high = std::min(high, v);
+            break;
+        case AtLeast:
+            low = std::max(low, v);
+            break;
+        case Above:
+            low = v == Highest ? v : std::max(low, v + 1);
+            high = v == Highest ? Lowest : high;
+            break;
+        case AtMost:
+            high = std::min(high, v);
+            break;
+        case Below:
+            high = v == Lowest ? v : std::min(high, v - 1);
+            low = v == Lowest ? Highest : low;
+            break;
+        }
+    }
+    cursor.high = high;
+    cursor.id = low;
+    cursor.ended = low > high;
+    if (cursor.ended) {
+        return SQLITE_OK;
+    }
+    if (cursor.blockFirst <= low && low <= cursor.blockLast) {
+        Sqlite().reset(cursor.following);
+        return SQLITE_OK; // in the block read last
+    }
+    // A block holds ids in a row: one that holds `low` begins at most a block's length before it.
+    const std::int64_t from = low < Lowest + EntriesPerBlock ? Lowest : low - (EntriesPerBlock - 1);
+    return NextBlock(cursor, from, false);
+}
+
+int Next(sqlite3_vtab_cursor* base) {
+    Cursor& cursor = CursorOf(base);
+    if (cursor.id >= cursor.high) {
+        cursor.ended = true;
+        return SQLITE_OK;
+    }
+    ++cursor.id;
+    if (cursor.id <= cursor.blockLast) {
+        return SQLITE_OK;
+    }
+    // Stepping on where the statement is, or asking afresh after a filter that began in the kept block.
+    const bool stepping = Sqlite().stmt_busy(cursor.following) != 0;
+    return NextBlock(cursor, cursor.id, stepping);
+}
+
+int Eof(sqlite3_vtab_cursor* base) {
+    return CursorOf(base).ended ? 1 : 0;
+}
+
+int ColumnOf(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
+    const Cursor& cursor = CursorOf(base);
+    const BlockEntry& entry = cursor.block[static_cast<std::size_t>(cursor.id - cursor.blockFirst)];
+    switch (column) {
+    case Id:
+        Sqlite().result_int64(context, cursor.id);
+        break;
+    case Folder:
+        Sqlite().result_int64(context, entry.folder);
+        break;
+    case Name:
+        Sqlite().result_text64(context, entry.name.data(), entry.name.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+    case IsFolder:
+        Sqlite().result_int64(context, entry.isFolder ? 1 : 0);
+        break;
+    case Size:
+        Sqlite().result_int64(context, static_cast<std::int64_t>(entry.size));
+        break;
+    case Modified:
+        Sqlite().result_int64(context, entry.modified);
+        break;
+    default:
+        break;
+    }
+    return SQLITE_OK;
+}
+
+int RowId(sqlite3_vtab_cursor* base, sqlite3_int64* id) {
+    *id = CursorOf(base).id;
+    return SQLITE_OK;
+}
+
+const sqlite3_module EntryModule = {
+    /* iVersion */ 1,
+    /* xCreate */ Connect,
+    /* xConnect */ Connect,
+    /* xBestIndex */ BestIndex,
+    /* xDisconnect */ Disconnect,
+    /* xDestroy */ Disconnect,
+    /* xOpen */ Open,
+    /* xClose */ Close,
+    /* xFilter */ Filter,
+    /* xNext */ Next,
+    /* xEof */ Eof,
+    /* xColumn */ ColumnOf,
+    /* xRowid */ RowId,
+    /* xUpdate */ nullptr,
+    /* xBegin */ nullptr,
+    /* xSync */ nullptr,
+    /* xCommit */ nullptr,
+    /* xRollback */ nullptr,
+    /* xFindFunction */ nullptr,
+    /* xRename */ nullptr,
+    /* xSavepoint */ nullptr,
+    /* xRelease */ nullptr,
+    /* xRollbackTo */ nullptr,
+    /* xShadowName */ nullptr,
+};
+
+} // namespace
+
+Result<Done> AddEntryTableModule(sqlite3* db) {
+    if (Sqlite().create_module_v2(db, "tessaline_entries", &EntryModule, nullptr, nullptr) != SQLITE_OK) {
+        return Failure{"the table of the catalogue's entries could not be made known to SQLite"};
+    }
+    return Done{};
+}
