@@ -90,41 +90,45 @@ std::string PackEntries(const std::vector<BlockEntry>& entries) {
     return out;
 }
 
-Result<std::vector<BlockEntry>> UnpackEntries(std::string_view bytes) {
+Result<UnpackedEntries> UnpackEntries(std::string_view bytes) {
     const Failure damaged{"a block of the catalogue's entries is damaged"};
     Reader in(bytes);
     const std::optional<std::uint64_t> count = in.number();
-    // Every entry takes five bytes at least: no count can be larger than the bytes allow.
-    if (!count || *count > bytes.size() / 5) {
+    // Every entry takes five bytes at least: no count can be larger than the bytes allow, and no name
+    // longer than a block's bytes can make.
+    if (!count || *count > bytes.size() / 5 || bytes.size() > UINT32_MAX / 4) {
         return damaged;
     }
-    std::vector<BlockEntry> entries(static_cast<std::size_t>(*count));
-    const BlockEntry none;
-    const BlockEntry* before = &none;
-    for (BlockEntry& entry : entries) {
+    UnpackedEntries unpacked;
+    unpacked.m_entries.resize(static_cast<std::size_t>(*count));
+    unpacked.m_names.reserve(bytes.size() * 2);
+    UnpackedEntries::Entry before{0, 0, 0, false, 0, 0};
+    for (UnpackedEntries::Entry& entry : unpacked.m_entries) {
         const std::optional<std::uint64_t> folder = in.number();
         const std::optional<std::uint64_t> shared = in.number();
         const std::optional<std::uint64_t> rest = in.number();
-        if (!folder || !shared || !rest || *shared > before->name.size()) {
+        if (!folder || !shared || !rest || *shared > before.nameLength) {
             return damaged;
         }
         const std::optional<std::string_view> tail = in.bytes(*rest);
         const std::optional<std::uint64_t> size = in.number();
         const std::optional<std::uint64_t> modified = in.number();
-        if (!tail || !size || !modified) {
+        if (!tail || !size || !modified || unpacked.m_names.size() + *shared + tail->size() > UINT32_MAX) {
             return damaged;
         }
-        entry.folder = Plus(before->folder, Unsigned(*folder));
-        entry.name.reserve(*shared + tail->size());
-        entry.name.assign(before->name, 0, *shared);
-        entry.name += *tail;
+        entry.folder = Plus(before.folder, Unsigned(*folder));
+        entry.nameAt = static_cast<std::uint32_t>(unpacked.m_names.size());
+        entry.nameLength = static_cast<std::uint32_t>(*shared + tail->size());
+        // The shared start is copied from the name before, which the string holds already.
+        unpacked.m_names.append(unpacked.m_names, before.nameAt, static_cast<std::size_t>(*shared));
+        unpacked.m_names.append(*tail);
         entry.isFolder = *size == 0;
         entry.size = entry.isFolder ? 0 : *size - 1;
-        entry.modified = Plus(before->modified, Unsigned(*modified));
-        before = &entry;
+        entry.modified = Plus(before.modified, Unsigned(*modified));
+        before = entry;
     }
     if (!in.atEnd()) {
         return damaged;
     }
-    return entries;
+    return unpacked;
 }

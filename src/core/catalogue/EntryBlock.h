@@ -23,5 +23,30 @@ struct BlockEntry {
 // the start it shares with the name before and the rest. The bytes hold their own count.
 std::string PackEntries(const std::vector<BlockEntry>& entries);
 
+// A block's entries unpacked: their names side by side in one string, so that unpacking makes no string
+// of its own for each entry.
+class UnpackedEntries {
+public:
+    struct Entry {
+        std::int64_t folder;
+        std::uint32_t nameAt;
+        std::uint32_t nameLength;
+        bool isFolder;
+        std::uint64_t size;
+        std::int64_t modified;
+    };
+
+    std::size_t size() const { return m_entries.size(); }
+    const Entry& operator[](std::size_t index) const { return m_entries[index]; }
+    std::string_view name(const Entry& entry) const {
+        return {m_names.data() + entry.nameAt, entry.nameLength};
+    }
+
+private:
+    friend Result<UnpackedEntries> UnpackEntries(std::string_view bytes);
+    std::string m_names;
+    std::vector<Entry> m_entries;
+};
+
 // The entries PackEntries packed, in order; bytes that are not such a block (a damaged file) fail.
-Result<std::vector<BlockEntry>> UnpackEntries(std::string_view bytes);
+Result<UnpackedEntries> UnpackEntries(std::string_view bytes);

@@ -21,29 +21,66 @@ constexpr Bound Bounds[] = {Equal, AtLeast, Above, AtMost, Below};
 constexpr std::int64_t Lowest = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t Highest = std::numeric_limits<std::int64_t>::max();
 
+// A decoded block, shared by the cursors that read it.
+struct Block {
+    std::int64_t first = 0;
+    std::int64_t last = 0;
+    UnpackedEntries entries;
+};
+
 struct Table {
     sqlite3_vtab base{};
     sqlite3* db = nullptr;
-    std::string blocks; // the blocks' table, with its schema
+    std::string blocks;              // the blocks' table, with its schema
+    std::vector<sqlite3_stmt*> idle; // statements over the blocks that no cursor holds
+    // The blocks read last: single ids asked in order (a join from the name index) mostly fall in one.
+    std::shared_ptr<const Block> recent[4];
+    std::size_t nextRecent = 0;
+    // What the file was when they were read: the blocks of ids can change with any write, this
+    // connection's or another's (a removed disk's range is given to the next one).
+    sqlite3_stmt* dataVersion = nullptr;
+    std::int64_t seenVersion = -1;
+    std::int64_t seenChanges = -1;
+
+    ~Table() {
+        for (sqlite3_stmt* statement : idle) {
+            Sqlite().finalize(statement);
+        }
+        Sqlite().finalize(dataVersion);
+    }
+
+    // Forgets the recent blocks when the file may have changed since they were read.
+    int checkRecent() {
+        if (dataVersion == nullptr) {
+            if (const int rc = Sqlite().prepare_v2(db, "PRAGMA data_version", -1, &dataVersion, nullptr);
+                rc != SQLITE_OK) {
+                return rc;
+            }
+        }
+        const int rc = Sqlite().step(dataVersion);
+        const std::int64_t version = rc == SQLITE_ROW ? Sqlite().column_int64(dataVersion, 0) : -1;
+        Sqlite().reset(dataVersion);
+        const std::int64_t changes = Sqlite().total_changes64(db);
+        if (rc != SQLITE_ROW || version != seenVersion || changes != seenChanges) {
+            for (std::shared_ptr<const Block>& block : recent) {
+                block.reset();
+            }
+            seenVersion = version;
+            seenChanges = changes;
+        }
+        return rc == SQLITE_ROW ? SQLITE_OK : rc;
+    }
 };
 
-// A cursor keeps the block it is in, decoded: a range reads each block once, and single ids asked in
-// order (a join from the name index) mostly fall in the block of the one before.
+// A cursor reads on through the blocks with a statement of its own, taken from the table's idle ones: a
+// statement run once an id opens a cursor each time, and preparing one each time cost more than reading.
 struct Cursor {
     sqlite3_vtab_cursor base{};
     sqlite3_stmt* following = nullptr; // the blocks from an id on, in order
-    std::int64_t blockFirst = 1;
-    std::int64_t blockLast = 0;
-    std::vector<BlockEntry> block;
+    std::shared_ptr<const Block> block;
     std::int64_t id = 0;
     std::int64_t high = -1;
     bool ended = true;
-
-    ~Cursor() {
-        if (following != nullptr) {
-            Sqlite().finalize(following);
-        }
-    }
 };
 
 Table& TableOf(sqlite3_vtab* vtab) {
@@ -144,23 +181,44 @@ int BestIndex(sqlite3_vtab*, sqlite3_index_info* info) {
 
 int Open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** made) {
     auto cursor = std::make_unique<Cursor>();
-    const Table& table = TableOf(vtab);
-    const std::string sql =
-        "SELECT first, last, data FROM " + table.blocks + " WHERE first BETWEEN ?1 AND ?2 ORDER BY first";
-    const int rc = Sqlite().prepare_v2(table.db, sql.c_str(), -1, &cursor->following, nullptr);
-    if (rc != SQLITE_OK) {
+    Table& table = TableOf(vtab);
+    if (const int rc = table.checkRecent(); rc != SQLITE_OK) {
         return rc;
+    }
+    if (!table.idle.empty()) {
+        cursor->following = table.idle.back();
+        table.idle.pop_back();
+    } else {
+        const std::string sql =
+            "SELECT first, last, data FROM " + table.blocks + " WHERE first BETWEEN ?1 AND ?2 ORDER BY first";
+        const int rc = Sqlite().prepare_v2(table.db, sql.c_str(), -1, &cursor->following, nullptr);
+        if (rc != SQLITE_OK) {
+            return rc;
+        }
     }
     *made = &cursor.release()->base;
     return SQLITE_OK;
 }
 
-int Close(sqlite3_vtab_cursor* cursor) {
-    delete &CursorOf(cursor);
+int Close(sqlite3_vtab_cursor* base) {
+    const std::unique_ptr<Cursor> cursor(&CursorOf(base));
+    Sqlite().reset(cursor->following);
+    TableOf(cursor->base.pVtab).idle.push_back(cursor->following);
     return SQLITE_OK;
 }
 
-// Makes the next block from `from` on the cursor's own, unless it lies wholly above the cursor's range.
+// The block among the table's recent ones that holds `id`.
+std::shared_ptr<const Block> RecentBlock(const Table& table, std::int64_t id) {
+    for (const std::shared_ptr<const Block>& block : table.recent) {
+        if (block && block->first <= id && id <= block->last) {
+            return block;
+        }
+    }
+    return nullptr;
+}
+
+// Moves the cursor into the next block that holds an id from its own on, asking for the blocks from
+// `from` on unless `again` (the statement stands where the last block was read); past the last, it ends.
 int NextBlock(Cursor& cursor, std::int64_t from, bool again) {
     sqlite3_stmt* const blocks = cursor.following;
     if (!again) {
@@ -180,20 +238,25 @@ int NextBlock(Cursor& cursor, std::int64_t from, bool again) {
         const std::int64_t first = Sqlite().column_int64(blocks, 0);
         const std::int64_t last = Sqlite().column_int64(blocks, 1);
         if (last < cursor.id) {
-            continue; // the block before the range, looked at since it might reach into it
+            continue; // a block before the range, looked at since it might have reached into it
+        }
+        cursor.id = std::max(cursor.id, first);
+        Table& table = TableOf(cursor.base.pVtab);
+        if (std::shared_ptr<const Block> known = RecentBlock(table, cursor.id)) {
+            cursor.block = std::move(known);
+            return SQLITE_OK;
         }
         const auto* bytes = static_cast<const char*>(Sqlite().column_blob(blocks, 2));
-        Result<std::vector<BlockEntry>> entries = UnpackEntries(
+        Result<UnpackedEntries> entries = UnpackEntries(
             {bytes == nullptr ? "" : bytes, static_cast<std::size_t>(Sqlite().column_bytes(blocks, 2))});
         if (!entries || last < first || static_cast<std::uint64_t>(last - first) + 1 != entries->size()) {
-            return Fail(cursor.base.pVtab,
-                        entries ? "a block of the catalogue's entries is damaged" : entries.reason(),
+            return Fail(cursor.base.pVtab, "a block of the catalogue's entries is damaged",
                         SQLITE_CORRUPT_VTAB);
         }
-        cursor.block = std::move(entries).value();
-        cursor.blockFirst = first;
-        cursor.blockLast = last;
-        cursor.id = std::max(cursor.id, first);
+        auto block = std::make_shared<const Block>(Block{first, last, std::move(entries).value()});
+        table.recent[table.nextRecent] = block;
+        table.nextRecent = (table.nextRecent + 1) % std::size(table.recent);
+        cursor.block = std::move(block);
         return SQLITE_OK;
     }
 }
@@ -221,15 +284,22 @@ int Filter(sqlite3_vtab_cursor* base, int bounds, const char*, int, sqlite3_valu
             low = std::max(low, v);
             break;
         case Above:
-            low = v == Highest ? v : std::max(low, v + 1);
-            high = v == Highest ? Lowest : high;
+            if (v == Highest) {
+                high = Lowest; // nothing is above
+            } else {
+                low = std::max(low, v + 1);
+            }
             break;
         case AtMost:
             high = std::min(high, v);
             break;
         case Below:
-            high = v == Lowest ? v : std::min(high, v - 1);
-            low = v == Lowest ? Highest : low;
+            if (v == Lowest) {
+                high = Lowest;
+                low = Highest; // nothing is below
+            } else {
+                high = std::min(high, v - 1);
+            }
             break;
         }
     }
@@ -239,9 +309,14 @@ int Filter(sqlite3_vtab_cursor* base, int bounds, const char*, int, sqlite3_valu
     if (cursor.ended) {
         return SQLITE_OK;
     }
-    if (cursor.blockFirst <= low && low <= cursor.blockLast) {
+    std::shared_ptr<const Block> known =
+        cursor.block && cursor.block->first <= low && low <= cursor.block->last
+            ? cursor.block
+            : RecentBlock(TableOf(base->pVtab), low);
+    if (known) {
         Sqlite().reset(cursor.following);
-        return SQLITE_OK; // in the block read last
+        cursor.block = std::move(known);
+        return SQLITE_OK;
     }
     // A block holds ids in a row: one that holds `low` begins at most a block's length before it.
     const std::int64_t from = low < Lowest + EntriesPerBlock ? Lowest : low - (EntriesPerBlock - 1);
@@ -255,12 +330,11 @@ int Next(sqlite3_vtab_cursor* base) {
         return SQLITE_OK;
     }
     ++cursor.id;
-    if (cursor.id <= cursor.blockLast) {
+    if (cursor.id <= cursor.block->last) {
         return SQLITE_OK;
     }
-    // Stepping on where the statement is, or asking afresh after a filter that began in the kept block.
-    const bool stepping = Sqlite().stmt_busy(cursor.following) != 0;
-    return NextBlock(cursor, cursor.id, stepping);
+    // On where the statement stands, or asked afresh after a filter that began in a block read before.
+    return NextBlock(cursor, cursor.id, Sqlite().stmt_busy(cursor.following) != 0);
 }
 
 int Eof(sqlite3_vtab_cursor* base) {
@@ -269,7 +343,8 @@ int Eof(sqlite3_vtab_cursor* base) {
 
 int ColumnOf(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
     const Cursor& cursor = CursorOf(base);
-    const BlockEntry& entry = cursor.block[static_cast<std::size_t>(cursor.id - cursor.blockFirst)];
+    const UnpackedEntries& entries = cursor.block->entries;
+    const UnpackedEntries::Entry& entry = entries[static_cast<std::size_t>(cursor.id - cursor.block->first)];
     switch (column) {
     case Id:
         Sqlite().result_int64(context, cursor.id);
@@ -278,7 +353,8 @@ int ColumnOf(sqlite3_vtab_cursor* base, sqlite3_context* context, int column) {
         Sqlite().result_int64(context, entry.folder);
         break;
     case Name:
-        Sqlite().result_text64(context, entry.name.data(), entry.name.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        Sqlite().result_text64(context, entries.name(entry).data(), entry.nameLength, SQLITE_TRANSIENT,
+                               SQLITE_UTF8);
         break;
     case IsFolder:
         Sqlite().result_int64(context, entry.isFolder ? 1 : 0);
