@@ -36,6 +36,9 @@ public:
     explicit Reader(std::string_view bytes) : m_bytes(bytes) {}
 
     std::optional<std::uint64_t> number() {
+        if (m_at < m_bytes.size() && static_cast<unsigned char>(m_bytes[m_at]) < 0x80) {
+            return static_cast<unsigned char>(m_bytes[m_at++]); // most numbers here are small
+        }
         std::uint64_t value = 0;
         for (int shift = 0; shift < 64; shift += 7) {
             if (m_at == m_bytes.size()) {

@@ -38,37 +38,28 @@ struct Table {
     std::size_t nextRecent = 0;
     // What the file was when they were read: the blocks of ids can change with any write, this
     // connection's or another's (a removed disk's range is given to the next one).
-    sqlite3_stmt* dataVersion = nullptr;
-    std::int64_t seenVersion = -1;
+    unsigned int seenVersion = 0;
     std::int64_t seenChanges = -1;
 
     ~Table() {
         for (sqlite3_stmt* statement : idle) {
             Sqlite().finalize(statement);
         }
-        Sqlite().finalize(dataVersion);
     }
 
     // Forgets the recent blocks when the file may have changed since they were read.
-    int checkRecent() {
-        if (dataVersion == nullptr) {
-            if (const int rc = Sqlite().prepare_v2(db, "PRAGMA data_version", -1, &dataVersion, nullptr);
-                rc != SQLITE_OK) {
-                return rc;
-            }
-        }
-        const int rc = Sqlite().step(dataVersion);
-        const std::int64_t version = rc == SQLITE_ROW ? Sqlite().column_int64(dataVersion, 0) : -1;
-        Sqlite().reset(dataVersion);
+    void checkRecent() {
+        unsigned int version = 0;
+        const bool known =
+            Sqlite().file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &version) == SQLITE_OK;
         const std::int64_t changes = Sqlite().total_changes64(db);
-        if (rc != SQLITE_ROW || version != seenVersion || changes != seenChanges) {
+        if (!known || version != seenVersion || changes != seenChanges) {
             for (std::shared_ptr<const Block>& block : recent) {
                 block.reset();
             }
             seenVersion = version;
             seenChanges = changes;
         }
-        return rc == SQLITE_ROW ? SQLITE_OK : rc;
     }
 };
 
@@ -182,9 +173,7 @@ int BestIndex(sqlite3_vtab*, sqlite3_index_info* info) {
 int Open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** made) {
     auto cursor = std::make_unique<Cursor>();
     Table& table = TableOf(vtab);
-    if (const int rc = table.checkRecent(); rc != SQLITE_OK) {
-        return rc;
-    }
+    table.checkRecent();
     if (!table.idle.empty()) {
         cursor->following = table.idle.back();
         table.idle.pop_back();

@@ -70,6 +70,7 @@ Result<SqliteLibrary> LoadSqliteLibrary(const char* file) {
     find(library.free, "sqlite3_free");
     find(library.stmt_busy, "sqlite3_stmt_busy");
     find(library.total_changes64, "sqlite3_total_changes64");
+    find(library.file_control, "sqlite3_file_control");
     if (!missing.empty()) {
         ::dlclose(handle);
         return Failure{std::string("the SQLite library ") + file + " lacks " + missing + " (too old?)"};

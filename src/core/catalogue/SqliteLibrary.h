@@ -46,6 +46,7 @@ struct SqliteLibrary {
     decltype(&sqlite3_free) free;
     decltype(&sqlite3_stmt_busy) stmt_busy;
     decltype(&sqlite3_total_changes64) total_changes64;
+    decltype(&sqlite3_file_control) file_control;
 };
 
 // Loads the shared library `file` and finds every function above in it; a failure says which could not
