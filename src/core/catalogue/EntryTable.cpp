@@ -4,9 +4,11 @@
 #include "core/catalogue/SqliteLibrary.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -153,6 +155,7 @@ int BestIndex(sqlite3_vtab*, sqlite3_index_info* info) {
     for (std::size_t b = 0; b < std::size(Bounds); ++b) {
         if ((bounds & Bounds[b]) != 0) {
             info->aConstraintUsage[constraintOf[b]].argvIndex = ++argument;
+            info->aConstraintUsage[constraintOf[b]].omit = 1; // the filter keeps to it exactly
         }
     }
     info->idxNum = bounds;
@@ -250,6 +253,57 @@ int NextBlock(Cursor& cursor, std::int64_t from, bool again) {
     }
 }
 
+// The ids, from and to, that the bound with this value lets through, as SQLite compares an integer column:
+// exactly for a whole number, a fraction or a number out of range, none for NULL, and for text that is
+// no number (which sorts after every number) all or none.
+std::pair<std::int64_t, std::int64_t> IdsAllowed(Bound bound, sqlite3_value* value) {
+    const std::pair<std::int64_t, std::int64_t> all{Lowest, Highest};
+    const std::pair<std::int64_t, std::int64_t> none{Highest, Lowest};
+    const int type = Sqlite().value_numeric_type(value);
+    if (type == SQLITE_NULL) {
+        return none;
+    }
+    if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) {
+        return bound == AtMost || bound == Below ? all : none;
+    }
+    std::int64_t floor = 0;
+    std::int64_t ceil = 0;
+    if (type == SQLITE_INTEGER) {
+        floor = ceil = Sqlite().value_int64(value);
+    } else {
+        const double real = Sqlite().value_double(value);
+        if (real != real) {
+            return none;
+        }
+        // 2^63 as a double: every id lies below it, and at or above its negative.
+        constexpr double Limit = 9223372036854775808.0;
+        if (real >= Limit) {
+            return bound == AtMost || bound == Below ? all : none;
+        }
+        if (real < -Limit) {
+            return bound == AtLeast || bound == Above ? all : none;
+        }
+        floor = static_cast<std::int64_t>(std::floor(real));
+        ceil = real == std::floor(real) ? floor : floor + 1;
+        if (bound == Equal && floor != ceil) {
+            return none;
+        }
+    }
+    switch (bound) {
+    case Equal:
+        return {floor, floor};
+    case AtLeast:
+        return {ceil, Highest};
+    case Above:
+        return floor == Highest ? none : std::pair{floor + 1, Highest};
+    case AtMost:
+        return {Lowest, floor};
+    case Below:
+        return ceil == Lowest ? none : std::pair{Lowest, ceil - 1};
+    }
+    return all;
+}
+
 int Filter(sqlite3_vtab_cursor* base, int bounds, const char*, int, sqlite3_value** values) {
     Cursor& cursor = CursorOf(base);
     std::int64_t low = Lowest;
@@ -260,37 +314,9 @@ int Filter(sqlite3_vtab_cursor* base, int bounds, const char*, int, sqlite3_valu
             continue;
         }
         sqlite3_value* const value = values[argument++];
-        if (Sqlite().value_numeric_type(value) != SQLITE_INTEGER) {
-            continue;
-        }
-        const std::int64_t v = Sqlite().value_int64(value);
-        switch (bound) {
-        case Equal:
-            low = std::max(low, v);
-            high = std::min(high, v);
-            break;
-        case AtLeast:
-            low = std::max(low, v);
-            break;
-        case Above:
-            if (v == Highest) {
-                high = Lowest; // nothing is above
-            } else {
-                low = std::max(low, v + 1);
-            }
-            break;
-        case AtMost:
-            high = std::min(high, v);
-            break;
-        case Below:
-            if (v == Lowest) {
-                high = Lowest;
-                low = Highest; // nothing is below
-            } else {
-                high = std::min(high, v - 1);
-            }
-            break;
-        }
+        const auto [from, to] = IdsAllowed(bound, value);
+        low = std::max(low, from);
+        high = std::min(high, to);
     }
     cursor.high = high;
     cursor.id = low;

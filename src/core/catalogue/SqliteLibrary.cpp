@@ -63,6 +63,7 @@ Result<SqliteLibrary> LoadSqliteLibrary(const char* file) {
     find(library.declare_vtab, "sqlite3_declare_vtab");
     find(library.value_int64, "sqlite3_value_int64");
     find(library.value_numeric_type, "sqlite3_value_numeric_type");
+    find(library.value_double, "sqlite3_value_double");
     find(library.result_int64, "sqlite3_result_int64");
     find(library.result_text64, "sqlite3_result_text64");
     find(library.result_error_nomem, "sqlite3_result_error_nomem");

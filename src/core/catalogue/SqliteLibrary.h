@@ -39,6 +39,7 @@ struct SqliteLibrary {
     decltype(&sqlite3_declare_vtab) declare_vtab;
     decltype(&sqlite3_value_int64) value_int64;
     decltype(&sqlite3_value_numeric_type) value_numeric_type;
+    decltype(&sqlite3_value_double) value_double;
     decltype(&sqlite3_result_int64) result_int64;
     decltype(&sqlite3_result_text64) result_text64;
     decltype(&sqlite3_result_error_nomem) result_error_nomem;
