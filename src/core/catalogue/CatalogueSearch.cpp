@@ -1,5 +1,8 @@
 #include "core/catalogue/CatalogueSearch.h"
 
+#include "core/catalogue/EntryBlock.h"
+#include "core/catalogue/EntryTable.h"
+
 #include "core/catalogue/CaseFolding.h"
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/SearchQuery.h"
@@ -271,11 +274,74 @@ Candidates Both(Candidates a, const Candidates& b) {
 }
 
 // The entries a search reads: its words and filters, each as the catalogue holds it.
+// Entries by id from their blocks, for ids asked in order: each block that holds one is read and unpacked
+// once.
+class BlockReader {
+public:
+    explicit BlockReader(const SqliteDatabase& db) : m_db(db) {}
+
+    // Calls `visit(id, block, index)` for each id of `ids` (ascending) that an entry has.
+    template <typename Visit> Result<Done> visit(const Ids& ids, Visit&& visit) {
+        if (!m_holding) {
+            m_holding = m_db.prepare(
+                "SELECT first, last, data FROM entry_blocks WHERE first <= ? ORDER BY first DESC LIMIT 1");
+        }
+        if (!m_holding) {
+            return m_holding.failure();
+        }
+        for (const std::int64_t id : ids) {
+            if (!(m_first <= id && id <= m_last)) {
+                SqliteStatement& holding = m_holding.value();
+                holding.reset();
+                holding.bind(1, id);
+                Result<bool> row = holding.step();
+                if (!row) {
+                    return row.failure();
+                }
+                if (!*row || holding.integer(1) < id) {
+                    continue; // no entry of that id
+                }
+                Result<UnpackedEntries> entries = UnpackEntries(holding.blobView(2));
+                if (!entries) {
+                    return entries.failure();
+                }
+                m_first = holding.integer(0);
+                m_last = holding.integer(1);
+                m_block = std::move(entries).value();
+                if (static_cast<std::uint64_t>(m_last - m_first) + 1 != m_block.size()) {
+                    m_last = m_first - 1;
+                    return Failure{"a block of the catalogue's entries is damaged"};
+                }
+            }
+            visit(id, std::as_const(m_block), static_cast<std::size_t>(id - m_first));
+        }
+        return Done{};
+    }
+
+private:
+    const SqliteDatabase& m_db;
+    Result<SqliteStatement> m_holding = Failure{""};
+    std::int64_t m_first = 1;
+    std::int64_t m_last = 0;
+    UnpackedEntries m_block;
+};
+
 struct Plan {
     std::vector<std::string> words; // folded
     std::vector<std::string> excluded;
     std::vector<std::string> extensions; // folded, with their dots
     std::string where;                   // what SQL can check of each row itself
+    // The same, for entries read from their blocks.
+    std::optional<bool> folders;
+    std::int64_t sizeFrom = std::numeric_limits<std::int64_t>::min();
+    std::int64_t sizeBelow = std::numeric_limits<std::int64_t>::max();
+    std::int64_t modifiedFrom = std::numeric_limits<std::int64_t>::min();
+    std::int64_t modifiedBelow = std::numeric_limits<std::int64_t>::max();
+
+    bool passes(bool isFolder, std::int64_t size, std::int64_t modified) const {
+        return (!folders || *folders == isFolder) && size >= sizeFrom && size < sizeBelow &&
+               modified >= modifiedFrom && modified < modifiedBelow;
+    }
     bool duplicates = false;
     std::unordered_map<std::int64_t, int> copies; // the duplicates, with the disk each is recorded twice as
 };
@@ -337,6 +403,13 @@ private:
     // A folder knows the range of its entries' ids; in a file of the older version read as it is, the
     // entries know their folder through an index instead.
     bool m_foldersSpanEntries = true;
+    bool m_packed = false; // the entries lie in blocks, which the search reads itself
+    BlockReader m_blocks{m_db};
+
+public:
+    void setPacked(bool packed) { m_packed = packed; }
+
+private:
     Plan m_plan;
     Candidates m_candidates;
     bool m_exact = false;
@@ -404,10 +477,12 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     const std::string pattern = utf8 ? **asked : text;
     // One pass: the entries named, and of the folders among them where they are.
     // The index's answer is walked in id order, each entry read beside it, rather than gathered first.
+    const bool fromBlocks = utf8 && m_packed;
     Result<SqliteStatement> named = m_db.prepare(
-        utf8 ? "SELECT e.id, e.is_folder, e.folder, e.name FROM entry_names n CROSS JOIN entries e"
-               " ON e.id = n.rowid WHERE entry_names MATCH ?1"
-             : "SELECT e.id, e.is_folder, e.folder, e.name FROM entries e WHERE " + matching,
+        fromBlocks ? "SELECT rowid FROM entry_names WHERE entry_names MATCH ?1"
+        : utf8     ? "SELECT e.id, e.is_folder, e.folder, e.name FROM entry_names n CROSS JOIN entries e"
+                     " ON e.id = n.rowid WHERE entry_names MATCH ?1"
+                   : "SELECT e.id, e.is_folder, e.folder, e.name FROM entries e WHERE " + matching,
         pattern);
     Result<SqliteStatement> folderPath =
         Then(named, [&] { return m_db.prepare("SELECT disk, path FROM folders WHERE id = ?"); });
@@ -417,16 +492,30 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     std::vector<std::pair<std::int64_t, std::string>> folders;
     const bool check = utf8 && NeedsCheck(text);
     const std::string foldedText = check ? m_folding->fold(text) : std::string();
-    if (Result<Done> read = named.value().forEachRow([&](const SqliteStatement& row) {
-            if (check && m_folding->fold(row.textView(3)).find(foldedText) == std::string::npos) {
-                return;
-            }
-            found.ids.push_back(row.integer(0));
-            if (row.integer(1) != 0) {
-                folders.emplace_back(row.integer(2), row.text(3));
-            }
+    const auto take = [&](std::int64_t id, bool isFolder, std::int64_t folder, std::string_view name) {
+        if (check && m_folding->fold(name).find(foldedText) == std::string::npos) {
+            return;
+        }
+        found.ids.push_back(id);
+        if (isFolder) {
+            folders.emplace_back(folder, std::string(name));
+        }
+    };
+    if (fromBlocks) {
+        Result<Ids> ids = Column(std::move(named));
+        Result<Done> read = Then(ids, [&] {
+            return m_blocks.visit(*ids, [&](std::int64_t id, const UnpackedEntries& block, std::size_t at) {
+                const UnpackedEntries::Entry& entry = block[at];
+                take(id, entry.isFolder, entry.folder, block.name(entry));
+            });
         });
-        !read) {
+        if (!read) {
+            return read.failure();
+        }
+    } else if (Result<Done> read = named.value().forEachRow([&](const SqliteStatement& row) {
+                   take(row.integer(0), row.integer(1) != 0, row.integer(2), row.textView(3));
+               });
+               !read) {
         return read.failure();
     }
     SortUnique(found.ids);
@@ -662,10 +751,27 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows, bo
     std::string& where = m_plan.where;
     if (query.folders) {
         where += *query.folders ? " AND e.is_folder" : " AND NOT e.is_folder";
+        m_plan.folders = *query.folders;
     }
     // Sizes and extensions are files', as are copies.
     if (query.sizeAtLeast || query.sizeBelow || !query.extensions.empty() || query.duplicates) {
         where += " AND NOT e.is_folder";
+        if (m_plan.folders.value_or(false)) {
+            m_plan.sizeBelow = std::numeric_limits<std::int64_t>::min(); // folders that are files: none
+        }
+        m_plan.folders = false;
+    }
+    if (query.sizeAtLeast) {
+        m_plan.sizeFrom = static_cast<std::int64_t>(*query.sizeAtLeast);
+    }
+    if (query.sizeBelow) {
+        m_plan.sizeBelow = static_cast<std::int64_t>(*query.sizeBelow);
+    }
+    if (query.modifiedFrom) {
+        m_plan.modifiedFrom = *query.modifiedFrom;
+    }
+    if (query.modifiedBefore) {
+        m_plan.modifiedBelow = *query.modifiedBefore;
     }
     const auto atLeast = [&](const char* column, std::int64_t value) {
         where += std::string(" AND e.") + column + " >= " + std::to_string(value);
@@ -921,8 +1027,16 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
     };
     const std::string columns =
         "SELECT e.id, e.folder, e.name, e.is_folder, e.size, e.modified FROM entries e WHERE ";
-    const auto keep = [&](const SqliteStatement& row) {
-        const std::int64_t id = row.integer(0);
+    struct Row {
+        std::int64_t id;
+        std::int64_t folder;
+        std::string_view name;
+        bool isFolder;
+        std::int64_t size;
+        std::int64_t modified;
+    };
+    const auto keepRow = [&](const Row& row) {
+        const std::int64_t id = row.id;
         if (failed || (!whole && !std::binary_search(from, to, id)) ||
             (skipped != nullptr && std::binary_search(skipped->begin(), skipped->end(), id))) {
             return;
@@ -931,11 +1045,11 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
         if (m_plan.duplicates && copy == m_plan.copies.end()) {
             return;
         }
-        const std::pair<std::string, std::string>* folder = folderOf(row.integer(1));
+        const std::pair<std::string, std::string>* folder = folderOf(row.folder);
         if (folder == nullptr) {
             return;
         }
-        const std::optional<int> ranked = m_exact ? onlyRank : rank(disk, folder->second, row.textView(2));
+        const std::optional<int> ranked = m_exact ? onlyRank : rank(disk, folder->second, row.name);
         if (!ranked) {
             return;
         }
@@ -950,12 +1064,71 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
                       disk.number,
                       disk.volume,
                       disk.lastLabelled,
-                      CatalogueEntry{folder->first, row.text(2), row.integer(3) != 0,
-                                     static_cast<std::uint64_t>(row.integer(4)), row.integer(5)},
+                      CatalogueEntry{folder->first, std::string(row.name), row.isFolder,
+                                     static_cast<std::uint64_t>(row.size), row.modified},
                       m_plan.duplicates ? copy->second : 0};
         matches.push_back({*ranked, std::move(hit)});
     };
+    const auto keep = [&](const SqliteStatement& row) {
+        keepRow(Row{row.integer(0), row.integer(1), row.textView(2), row.integer(3) != 0, row.integer(4),
+                    row.integer(5)});
+    };
     matches.reserve(whole ? disk.entryCount() : static_cast<std::size_t>(to - from));
+    if (m_packed) {
+        // Each block that holds a candidate is unpacked once, its entries checked as they come.
+        const std::int64_t first = whole ? disk.range * EntriesPerDisk : *from;
+        const std::int64_t last = whole ? (disk.range + 1) * EntriesPerDisk - 1 : *(to - 1);
+        Result<SqliteStatement> blocks = m_db.prepare(
+            "SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? ORDER BY first",
+            first - (EntriesPerBlock - 1), last);
+        if (!blocks) {
+            return blocks.failure();
+        }
+        auto next = from;
+        Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
+            const std::int64_t blockFirst = block.integer(0);
+            const std::int64_t blockLast = block.integer(1);
+            if (failed || blockLast < first) {
+                return;
+            }
+            if (!whole) {
+                next = std::lower_bound(next, to, blockFirst);
+                if (next == to || *next > blockLast) {
+                    return; // no candidate in it
+                }
+            }
+            Result<UnpackedEntries> entries = UnpackEntries(block.blobView(2));
+            if (!entries || static_cast<std::uint64_t>(blockLast - blockFirst) + 1 != entries->size()) {
+                failed = Failure{"a block of the catalogue's entries is damaged"};
+                return;
+            }
+            const auto visit = [&](std::size_t at) {
+                const UnpackedEntries::Entry& entry = (*entries)[at];
+                const auto size = static_cast<std::int64_t>(entry.size);
+                if (m_plan.passes(entry.isFolder, size, entry.modified)) {
+                    keepRow(Row{blockFirst + static_cast<std::int64_t>(at), entry.folder,
+                                entries->name(entry), entry.isFolder, size, entry.modified});
+                }
+            };
+            if (whole) {
+                for (std::size_t at = 0; at < entries->size(); ++at) {
+                    visit(at);
+                }
+            } else {
+                for (; next != to && *next <= blockLast; ++next) {
+                    visit(static_cast<std::size_t>(*next - blockFirst));
+                }
+            }
+        });
+        if (!read) {
+            return read.failure();
+        }
+        if (failed) {
+            return *failed;
+        }
+        SortByPath(matches);
+        return matches;
+    }
     // A disk with many candidates is read in one pass over its entries, a few candidates one by one.
     if (whole || (to - from) * 8 > disk.entries) {
         const std::int64_t first = whole ? disk.range * EntriesPerDisk : *from;
@@ -1047,6 +1220,7 @@ Result<std::unique_ptr<Search>> Begin(const SqliteDatabase& db, std::string_view
     }
     auto search = std::make_unique<Search>(db, std::move(disks).value(), std::move(folding).value(),
                                            version->value_or(0) >= FoldersSpanEntriesSince);
+    search->setPacked(version->value_or(0) >= 5);
     if (Result<Done> prepared = search->prepare(*query, firstRows, inOrder); !prepared) {
         return prepared.failure();
     }
