@@ -576,7 +576,9 @@ std::string InFolderAndBeneath(const std::string& select) {
 
 Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> folders) {
     std::sort(folders.begin(), folders.end());
-    const std::string join = m_foldersSpanEntries
+    // Packed, a folder's entries are read from the blocks of its range, not joined to it one by one.
+    const std::string join = m_packed ? "SELECT f.id, f.first_entry, f.last_entry FROM folders f"
+                             : m_foldersSpanEntries
                                  ? "SELECT e.id FROM folders f JOIN entries e ON e.id BETWEEN f.first_entry "
                                    "AND f.last_entry AND e.folder = f.id"
                                  : "SELECT e.id FROM folders f JOIN entries e ON e.folder = f.id";
@@ -596,10 +598,29 @@ Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> f
         SqliteStatement& rows = query.value();
         rows.reset();
         rows.bind(1, std::get<0>(folder)).bind(2, std::get<1>(folder));
-        if (Result<Done> read =
-                rows.forEachRow([&](const SqliteStatement& row) { ids.push_back(row.integer(0)); });
+        std::vector<std::tuple<std::int64_t, std::int64_t, std::int64_t>> spans;
+        if (Result<Done> read = rows.forEachRow([&](const SqliteStatement& row) {
+                if (!m_packed) {
+                    ids.push_back(row.integer(0));
+                } else if (!row.isNull(1)) {
+                    spans.emplace_back(row.integer(0), row.integer(1), row.integer(2));
+                }
+            });
             !read) {
             return read.failure();
+        }
+        for (const auto& [folder, first, last] : spans) {
+            Ids range(static_cast<std::size_t>(last - first + 1));
+            std::iota(range.begin(), range.end(), first);
+            Result<Done> read =
+                m_blocks.visit(range, [&](std::int64_t id, const UnpackedEntries& block, std::size_t at) {
+                    if (block[at].folder == folder) {
+                        ids.push_back(id);
+                    }
+                });
+            if (!read) {
+                return read.failure();
+            }
         }
     }
     return ids;
@@ -629,7 +650,8 @@ Result<std::uint64_t> Search::countBeneath(std::vector<std::tuple<std::int64_t, 
         }
     }
     Result<SqliteStatement> span =
-        m_db.prepare("SELECT min(id), max(id) FROM entries WHERE id BETWEEN ? AND ?");
+        m_db.prepare(m_packed ? "SELECT min(first), max(last) FROM entry_blocks WHERE first BETWEEN ? AND ?"
+                              : "SELECT min(id), max(id) FROM entries WHERE id BETWEEN ? AND ?");
     if (!span) {
         return span.failure();
     }
@@ -875,8 +897,10 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows, bo
             Result<std::optional<std::string>> asked =
                 NameIndexQuery(m_db, *m_folding, "." + extension + NameEnd);
             Result<Ids> ids = Then(asked, [&] {
-                return Column(
-                    m_db.prepare(std::string("SELECT e.id FROM entries e WHERE ") + InNameIndex, **asked));
+                return Column(m_db.prepare(
+                    m_packed ? std::string("SELECT rowid FROM entry_names WHERE entry_names MATCH ?1")
+                             : std::string("SELECT e.id FROM entries e WHERE ") + InNameIndex,
+                    **asked));
             });
             if (!ids) {
                 return ids.failure();
@@ -929,6 +953,23 @@ Result<Done> Search::rankExactly(const Candidates& candidates, Ids ownNames) {
     Ids all;
     // Disks counted whole for first rows are not read (see named).
     for (const std::int64_t range : m_throughFolders ? Ids() : candidates.ranges) {
+        if (m_packed) {
+            // A block holds every id from its first to its last.
+            Result<SqliteStatement> blocks = m_db.prepare(
+                "SELECT first, last FROM entry_blocks WHERE first BETWEEN ? AND ? ORDER BY first",
+                range * EntriesPerDisk, (range + 1) * EntriesPerDisk - 1);
+            Result<Done> read = Then(blocks, [&] {
+                return blocks.value().forEachRow([&](const SqliteStatement& block) {
+                    for (std::int64_t id = block.integer(0); id <= block.integer(1); ++id) {
+                        all.push_back(id);
+                    }
+                });
+            });
+            if (!read) {
+                return read.failure();
+            }
+            continue;
+        }
         Result<Ids> some = Column(m_db.prepare("SELECT id FROM entries WHERE id BETWEEN ? AND ?",
                                                range * EntriesPerDisk, (range + 1) * EntriesPerDisk - 1));
         if (!some) {
@@ -1076,50 +1117,36 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
     matches.reserve(whole ? disk.entryCount() : static_cast<std::size_t>(to - from));
     if (m_packed) {
         // Each block that holds a candidate is unpacked once, its entries checked as they come.
-        const std::int64_t first = whole ? disk.range * EntriesPerDisk : *from;
-        const std::int64_t last = whole ? (disk.range + 1) * EntriesPerDisk - 1 : *(to - 1);
-        Result<SqliteStatement> blocks = m_db.prepare(
-            "SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? ORDER BY first",
-            first - (EntriesPerBlock - 1), last);
-        if (!blocks) {
-            return blocks.failure();
+        const auto visit = [&](std::int64_t id, const UnpackedEntries& block, std::size_t at) {
+            const UnpackedEntries::Entry& entry = block[at];
+            const auto size = static_cast<std::int64_t>(entry.size);
+            if (m_plan.passes(entry.isFolder, size, entry.modified)) {
+                keepRow(Row{id, entry.folder, block.name(entry), entry.isFolder, size, entry.modified});
+            }
+        };
+        Result<Done> read = Done{};
+        if (whole) {
+            const std::int64_t first = disk.range * EntriesPerDisk;
+            Result<SqliteStatement> blocks = m_db.prepare(
+                "SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? ORDER BY first",
+                first, first + EntriesPerDisk - 1);
+            read = Then(blocks, [&] {
+                return blocks.value().forEachRow([&](const SqliteStatement& block) {
+                    const std::int64_t blockFirst = block.integer(0);
+                    Result<UnpackedEntries> entries = UnpackEntries(block.blobView(2));
+                    if (!entries ||
+                        static_cast<std::uint64_t>(block.integer(1) - blockFirst) + 1 != entries->size()) {
+                        failed = Failure{"a block of the catalogue's entries is damaged"};
+                        return;
+                    }
+                    for (std::size_t at = 0; at < entries->size() && !failed; ++at) {
+                        visit(blockFirst + static_cast<std::int64_t>(at), *entries, at);
+                    }
+                });
+            });
+        } else {
+            read = m_blocks.visit(Ids(from, to), visit);
         }
-        auto next = from;
-        Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
-            const std::int64_t blockFirst = block.integer(0);
-            const std::int64_t blockLast = block.integer(1);
-            if (failed || blockLast < first) {
-                return;
-            }
-            if (!whole) {
-                next = std::lower_bound(next, to, blockFirst);
-                if (next == to || *next > blockLast) {
-                    return; // no candidate in it
-                }
-            }
-            Result<UnpackedEntries> entries = UnpackEntries(block.blobView(2));
-            if (!entries || static_cast<std::uint64_t>(blockLast - blockFirst) + 1 != entries->size()) {
-                failed = Failure{"a block of the catalogue's entries is damaged"};
-                return;
-            }
-            const auto visit = [&](std::size_t at) {
-                const UnpackedEntries::Entry& entry = (*entries)[at];
-                const auto size = static_cast<std::int64_t>(entry.size);
-                if (m_plan.passes(entry.isFolder, size, entry.modified)) {
-                    keepRow(Row{blockFirst + static_cast<std::int64_t>(at), entry.folder,
-                                entries->name(entry), entry.isFolder, size, entry.modified});
-                }
-            };
-            if (whole) {
-                for (std::size_t at = 0; at < entries->size(); ++at) {
-                    visit(at);
-                }
-            } else {
-                for (; next != to && *next <= blockLast; ++next) {
-                    visit(static_cast<std::size_t>(*next - blockFirst));
-                }
-            }
-        });
         if (!read) {
             return read.failure();
         }
