@@ -289,6 +289,41 @@ public:
         if (!m_holding) {
             return m_holding.failure();
         }
+        if (ids.empty()) {
+            return Done{};
+        }
+        // Candidates dense enough are read in one pass over the blocks they span, the blocks that hold
+        // none of them left packed; sparse ones one block at a time.
+        if (static_cast<std::uint64_t>(ids.back() - ids.front()) / EntriesPerBlock < ids.size() / 2) {
+            Result<SqliteStatement> blocks = m_db.prepare(
+                "SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? ORDER BY first",
+                ids.front() - (EntriesPerBlock - 1), ids.back());
+            if (!blocks) {
+                return blocks.failure();
+            }
+            auto next = ids.begin();
+            std::optional<Failure> failed;
+            Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
+                const std::int64_t first = block.integer(0);
+                const std::int64_t last = block.integer(1);
+                next = std::lower_bound(next, ids.end(), first);
+                if (failed || next == ids.end() || *next > last) {
+                    return;
+                }
+                Result<UnpackedEntries> entries = UnpackEntries(block.blobView(2));
+                if (!entries || static_cast<std::uint64_t>(last - first) + 1 != entries->size()) {
+                    failed = Failure{"a block of the catalogue's entries is damaged"};
+                    return;
+                }
+                for (; next != ids.end() && *next <= last; ++next) {
+                    visit(*next, std::as_const(*entries), static_cast<std::size_t>(*next - first));
+                }
+            });
+            if (!read) {
+                return read;
+            }
+            return failed ? Result<Done>(*failed) : Result<Done>(Done{});
+        }
         for (const std::int64_t id : ids) {
             if (!(m_first <= id && id <= m_last)) {
                 SqliteStatement& holding = m_holding.value();
@@ -609,17 +644,10 @@ Result<Ids> Search::beneath(std::vector<std::tuple<std::int64_t, std::string>> f
             !read) {
             return read.failure();
         }
+        // A walk writes a folder's entries in one run: every id of its range is one of them.
         for (const auto& [folder, first, last] : spans) {
-            Ids range(static_cast<std::size_t>(last - first + 1));
-            std::iota(range.begin(), range.end(), first);
-            Result<Done> read =
-                m_blocks.visit(range, [&](std::int64_t id, const UnpackedEntries& block, std::size_t at) {
-                    if (block[at].folder == folder) {
-                        ids.push_back(id);
-                    }
-                });
-            if (!read) {
-                return read.failure();
+            for (std::int64_t id = first; id <= last; ++id) {
+                ids.push_back(id);
             }
         }
     }
