@@ -247,6 +247,11 @@ TEST_F(MainWindowTest, ToolbarButtonsRunTheMenuCommandsUnderTheMouse) {
     }
     EXPECT_EQ(opened, (Names{"frmConfig", "frmLabel"}));
     EXPECT_EQ(said(), Names{"There is no default printer"});
+    // Off a lit button onto the grip: no button stays lit.
+    QTest::mouseMove(&strip, at(4700));
+    ASSERT_FALSE(strip.imRaised->pixmap().isNull());
+    QTest::mouseMove(&strip, at(100));
+    EXPECT_TRUE(strip.imRaised->pixmap().isNull());
     EXPECT_FALSE(mouseHeld);
     // Quit ends the program (called directly: an exception must not unwind through Qt's event dispatch).
     strip.pTools_MouseMove(5600, 100);
