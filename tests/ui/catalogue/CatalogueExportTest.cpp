@@ -48,8 +48,9 @@ TEST_F(CatalogueExportTest, ExportWritesEitherListAsCsvAndSaysHowManyRows) {
     const auto window = openWindow();
     window->cmdExport->click();
     EXPECT_EQ(LastMessage(), "The list is empty: " + file + " holds only the column titles.");
-    EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBF"
-                               "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled,Same disk as\r\n");
+    EXPECT_EQ(ReadBytes(file),
+              "\xEF\xBB\xBF"
+              "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled,Same disk as\r\n");
 
     type(*window, "notes");
     window->exportProgress(0, 1); // as a slow disk shows it

@@ -102,6 +102,8 @@ TEST_F(CatalogueRescanTest, CataloguingADiskAgainReplacesItsListAndKeepsItsNumbe
     drives->setMountPoint(ZipRoot, diskFolder.string());
     const auto window = openWindow();
     window->cmdCatalogueDisk->click();
+    window->showCatalogueProgress({true, 42, 50});
+    EXPECT_FALSE(window->cmdCatalogueDisk->isEnabled()) << "not while its walk runs";
     services.catalogue->waitForWalk();
     window->showCatalogueProgress(services.catalogue->progress());
 

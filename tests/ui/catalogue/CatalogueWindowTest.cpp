@@ -68,6 +68,17 @@ TEST_F(CatalogueWindowTest, ComingToTheFrontShowsDisksRecordedMeanwhile) {
     EXPECT_EQ(shownNames(*window), (Names{"tax 2019.pdf", "tax 2019 copy.pdf"}));
 }
 
+// A walk that ends while the window is open has changed a disk's list: the search runs again.
+TEST_F(CatalogueWindowTest, AWalkThatEndsShowsWhatItRecorded) {
+    const auto window = openWindow();
+    type(*window, "tax 2019");
+    window->showCatalogueProgress({true, 60, 0});
+    addDisk(60, "NEW", 0x60, {FileEntry("", "tax 2019 copy.pdf", 10, LocalTime(2020, 1, 1, 0, 0, 0))});
+    window->showCatalogueProgress({});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->searching(); }, 5000));
+    EXPECT_EQ(shownNames(*window), (Names{"tax 2019.pdf", "tax 2019 copy.pdf"}));
+}
+
 // #43 is #42 labelled again as a new disk: the same disk recorded twice, which its copies say.
 TEST_F(CatalogueWindowTest, DuplicatesShowTheirDisksAndADiskRecordedTwiceAsSuch) {
     addDisk(43, "ZIPDISK", 0x1A2B3C4D,
