@@ -30,7 +30,7 @@ protected:
 
 // The hold ends at the stop second, three seconds after the tick and wrapping round the minute, or three
 // seconds after the tick when the program missed that second.
-TEST_F(SplashTest, TheHoldEndsAtTheStopSecondOrThreeSecondsOn) {
+TEST_F(SplashTest, TheHoldSleepsUntilItsStopSecondOrThreeSecondsOn) {
     for (const auto& [tick, stop] : {std::pair{57, 0}, {58, 1}, {59, 2}, {10, 13}, {0, 3}}) {
         clock->at = atSecond(tick);
         auto s = splash();
