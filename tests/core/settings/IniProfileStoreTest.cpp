@@ -312,19 +312,19 @@ TEST(IniProfileStore, AFileThatCannotBeReadIsToldAndLeftAlone) {
             return file;
         };
     };
-    // How the file is laid out, and what a read and then a write say of it.
-    const std::tuple<const char*, Layout, std::string, std::string> cases[] = {
-        {"no_read_permission", File(kPlain, 0000), std::strerror(EACCES), "read-only"},
+    // How the file is laid out, what a read says of it, and whether a write refuses it in the same words.
+    const std::tuple<const char*, Layout, std::string, bool> cases[] = {
+        {"no_read_permission", File(kPlain, 0000), std::strerror(EACCES), false},
         {"a_folder_in_its_place",
          [](P d) {
              fs::create_directories(Profile(d));
              return Profile(d);
          },
-         "not a regular file", ""},
-        {"one_byte_over", sparse((off_t{256} << 20) + 1), "at 257 MB", "at 257 MB"},
-        {"two_gigabytes", sparse(off_t{2} << 30), "at 2048 MB", "at 2048 MB"},
+         "not a regular file", false},
+        {"one_byte_over", sparse((off_t{256} << 20) + 1), "at 257 MB", true},
+        {"two_gigabytes", sparse(off_t{2} << 30), "at 2048 MB", true},
     };
-    for (const auto& [name, arrange, why, writeSays] : cases) {
+    for (const auto& [name, arrange, why, sameForAWrite] : cases) {
         SCOPED_TRACE(name);
         TempDir dir;
         fs::permissions(dir.path(), fs::perms::others_exec, fs::perm_options::add);
@@ -348,7 +348,7 @@ TEST(IniProfileStore, AFileThatCannotBeReadIsToldAndLeftAlone) {
             EXPECT_NE(read.reason().find(why), std::string::npos) << read.reason();
             const Result<ProfileStatuses> written = store.write("GLOBAL", "OWNER", "Berg");
             EXPECT_FALSE(written.ok());
-            EXPECT_NE(written.reason().find(writeSays), std::string::npos) << written.reason();
+            EXPECT_TRUE(!sameForAWrite || written.reason() == read.reason()) << written.reason();
         }
         EXPECT_EQ(seen(), before);
     }
