@@ -1,5 +1,6 @@
 #include "CatalogueWindowFixture.h"
 
+#include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
@@ -85,7 +86,9 @@ TEST_F(CatalogueExportTest, EveryMatchIsWrittenNotOnlyThoseShown) {
     addScans(1500);
     const auto window = openWindow();
     type(*window, "scan");
+    // The window shows the first thousand, and says how many matched in all.
     ASSERT_EQ(window->shownHits().size(), 1000u);
+    EXPECT_EQ(window->lblCount->text().toStdString(), "1,000 of 1,500");
     std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
     window->exportProgress = [&](std::uint64_t written, std::uint64_t total) {
         progress.emplace_back(written, total);
