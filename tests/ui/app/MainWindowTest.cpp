@@ -145,6 +145,8 @@ TEST_F(MainWindowTest, MenuCommandsRunTheirWindows) {
         EXPECT_EQ(said(), messagesSaid) << action->objectName().toStdString();
     }
     EXPECT_TRUE(closedOnEnter);
+    // The window keeps the size it was drawn at.
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
 }
 
 TEST_F(MainWindowTest, TheCatalogueOpensModelessAndOnlyOnce) {
@@ -153,6 +155,8 @@ TEST_F(MainWindowTest, TheCatalogueOpensModelessAndOnlyOnce) {
     window.show();
     const auto open = [&] { return window.findChildren<frmCatalogue*>(); };
     window.mnuCatalogue->trigger();
+    ASSERT_EQ(open().size(), 1);
+    EXPECT_TRUE(open()[0]->isVisible());
     // Asked for again, it comes back, in front.
     struct Restacked : QObject {
         int times = 0;
