@@ -1,4 +1,5 @@
 #include "core/app/CommandLine.h"
+#include "core/app/DescriptorOutput.h"
 
 #include "support/SampleCatalogue.h"
 #include "support/TempDir.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -225,6 +227,33 @@ TEST(CommandLine, OutputThatCannotBeWrittenIsAnErrorUnlessTheReaderLeft) {
         ::close(fd);
     }
     ::sigaction(SIGPIPE, &before, nullptr);
+}
+
+// Output several times the buffer's size, by whole lines and by single letters, arrives byte for byte.
+TEST(CommandLine, OutputLongerThanItsBufferArrivesWhole) {
+    const TempDir dir;
+    const std::string path = (dir / "out.txt").string();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    std::string expected;
+    {
+        DescriptorOutput buffer(fd);
+        std::ostream out(&buffer);
+        for (int n = 0; expected.size() < 300000; ++n) {
+            const std::string line = "disk " + std::to_string(n) + ": " + std::string(n % 97, 'x') + "\n";
+            if (n % 2 == 0) {
+                out << line;
+            } else {
+                for (const char c : line) {
+                    out.put(c);
+                }
+            }
+            expected += line;
+        }
+    }
+    ::close(fd);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == expected);
 }
 
 } // namespace

@@ -179,6 +179,11 @@ TEST_F(LinuxMachine, ExaminesTheFilesystemMountedNow) {
     }
     tree.mount("120 26 8:32 / /media/anna/OTHER rw - vfat /dev/sdc rw");
     EXPECT_EQ(tree.service().mountPoint(tree.node("sdc")).value_or(""), "/media/anna/OTHER");
+    // A filesystem whose device the kernel's lists lack (a container's view): its node's links name it.
+    tree.mount("121 26 8:97 / " + tree.directory("old") + " rw - vfat " + tree.node("sdg1") + " rw");
+    tree.link("dev/disk/by-label/OLDZIP", "../../sdg1");
+    tree.link("dev/disk/by-uuid/1234-5678", "../../sdg1");
+    EXPECT_EQ(Describe(tree.service(), tree.path("old")), tree.path("old") + " | - | OLDZIP 12345678");
 }
 
 // Where statvfs fails only the space is unknown: the label still shows the card's volume.

@@ -1,5 +1,6 @@
 #include "CatalogueWindowFixture.h"
 
+#include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
@@ -48,8 +49,9 @@ TEST_F(CatalogueExportTest, ExportWritesEitherListAsCsvAndSaysHowManyRows) {
     const auto window = openWindow();
     window->cmdExport->click();
     EXPECT_EQ(LastMessage(), "The list is empty: " + file + " holds only the column titles.");
-    EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBF"
-                               "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled,Same disk as\r\n");
+    EXPECT_EQ(ReadBytes(file),
+              "\xEF\xBB\xBF"
+              "Disk,Volume,Folder,Name,Type,Size (bytes),Modified,Labelled,Same disk as\r\n");
 
     type(*window, "notes");
     window->exportProgress(0, 1); // as a slow disk shows it
@@ -84,7 +86,9 @@ TEST_F(CatalogueExportTest, EveryMatchIsWrittenNotOnlyThoseShown) {
     addScans(1500);
     const auto window = openWindow();
     type(*window, "scan");
+    // The window shows the first thousand, and says how many matched in all.
     ASSERT_EQ(window->shownHits().size(), 1000u);
+    EXPECT_EQ(window->lblCount->text().toStdString(), "1,000 of 1,500");
     std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
     window->exportProgress = [&](std::uint64_t written, std::uint64_t total) {
         progress.emplace_back(written, total);

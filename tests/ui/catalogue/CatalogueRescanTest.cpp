@@ -91,6 +91,7 @@ TEST_F(CatalogueRescanTest, TheDiskIsLookedAtAgainWhenTheButtonIsClicked) {
     window->cmdCatalogueDisk->click();
     ASSERT_EQ(messages->shown.size(), 1u);
     EXPECT_EQ(messages->shown[0].prompt, "There is no disk in the Zip drive /dev/sdb.");
+    EXPECT_EQ(messages->shown[0].style, 0); // a plain box with OK
     EXPECT_FALSE(window->cmdCatalogueDisk->isEnabled());
     EXPECT_FALSE(services.catalogue->progress().walking);
 }
@@ -101,6 +102,8 @@ TEST_F(CatalogueRescanTest, CataloguingADiskAgainReplacesItsListAndKeepsItsNumbe
     drives->setMountPoint(ZipRoot, diskFolder.string());
     const auto window = openWindow();
     window->cmdCatalogueDisk->click();
+    window->showCatalogueProgress({true, 42, 50});
+    EXPECT_FALSE(window->cmdCatalogueDisk->isEnabled()) << "not while its walk runs";
     services.catalogue->waitForWalk();
     window->showCatalogueProgress(services.catalogue->progress());
 
