@@ -228,8 +228,9 @@ Result<Health> Prepare(const SqliteDatabase& db, const std::string& today, bool 
     if (health && *health == Health::Ready && !db.readOnly()) {
         if (schema < 3 && !empty) {
             ConvertToIncrementalVacuum(db);
-        } else if (schema < 4 && !empty) {
-            (void)ReclaimSpace(db); // the smaller name index and the entries' index by folder
+        } else if (schema < CatalogueStore::SchemaVersion && !empty) {
+            // The smaller name index, the entries' index by folder, the entries packed into blocks.
+            (void)ReclaimSpace(db);
         }
         if (checked) {
             // Failing here (a locked file) costs no more than another check at the next opening.

@@ -190,10 +190,11 @@ TEST_F(MainWindowTest, TheTitleTellsOfACatalogueWalkAndItsTroubleIsToldWhenItEnd
     }
     const std::string file = (dir / "catalogue.sqlite").string();
     ASSERT_TRUE(CatalogueStore::open(file, "2026-01-01"));
-    ASSERT_TRUE(SqliteDatabase::open(file, SqliteDatabase::Access::ReadWrite)
-                    .value()
-                    ->execute("CREATE TRIGGER refuse BEFORE INSERT ON entries WHEN NEW.name = 'inner' "
-                              "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    ASSERT_TRUE(
+        SqliteDatabase::open(file, SqliteDatabase::Access::ReadWrite)
+            .value()
+            ->execute("CREATE TRIGGER refuse BEFORE INSERT ON entry_blocks WHEN NEW.last % 4294967296 > 100 "
+                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")); // what lies below the first folders
     auto catalogue = std::make_shared<Catalogue>(file, clock);
     services.catalogue = catalogue;
     frmMain window(services);

@@ -155,7 +155,7 @@ TEST_F(CatalogueRescanTest, ADamagedFileMovedAsideByAWalkIsNoLongerRead) {
         std::filesystem::remove_all(std::filesystem::path(catalogueFile).parent_path());
         std::filesystem::create_directories(std::filesystem::path(catalogueFile).parent_path());
         WriteBytes(catalogueFile, whole);
-        Scribble(catalogueFile, "entries"); // the disks are still listed
+        Scribble(catalogueFile, "entry_blocks"); // the disks are still listed
         services.catalogue = std::make_shared<Catalogue>(catalogueFile, clock);
         messages->shown.clear();
         const auto window = openWindow();

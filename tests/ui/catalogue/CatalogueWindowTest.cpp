@@ -341,7 +341,7 @@ TEST_F(CatalogueWindowTest, ADamagedCatalogueIsSaidInTheWindowAndLeftAsItIs) {
         const char* search; // where the damage is met; none: on opening
     } cases[] = {
         {"its list of disks", [this] { Scribble(catalogueFile, "disks"); }, ""},
-        {"its entries", [this] { Scribble(catalogueFile, "entries"); }, "tax"},
+        {"its entries", [this] { Scribble(catalogueFile, "entry_blocks"); }, "tax"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
