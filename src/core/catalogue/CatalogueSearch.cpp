@@ -1,10 +1,10 @@
 #include "core/catalogue/CatalogueSearch.h"
 
-#include "core/catalogue/EntryBlock.h"
-#include "core/catalogue/EntryTable.h"
-
+#include "core/catalogue/BlockReader.h"
 #include "core/catalogue/CaseFolding.h"
 #include "core/catalogue/CatalogueSchema.h"
+#include "core/catalogue/EntryBlock.h"
+#include "core/catalogue/EntryTable.h"
 #include "core/catalogue/SearchQuery.h"
 #include "core/catalogue/SearchWords.h"
 #include "core/catalogue/SqliteDatabase.h"
@@ -32,6 +32,8 @@ using Ids = std::vector<std::int64_t>;
 
 // The first version whose folders hold the range of their entries' ids.
 constexpr std::int64_t FoldersSpanEntriesSince = 4;
+// The first version whose entries are packed in blocks.
+constexpr std::int64_t PackedSince = 5;
 
 struct Disk {
     std::int64_t id = 0;
@@ -274,93 +276,6 @@ Candidates Both(Candidates a, const Candidates& b) {
 }
 
 // The entries a search reads: its words and filters, each as the catalogue holds it.
-// Entries by id from their blocks, for ids asked in order: each block that holds one is read and unpacked
-// once.
-class BlockReader {
-public:
-    explicit BlockReader(const SqliteDatabase& db) : m_db(db) {}
-
-    // Calls `visit(id, block, index)` for each id of `ids` (ascending) that an entry has.
-    template <typename Visit> Result<Done> visit(const Ids& ids, Visit&& visit) {
-        if (!m_holding) {
-            m_holding = m_db.prepare(
-                "SELECT first, last, data FROM entry_blocks WHERE first <= ? ORDER BY first DESC LIMIT 1");
-        }
-        if (!m_holding) {
-            return m_holding.failure();
-        }
-        if (ids.empty()) {
-            return Done{};
-        }
-        // Candidates dense enough are read in one pass over the blocks they span, the blocks that hold
-        // none of them left packed; sparse ones one block at a time.
-        if (static_cast<std::uint64_t>(ids.back() - ids.front()) / EntriesPerBlock < ids.size() / 2) {
-            Result<SqliteStatement> blocks = m_db.prepare(
-                "SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? ORDER BY first",
-                ids.front() - (EntriesPerBlock - 1), ids.back());
-            if (!blocks) {
-                return blocks.failure();
-            }
-            auto next = ids.begin();
-            std::optional<Failure> failed;
-            Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
-                const std::int64_t first = block.integer(0);
-                const std::int64_t last = block.integer(1);
-                next = std::lower_bound(next, ids.end(), first);
-                if (failed || next == ids.end() || *next > last) {
-                    return;
-                }
-                Result<UnpackedEntries> entries = UnpackEntries(block.blobView(2));
-                if (!entries || static_cast<std::uint64_t>(last - first) + 1 != entries->size()) {
-                    failed = Failure{"a block of the catalogue's entries is damaged"};
-                    return;
-                }
-                for (; next != ids.end() && *next <= last; ++next) {
-                    visit(*next, std::as_const(*entries), static_cast<std::size_t>(*next - first));
-                }
-            });
-            if (!read) {
-                return read;
-            }
-            return failed ? Result<Done>(*failed) : Result<Done>(Done{});
-        }
-        for (const std::int64_t id : ids) {
-            if (!(m_first <= id && id <= m_last)) {
-                SqliteStatement& holding = m_holding.value();
-                holding.reset();
-                holding.bind(1, id);
-                Result<bool> row = holding.step();
-                if (!row) {
-                    return row.failure();
-                }
-                if (!*row || holding.integer(1) < id) {
-                    continue; // no entry of that id
-                }
-                Result<UnpackedEntries> entries = UnpackEntries(holding.blobView(2));
-                if (!entries) {
-                    return entries.failure();
-                }
-                m_first = holding.integer(0);
-                m_last = holding.integer(1);
-                m_block = std::move(entries).value();
-                if (static_cast<std::uint64_t>(m_last - m_first) + 1 != m_block.size()) {
-                    m_last = m_first - 1;
-                    return Failure{"a block of the catalogue's entries is damaged"};
-                }
-            }
-            visit(id, std::as_const(m_block), static_cast<std::size_t>(id - m_first));
-        }
-        return Done{};
-    }
-
-private:
-    const SqliteDatabase& m_db;
-    Result<SqliteStatement> m_holding = Failure{""};
-    std::int64_t m_first = 1;
-    std::int64_t m_last = 0;
-    UnpackedEntries m_block;
-};
-
 struct Plan {
     std::vector<std::string> words; // folded
     std::vector<std::string> excluded;
@@ -384,9 +299,9 @@ struct Plan {
 class Search {
 public:
     Search(const SqliteDatabase& db, std::vector<Disk> disks, std::unique_ptr<CaseFolding> folding,
-           bool foldersSpanEntries)
+           std::int64_t version)
         : m_db(db), m_disks(std::move(disks)), m_folding(std::move(folding)),
-          m_foldersSpanEntries(foldersSpanEntries) {}
+          m_foldersSpanEntries(version >= FoldersSpanEntriesSince), m_packed(version >= PackedSince) {}
 
     // With `firstRows`, the search is to find that many matches soon rather than count them all, reading
     // the disks in order for them when `inOrder` allows.
@@ -440,11 +355,6 @@ private:
     bool m_foldersSpanEntries = true;
     bool m_packed = false; // the entries lie in blocks, which the search reads itself
     BlockReader m_blocks{m_db};
-
-public:
-    void setPacked(bool packed) { m_packed = packed; }
-
-private:
     Plan m_plan;
     Candidates m_candidates;
     bool m_exact = false;
@@ -1161,10 +1071,10 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
             read = Then(blocks, [&] {
                 return blocks.value().forEachRow([&](const SqliteStatement& block) {
                     const std::int64_t blockFirst = block.integer(0);
-                    Result<UnpackedEntries> entries = UnpackEntries(block.blobView(2));
-                    if (!entries ||
-                        static_cast<std::uint64_t>(block.integer(1) - blockFirst) + 1 != entries->size()) {
-                        failed = Failure{"a block of the catalogue's entries is damaged"};
+                    Result<UnpackedEntries> entries =
+                        UnpackBlock(block.blobView(2), blockFirst, block.integer(1));
+                    if (!entries) {
+                        failed = entries.failure();
                         return;
                     }
                     for (std::size_t at = 0; at < entries->size() && !failed; ++at) {
@@ -1274,8 +1184,7 @@ Result<std::unique_ptr<Search>> Begin(const SqliteDatabase& db, std::string_view
         return version.failure();
     }
     auto search = std::make_unique<Search>(db, std::move(disks).value(), std::move(folding).value(),
-                                           version->value_or(0) >= FoldersSpanEntriesSince);
-    search->setPacked(version->value_or(0) >= 5);
+                                           version->value_or(0));
     if (Result<Done> prepared = search->prepare(*query, firstRows, inOrder); !prepared) {
         return prepared.failure();
     }

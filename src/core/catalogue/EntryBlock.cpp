@@ -135,3 +135,11 @@ Result<UnpackedEntries> UnpackEntries(std::string_view bytes) {
     }
     return unpacked;
 }
+
+Result<UnpackedEntries> UnpackBlock(std::string_view bytes, std::int64_t first, std::int64_t last) {
+    Result<UnpackedEntries> entries = UnpackEntries(bytes);
+    if (entries && (last < first || static_cast<std::uint64_t>(last - first) + 1 != entries->size())) {
+        return Failure{"a block of the catalogue's entries is damaged"};
+    }
+    return entries;
+}

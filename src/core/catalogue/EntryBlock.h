@@ -50,3 +50,6 @@ private:
 
 // The entries PackEntries packed, in order; bytes that are not such a block (a damaged file) fail.
 Result<UnpackedEntries> UnpackEntries(std::string_view bytes);
+
+// A stored block's entries, which must be one for each id from `first` to `last`.
+Result<UnpackedEntries> UnpackBlock(std::string_view bytes, std::int64_t first, std::int64_t last);

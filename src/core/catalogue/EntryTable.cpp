@@ -239,11 +239,11 @@ int NextBlock(Cursor& cursor, std::int64_t from, bool again) {
             return SQLITE_OK;
         }
         const auto* bytes = static_cast<const char*>(Sqlite().column_blob(blocks, 2));
-        Result<UnpackedEntries> entries = UnpackEntries(
-            {bytes == nullptr ? "" : bytes, static_cast<std::size_t>(Sqlite().column_bytes(blocks, 2))});
-        if (!entries || last < first || static_cast<std::uint64_t>(last - first) + 1 != entries->size()) {
-            return Fail(cursor.base.pVtab, "a block of the catalogue's entries is damaged",
-                        SQLITE_CORRUPT_VTAB);
+        Result<UnpackedEntries> entries = UnpackBlock(
+            {bytes == nullptr ? "" : bytes, static_cast<std::size_t>(Sqlite().column_bytes(blocks, 2))},
+            first, last);
+        if (!entries) {
+            return Fail(cursor.base.pVtab, entries.reason(), SQLITE_CORRUPT_VTAB);
         }
         auto block = std::make_shared<const Block>(Block{first, last, std::move(entries).value()});
         table.recent[table.nextRecent] = block;

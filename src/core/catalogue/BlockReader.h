@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/catalogue/EntryBlock.h"
+#include "core/catalogue/EntryTable.h"
+#include "core/catalogue/SqliteDatabase.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// Entries by id from their blocks, for ids asked in order: each block that holds one is read and unpacked
+// once.
+class BlockReader {
+public:
+    explicit BlockReader(const SqliteDatabase& db) : m_db(db) {}
+
+    // Calls `visit(id, block, index)` for each id of `ids` (ascending) that an entry has.
+    template <typename Visit> Result<Done> visit(const std::vector<std::int64_t>& ids, Visit&& visit) {
+        if (!m_holding) {
+            m_holding = m_db.prepare(
+                "SELECT first, last, data FROM entry_blocks WHERE first <= ? ORDER BY first DESC LIMIT 1");
+        }
+        if (!m_holding) {
+            return m_holding.failure();
+        }
+        if (ids.empty()) {
+            return Done{};
+        }
+        // Candidates dense enough are read in one pass over the blocks they span, the blocks that hold
+        // none of them left packed; sparse ones one block at a time.
+        if (static_cast<std::uint64_t>(ids.back() - ids.front()) / EntriesPerBlock < ids.size() / 2) {
+            Result<SqliteStatement> blocks = m_db.prepare(
+                "SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? ORDER BY first",
+                ids.front() - (EntriesPerBlock - 1), ids.back());
+            if (!blocks) {
+                return blocks.failure();
+            }
+            auto next = ids.begin();
+            std::optional<Failure> failed;
+            Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
+                const std::int64_t first = block.integer(0);
+                const std::int64_t last = block.integer(1);
+                next = std::lower_bound(next, ids.end(), first);
+                if (failed || next == ids.end() || *next > last) {
+                    return;
+                }
+                Result<UnpackedEntries> entries = UnpackBlock(block.blobView(2), first, last);
+                if (!entries) {
+                    failed = entries.failure();
+                    return;
+                }
+                for (; next != ids.end() && *next <= last; ++next) {
+                    visit(*next, std::as_const(*entries), static_cast<std::size_t>(*next - first));
+                }
+            });
+            if (!read) {
+                return read;
+            }
+            return failed ? Result<Done>(*failed) : Result<Done>(Done{});
+        }
+        for (const std::int64_t id : ids) {
+            if (!(m_first <= id && id <= m_last)) {
+                SqliteStatement& holding = m_holding.value();
+                holding.reset();
+                holding.bind(1, id);
+                Result<bool> row = holding.step();
+                if (!row) {
+                    return row.failure();
+                }
+                if (!*row || holding.integer(1) < id) {
+                    continue; // no entry of that id
+                }
+                Result<UnpackedEntries> entries =
+                    UnpackBlock(holding.blobView(2), holding.integer(0), holding.integer(1));
+                if (!entries) {
+                    return entries.failure();
+                }
+                m_first = holding.integer(0);
+                m_last = holding.integer(1);
+                m_block = std::move(entries).value();
+            }
+            visit(id, std::as_const(m_block), static_cast<std::size_t>(id - m_first));
+        }
+        return Done{};
+    }
+
+private:
+    const SqliteDatabase& m_db;
+    Result<SqliteStatement> m_holding = Failure{""};
+    std::int64_t m_first = 1;
+    std::int64_t m_last = 0;
+    UnpackedEntries m_block;
+};
