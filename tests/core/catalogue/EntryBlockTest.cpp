@@ -77,4 +77,9 @@ TEST(EntryBlock, DamagedBytesFailInsteadOfReadingBeyondThem) {
     tooMany[0] = '\x7f';
     EXPECT_FALSE(UnpackEntries(tooMany));
     EXPECT_FALSE(UnpackEntries(std::string(12, '\xff')));
+    // A stored block holds one entry for each id of its range, no more and no fewer.
+    EXPECT_TRUE(UnpackBlock(whole, 10, 12));
+    EXPECT_FALSE(UnpackBlock(whole, 10, 11));
+    EXPECT_FALSE(UnpackBlock(whole, 10, 13));
+    EXPECT_FALSE(UnpackBlock(whole, 12, 10));
 }
