@@ -6,7 +6,6 @@
 #include "core/catalogue/SqliteDatabase.h"
 
 #include <algorithm>
-
 #include <string>
 
 namespace {

@@ -24,10 +24,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The older version that a reading takes as it is (its name index answers the same questions, and its
-// folders have an index of their entries); older ones are read through an up-to-date copy in memory.
-// Files of these versions are read as they are (converting a large one in memory would cost seconds at
-// every reading); the oldest of them keeps no range of ids in its folders.
+// Older versions that a reading takes as they are (their name index answers the same questions; converting
+// a large file in memory would cost seconds at every reading); the oldest of them keeps no range of ids in
+// its folders, which have an index of their entries instead. Older ones still are read through an
+// up-to-date copy in memory.
 constexpr int ReadAsItIsSince = 3;
 constexpr int NoFolderSpans = 3;
 

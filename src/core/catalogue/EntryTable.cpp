@@ -116,8 +116,8 @@ int Disconnect(sqlite3_vtab* vtab) {
     return SQLITE_OK;
 }
 
-// Bounds on the id are read from the blocks' own ids; SQLite still checks every row against them, so a
-// bound that is not a whole number is left to it.
+// Bounds on the id are answered from the blocks' own ranges, kept to exactly (IdsAllowed), so that SQLite
+// need not check each row against them again.
 int BestIndex(sqlite3_vtab*, sqlite3_index_info* info) {
     int bounds = 0;
     int constraintOf[std::size(Bounds)];
