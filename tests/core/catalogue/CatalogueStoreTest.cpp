@@ -332,10 +332,16 @@ void ExpectVersionThreeContents(const CatalogueStore& store) {
     // Counted whole, as an export reads it: a disk found by its volume name is read by its range of ids.
     std::vector<std::string> visited;
     EXPECT_TRUE(store.forEachHit("дача", [&](const SearchHit& hit, std::uint64_t) {
-        visited.push_back(hit.entry.path());
+        visited.push_back(hit.entry.path() + (hit.entry.isFolder ? " (folder)" : ""));
         return true;
     }));
     EXPECT_EQ(visited, std::vector<std::string>{"отчёт 2019.pdf"});
+    visited.clear();
+    EXPECT_TRUE(store.forEachHit("taxes", [&](const SearchHit& hit, std::uint64_t) {
+        visited.push_back(hit.entry.path() + (hit.entry.isFolder ? " (folder)" : ""));
+        return true;
+    }));
+    EXPECT_EQ(visited, std::vector<std::string>{"Taxes (folder)"});
     EXPECT_EQ(Listed(store, 1, ""),
               (std::vector<std::string>{"Photos 2019", "Taxes (unreadable)", "kept.txt"}));
     EXPECT_EQ(Listed(store, 1, "Photos 2019"), (std::vector<std::string>{"IMG_1234.JPG", "Été à Paris.jpg"}));
