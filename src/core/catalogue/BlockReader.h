@@ -31,34 +31,18 @@ public:
         // Candidates dense enough are read in one pass over the blocks they span, the blocks that hold
         // none of them left packed; sparse ones one block at a time.
         if (static_cast<std::uint64_t>(ids.back() - ids.front()) / EntriesPerBlock < ids.size() / 2) {
-            Result<SqliteStatement> blocks = m_db.prepare(
-                "SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? ORDER BY first",
-                ids.front() - (EntriesPerBlock - 1), ids.back());
-            if (!blocks) {
-                return blocks.failure();
-            }
             auto next = ids.begin();
-            std::optional<Failure> failed;
-            Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
-                const std::int64_t first = block.integer(0);
-                const std::int64_t last = block.integer(1);
-                next = std::lower_bound(next, ids.end(), first);
-                if (failed || next == ids.end() || *next > last) {
-                    return;
-                }
-                Result<UnpackedEntries> entries = UnpackBlock(block.blobView(2), first, last);
-                if (!entries) {
-                    failed = entries.failure();
-                    return;
-                }
-                for (; next != ids.end() && *next <= last; ++next) {
-                    visit(*next, std::as_const(*entries), static_cast<std::size_t>(*next - first));
-                }
-            });
-            if (!read) {
-                return read;
-            }
-            return failed ? Result<Done>(*failed) : Result<Done>(Done{});
+            return eachBlock(
+                ids.front() - (EntriesPerBlock - 1), ids.back(),
+                [&](std::int64_t first, std::int64_t last) {
+                    next = std::lower_bound(next, ids.end(), first);
+                    return next != ids.end() && *next <= last;
+                },
+                [&](std::int64_t first, std::int64_t last, const UnpackedEntries& block) {
+                    for (; next != ids.end() && *next <= last; ++next) {
+                        visit(*next, block, static_cast<std::size_t>(*next - first));
+                    }
+                });
         }
         for (const std::int64_t id : ids) {
             if (!(m_first <= id && id <= m_last)) {
@@ -86,7 +70,48 @@ public:
         return Done{};
     }
 
+    // Calls `visit(id, block, index)` for every entry whose id lies from `from` to `to`, in order.
+    template <typename Visit> Result<Done> visitRange(std::int64_t from, std::int64_t to, Visit&& visit) {
+        return eachBlock(
+            from - (EntriesPerBlock - 1), to, [](std::int64_t, std::int64_t) { return true; },
+            [&](std::int64_t first, std::int64_t last, const UnpackedEntries& block) {
+                for (std::int64_t id = std::max(first, from); id <= std::min(last, to); ++id) {
+                    visit(id, block, static_cast<std::size_t>(id - first));
+                }
+            });
+    }
+
 private:
+    // Calls `each(first, last, block)` for the blocks whose first ids lie from `from` to `to`, in order,
+    // unpacking only those that `wanted(first, last)` asks for.
+    template <typename Wanted, typename Each>
+    Result<Done> eachBlock(std::int64_t from, std::int64_t to, Wanted&& wanted, Each&& each) {
+        Result<SqliteStatement> blocks = m_db.prepare(
+            "SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? ORDER BY first", from,
+            to);
+        if (!blocks) {
+            return blocks.failure();
+        }
+        std::optional<Failure> failed;
+        Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
+            const std::int64_t first = block.integer(0);
+            const std::int64_t last = block.integer(1);
+            if (failed || !wanted(first, last)) {
+                return;
+            }
+            Result<UnpackedEntries> entries = UnpackBlock(block.blobView(2), first, last);
+            if (!entries) {
+                failed = entries.failure();
+                return;
+            }
+            each(first, last, std::as_const(*entries));
+        });
+        if (!read) {
+            return read;
+        }
+        return failed ? Result<Done>(*failed) : Result<Done>(Done{});
+    }
+
     const SqliteDatabase& m_db;
     Result<SqliteStatement> m_holding = Failure{""};
     std::int64_t m_first = 1;

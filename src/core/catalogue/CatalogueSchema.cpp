@@ -218,18 +218,17 @@ Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
     if (!insert) {
         return insert.failure();
     }
-    std::vector<BlockEntry> block;
     for (std::size_t from = 0; from < entries.size();) {
         const std::int64_t id = first + static_cast<std::int64_t>(from);
         // A block ends with its disk's range of ids, so that a disk's blocks go with it.
         const std::int64_t toRangeEnd = EntriesPerDisk - (id % EntriesPerDisk);
         const std::size_t count = static_cast<std::size_t>(std::min<std::int64_t>(
             {EntriesPerBlock, toRangeEnd, static_cast<std::int64_t>(entries.size() - from)}));
-        block.assign(entries.begin() + static_cast<std::ptrdiff_t>(from),
-                     entries.begin() + static_cast<std::ptrdiff_t>(from + count));
         SqliteStatement& row = insert.value();
         row.reset();
-        row.bind(1, id).bind(2, id + static_cast<std::int64_t>(count) - 1).bindBlob(3, PackEntries(block));
+        row.bind(1, id)
+            .bind(2, id + static_cast<std::int64_t>(count) - 1)
+            .bindBlob(3, PackEntries(std::span(entries).subspan(from, count)));
         if (Result<Done> added = row.run(); !added) {
             return added;
         }

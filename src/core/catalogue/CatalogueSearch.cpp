@@ -1062,29 +1062,9 @@ Result<std::vector<Search::Match>> Search::matchesOn(const Disk& disk, std::opti
                 keepRow(Row{id, entry.folder, block.name(entry), entry.isFolder, size, entry.modified});
             }
         };
-        Result<Done> read = Done{};
-        if (whole) {
-            const std::int64_t first = disk.range * EntriesPerDisk;
-            Result<SqliteStatement> blocks = m_db.prepare(
-                "SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? ORDER BY first",
-                first, first + EntriesPerDisk - 1);
-            read = Then(blocks, [&] {
-                return blocks.value().forEachRow([&](const SqliteStatement& block) {
-                    const std::int64_t blockFirst = block.integer(0);
-                    Result<UnpackedEntries> entries =
-                        UnpackBlock(block.blobView(2), blockFirst, block.integer(1));
-                    if (!entries) {
-                        failed = entries.failure();
-                        return;
-                    }
-                    for (std::size_t at = 0; at < entries->size() && !failed; ++at) {
-                        visit(blockFirst + static_cast<std::int64_t>(at), *entries, at);
-                    }
-                });
-            });
-        } else {
-            read = m_blocks.visit(Ids(from, to), visit);
-        }
+        const std::int64_t first = disk.range * EntriesPerDisk;
+        const Result<Done> read = whole ? m_blocks.visitRange(first, first + EntriesPerDisk - 1, visit)
+                                        : m_blocks.visit(Ids(from, to), visit);
         if (!read) {
             return read.failure();
         }

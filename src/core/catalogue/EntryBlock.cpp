@@ -71,7 +71,7 @@ private:
 
 } // namespace
 
-std::string PackEntries(const std::vector<BlockEntry>& entries) {
+std::string PackEntries(std::span<const BlockEntry> entries) {
     std::string out;
     PutNumber(out, entries.size());
     const BlockEntry none;

@@ -3,6 +3,7 @@
 #include "core/runtime/Result.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,7 @@ struct BlockEntry {
 // The entries of consecutive ids packed into bytes. A walk writes a folder's entries together, so each
 // entry is kept against the one before it: its folder and date as differences, its name as the length of
 // the start it shares with the name before and the rest. The bytes hold their own count.
-std::string PackEntries(const std::vector<BlockEntry>& entries);
+std::string PackEntries(std::span<const BlockEntry> entries);
 
 // A block's entries unpacked: their names side by side in one string, so that unpacking makes no string
 // of its own for each entry.

@@ -67,8 +67,8 @@ TEST(EntryBlock, ARunOfLikeNamesTakesLittleMoreThanItsDifferences) {
 }
 
 TEST(EntryBlock, DamagedBytesFailInsteadOfReadingBeyondThem) {
-    const std::string whole = PackEntries(
-        {Folder(7, "Scans", 1552557600), File(7, "IMG_1234.JPG", 4096, 1552557601), File(9, "x", 1, 2)});
+    const std::string whole = PackEntries(std::vector<BlockEntry>{
+        Folder(7, "Scans", 1552557600), File(7, "IMG_1234.JPG", 4096, 1552557601), File(9, "x", 1, 2)});
     for (std::size_t cut = 0; cut < whole.size(); ++cut) {
         EXPECT_FALSE(UnpackEntries(whole.substr(0, cut))) << cut;
     }
