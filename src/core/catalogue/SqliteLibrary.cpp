@@ -66,7 +66,6 @@ Result<SqliteLibrary> LoadSqliteLibrary(const char* file) {
     find(library.value_double, "sqlite3_value_double");
     find(library.result_int64, "sqlite3_result_int64");
     find(library.result_text64, "sqlite3_result_text64");
-    find(library.result_error_nomem, "sqlite3_result_error_nomem");
     find(library.mprintf, "sqlite3_mprintf");
     find(library.free, "sqlite3_free");
     find(library.stmt_busy, "sqlite3_stmt_busy");

@@ -42,7 +42,6 @@ struct SqliteLibrary {
     decltype(&sqlite3_value_double) value_double;
     decltype(&sqlite3_result_int64) result_int64;
     decltype(&sqlite3_result_text64) result_text64;
-    decltype(&sqlite3_result_error_nomem) result_error_nomem;
     decltype(&sqlite3_mprintf) mprintf;
     decltype(&sqlite3_free) free;
     decltype(&sqlite3_stmt_busy) stmt_busy;
