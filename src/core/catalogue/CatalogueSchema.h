@@ -3,9 +3,12 @@
 #include "core/runtime/Result.h"
 
 #include <cstdint>
+#include <span>
+#include <string>
 #include <vector>
 
 class SqliteDatabase;
+class UnpackedEntries;
 struct BlockEntry;
 
 // The tables of the catalogue file. Each change of them is a new version in PRAGMA user_version, and a file
@@ -22,6 +25,8 @@ struct BlockEntry;
 //            folder keeps the range of its entries' ids (first_entry, last_entry).
 // Version 5: entries are packed, up to EntriesPerBlock of consecutive ids in a row of entry_blocks;
 //            `entries` is a table over the blocks (EntryTable.h) that SQL reads as before.
+// Version 6: the name index keeps a document a block (its rowid the block's number, no content of its
+//            own): it answers the blocks whose names may hold a word, and each name is checked.
 //
 // Entries are numbered entry_range × 2^32 + n, so a disk's entries are one range of ids: a search tells an
 // entry's disk without a lookup, and an entry needs no disk column. The name index is over each name
@@ -35,9 +40,17 @@ Result<Done> CreateCatalogueSchema(const SqliteDatabase& db);
 Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version);
 
 // Writes entries of the ids from `first` on as blocks, none of them reaching over the end of a disk's
-// range; the caller holds a write transaction.
+// range, and (when `indexed`) each block into the name index; the caller holds a write transaction.
 Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
-                            const std::vector<BlockEntry>& entries);
+                            const std::vector<BlockEntry>& entries, bool indexed = true);
+
+// Takes the blocks whose first ids lie from `from` to `to` out of the name index (before they are deleted:
+// the index needs their names to find them).
+Result<Done> UnindexBlocks(const SqliteDatabase& db, std::int64_t from, std::int64_t to);
+
+// A block's document in the name index: each name between the marks below.
+std::string IndexedNames(std::span<const BlockEntry> entries);
+std::string IndexedNames(const UnpackedEntries& entries);
 
 // The ids of one disk's entries: disk id × EntriesPerDisk + 1 and up.
 inline constexpr std::int64_t EntriesPerDisk = std::int64_t{1} << 32;

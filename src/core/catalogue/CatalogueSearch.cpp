@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -34,6 +35,8 @@ using Ids = std::vector<std::int64_t>;
 constexpr std::int64_t FoldersSpanEntriesSince = 4;
 // The first version whose entries are packed in blocks.
 constexpr std::int64_t PackedSince = 5;
+// The first version whose name index keeps a document a block rather than a name.
+constexpr std::int64_t BlocksIndexedSince = 6;
 
 struct Disk {
     std::int64_t id = 0;
@@ -301,7 +304,8 @@ public:
     Search(const SqliteDatabase& db, std::vector<Disk> disks, std::unique_ptr<CaseFolding> folding,
            std::int64_t version)
         : m_db(db), m_disks(std::move(disks)), m_folding(std::move(folding)),
-          m_foldersSpanEntries(version >= FoldersSpanEntriesSince), m_packed(version >= PackedSince) {}
+          m_foldersSpanEntries(version >= FoldersSpanEntriesSince), m_packed(version >= PackedSince),
+          m_blocksIndexed(version >= BlocksIndexedSince) {}
 
     // With `firstRows`, the search is to find that many matches soon rather than count them all, reading
     // the disks in order for them when `inOrder` allows.
@@ -340,6 +344,8 @@ private:
     // With `own`, the entries whose own names hold the word.
     Result<Candidates> holding(const std::string& word, Ids* own = nullptr);
     Result<Candidates> named(const std::string& text, bool inVolumes, const std::string& word, Ids* own);
+    Result<Ids> indexed(const std::string& query);
+    std::uint64_t namesAtMost(std::uint64_t documents) const;
     Result<Done> rankExactly(const Candidates& candidates, Ids ownNames);
     Result<Ids> beneath(std::vector<std::tuple<std::int64_t, std::string>> folders);
     Result<std::uint64_t> countBeneath(std::vector<std::tuple<std::int64_t, std::string>> folders,
@@ -353,7 +359,8 @@ private:
     // A folder knows the range of its entries' ids; in a file of the older version read as it is, the
     // entries know their folder through an index instead.
     bool m_foldersSpanEntries = true;
-    bool m_packed = false; // the entries lie in blocks, which the search reads itself
+    bool m_packed = false;        // the entries lie in blocks, which the search reads itself
+    bool m_blocksIndexed = false; // the name index answers blocks, whose names are all checked
     BlockReader m_blocks{m_db};
     Plan m_plan;
     Candidates m_candidates;
@@ -371,7 +378,7 @@ private:
     std::optional<Ids> m_own;
     // One disk's folders as they are read: the path and the path folded.
     std::unordered_map<std::int64_t, std::pair<std::string, std::string>> m_folders;
-    std::string m_foldedName; // rank's, kept for its storage
+    std::string m_foldedName; // rank's and named's, kept for its storage
 };
 
 // One disk's matches by path. They are sorted by their places, then moved once each: a hit is too large to
@@ -421,46 +428,48 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     }
     const std::string pattern = utf8 ? **asked : text;
     // One pass: the entries named, and of the folders among them where they are.
-    // The index's answer is walked in id order, each entry read beside it, rather than gathered first.
-    const bool fromBlocks = utf8 && m_packed;
-    Result<SqliteStatement> named = m_db.prepare(
-        fromBlocks ? "SELECT rowid FROM entry_names WHERE entry_names MATCH ?1"
-        : utf8     ? "SELECT e.id, e.is_folder, e.folder, e.name FROM entry_names n CROSS JOIN entries e"
-                     " ON e.id = n.rowid WHERE entry_names MATCH ?1"
-                   : "SELECT e.id, e.is_folder, e.folder, e.name FROM entries e WHERE " + matching,
-        pattern);
-    Result<SqliteStatement> folderPath =
-        Then(named, [&] { return m_db.prepare("SELECT disk, path FROM folders WHERE id = ?"); });
+    Result<SqliteStatement> folderPath = m_db.prepare("SELECT disk, path FROM folders WHERE id = ?");
     if (!folderPath) {
         return folderPath.failure();
     }
     std::vector<std::pair<std::int64_t, std::string>> folders;
-    const bool check = utf8 && NeedsCheck(text);
+    const bool check = utf8 && (m_blocksIndexed || NeedsCheck(text));
     const std::string foldedText = check ? m_folding->fold(text) : std::string();
     const auto take = [&](std::int64_t id, bool isFolder, std::int64_t folder, std::string_view name) {
-        if (check && m_folding->fold(name).find(foldedText) == std::string::npos) {
-            return;
+        if (check) {
+            m_folding->foldInto(name, m_foldedName);
+            if (m_foldedName.find(foldedText) == std::string::npos) {
+                return;
+            }
         }
         found.ids.push_back(id);
         if (isFolder) {
             folders.emplace_back(folder, std::string(name));
         }
     };
-    if (fromBlocks) {
-        Result<Ids> ids = Column(std::move(named));
-        Result<Done> read = Then(ids, [&] {
+    Result<Done> read = Done{};
+    if (utf8 && m_packed) {
+        Result<Ids> ids = indexed(pattern);
+        read = Then(ids, [&] {
             return m_blocks.visit(*ids, [&](std::int64_t id, const UnpackedEntries& block, std::size_t at) {
                 const UnpackedEntries::Entry& entry = block[at];
                 take(id, entry.isFolder, entry.folder, block.name(entry));
             });
         });
-        if (!read) {
-            return read.failure();
-        }
-    } else if (Result<Done> read = named.value().forEachRow([&](const SqliteStatement& row) {
-                   take(row.integer(0), row.integer(1) != 0, row.integer(2), row.textView(3));
-               });
-               !read) {
+    } else {
+        // The index's answer is walked in id order, each entry read beside it, rather than gathered first.
+        Result<SqliteStatement> named = m_db.prepare(
+            utf8 ? "SELECT e.id, e.is_folder, e.folder, e.name FROM entry_names n CROSS JOIN entries e"
+                   " ON e.id = n.rowid WHERE entry_names MATCH ?1"
+                 : "SELECT e.id, e.is_folder, e.folder, e.name FROM entries e WHERE " + matching,
+            pattern);
+        read = Then(named, [&] {
+            return named.value().forEachRow([&](const SqliteStatement& row) {
+                take(row.integer(0), row.integer(1) != 0, row.integer(2), row.textView(3));
+            });
+        });
+    }
+    if (!read) {
         return read.failure();
     }
     SortUnique(found.ids);
@@ -510,6 +519,51 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     found.ids.insert(found.ids.end(), under->begin(), under->end());
     SortUnique(found.ids);
     return found;
+}
+
+// The ids the name index answers for `query`: every id of each block it answers, when it keeps blocks.
+Result<Ids> Search::indexed(const std::string& query) {
+    if (!m_blocksIndexed) {
+        return Column(m_db.prepare("SELECT rowid FROM entry_names WHERE entry_names MATCH ?1", query));
+    }
+    Result<SqliteStatement> blocks = m_db.prepare(
+        "SELECT b.first, b.last FROM entry_names n CROSS JOIN entry_blocks b ON b.number = n.rowid"
+        " WHERE entry_names MATCH ?1",
+        query);
+    if (!blocks) {
+        return blocks.failure();
+    }
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+    Result<Done> read = blocks.value().forEachRow(
+        [&](const SqliteStatement& block) { spans.emplace_back(block.integer(0), block.integer(1)); });
+    if (!read) {
+        return read.failure();
+    }
+    std::sort(spans.begin(), spans.end()); // numbered as written, not by id
+    Ids ids;
+    for (const auto& [first, last] : spans) {
+        for (std::int64_t id = first; id <= last; ++id) {
+            ids.push_back(id);
+        }
+    }
+    return ids;
+}
+
+// About how many names hold what the name index found in `documents` of its own, for choosing how to
+// search. A document that is a block says only that one of its names at least does: if a name held it by
+// chance alone, with the share of blocks that hold it, so many names would.
+std::uint64_t Search::namesAtMost(std::uint64_t documents) const {
+    if (!m_blocksIndexed || documents == 0) {
+        return documents;
+    }
+    const std::uint64_t entries = EntriesOn(m_disks);
+    const double blocks = std::max(1.0, std::ceil(static_cast<double>(entries) / EntriesPerBlock));
+    const double share = static_cast<double>(documents) / blocks;
+    if (share >= 1) {
+        return std::max(entries, documents);
+    }
+    const double ofNames = 1 - std::pow(1 - share, 1.0 / EntriesPerBlock);
+    return std::max(documents, static_cast<std::uint64_t>(std::ceil(ofNames * static_cast<double>(entries))));
 }
 
 // Every entry beneath the folders (disk, path), found through the folders' own index.
@@ -776,6 +830,9 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows, bo
         }
         // A word in a disk's volume name stands for every entry of the disk.
         std::optional<std::uint64_t> count = *most;
+        if (count) {
+            *count = namesAtMost(*count);
+        }
         const std::string folded = m_folding->fold(word);
         for (const Disk& disk : m_disks) {
             if (count && disk.foldedVolume.find(folded) != std::string::npos) {
@@ -835,10 +892,10 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows, bo
             Result<std::optional<std::string>> asked =
                 NameIndexQuery(m_db, *m_folding, "." + extension + NameEnd);
             Result<Ids> ids = Then(asked, [&] {
-                return Column(m_db.prepare(
-                    m_packed ? std::string("SELECT rowid FROM entry_names WHERE entry_names MATCH ?1")
-                             : std::string("SELECT e.id FROM entries e WHERE ") + InNameIndex,
-                    **asked));
+                return m_packed
+                           ? indexed(**asked)
+                           : Column(m_db.prepare(
+                                 std::string("SELECT e.id FROM entries e WHERE ") + InNameIndex, **asked));
             });
             if (!ids) {
                 return ids.failure();

@@ -342,13 +342,6 @@ Result<Done> NeedDisk(const SqliteDatabase& db, std::int64_t diskId) {
     return Done{};
 }
 
-// The name index follows the entries a range at a time, in one statement (see CatalogueSchema.cpp).
-Result<Done> IndexEntries(const SqliteDatabase& db, std::int64_t first, std::int64_t last) {
-    return db.run(
-        "INSERT INTO entry_names (rowid, name) SELECT id, name FROM entry_text WHERE id BETWEEN ? AND ?",
-        first, last);
-}
-
 // The range a list's entries are numbered in (a disk's, or a new list's).
 Result<std::int64_t> RangeOf(const SqliteDatabase& db, std::int64_t listId) {
     Result<std::optional<std::int64_t>> range =
@@ -366,9 +359,7 @@ Result<std::int64_t> RangeOf(const SqliteDatabase& db, std::int64_t listId) {
 Result<Done> DropRange(const SqliteDatabase& db, std::int64_t range) {
     const std::int64_t first = range * EntriesPerDisk;
     const std::int64_t last = first + EntriesPerDisk - 1;
-    Result<Done> unindexed = db.run("INSERT INTO entry_names (entry_names, rowid, name)"
-                                    " SELECT 'delete', id, name FROM entry_text WHERE id BETWEEN ? AND ?",
-                                    first, last);
+    Result<Done> unindexed = UnindexBlocks(db, first, last);
     return Then(unindexed,
                 [&] { return db.run("DELETE FROM entry_blocks WHERE first BETWEEN ? AND ?", first, last); });
 }
@@ -768,9 +759,6 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
                 !marked) {
                 return marked;
             }
-        }
-        if (Result<Done> indexed = IndexEntries(*m_db, last->value_or(first) + 1, id); !indexed) {
-            return indexed;
         }
         return m_db->run("UPDATE disks SET entry_count = entry_count + ? WHERE id = ?",
                          static_cast<std::int64_t>(batch.size()), listId);

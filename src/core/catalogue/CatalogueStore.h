@@ -34,7 +34,7 @@ enum class CatalogueAccess {
 class CatalogueStore {
 public:
     // The schema version this program writes; older files are brought up to it when opened to record.
-    static constexpr int SchemaVersion = 5;
+    static constexpr int SchemaVersion = 6;
 
     // Opens the file, creating it (mode 0600) and its folder (0700) when missing, and brings its schema up
     // to date. A file that is not a database or fails its integrity check is moved aside as

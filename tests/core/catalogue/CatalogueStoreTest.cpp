@@ -268,7 +268,8 @@ TEST(CatalogueStoreTest, AFileCheckedTodayIsNotCheckedWholeAgain) {
                 "ALTER TABLE folders DROP COLUMN last_entry; DROP TABLE entries; DROP TABLE entry_blocks; "
                 "CREATE TABLE entries (id INTEGER PRIMARY KEY, folder INTEGER NOT NULL, name TEXT NOT NULL, "
                 "is_folder INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL); "
-                "PRAGMA user_version = 2"));
+                "CREATE VIEW entry_text (id, name) AS SELECT id, name FROM entries; PRAGMA user_version = "
+                "2"));
         }
         DamageAnIndex(file.path);
         const std::unique_ptr<CatalogueStore> store = file.open();
@@ -375,20 +376,61 @@ TEST(CatalogueStoreTest, AVersionThreeFileIsReadAsItIsAndConvertedWithAllItHeld)
                                     "INSERT INTO volume_names (volume_names) VALUES ('integrity-check')"));
 }
 
-// The index answers the names that hold a word's trigrams; those holding them elsewhere than together are
-// no match, in any letter case and script.
+// The name index of the version before kept a document a name rather than a block, and blocks had no
+// numbers.
+void IndexNamesOneByOne(const std::string& path) {
+    const Result<Done> made = Connect(path)->execute(
+        "DROP TABLE entry_names; DROP INDEX entry_blocks_number; ALTER TABLE entry_blocks DROP COLUMN number;"
+        "CREATE VIEW entry_text (id, name) AS SELECT id, char(2) || name || char(3) FROM entries;"
+        "CREATE VIRTUAL TABLE entry_names USING fts5 (name, content = 'entry_text', content_rowid = 'id',"
+        " tokenize = 'trigram', columnsize = 0, detail = none);"
+        "INSERT INTO entry_names (rowid, name) SELECT id, name FROM entry_text; PRAGMA user_version = 5");
+    EXPECT_TRUE(made) << made.reason();
+}
+
+// The index answers the names, or the blocks of names, that hold a word's trigrams; those holding them
+// elsewhere than together in one name are no match, in any letter case and script. The same in a file of
+// the version before, read as it is and brought up to date.
 TEST(CatalogueStoreTest, ALongerWordIsFoundOnlyWhole) {
     CatalogueFile file;
-    auto store = file.open();
-    const std::int64_t disk = store->addDisk(ZipDisk(7, "SEVEN", 7), 100).value();
-    ASSERT_TRUE(store->addEntries(disk, {{"", "2010 0192.txt", false, 1, 1},
-                                         {"", "Tax 2019.pdf", false, 1, 1},
-                                         {"", "ёлка отчёт.doc", false, 1, 1},
-                                         {"", "отчё тчёт.doc", false, 1, 1}}));
-    EXPECT_EQ(Found(*store, "2019"), std::vector<std::string>{"#7 Tax 2019.pdf"});
-    EXPECT_EQ(Found(*store, "ОТЧЁТ"), std::vector<std::string>{"#7 ёлка отчёт.doc"});
-    EXPECT_EQ(Found(*store, "2019 tax"), std::vector<std::string>{"#7 Tax 2019.pdf"});
-    EXPECT_EQ(Found(*store, "019 201"), (std::vector<std::string>{"#7 2010 0192.txt", "#7 Tax 2019.pdf"}));
+    const std::int64_t disk = file.open()->addDisk(ZipDisk(7, "SEVEN", 7), 100).value();
+    ASSERT_TRUE(file.open()->addEntries(disk, {{"", "2010 0192.txt", false, 1, 1},
+                                               {"", "Tax 2019.pdf", false, 1, 1},
+                                               {"", "ёлка отчёт.doc", false, 1, 1},
+                                               {"", "отчё тчёт.doc", false, 1, 1},
+                                               {"", "x201", false, 1, 1},
+                                               {"", "019y", false, 1, 1},
+                                               {"", "ab", false, 1, 1}}));
+    const struct {
+        const char* words;
+        std::vector<std::string> found;
+    } searches[] = {
+        {"2019", {"#7 Tax 2019.pdf"}},
+        {"ОТЧЁТ", {"#7 ёлка отчёт.doc"}},
+        {"2019 tax", {"#7 Tax 2019.pdf"}},
+        {"019 201", {"#7 2010 0192.txt", "#7 Tax 2019.pdf"}},
+        {"b2", {}},
+        {"bx", {}},
+        {"AB", {"#7 ab"}},
+    };
+    const auto expectFound = [&](const CatalogueStore& store) {
+        for (const auto& search : searches) {
+            EXPECT_EQ(Found(store, search.words), search.found) << search.words;
+        }
+    };
+    expectFound(*file.open());
+    IndexNamesOneByOne(file.path);
+    {
+        SCOPED_TRACE("read as it is");
+        expectFound(*CatalogueStore::open(file.path, "2026-03-14", CatalogueAccess::Read).value());
+        EXPECT_EQ(Count(file.path, "PRAGMA user_version"), 5);
+    }
+    SCOPED_TRACE("brought up to date");
+    expectFound(*file.open());
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entry_names WHERE entry_names MATCH 'tax'"), 1)
+        << "one block";
+    EXPECT_TRUE(
+        Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check')"));
 }
 
 // The window interrupts a search from its own thread when the text changes: the search ends at once, and
