@@ -76,12 +76,18 @@ std::string CaseFolding::fold(std::string_view text) {
 }
 
 void CaseFolding::foldInto(std::string_view text, std::string& folded) {
-    folded.clear();
-    folded.reserve(text.size());
-    for (std::size_t at = 0; at < text.size();) {
+    // Most names are ASCII, or begin so: that start is folded byte for byte into place.
+    folded.resize(text.size());
+    std::size_t at = 0;
+    for (; at < text.size() && static_cast<unsigned char>(text[at]) < 0x80; ++at) {
+        const char c = text[at];
+        folded[at] = AsciiLower(c);
+    }
+    folded.resize(at);
+    while (at < text.size()) {
         const char c = text[at];
         if (static_cast<unsigned char>(c) < 0x80) {
-            folded += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            folded += AsciiLower(c);
             ++at;
             continue;
         }

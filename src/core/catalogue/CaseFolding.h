@@ -12,6 +12,11 @@
 
 class SqliteDatabase;
 
+// A letter of ASCII in lower case, as the name index folds it.
+inline char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // The full-text search of the connection, through which its tokenizers are reached.
 Result<fts5_api*> FullTextSearch(const SqliteDatabase& db);
 

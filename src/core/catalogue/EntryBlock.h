@@ -42,6 +42,8 @@ public:
     std::string_view name(const Entry& entry) const {
         return {m_names.data() + entry.nameAt, entry.nameLength};
     }
+    // Every name, one after another in the entries' order.
+    std::string_view names() const { return m_names; }
 
 private:
     friend Result<UnpackedEntries> UnpackEntries(std::string_view bytes);
