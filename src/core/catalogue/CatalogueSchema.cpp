@@ -13,6 +13,23 @@ namespace {
 // A block's document in the name index.
 const char* const IndexBlock = "INSERT INTO entry_names (rowid, name) VALUES (?, ?)";
 
+// Calls `each(row, names)` for each block `blocks` reads (its first id, last id and bytes in the columns
+// from `at` on) with the block's document in the name index, until one fails.
+template <typename Each> Result<Done> EachBlockNamed(Result<SqliteStatement> blocks, int at, Each&& each) {
+    if (!blocks) {
+        return blocks.failure();
+    }
+    Result<Done> done = Done{};
+    Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
+        if (done) {
+            Result<UnpackedEntries> entries =
+                UnpackBlock(block.blobView(at + 2), block.integer(at), block.integer(at + 1));
+            done = entries ? each(block, IndexedNames(*entries)) : Result<Done>(entries.failure());
+        }
+    });
+    return read ? done : read;
+}
+
 // Version 1, from which every file starts.
 const char* const FirstTables = R"sql(
 CREATE TABLE disks (
@@ -186,32 +203,24 @@ Result<Done> SixthVersion(const SqliteDatabase& db) {
                                    "CREATE VIRTUAL TABLE entry_names USING fts5 (name, content = '',"
                                    " tokenize = 'trigram', columnsize = 0, detail = none);"
                                    "ALTER TABLE entry_blocks ADD COLUMN number INTEGER");
-    Result<SqliteStatement> blocks =
-        Then(made, [&] { return db.prepare("SELECT first, last, data FROM entry_blocks ORDER BY first"); });
     Result<SqliteStatement> numbered =
-        Then(blocks, [&] { return db.prepare("UPDATE entry_blocks SET number = ? WHERE first = ?"); });
+        Then(made, [&] { return db.prepare("UPDATE entry_blocks SET number = ? WHERE first = ?"); });
     Result<SqliteStatement> index = Then(numbered, [&] { return db.prepare(IndexBlock); });
     if (!index) {
         return index.failure();
     }
-    Result<Done> indexed = Done{};
     std::int64_t number = 0;
-    Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
-        Result<UnpackedEntries> entries = UnpackBlock(block.blobView(2), block.integer(0), block.integer(1));
-        indexed = Then(indexed, [&] { return entries ? Result<Done>(Done{}) : entries.failure(); });
-        if (indexed) {
-            numbered.value().reset();
-            indexed = numbered.value().bind(1, ++number).bind(2, block.integer(0)).run();
-        }
-        if (indexed) {
-            index.value().reset();
-            indexed = index.value().bind(1, number).bind(2, IndexedNames(*entries)).run();
-        }
+    Result<Done> indexed =
+        EachBlockNamed(db.prepare("SELECT first, last, data FROM entry_blocks ORDER BY first"), 0,
+                       [&](const SqliteStatement& block, const std::string& names) {
+                           numbered.value().reset();
+                           index.value().reset();
+                           return Then(numbered.value().bind(1, ++number).bind(2, block.integer(0)).run(),
+                                       [&] { return index.value().bind(1, number).bind(2, names).run(); });
+                       });
+    return Then(indexed, [&] {
+        return db.execute("CREATE UNIQUE INDEX entry_blocks_number ON entry_blocks (number)");
     });
-    if (!read || !indexed) {
-        return read ? indexed : read;
-    }
-    return db.execute("CREATE UNIQUE INDEX entry_blocks_number ON entry_blocks (number)");
 }
 
 Result<Done> SetVersion(const SqliteDatabase& db, int version) {
@@ -274,24 +283,18 @@ std::string IndexedNames(const UnpackedEntries& entries) {
 }
 
 Result<Done> UnindexBlocks(const SqliteDatabase& db, std::int64_t from, std::int64_t to) {
-    Result<SqliteStatement> blocks = db.prepare(
-        "SELECT number, first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ?", from, to);
-    Result<SqliteStatement> remove = Then(blocks, [&] {
-        return db.prepare("INSERT INTO entry_names (entry_names, rowid, name) VALUES ('delete', ?, ?)");
-    });
+    Result<SqliteStatement> remove =
+        db.prepare("INSERT INTO entry_names (entry_names, rowid, name) VALUES ('delete', ?, ?)");
     if (!remove) {
         return remove.failure();
     }
-    Result<Done> removed = Done{};
-    Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
-        Result<UnpackedEntries> entries = UnpackBlock(block.blobView(3), block.integer(1), block.integer(2));
-        removed = Then(removed, [&] { return entries ? Result<Done>(Done{}) : entries.failure(); });
-        if (removed) {
+    return EachBlockNamed(
+        db.prepare("SELECT number, first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ?", from,
+                   to),
+        1, [&](const SqliteStatement& block, const std::string& names) {
             remove.value().reset();
-            removed = remove.value().bind(1, block.integer(0)).bind(2, IndexedNames(*entries)).run();
-        }
-    });
-    return read ? removed : read;
+            return remove.value().bind(1, block.integer(0)).bind(2, names).run();
+        });
 }
 
 Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
@@ -300,13 +303,17 @@ Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
         db.prepare(indexed ? "INSERT INTO entry_blocks (first, last, data, number) VALUES (?, ?, ?, ?)"
                            : "INSERT INTO entry_blocks (first, last, data) VALUES (?, ?, ?)");
     Result<SqliteStatement> index = Then(insert, [&] { return db.prepare(IndexBlock); });
-    Result<std::optional<std::int64_t>> numbered = Then(index, [&] {
-        return db.queryInteger(indexed ? "SELECT max(number) FROM entry_blocks" : "SELECT 0");
-    });
-    if (!numbered) {
-        return numbered.failure();
+    if (!index) {
+        return index.failure();
     }
-    std::int64_t number = numbered->value_or(0);
+    std::int64_t number = 0; // of the block written last
+    if (indexed) {
+        Result<std::optional<std::int64_t>> last = db.queryInteger("SELECT max(number) FROM entry_blocks");
+        if (!last) {
+            return last.failure();
+        }
+        number = last->value_or(0);
+    }
     for (std::size_t from = 0; from < entries.size();) {
         const std::int64_t id = first + static_cast<std::int64_t>(from);
         // A block ends with its disk's range of ids, so that a disk's blocks go with it.

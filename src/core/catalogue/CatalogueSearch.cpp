@@ -78,6 +78,9 @@ Result<Ids> Column(Result<SqliteStatement> query) {
 // Entries whose names match what NameIndexQuery made, as an SQL condition on `entries e` with the query as
 // ?1. With NameIndexQuery, the one place that knows how the name index is asked.
 const char* const InNameIndex = "e.id IN (SELECT rowid FROM entry_names WHERE entry_names MATCH ?1)";
+// The same where the index keeps a document a block: the blocks `b` it answers (not in their order).
+const char* const BlocksIndexed =
+    " FROM entry_names n CROSS JOIN entry_blocks b ON b.number = n.rowid WHERE entry_names MATCH ?1";
 
 // A search for its first matches reads at most this many entries in order, then asks the index instead.
 constexpr std::uint64_t ScanEntries = 50000;
@@ -433,8 +436,8 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
         return folderPath.failure();
     }
     std::vector<std::pair<std::int64_t, std::string>> folders;
-    const bool check = utf8 && (m_blocksIndexed || NeedsCheck(text));
-    const std::string foldedText = check ? m_folding->fold(text) : std::string();
+    const bool check = utf8 && NeedsCheck(text);
+    const std::string foldedText = utf8 ? m_folding->fold(text) : std::string();
     const auto keep = [&](std::int64_t id, bool isFolder, std::int64_t folder, std::string_view name) {
         found.ids.push_back(id);
         if (isFolder) {
@@ -453,10 +456,8 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     Result<Done> read = Done{};
     if (utf8 && m_blocksIndexed) {
         // The blocks come as the index numbers them: the ids are sorted below.
-        Result<SqliteStatement> blocks = m_db.prepare("SELECT b.first, b.last, b.data FROM entry_names n "
-                                                      "CROSS JOIN entry_blocks b ON b.number = n.rowid"
-                                                      " WHERE entry_names MATCH ?1",
-                                                      pattern);
+        Result<SqliteStatement> blocks =
+            m_db.prepare(std::string("SELECT b.first, b.last, b.data") + BlocksIndexed, pattern);
         std::optional<Failure> unpacked;
         NameMatcher matcher(*m_folding, foldedText);
         read = Then(blocks, [&] {
@@ -555,10 +556,8 @@ Result<Ids> Search::indexed(const std::string& query) {
     if (!m_blocksIndexed) {
         return Column(m_db.prepare("SELECT rowid FROM entry_names WHERE entry_names MATCH ?1", query));
     }
-    Result<SqliteStatement> blocks = m_db.prepare(
-        "SELECT b.first, b.last FROM entry_names n CROSS JOIN entry_blocks b ON b.number = n.rowid"
-        " WHERE entry_names MATCH ?1",
-        query);
+    Result<SqliteStatement> blocks =
+        m_db.prepare(std::string("SELECT b.first, b.last") + BlocksIndexed, query);
     if (!blocks) {
         return blocks.failure();
     }
