@@ -376,21 +376,31 @@ TEST(CatalogueStoreTest, AVersionThreeFileIsReadAsItIsAndConvertedWithAllItHeld)
                                     "INSERT INTO volume_names (volume_names) VALUES ('integrity-check')"));
 }
 
-// The name index of the version before kept a document a name rather than a block, and blocks had no
-// numbers.
-void IndexNamesOneByOne(const std::string& path) {
+// A current file as the fifth version kept it: a name index of a document a name, blocks without numbers;
+// or as the fourth: the entries a plain table.
+void WriteAsVersion(const std::string& path, int version) {
+    const std::string plainEntries =
+        version > 4
+            ? ""
+            : "CREATE TABLE plain (id INTEGER PRIMARY KEY, folder INTEGER NOT NULL, name TEXT NOT NULL,"
+              " is_folder INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL);"
+              "INSERT INTO plain SELECT * FROM entries; DROP TABLE entries; DROP TABLE entry_blocks;"
+              "ALTER TABLE plain RENAME TO entries;";
     const Result<Done> made = Connect(path)->execute(
-        "DROP TABLE entry_names; DROP INDEX entry_blocks_number; ALTER TABLE entry_blocks DROP COLUMN number;"
+        "DROP TABLE entry_names; DROP INDEX entry_blocks_number; ALTER TABLE entry_blocks DROP COLUMN "
+        "number;" +
+        plainEntries +
         "CREATE VIEW entry_text (id, name) AS SELECT id, char(2) || name || char(3) FROM entries;"
         "CREATE VIRTUAL TABLE entry_names USING fts5 (name, content = 'entry_text', content_rowid = 'id',"
         " tokenize = 'trigram', columnsize = 0, detail = none);"
-        "INSERT INTO entry_names (rowid, name) SELECT id, name FROM entry_text; PRAGMA user_version = 5");
+        "INSERT INTO entry_names (rowid, name) SELECT id, name FROM entry_text; PRAGMA user_version = " +
+        std::to_string(version));
     EXPECT_TRUE(made) << made.reason();
 }
 
 // The index answers the names, or the blocks of names, that hold a word's trigrams; those holding them
-// elsewhere than together in one name are no match, in any letter case and script. The same in a file of
-// the version before, read as it is and brought up to date.
+// elsewhere than together in one name are no match, in any letter case and script. The same in files of
+// the versions before, read as they are and brought up to date.
 TEST(CatalogueStoreTest, ALongerWordIsFoundOnlyWhole) {
     CatalogueFile file;
     const std::int64_t disk = file.open()->addDisk(ZipDisk(7, "SEVEN", 7), 100).value();
@@ -419,18 +429,18 @@ TEST(CatalogueStoreTest, ALongerWordIsFoundOnlyWhole) {
         }
     };
     expectFound(*file.open());
-    IndexNamesOneByOne(file.path);
-    {
-        SCOPED_TRACE("read as it is");
+    for (const int version : {5, 4}) {
+        SCOPED_TRACE(version);
+        WriteAsVersion(file.path, version);
         expectFound(*CatalogueStore::open(file.path, "2026-03-14", CatalogueAccess::Read).value());
-        EXPECT_EQ(Count(file.path, "PRAGMA user_version"), 5);
+        EXPECT_EQ(Count(file.path, "PRAGMA user_version"), version) << "read as it is";
+        expectFound(*file.open());
+        EXPECT_EQ(Count(file.path, "PRAGMA user_version"), CatalogueStore::SchemaVersion);
+        EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entry_names WHERE entry_names MATCH 'tax'"), 1)
+            << "one block";
+        EXPECT_TRUE(
+            Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check')"));
     }
-    SCOPED_TRACE("brought up to date");
-    expectFound(*file.open());
-    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entry_names WHERE entry_names MATCH 'tax'"), 1)
-        << "one block";
-    EXPECT_TRUE(
-        Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check')"));
 }
 
 // The window interrupts a search from its own thread when the text changes: the search ends at once, and
