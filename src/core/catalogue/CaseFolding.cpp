@@ -102,7 +102,16 @@ void CaseFolding::foldInto(std::string_view text, std::string& folded) {
 }
 
 const std::string& CaseFolding::letter(std::string_view letter) {
-    // A letter of up to four bytes is its own key, with no string made to look it up.
+    // Letters of two bytes (Latin, Greek, Cyrillic: most that names hold beyond ASCII) are looked up by
+    // their number in a table, the others by their bytes as a key.
+    std::string* twoBytes = nullptr;
+    if (letter.size() == 2) {
+        twoBytes = &m_twoBytes[(static_cast<unsigned char>(letter[0]) & 0x1fU) << 6 |
+                               (static_cast<unsigned char>(letter[1]) & 0x3fU)];
+        if (!twoBytes->empty()) {
+            return *twoBytes;
+        }
+    }
     std::uint32_t key = 0;
     for (const char byte : letter) {
         key = key << 8 | static_cast<unsigned char>(byte);
@@ -118,6 +127,9 @@ const std::string& CaseFolding::letter(std::string_view letter) {
                               static_cast<int>(marked.size()), KeepFirstLetter) != SQLITE_OK ||
         folded.empty()) {
         folded = letter;
+    }
+    if (twoBytes != nullptr) {
+        return *twoBytes = std::move(folded); // never empty: a letter folds to one at least
     }
     return m_letters.emplace(key, std::move(folded)).first->second;
 }

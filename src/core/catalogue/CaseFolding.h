@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include <sqlite3.h>
 
@@ -40,5 +41,6 @@ private:
 
     fts5_tokenizer m_tokenizer{};
     Fts5Tokenizer* m_trigrams = nullptr;
-    std::unordered_map<std::uint32_t, std::string> m_letters; // by the letter's UTF-8 bytes
+    std::unordered_map<std::uint32_t, std::string> m_letters;              // by the letter's UTF-8 bytes
+    std::vector<std::string> m_twoBytes = std::vector<std::string>(0x800); // by the number of the letter
 };
