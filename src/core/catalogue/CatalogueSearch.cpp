@@ -551,7 +551,8 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     return found;
 }
 
-// The ids the name index answers for `query`: every id of each block it answers, when it keeps blocks.
+// The ids the name index answers for `query`: every id of each block it answers, when it keeps blocks (then
+// not in order).
 Result<Ids> Search::indexed(const std::string& query) {
     if (!m_blocksIndexed) {
         return Column(m_db.prepare("SELECT rowid FROM entry_names WHERE entry_names MATCH ?1", query));
@@ -567,7 +568,6 @@ Result<Ids> Search::indexed(const std::string& query) {
     if (!read) {
         return read.failure();
     }
-    std::sort(spans.begin(), spans.end()); // numbered as written, not by id
     Ids ids;
     for (const auto& [first, last] : spans) {
         for (std::int64_t id = first; id <= last; ++id) {

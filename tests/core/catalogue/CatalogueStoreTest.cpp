@@ -343,6 +343,14 @@ void ExpectVersionThreeContents(const CatalogueStore& store) {
         return true;
     }));
     EXPECT_EQ(visited, std::vector<std::string>{"Taxes (folder)"});
+    visited.clear();
+    EXPECT_TRUE(store.forEachHit("photos", [&](const SearchHit& hit, std::uint64_t) {
+        visited.push_back(hit.entry.path());
+        return true;
+    }));
+    EXPECT_EQ(visited, (std::vector<std::string>{"Photos 2019", "Photos 2019/IMG_1234.JPG",
+                                                 "Photos 2019/Été à Paris.jpg"}))
+        << "what lies beneath a folder found";
     EXPECT_EQ(Listed(store, 1, ""),
               (std::vector<std::string>{"Photos 2019", "Taxes (unreadable)", "kept.txt"}));
     EXPECT_EQ(Listed(store, 1, "Photos 2019"), (std::vector<std::string>{"IMG_1234.JPG", "Été à Paris.jpg"}));
