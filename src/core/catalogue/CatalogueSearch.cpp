@@ -562,19 +562,13 @@ Result<Ids> Search::indexed(const std::string& query) {
     if (!blocks) {
         return blocks.failure();
     }
-    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
-    Result<Done> read = blocks.value().forEachRow(
-        [&](const SqliteStatement& block) { spans.emplace_back(block.integer(0), block.integer(1)); });
-    if (!read) {
-        return read.failure();
-    }
     Ids ids;
-    for (const auto& [first, last] : spans) {
-        for (std::int64_t id = first; id <= last; ++id) {
+    Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
+        for (std::int64_t id = block.integer(0); id <= block.integer(1); ++id) {
             ids.push_back(id);
         }
-    }
-    return ids;
+    });
+    return Then(read, [&] { return Result<Ids>(std::move(ids)); });
 }
 
 // About how many names hold what the name index found in `documents` of its own, for choosing how to
