@@ -81,14 +81,12 @@ public:
             });
     }
 
-private:
-    // Calls `each(first, last, block)` for the blocks whose first ids lie from `from` to `to`, in order,
-    // unpacking only those that `wanted(first, last)` asks for.
-    template <typename Wanted, typename Each>
-    Result<Done> eachBlock(std::int64_t from, std::int64_t to, Wanted&& wanted, Each&& each) {
-        Result<SqliteStatement> blocks = m_db.prepare(
-            "SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? ORDER BY first", from,
-            to);
+    // Calls `each(first, last, block)` for each block `blocks` reads (its first id, last id and bytes), in
+    // the order it reads them, unpacking only those that `wanted(first, last)` asks for.
+    template <typename Each, typename Wanted = bool (*)(std::int64_t, std::int64_t)>
+    static Result<Done> eachOf(
+        Result<SqliteStatement> blocks, Each&& each,
+        Wanted&& wanted = [](std::int64_t, std::int64_t) { return true; }) {
         if (!blocks) {
             return blocks.failure();
         }
@@ -110,6 +108,17 @@ private:
             return read;
         }
         return failed ? Result<Done>(*failed) : Result<Done>(Done{});
+    }
+
+private:
+    // Calls `each(first, last, block)` for the blocks whose first ids lie from `from` to `to`, in order,
+    // unpacking only those that `wanted(first, last)` asks for.
+    template <typename Wanted, typename Each>
+    Result<Done> eachBlock(std::int64_t from, std::int64_t to, Wanted&& wanted, Each&& each) {
+        return eachOf(m_db.prepare("SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? "
+                                   "ORDER BY first",
+                                   from, to),
+                      std::forward<Each>(each), std::forward<Wanted>(wanted));
     }
 
     const SqliteDatabase& m_db;

@@ -456,28 +456,16 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
     Result<Done> read = Done{};
     if (utf8 && m_blocksIndexed) {
         // The blocks come as the index numbers them: the ids are sorted below.
-        Result<SqliteStatement> blocks =
-            m_db.prepare(std::string("SELECT b.first, b.last, b.data") + BlocksIndexed, pattern);
-        std::optional<Failure> unpacked;
         NameMatcher matcher(*m_folding, foldedText);
-        read = Then(blocks, [&] {
-            return blocks.value().forEachRow([&](const SqliteStatement& row) {
-                const std::int64_t first = row.integer(0);
-                Result<UnpackedEntries> block = UnpackBlock(row.blobView(2), first, row.integer(1));
-                if (!block) {
-                    unpacked = block.failure();
-                    return;
-                }
-                for (const std::size_t at : matcher.matches(*block)) {
-                    const UnpackedEntries::Entry& entry = (*block)[at];
+        read = BlockReader::eachOf(
+            m_db.prepare(std::string("SELECT b.first, b.last, b.data") + BlocksIndexed, pattern),
+            [&](std::int64_t first, std::int64_t, const UnpackedEntries& block) {
+                for (const std::size_t at : matcher.matches(block)) {
+                    const UnpackedEntries::Entry& entry = block[at];
                     keep(first + static_cast<std::int64_t>(at), entry.isFolder, entry.folder,
-                         block->name(entry));
+                         block.name(entry));
                 }
             });
-        });
-        if (read && unpacked) {
-            read = *unpacked;
-        }
     } else if (utf8 && m_packed) {
         Result<Ids> ids = indexed(pattern);
         read = Then(ids, [&] {
