@@ -64,13 +64,3 @@ TEST(NameMatcher, FindsWhatFoldingEachNameWouldFind) {
         }
     }
 }
-
-TEST(NameMatcher, TextNotInOneNameIsNotFoundAcrossTwo) {
-    const auto db = SqliteDatabase::open(":memory:", SqliteDatabase::Access::ReadWrite).value();
-    const auto folding = Folding(*db);
-    const UnpackedEntries block = Block({"Tax 20", "19 scan", "", "TAX 2019", "2019"});
-    NameMatcher matcher(*folding, "2019");
-    EXPECT_EQ(matcher.matches(block), (std::vector<std::size_t>{3, 4}));
-    NameMatcher everything(*folding, "");
-    EXPECT_EQ(everything.matches(block).size(), 5u);
-}
