@@ -3,10 +3,13 @@
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/EntryBlock.h"
 #include "core/catalogue/EntryTable.h"
+#include "core/catalogue/FolderPart.h"
 #include "core/catalogue/SqliteDatabase.h"
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -223,6 +226,101 @@ Result<Done> SixthVersion(const SqliteDatabase& db) {
     });
 }
 
+// Packs each disk row's folders in parts under ids of its range; answers their new ids by their old.
+Result<std::unordered_map<std::int64_t, std::int64_t>> PackEveryListsFolders(const SqliteDatabase& db) {
+    std::vector<std::pair<std::int64_t, std::int64_t>> lists; // each disk row's id and range
+    Result<SqliteStatement> listed = db.prepare("SELECT id, entry_range FROM disks ORDER BY id");
+    Result<Done> read = Then(listed, [&] {
+        return listed.value().forEachRow(
+            [&](const SqliteStatement& row) { lists.emplace_back(row.integer(0), row.integer(1)); });
+    });
+    Result<SqliteStatement> folders = Then(read, [&] {
+        return db.prepare("SELECT id, path, unreadable, first_entry, last_entry FROM folders WHERE disk = ?"
+                          " ORDER BY id");
+    });
+    if (!folders) {
+        return folders.failure();
+    }
+    std::unordered_map<std::int64_t, std::int64_t> renumbered;
+    for (const auto& [list, range] : lists) {
+        std::vector<PartFolder> parts;
+        SqliteStatement& query = folders.value();
+        query.reset();
+        query.bind(1, list);
+        Result<Done> listRead = query.forEachRow([&](const SqliteStatement& row) {
+            renumbered.emplace(row.integer(0), FolderId(range, parts.size()));
+            parts.push_back({row.text(1), row.integer(2) != 0, row.isNull(3) ? 0 : row.integer(3),
+                             row.isNull(4) ? 0 : row.integer(4)});
+        });
+        if (Result<Done> written = Then(listRead, [&] { return WriteFolderParts(db, range, parts); });
+            !written) {
+            return written.failure();
+        }
+    }
+    return renumbered;
+}
+
+// Writes every block again with its entries' folders renumbered.
+Result<Done> RenumberBlockFolders(const SqliteDatabase& db,
+                                  const std::unordered_map<std::int64_t, std::int64_t>& renumbered) {
+    std::vector<std::int64_t> blocks;
+    Result<SqliteStatement> firsts = db.prepare("SELECT first FROM entry_blocks ORDER BY first");
+    Result<Done> read = Then(firsts, [&] {
+        return firsts.value().forEachRow(
+            [&](const SqliteStatement& row) { blocks.push_back(row.integer(0)); });
+    });
+    Result<SqliteStatement> block =
+        Then(read, [&] { return db.prepare("SELECT last, data FROM entry_blocks WHERE first = ?"); });
+    Result<SqliteStatement> rewrite =
+        Then(block, [&] { return db.prepare("UPDATE entry_blocks SET data = ? WHERE first = ?"); });
+    if (!rewrite) {
+        return rewrite.failure();
+    }
+    for (const std::int64_t first : blocks) {
+        SqliteStatement& row = block.value();
+        row.reset();
+        row.bind(1, first);
+        Result<bool> found = row.step();
+        if (!found) {
+            return found.failure();
+        }
+        Result<UnpackedEntries> unpacked =
+            *found ? UnpackBlock(row.blobView(1), first, row.integer(0)) : UnpackEntries("");
+        if (!unpacked) {
+            return unpacked.failure();
+        }
+        std::vector<BlockEntry> entries;
+        entries.reserve(unpacked->size());
+        for (std::size_t at = 0; at < unpacked->size(); ++at) {
+            const UnpackedEntries::Entry& entry = (*unpacked)[at];
+            const auto id = renumbered.find(entry.folder);
+            entries.push_back({id == renumbered.end() ? entry.folder : id->second,
+                               std::string(unpacked->name(entry)), entry.isFolder, entry.size,
+                               entry.modified});
+        }
+        SqliteStatement& update = rewrite.value();
+        update.reset();
+        update.bindBlob(1, PackEntries(entries)).bind(2, first);
+        if (Result<Done> written = update.run(); !written) {
+            return written;
+        }
+    }
+    return Done{};
+}
+
+// Each list's folders are packed in parts, numbered within the list's range: the folders and their index
+// by path took a quarter of the file. The blocks are written again with the folders' new ids.
+Result<Done> SeventhVersion(const SqliteDatabase& db) {
+    Result<Done> made =
+        db.execute("CREATE TABLE folder_parts (first INTEGER PRIMARY KEY, data BLOB NOT NULL)");
+    Result<std::unordered_map<std::int64_t, std::int64_t>> renumbered =
+        Then(made, [&] { return PackEveryListsFolders(db); });
+    Result<Done> rewritten = Then(renumbered, [&] { return RenumberBlockFolders(db, *renumbered); });
+    return Then(rewritten, [&] {
+        return db.execute("DROP TABLE folders; CREATE VIRTUAL TABLE folders USING tessaline_folders");
+    });
+}
+
 Result<Done> SetVersion(const SqliteDatabase& db, int version) {
     return db.execute("PRAGMA user_version = " + std::to_string(version));
 }
@@ -237,7 +335,7 @@ Result<Done> CreateCatalogueSchema(const SqliteDatabase& db) {
 }
 
 Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
-    static_assert(CatalogueStore::SchemaVersion == 6, "a new version needs its step here");
+    static_assert(CatalogueStore::SchemaVersion == 7, "a new version needs its step here");
     if (version < 2) {
         if (auto upgraded = db.execute(SecondVersion); !upgraded) {
             return upgraded;
@@ -260,6 +358,11 @@ Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
     }
     if (version < 6) {
         if (auto upgraded = SixthVersion(db); !upgraded) {
+            return upgraded;
+        }
+    }
+    if (version < 7) {
+        if (auto upgraded = SeventhVersion(db); !upgraded) {
             return upgraded;
         }
     }
@@ -338,6 +441,26 @@ Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
             }
         }
         from += count;
+    }
+    return Done{};
+}
+
+Result<Done> WriteFolderParts(const SqliteDatabase& db, std::int64_t range,
+                              std::span<const PartFolder> folders, std::size_t from) {
+    Result<SqliteStatement> write =
+        db.prepare("INSERT OR REPLACE INTO folder_parts (first, data) VALUES (?, ?)");
+    if (!write) {
+        return write.failure();
+    }
+    constexpr auto PerPart = static_cast<std::size_t>(FoldersPerPart);
+    for (std::size_t part = from - from % PerPart; part < folders.size(); part += PerPart) {
+        SqliteStatement& row = write.value();
+        row.reset();
+        row.bind(1, FolderId(range, part))
+            .bindBlob(2, PackFolders(folders.subspan(part, std::min(PerPart, folders.size() - part))));
+        if (Result<Done> written = row.run(); !written) {
+            return written;
+        }
     }
     return Done{};
 }

@@ -10,6 +10,7 @@
 class SqliteDatabase;
 class UnpackedEntries;
 struct BlockEntry;
+struct PartFolder;
 
 // The tables of the catalogue file. Each change of them is a new version in PRAGMA user_version, and a file
 // of an older version is brought up to the current one step by step.
@@ -27,6 +28,8 @@ struct BlockEntry;
 //            `entries` is a table over the blocks (EntryTable.h) that SQL reads as before.
 // Version 6: the name index keeps a document a block (its rowid the block's number, no content of its
 //            own): it answers the blocks whose names may hold a word, and each name is checked.
+// Version 7: each list's folders are packed in parts (folder_parts) under ids of the list's range, and
+//            `folders` is a table over them (FolderTable.h) that SQL reads as before.
 //
 // Entries are numbered entry_range × 2^32 + n, so a disk's entries are one range of ids: a search tells an
 // entry's disk without a lookup, and an entry needs no disk column. The name index is over each name
@@ -48,6 +51,11 @@ Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
 // the index needs their names to find them).
 Result<Done> UnindexBlocks(const SqliteDatabase& db, std::int64_t from, std::int64_t to);
 
+// Writes the parts of a list's folders (of the range `range`) from the part that holds folder `from` on;
+// the caller holds a write transaction.
+Result<Done> WriteFolderParts(const SqliteDatabase& db, std::int64_t range,
+                              std::span<const PartFolder> folders, std::size_t from = 0);
+
 // A block's document in the name index: each name between the marks below.
 std::string IndexedNames(std::span<const BlockEntry> entries);
 std::string IndexedNames(const UnpackedEntries& entries);
@@ -58,3 +66,8 @@ inline constexpr std::int64_t EntriesPerDisk = std::int64_t{1} << 32;
 // The marks around every indexed name.
 inline constexpr char NameStart = '\x02';
 inline constexpr char NameEnd = '\x03';
+
+// The id of folder `n` (from 0) of the list of the range `range`.
+inline constexpr std::int64_t FolderId(std::int64_t range, std::size_t n) {
+    return range * EntriesPerDisk + 1 + static_cast<std::int64_t>(n);
+}

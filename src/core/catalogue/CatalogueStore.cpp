@@ -3,6 +3,7 @@
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/CatalogueSearch.h"
 #include "core/catalogue/EntryBlock.h"
+#include "core/catalogue/ListFolders.h"
 #include "core/catalogue/SearchQuery.h"
 #include "core/catalogue/SqliteDatabase.h"
 #include "core/catalogue/SqliteTransaction.h"
@@ -360,11 +361,16 @@ Result<Done> DropRange(const SqliteDatabase& db, std::int64_t range) {
     const std::int64_t first = range * EntriesPerDisk;
     const std::int64_t last = first + EntriesPerDisk - 1;
     Result<Done> unindexed = UnindexBlocks(db, first, last);
-    return Then(unindexed,
-                [&] { return db.run("DELETE FROM entry_blocks WHERE first BETWEEN ? AND ?", first, last); });
+    Result<Done> dropped = Then(unindexed, [&] {
+        return db.run("DELETE FROM entry_blocks WHERE first BETWEEN ? AND ?", first, last);
+    });
+    return Then(dropped, [&] {
+        return db.run("DELETE FROM folder_parts WHERE first BETWEEN ? AND ?", FolderId(range, 0),
+                      FolderId(range + 1, 0) - 1);
+    });
 }
 
-// Drops a list with its folders and entries, and the disk row that holds it (its folders go with it).
+// Drops a list with its folders and entries, and the disk row that holds it.
 Result<Done> DropList(const SqliteDatabase& db, std::int64_t listId) {
     Result<std::int64_t> range = RangeOf(db, listId);
     if (!range) {
@@ -399,51 +405,6 @@ Result<Done> DropNewLists(const SqliteDatabase& db, std::int64_t diskId) {
 // A new disk row's id: above every id and every range in use, so that a new range is never one whose
 // entries belong to another disk.
 constexpr std::string_view NextId = "(SELECT coalesce(max(max(id, entry_range)), 0) + 1 FROM disks)";
-
-// The id of a disk's folder, added when it is new. A walk meets a new folder every few entries: its two
-// statements are prepared once.
-class FolderIds {
-public:
-    FolderIds(const SqliteDatabase& db, std::int64_t diskId)
-        : m_db(db), m_diskId(diskId),
-          m_find(db.prepare("SELECT id FROM folders WHERE disk = ? AND path = ?")),
-          m_add(db.prepare("INSERT INTO folders (disk, path) VALUES (?, ?)")) {}
-
-    Result<std::int64_t> operator()(const std::string& path) {
-        if (auto known = m_ids.find(path); known != m_ids.end()) {
-            return known->second;
-        }
-        if (!m_find || !m_add) {
-            return m_find ? m_add.failure() : m_find.failure();
-        }
-        SqliteStatement& find = m_find.value();
-        find.reset();
-        find.bind(1, m_diskId).bind(2, path);
-        Result<std::optional<std::int64_t>> known = find.firstInteger();
-        if (!known) {
-            return known.failure();
-        }
-        std::int64_t id = known->value_or(0);
-        if (!*known) {
-            SqliteStatement& add = m_add.value();
-            add.reset();
-            add.bind(1, m_diskId).bind(2, path);
-            if (Result<Done> added = add.run(); !added) {
-                return added.failure();
-            }
-            id = m_db.lastInsertId();
-        }
-        m_ids.emplace(path, id);
-        return id;
-    }
-
-private:
-    const SqliteDatabase& m_db;
-    std::int64_t m_diskId;
-    Result<SqliteStatement> m_find;
-    Result<SqliteStatement> m_add;
-    std::unordered_map<std::string, std::int64_t> m_ids;
-};
 
 } // namespace
 
@@ -719,51 +680,48 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
         if (id - first + static_cast<std::int64_t>(batch.size()) >= EntriesPerDisk) {
             return Failure{"a disk holds too many entries for the catalogue"};
         }
+        // The list's folders as this store last wrote them, unless something else wrote them since.
+        Result<bool> current =
+            m_folders && m_folders->range() == *range ? m_folders->current(*m_db) : Result<bool>(false);
+        if (!current) {
+            return current.failure();
+        }
+        if (!*current) {
+            m_folders.reset();
+            Result<ListFolders> read = ListFolders::read(*m_db, *range);
+            if (!read) {
+                return read.failure();
+            }
+            m_folders = std::make_unique<ListFolders>(std::move(read).value());
+        }
         std::vector<BlockEntry> entries;
         entries.reserve(batch.size());
-        FolderIds folderId(*m_db, listId);
         // The ids each folder's entries of the batch span: one range a folder, as a walk writes them.
         std::unordered_map<std::int64_t, std::pair<std::int64_t, std::int64_t>> spans;
         for (const CatalogueEntry& entry : batch) {
-            Result<std::int64_t> folder = folderId(entry.folder);
-            if (!folder) {
-                return folder.failure();
-            }
-            entries.push_back({*folder, entry.name, entry.isFolder, entry.size, entry.modified});
+            const std::int64_t folder = m_folders->idOf(entry.folder);
+            entries.push_back({folder, entry.name, entry.isFolder, entry.size, entry.modified});
             ++id;
-            auto [span, added] = spans.try_emplace(*folder, id, id);
+            auto [span, added] = spans.try_emplace(folder, id, id);
             span->second.second = id;
         }
         if (Result<Done> added = AddEntryBlocks(*m_db, last->value_or(first) + 1, entries); !added) {
             return added;
         }
-        Result<SqliteStatement> widen =
-            m_db->prepare("UPDATE folders SET first_entry = min(coalesce(first_entry, ?1), ?1),"
-                          " last_entry = max(coalesce(last_entry, ?2), ?2) WHERE id = ?3");
-        if (!widen) {
-            return widen.failure();
-        }
         for (const auto& [folder, span] : spans) {
-            SqliteStatement& row = widen.value();
-            row.bind(1, span.first).bind(2, span.second).bind(3, folder);
-            if (Result<Done> spanned = row.run(); !spanned) {
-                return spanned;
-            }
-            row.reset();
+            m_folders->widen(folder, span.first, span.second);
         }
         for (const std::string& folder : unreadableFolders) {
-            if (Result<Done> marked =
-                    m_db->run("INSERT INTO folders (disk, path, unreadable) VALUES (?, ?, 1)"
-                              " ON CONFLICT (disk, path) DO UPDATE SET unreadable = 1",
-                              listId, folder);
-                !marked) {
-                return marked;
-            }
+            m_folders->markUnreadable(folder);
+        }
+        if (Result<Done> written = m_folders->write(*m_db); !written) {
+            return written;
         }
         return m_db->run("UPDATE disks SET entry_count = entry_count + ? WHERE id = ?",
                          static_cast<std::int64_t>(batch.size()), listId);
     });
     if (!done) {
+        m_folders.reset(); // what it holds may not be what the file holds
         return cannot("add the disk's entries to the catalogue", done.reason());
     }
     return done;
@@ -788,13 +746,8 @@ Result<Done> CatalogueStore::finishEntries(std::int64_t diskId, std::int64_t lis
         if (!oldRange) {
             return oldRange.failure();
         }
+        // The list's folders and entries are of its range, which the disk takes over.
         Result<Done> step = DropRange(*m_db, *oldRange);
-        if (step) {
-            step = m_db->run("DELETE FROM folders WHERE disk = ?", diskId);
-        }
-        if (step) {
-            step = m_db->run("UPDATE folders SET disk = ? WHERE disk = ?", diskId, listId);
-        }
         if (step) {
             step = m_db->run("UPDATE disks SET (entry_range, entry_count) = (SELECT entry_range, entry_count"
                              " FROM disks WHERE id = ?), complete = 1 WHERE id = ?",

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+class ListFolders;
 class SqliteDatabase;
 
 // What an opening of the catalogue file may do to it.
@@ -34,7 +35,7 @@ enum class CatalogueAccess {
 class CatalogueStore {
 public:
     // The schema version this program writes; older files are brought up to it when opened to record.
-    static constexpr int SchemaVersion = 6;
+    static constexpr int SchemaVersion = 7;
 
     // Opens the file, creating it (mode 0600) and its folder (0700) when missing, and brings its schema up
     // to date. A file that is not a database or fails its integrity check is moved aside as
@@ -122,5 +123,6 @@ private:
     CatalogueAccess m_access;
     std::string m_movedAside;
     std::unique_ptr<SqliteDatabase> m_db;
-    int m_schema = SchemaVersion; // of the file as it is read
+    int m_schema = SchemaVersion;           // of the file as it is read
+    std::unique_ptr<ListFolders> m_folders; // of the list a walk writes, between its batches
 };

@@ -1,75 +1,8 @@
 #include "core/catalogue/EntryBlock.h"
 
-#include <algorithm>
+#include "core/catalogue/PackedNumbers.h"
+
 #include <optional>
-
-namespace {
-
-void PutNumber(std::string& out, std::uint64_t value) {
-    while (value >= 0x80) {
-        out += static_cast<char>(value | 0x80);
-        value >>= 7;
-    }
-    out += static_cast<char>(value);
-}
-
-// Small differences either way in few bytes.
-std::uint64_t Signed(std::int64_t value) {
-    return (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63);
-}
-
-std::int64_t Unsigned(std::uint64_t value) {
-    return static_cast<std::int64_t>(value >> 1) ^ -static_cast<std::int64_t>(value & 1);
-}
-
-// Differences of folders and dates wrap as unsigned numbers do, so that no pair of values overflows.
-std::int64_t Minus(std::int64_t a, std::int64_t b) {
-    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) - static_cast<std::uint64_t>(b));
-}
-
-std::int64_t Plus(std::int64_t a, std::int64_t b) {
-    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
-}
-
-class Reader {
-public:
-    explicit Reader(std::string_view bytes) : m_bytes(bytes) {}
-
-    std::optional<std::uint64_t> number() {
-        if (m_at < m_bytes.size() && static_cast<unsigned char>(m_bytes[m_at]) < 0x80) {
-            return static_cast<unsigned char>(m_bytes[m_at++]); // most numbers here are small
-        }
-        std::uint64_t value = 0;
-        for (int shift = 0; shift < 64; shift += 7) {
-            if (m_at == m_bytes.size()) {
-                return std::nullopt;
-            }
-            const auto byte = static_cast<unsigned char>(m_bytes[m_at++]);
-            value |= static_cast<std::uint64_t>(byte & 0x7f) << shift;
-            if ((byte & 0x80) == 0) {
-                return value;
-            }
-        }
-        return std::nullopt;
-    }
-
-    std::optional<std::string_view> bytes(std::uint64_t count) {
-        if (count > m_bytes.size() - m_at) {
-            return std::nullopt;
-        }
-        const std::string_view taken = m_bytes.substr(m_at, count);
-        m_at += count;
-        return taken;
-    }
-
-    bool atEnd() const { return m_at == m_bytes.size(); }
-
-private:
-    std::string_view m_bytes;
-    std::size_t m_at = 0;
-};
-
-} // namespace
 
 std::string PackEntries(std::span<const BlockEntry> entries) {
     std::string out;
@@ -77,10 +10,7 @@ std::string PackEntries(std::span<const BlockEntry> entries) {
     const BlockEntry none;
     const BlockEntry* before = &none;
     for (const BlockEntry& entry : entries) {
-        const std::size_t limit = std::min(entry.name.size(), before->name.size());
-        const std::size_t shared = static_cast<std::size_t>(
-            std::mismatch(entry.name.begin(), entry.name.begin() + limit, before->name.begin()).first -
-            entry.name.begin());
+        const std::size_t shared = SharedStart(entry.name, before->name);
         PutNumber(out, Signed(Minus(entry.folder, before->folder)));
         PutNumber(out, shared);
         PutNumber(out, entry.name.size() - shared);
@@ -95,7 +25,7 @@ std::string PackEntries(std::span<const BlockEntry> entries) {
 
 Result<UnpackedEntries> UnpackEntries(std::string_view bytes) {
     const Failure damaged{"a block of the catalogue's entries is damaged"};
-    Reader in(bytes);
+    PackedReader in(bytes);
     const std::optional<std::uint64_t> count = in.number();
     // Every entry takes five bytes at least: no count can be larger than the bytes allow, and no name
     // longer than a block's bytes can make.

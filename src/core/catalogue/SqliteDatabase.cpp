@@ -1,6 +1,7 @@
 #include "core/catalogue/SqliteDatabase.h"
 
 #include "core/catalogue/EntryTable.h"
+#include "core/catalogue/FolderTable.h"
 #include "core/catalogue/SqliteLibrary.h"
 
 #include <cerrno>
@@ -81,7 +82,8 @@ Result<std::unique_ptr<SqliteDatabase>> SqliteDatabase::open(const std::string& 
     if (rc != SQLITE_OK) {
         return opened->failure(rc);
     }
-    if (Result<Done> known = AddEntryTableModule(db); !known) {
+    if (Result<Done> known = Then(AddEntryTableModule(db), [&] { return AddFolderTableModule(db); });
+        !known) {
         return Failure{path + " cannot be opened: " + known.reason()};
     }
     return opened;

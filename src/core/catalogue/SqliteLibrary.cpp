@@ -64,8 +64,11 @@ Result<SqliteLibrary> LoadSqliteLibrary(const char* file) {
     find(library.value_int64, "sqlite3_value_int64");
     find(library.value_numeric_type, "sqlite3_value_numeric_type");
     find(library.value_double, "sqlite3_value_double");
+    find(library.value_text, "sqlite3_value_text");
+    find(library.value_bytes, "sqlite3_value_bytes");
     find(library.result_int64, "sqlite3_result_int64");
     find(library.result_text64, "sqlite3_result_text64");
+    find(library.result_null, "sqlite3_result_null");
     find(library.mprintf, "sqlite3_mprintf");
     find(library.free, "sqlite3_free");
     find(library.stmt_busy, "sqlite3_stmt_busy");

@@ -34,14 +34,17 @@ struct SqliteLibrary {
     decltype(&sqlite3_column_type) column_type;
     decltype(&sqlite3_column_blob) column_blob;
     decltype(&sqlite3_bind_blob64) bind_blob64;
-    // For the table of packed entries.
+    // For the tables of packed entries and folders.
     decltype(&sqlite3_create_module_v2) create_module_v2;
     decltype(&sqlite3_declare_vtab) declare_vtab;
     decltype(&sqlite3_value_int64) value_int64;
     decltype(&sqlite3_value_numeric_type) value_numeric_type;
     decltype(&sqlite3_value_double) value_double;
+    decltype(&sqlite3_value_text) value_text;
+    decltype(&sqlite3_value_bytes) value_bytes;
     decltype(&sqlite3_result_int64) result_int64;
     decltype(&sqlite3_result_text64) result_text64;
+    decltype(&sqlite3_result_null) result_null;
     decltype(&sqlite3_mprintf) mprintf;
     decltype(&sqlite3_free) free;
     decltype(&sqlite3_stmt_busy) stmt_busy;
