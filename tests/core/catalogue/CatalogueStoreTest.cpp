@@ -115,6 +115,31 @@ TEST(CatalogueStoreTest, KeepsADisksEntriesUntilItIsWalkedAgainOrRemoved) {
                                     "INSERT INTO volume_names (volume_names) VALUES ('integrity-check')"));
 }
 
+// A store keeps the folders of the list it writes from one batch to the next. When another store changed
+// the list meanwhile (here: removed the disk, and a new one took its id and range), the next batch reads
+// them afresh: no entry is filed under another's folder, and no folder the other wrote is lost.
+TEST(CatalogueStoreTest, ABatchAfterAnotherStoresChangeFilesEveryEntryUnderItsOwnFolder) {
+    CatalogueFile file;
+    const auto walker = file.open();
+    const auto other = file.open();
+    const std::int64_t disk = walker->addDisk(ZipDisk(1, "ONE", 1), 100).value();
+    ASSERT_TRUE(walker->addEntries(disk, {{"Mine", "first.txt", false, 1, 1}}));
+    ASSERT_TRUE(other->removeDisk(disk));
+    ASSERT_EQ(other->addDisk(ZipDisk(2, "TWO", 2), 100).value(), disk) << "the same id and range again";
+    ASSERT_TRUE(other->addEntries(disk, {{"Theirs", "their.txt", false, 1, 1}}));
+    ASSERT_TRUE(walker->addEntries(disk, {{"Mine", "second.txt", false, 1, 1}}));
+    const auto names = [&](const std::string& folder) {
+        std::string all;
+        const std::vector<CatalogueEntry> entries = walker->folderEntries(disk, folder).value();
+        for (const CatalogueEntry& entry : entries) {
+            all += entry.name + " ";
+        }
+        return all;
+    };
+    EXPECT_EQ(names("Theirs"), "their.txt ");
+    EXPECT_EQ(names("Mine"), "second.txt ");
+}
+
 // Each trouble in a person's words first; the system's reason where there is one.
 TEST(SqliteDatabaseTest, TellsWhatIsWrongInWordsBeforeSqlitesOwn) {
     CatalogueFile file;

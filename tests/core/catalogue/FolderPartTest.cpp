@@ -1,0 +1,61 @@
+#include "core/catalogue/FolderPart.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+TEST(FolderPart, FoldersComeBackAsTheyWent) {
+    constexpr std::int64_t Most = std::numeric_limits<std::int64_t>::max();
+    std::vector<PartFolder> full;
+    for (int n = 0; n < FoldersPerPart; ++n) {
+        const bool empty = n % 5 == 0;
+        full.push_back(
+            {"Scans/" + std::to_string(n), n % 3 == 0, empty ? 0 : 1000 - n, empty ? 0 : 2000 + n});
+    }
+    const std::vector<std::vector<PartFolder>> parts = {
+        {},
+        {{"", false, 0, 0}}, // the root of an empty disk
+        // Paths sharing starts, one inside the one before, then none shared; spans going back and forth.
+        {{"", false, 5, 9},
+         {"Photos 2019", false, 10, 12},
+         {"Photos 2019/Dubrovnik", true, 3, 3},
+         {"Photos", true, 0, 0},
+         {std::string("\xFF\0x", 3), false, 7, Most}},
+        full,
+    };
+    for (const std::vector<PartFolder>& folders : parts) {
+        const Result<std::vector<PartFolder>> back = UnpackFolders(PackFolders(folders));
+        ASSERT_TRUE(back) << back.reason();
+        EXPECT_EQ(*back, folders) << folders.size();
+    }
+}
+
+TEST(FolderPart, DamagedBytesFailInsteadOfReadingBeyondThem) {
+    const std::string whole =
+        PackFolders(std::vector<PartFolder>{{"Photos", false, 5, 9}, {"Photos/2019", true, 0, 0}});
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+        EXPECT_FALSE(UnpackFolderPart(whole.substr(0, cut))) << cut;
+    }
+    EXPECT_FALSE(UnpackFolderPart(whole + "x"));
+    const struct {
+        std::size_t at;
+        char byte;
+        const char* what;
+    } faults[] = {
+        // The count, then "Photos" as 0, 6 and its letters, its flags, first entry and span; then the next.
+        {9, '\x04', "flags no folder has"},
+        {12, '\x07', "a shared start longer than the path before"},
+    };
+    for (const auto& fault : faults) {
+        std::string damaged = whole;
+        damaged[fault.at] = fault.byte;
+        EXPECT_FALSE(UnpackFolderPart(damaged)) << fault.what;
+    }
+    EXPECT_FALSE(UnpackFolderPart(PackFolders(std::vector<PartFolder>(FoldersPerPart + 1))))
+        << "more folders than a part holds";
+    // No folder's entries start at id 0 or end before they start.
+    EXPECT_FALSE(UnpackFolderPart(PackFolders(std::vector<PartFolder>{{"a", false, 5, 4}})));
+}
