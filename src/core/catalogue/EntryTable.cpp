@@ -2,6 +2,7 @@
 
 #include "core/catalogue/EntryBlock.h"
 #include "core/catalogue/SqliteLibrary.h"
+#include "core/catalogue/VirtualTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -40,8 +41,7 @@ struct Table {
     std::size_t nextRecent = 0;
     // What the file was when they were read: the blocks of ids can change with any write, this
     // connection's or another's (a removed disk's range is given to the next one).
-    unsigned int seenVersion = 0;
-    std::int64_t seenChanges = -1;
+    FileChanges changes;
 
     ~Table() {
         for (sqlite3_stmt* statement : idle) {
@@ -51,16 +51,10 @@ struct Table {
 
     // Forgets the recent blocks when the file may have changed since they were read.
     void checkRecent() {
-        unsigned int version = 0;
-        const bool known =
-            Sqlite().file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &version) == SQLITE_OK;
-        const std::int64_t changes = Sqlite().total_changes64(db);
-        if (!known || version != seenVersion || changes != seenChanges) {
+        if (changes.since(db)) {
             for (std::shared_ptr<const Block>& block : recent) {
                 block.reset();
             }
-            seenVersion = version;
-            seenChanges = changes;
         }
     }
 };
@@ -84,12 +78,6 @@ Cursor& CursorOf(sqlite3_vtab_cursor* cursor) {
     return *reinterpret_cast<Cursor*>(cursor);
 }
 
-int Fail(sqlite3_vtab* vtab, const std::string& why, int code) {
-    Sqlite().free(vtab->zErrMsg);
-    vtab->zErrMsg = Sqlite().mprintf("%s", why.c_str());
-    return code;
-}
-
 int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab** made, char** error) {
     const int rc = Sqlite().declare_vtab(
         db, "CREATE TABLE x (id INTEGER, folder INTEGER, name TEXT, is_folder INTEGER, size INTEGER, "
@@ -101,11 +89,7 @@ int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab*
     auto table = std::make_unique<Table>();
     table->db = db;
     const std::string schema = argc > 1 ? argv[1] : "main";
-    std::string quoted = "\"";
-    for (const char c : schema) {
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    }
-    table->blocks = quoted + "\".entry_blocks";
+    table->blocks = SchemaTable(schema, "entry_blocks");
     (void)error;
     *made = &table.release()->base;
     return SQLITE_OK;
@@ -243,7 +227,7 @@ int NextBlock(Cursor& cursor, std::int64_t from, bool again) {
             {bytes == nullptr ? "" : bytes, static_cast<std::size_t>(Sqlite().column_bytes(blocks, 2))},
             first, last);
         if (!entries) {
-            return Fail(cursor.base.pVtab, entries.reason(), SQLITE_CORRUPT_VTAB);
+            return FailTable(cursor.base.pVtab, entries.reason(), SQLITE_CORRUPT_VTAB);
         }
         auto block = std::make_shared<const Block>(Block{first, last, std::move(entries).value()});
         table.recent[table.nextRecent] = block;
@@ -391,32 +375,8 @@ int RowId(sqlite3_vtab_cursor* base, sqlite3_int64* id) {
     return SQLITE_OK;
 }
 
-const sqlite3_module EntryModule = {
-    /* iVersion */ 1,
-    /* xCreate */ Connect,
-    /* xConnect */ Connect,
-    /* xBestIndex */ BestIndex,
-    /* xDisconnect */ Disconnect,
-    /* xDestroy */ Disconnect,
-    /* xOpen */ Open,
-    /* xClose */ Close,
-    /* xFilter */ Filter,
-    /* xNext */ Next,
-    /* xEof */ Eof,
-    /* xColumn */ ColumnOf,
-    /* xRowid */ RowId,
-    /* xUpdate */ nullptr,
-    /* xBegin */ nullptr,
-    /* xSync */ nullptr,
-    /* xCommit */ nullptr,
-    /* xRollback */ nullptr,
-    /* xFindFunction */ nullptr,
-    /* xRename */ nullptr,
-    /* xSavepoint */ nullptr,
-    /* xRelease */ nullptr,
-    /* xRollbackTo */ nullptr,
-    /* xShadowName */ nullptr,
-};
+const sqlite3_module EntryModule =
+    ReadOnlyModule(Connect, BestIndex, Disconnect, Open, Close, Filter, Next, Eof, ColumnOf, RowId);
 
 } // namespace
 

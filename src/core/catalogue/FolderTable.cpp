@@ -3,6 +3,7 @@
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/FolderPart.h"
 #include "core/catalogue/SqliteLibrary.h"
+#include "core/catalogue/VirtualTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,14 +54,6 @@ struct DiskFolders {
     std::vector<Row> byPath;
 };
 
-std::string Quoted(const std::string& schema, const char* table) {
-    std::string quoted = "\"";
-    for (const char c : schema) {
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    }
-    return quoted + "\"." + table;
-}
-
 struct Statement {
     sqlite3_stmt* statement = nullptr;
     Statement() = default;
@@ -77,8 +70,7 @@ struct Table {
     Statement partsFrom; // first and data of the parts whose first ids lie within bounds
     // What the file was when the parts below were read: any write, this connection's or another's, may
     // change them.
-    unsigned int seenVersion = 0;
-    std::int64_t seenChanges = -1;
+    FileChanges changes;
     std::map<std::int64_t, std::shared_ptr<const Part>> recent;
     std::unordered_map<std::int64_t, std::int64_t> rangeOfDisk;
     std::unordered_map<std::int64_t, std::int64_t> diskOfRange;
@@ -86,18 +78,12 @@ struct Table {
     std::shared_ptr<const DiskFolders> lastDisk;
 
     void checkRecent() {
-        unsigned int version = 0;
-        const bool known =
-            Sqlite().file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &version) == SQLITE_OK;
-        const std::int64_t changes = Sqlite().total_changes64(db);
-        if (!known || version != seenVersion || changes != seenChanges) {
+        if (changes.since(db)) {
             recent.clear();
             rangeOfDisk.clear();
             diskOfRange.clear();
             disksRead = false;
             lastDisk.reset();
-            seenVersion = version;
-            seenChanges = changes;
         }
     }
 };
@@ -119,12 +105,6 @@ Cursor& CursorOf(sqlite3_vtab_cursor* cursor) {
     return *reinterpret_cast<Cursor*>(cursor);
 }
 
-int Fail(sqlite3_vtab* vtab, const std::string& why, int code) {
-    Sqlite().free(vtab->zErrMsg);
-    vtab->zErrMsg = Sqlite().mprintf("%s", why.c_str());
-    return code;
-}
-
 int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab** made, char**) {
     const int rc = Sqlite().declare_vtab(db, "CREATE TABLE x (id INTEGER, disk INTEGER, path TEXT, "
                                              "unreadable INTEGER, first_entry INTEGER, last_entry INTEGER)");
@@ -135,8 +115,8 @@ int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab*
     auto table = std::make_unique<Table>();
     table->db = db;
     const std::string schema = argc > 1 ? argv[1] : "main";
-    table->parts = Quoted(schema, "folder_parts");
-    table->disks = Quoted(schema, "disks");
+    table->parts = SchemaTable(schema, "folder_parts");
+    table->disks = SchemaTable(schema, "disks");
     *made = &table.release()->base;
     return SQLITE_OK;
 }
@@ -282,7 +262,7 @@ template <typename Each> int EachPart(Table& table, std::int64_t from, std::int6
             if (!folders) {
                 Sqlite().reset(parts);
                 table.recent.erase(first);
-                return Fail(&table.base, folders.reason(), SQLITE_CORRUPT_VTAB);
+                return FailTable(&table.base, folders.reason(), SQLITE_CORRUPT_VTAB);
             }
             known = std::make_shared<const Part>(Part{first, std::move(folders).value()});
         }
@@ -488,32 +468,8 @@ int RowId(sqlite3_vtab_cursor* base, sqlite3_int64* id) {
     return SQLITE_OK;
 }
 
-const sqlite3_module FolderModule = {
-    /* iVersion */ 1,
-    /* xCreate */ Connect,
-    /* xConnect */ Connect,
-    /* xBestIndex */ BestIndex,
-    /* xDisconnect */ Disconnect,
-    /* xDestroy */ Disconnect,
-    /* xOpen */ Open,
-    /* xClose */ Close,
-    /* xFilter */ Filter,
-    /* xNext */ Next,
-    /* xEof */ Eof,
-    /* xColumn */ ColumnOf,
-    /* xRowid */ RowId,
-    /* xUpdate */ nullptr,
-    /* xBegin */ nullptr,
-    /* xSync */ nullptr,
-    /* xCommit */ nullptr,
-    /* xRollback */ nullptr,
-    /* xFindFunction */ nullptr,
-    /* xRename */ nullptr,
-    /* xSavepoint */ nullptr,
-    /* xRelease */ nullptr,
-    /* xRollbackTo */ nullptr,
-    /* xShadowName */ nullptr,
-};
+const sqlite3_module FolderModule =
+    ReadOnlyModule(Connect, BestIndex, Disconnect, Open, Close, Filter, Next, Eof, ColumnOf, RowId);
 
 } // namespace
 

@@ -21,6 +21,23 @@ struct CatalogueFile {
     }
 };
 
+inline // Every row a query answers, one line each: its first six columns between bars.
+    std::string
+    Rows(const SqliteDatabase& db, const std::string& sql) {
+    Result<SqliteStatement> query = db.prepare(sql);
+    EXPECT_TRUE(query) << sql << ": " << query.reason();
+    std::string rows;
+    if (query) {
+        EXPECT_TRUE(query.value().forEachRow([&](const SqliteStatement& row) {
+            for (int column = 0; column < 6; ++column) {
+                rows += (column == 0 ? "" : "|") + row.text(column);
+            }
+            rows += "\n";
+        }));
+    }
+    return rows;
+}
+
 // A file as the first version wrote it (its tables written out here on purpose: the program no longer
 // makes them), with one disk and one entry.
 inline const char* const VersionOneFile = R"sql(

@@ -9,26 +9,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-// Every row a query answers, one line each.
-std::string Rows(const SqliteDatabase& db, const std::string& sql) {
-    Result<SqliteStatement> query = db.prepare(sql);
-    EXPECT_TRUE(query) << sql << ": " << query.reason();
-    std::string rows;
-    if (query) {
-        EXPECT_TRUE(query.value().forEachRow([&](const SqliteStatement& row) {
-            for (int column = 0; column < 6; ++column) {
-                rows += (column == 0 ? "" : "|") + row.text(column);
-            }
-            rows += "\n";
-        }));
-    }
-    return rows;
-}
-
-} // namespace
-
 // The packed entries read as a plain table of the same rows would: every bound on the id, of every type
 // SQLite compares, over blocks that are partly filled and disks whose ranges lie far apart.
 TEST(EntryTable, AnswersEveryConditionOnTheIdAsAPlainTableWould) {

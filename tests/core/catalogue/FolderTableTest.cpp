@@ -11,22 +11,6 @@
 
 namespace {
 
-// Every row a query answers, one line each.
-std::string Rows(const SqliteDatabase& db, const std::string& sql) {
-    Result<SqliteStatement> query = db.prepare(sql);
-    EXPECT_TRUE(query) << sql << ": " << query.reason();
-    std::string rows;
-    if (query) {
-        EXPECT_TRUE(query.value().forEachRow([&](const SqliteStatement& row) {
-            for (int column = 0; column < 6; ++column) {
-                rows += (column == 0 ? "" : "|") + row.text(column);
-            }
-            rows += "\n";
-        }));
-    }
-    return rows;
-}
-
 const Clock::TimePoint Day = LocalTime(2026, 1, 1, 0, 0, 0);
 const char* const Columns = "SELECT id, disk, path, unreadable, first_entry, last_entry FROM ";
 
