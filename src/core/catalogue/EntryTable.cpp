@@ -381,8 +381,5 @@ const sqlite3_module EntryModule =
 } // namespace
 
 Result<Done> AddEntryTableModule(sqlite3* db) {
-    if (Sqlite().create_module_v2(db, "tessaline_entries", &EntryModule, nullptr, nullptr) != SQLITE_OK) {
-        return Failure{"the table of the catalogue's entries could not be made known to SQLite"};
-    }
-    return Done{};
+    return AddModule(db, "tessaline_entries", EntryModule, "entries");
 }

@@ -474,8 +474,5 @@ const sqlite3_module FolderModule =
 } // namespace
 
 Result<Done> AddFolderTableModule(sqlite3* db) {
-    if (Sqlite().create_module_v2(db, "tessaline_folders", &FolderModule, nullptr, nullptr) != SQLITE_OK) {
-        return Failure{"the table of the catalogue's folders could not be made known to SQLite"};
-    }
-    return Done{};
+    return AddModule(db, "tessaline_folders", FolderModule, "folders");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/catalogue/SqliteLibrary.h"
+#include "core/runtime/Result.h"
 
 #include <cstdint>
 #include <string>
@@ -32,3 +33,6 @@ sqlite3_module ReadOnlyModule(decltype(sqlite3_module::xConnect) connect,
                               decltype(sqlite3_module::xFilter) filter, decltype(sqlite3_module::xNext) next,
                               decltype(sqlite3_module::xEof) eof, decltype(sqlite3_module::xColumn) column,
                               decltype(sqlite3_module::xRowid) rowId);
+
+// Makes the module known to the connection by `name`; a failure names the table by `what`.
+Result<Done> AddModule(sqlite3* db, const char* name, const sqlite3_module& module, const std::string& what);
