@@ -90,8 +90,16 @@ public:
         if (!blocks) {
             return blocks.failure();
         }
+        return eachIn(blocks.value(), std::forward<Each>(each), std::forward<Wanted>(wanted));
+    }
+
+    // The same for a statement prepared and bound already, which is read from where it stands.
+    template <typename Each, typename Wanted = bool (*)(std::int64_t, std::int64_t)>
+    static Result<Done> eachIn(
+        SqliteStatement& blocks, Each&& each,
+        Wanted&& wanted = [](std::int64_t, std::int64_t) { return true; }) {
         std::optional<Failure> failed;
-        Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
+        Result<Done> read = blocks.forEachRow([&](const SqliteStatement& block) {
             const std::int64_t first = block.integer(0);
             const std::int64_t last = block.integer(1);
             if (failed || !wanted(first, last)) {

@@ -454,18 +454,56 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
         keep(id, isFolder, folder, name);
     };
     Result<Done> read = Done{};
+    // First rows of one word are its own names, by disk number: the blocks the index answers are read
+    // disk by disk, and no further than the disks that hold the rows. The rest of the count is reckoned.
+    const bool mayStop = own != nullptr && m_exact && m_firstRows > 0 && m_plan.words.size() == 1 &&
+                         m_foldersSpanEntries && !m_heldToDisks;
+    std::uint64_t blocksRead = 0;
+    std::uint64_t blocksLeft = 0;
     if (utf8 && m_blocksIndexed) {
-        // The blocks come as the index numbers them: the ids are sorted below.
         NameMatcher matcher(*m_folding, foldedText);
-        read = BlockReader::eachOf(
-            m_db.prepare(std::string("SELECT b.first, b.last, b.data") + BlocksIndexed, pattern),
-            [&](std::int64_t first, std::int64_t, const UnpackedEntries& block) {
-                for (const std::size_t at : matcher.matches(block)) {
-                    const UnpackedEntries::Entry& entry = block[at];
-                    keep(first + static_cast<std::int64_t>(at), entry.isFolder, entry.folder,
-                         block.name(entry));
-                }
+        const auto check = [&](std::int64_t first, std::int64_t, const UnpackedEntries& block) {
+            for (const std::size_t at : matcher.matches(block)) {
+                const UnpackedEntries::Entry& entry = block[at];
+                keep(first + static_cast<std::int64_t>(at), entry.isFolder, entry.folder, block.name(entry));
+            }
+        };
+        if (mayStop) {
+            // Which blocks, from the index of their numbers alone; then each read by itself.
+            Result<Ids> blocks = Column(m_db.prepare(std::string("SELECT b.first") + BlocksIndexed, pattern));
+            Result<SqliteStatement> block = Then(blocks, [&] {
+                return m_db.prepare("SELECT first, last, data FROM entry_blocks WHERE first = ?");
             });
+            if (!block) {
+                return block.failure();
+            }
+            SortUnique(blocks.value());
+            blocksLeft = blocks->size();
+            // Enough blocks read to reckon the rest from.
+            constexpr std::uint64_t FewestReckonedFrom = 100;
+            for (const Disk& disk : m_disks) {
+                if ((found.ids.size() >= m_firstRows && blocksRead >= FewestReckonedFrom) || !read) {
+                    break;
+                }
+                const auto from =
+                    std::lower_bound(blocks->begin(), blocks->end(), disk.range * EntriesPerDisk);
+                const auto to = std::lower_bound(from, blocks->end(), (disk.range + 1) * EntriesPerDisk);
+                for (auto first = from; first != to && read; ++first) {
+                    block.value().reset();
+                    block.value().bind(1, *first);
+                    read = BlockReader::eachIn(block.value(), check);
+                }
+                blocksRead += static_cast<std::uint64_t>(to - from);
+            }
+            blocksLeft -= std::min(blocksLeft, blocksRead);
+            if (found.ids.size() < m_firstRows || blocksRead < FewestReckonedFrom) {
+                blocksLeft = 0; // every disk read
+            }
+        } else {
+            // The blocks come as the index numbers them: the ids are sorted below.
+            read = BlockReader::eachOf(
+                m_db.prepare(std::string("SELECT b.first, b.last, b.data") + BlocksIndexed, pattern), check);
+        }
     } else if (utf8 && m_packed) {
         Result<Ids> ids = indexed(pattern);
         read = Then(ids, [&] {
@@ -528,6 +566,12 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
             return counted.failure();
         }
         m_throughFolders = *counted;
+        if (blocksLeft > 0) {
+            // The blocks left unread hold as many matches a block as those read.
+            const double share =
+                static_cast<double>(found.ids.size() + *counted) / static_cast<double>(blocksRead);
+            *m_throughFolders += static_cast<std::uint64_t>(share * static_cast<double>(blocksLeft));
+        }
         return found;
     }
     Result<Ids> under = beneath(std::move(paths));

@@ -313,6 +313,39 @@ TEST(CatalogueSearchFirstRows, OwnNamesThatFillTheFirstRowsLeaveTheRestCounted) 
     }
 }
 
+// A word whose own names on the first disks fill the first rows: the index's blocks on later disks are
+// not read, and the count is reckoned from those read; the rows are those a whole reading shows first.
+TEST(CatalogueSearchFirstRows, OwnNamesOnTheFirstDisksLeaveTheLaterOnesUnread) {
+    CatalogueFile file;
+    const Clock::TimePoint at = LocalTime(2026, 3, 14, 12, 0, 0);
+    std::vector<CatalogueEntry> filler; // read in order first, so that the indexes answer instead
+    for (int n = 0; n < 12000; ++n) {
+        filler.push_back(FileEntry("", "file " + std::to_string(n), 10, at));
+    }
+    AddCatalogueDisk(file.path, ZipDisk(1, "A", 1), at, filler);
+    for (const int disk : {2, 3, 4}) {
+        std::vector<CatalogueEntry> entries; // in every block a photo, on the later disks two
+        for (int n = 0; n < 150 * 64; ++n) {
+            const bool photo = n % 64 == 0 || (disk > 2 && n % 64 == 1);
+            entries.push_back(FileEntry("", (photo ? "photo " : "file ") + std::to_string(n), 10, at));
+        }
+        AddCatalogueDisk(file.path, ZipDisk(disk, "B", static_cast<std::uint32_t>(disk)), at, entries);
+    }
+    const auto store = file.open();
+    const Result<SearchResult> first = store->search("photo", 100);
+    const Result<SearchResult> whole = store->search("photo", 1000);
+    ASSERT_TRUE(first && whole);
+    EXPECT_EQ(whole->total, 750U);
+    EXPECT_FALSE(whole->totalEstimated);
+    EXPECT_EQ(first->total, 450U) << "150 a disk, as on the one read";
+    EXPECT_TRUE(first->totalEstimated);
+    ASSERT_EQ(first->hits.size(), 100U);
+    for (std::size_t n = 0; n < first->hits.size(); ++n) {
+        EXPECT_EQ(first->hits[n].entry.path(), whole->hits[n].entry.path()) << n;
+        EXPECT_EQ(first->hits[n].diskNumber, 2);
+    }
+}
+
 // A search the indexes cannot count reads the entries whose own names may hold its words first, then the
 // rest (what its folders and volumes hold) only until its first rows are full and enough is read to
 // reckon the rest.
