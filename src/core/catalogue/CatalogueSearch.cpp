@@ -566,7 +566,7 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
             return counted.failure();
         }
         m_throughFolders = *counted;
-        if (blocksLeft > 0) {
+        if (blocksLeft > 0 && blocksRead > 0) {
             // The blocks left unread hold as many matches a block as those read.
             const double share =
                 static_cast<double>(found.ids.size() + *counted) / static_cast<double>(blocksRead);

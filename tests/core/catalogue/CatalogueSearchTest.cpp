@@ -346,6 +346,32 @@ TEST(CatalogueSearchFirstRows, OwnNamesOnTheFirstDisksLeaveTheLaterOnesUnread) {
     }
 }
 
+// Two disks walked at once: the index numbers their blocks in the order they were written, one disk's
+// between the other's, and each disk's are still read for its rows. The first rows by path are on the
+// first disk's last blocks, read once enough blocks are read to stop at.
+TEST(CatalogueSearchFirstRows, BlocksWrittenInTurnsAreReadDiskByDisk) {
+    CatalogueFile file;
+    const Clock::TimePoint at = LocalTime(2026, 3, 14, 12, 0, 0);
+    std::vector<CatalogueEntry> filler; // read in order first, so that the indexes answer instead
+    for (int n = 0; n < 12000; ++n) {
+        filler.push_back(FileEntry("", "file " + std::to_string(n), 10, at));
+    }
+    AddCatalogueDisk(file.path, ZipDisk(1, "A", 1), at, filler);
+    const auto store = file.open();
+    const std::int64_t two = store->addDisk(ZipDisk(2, "B", 2), 100).value();
+    const std::int64_t three = store->addDisk(ZipDisk(3, "C", 3), 100).value();
+    for (int n = 0; n < 110; ++n) {
+        for (const std::int64_t disk : {two, three}) {
+            ASSERT_TRUE(store->addEntries(disk, {FileEntry("", "photo " + std::to_string(999 - n), 10, at)}));
+        }
+    }
+    ASSERT_TRUE(store->finishEntries(two, two, true, 0) && store->finishEntries(three, three, true, 0));
+    const Result<SearchResult> found = store->search("photo", 2);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->total, 220U);
+    EXPECT_EQ(Places(found->hits), (std::vector<std::string>{"2:photo 890", "2:photo 891"}));
+}
+
 // A search the indexes cannot count reads the entries whose own names may hold its words first, then the
 // rest (what its folders and volumes hold) only until its first rows are full and enough is read to
 // reckon the rest.
