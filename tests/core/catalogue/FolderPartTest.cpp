@@ -56,6 +56,12 @@ TEST(FolderPart, DamagedBytesFailInsteadOfReadingBeyondThem) {
     }
     EXPECT_FALSE(UnpackFolderPart(PackFolders(std::vector<PartFolder>(FoldersPerPart + 1))))
         << "more folders than a part holds";
+    // A number too long to be one, where the first entry's id would be, and a span after it.
+    EXPECT_FALSE(UnpackFolderPart(std::string("\x01\x00\x01"
+                                              "a"
+                                              "\x02",
+                                              5) +
+                                  std::string(10, '\xff') + "\x01"));
     // No folder's entries start at id 0 or end before they start.
     EXPECT_FALSE(UnpackFolderPart(PackFolders(std::vector<PartFolder>{{"a", false, 5, 4}})));
 }
