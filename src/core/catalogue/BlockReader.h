@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/catalogue/BlockDictionary.h"
 #include "core/catalogue/EntryBlock.h"
 #include "core/catalogue/EntryTable.h"
 #include "core/catalogue/SqliteDatabase.h"
@@ -57,7 +58,7 @@ public:
                     continue; // no entry of that id
                 }
                 Result<UnpackedEntries> entries =
-                    UnpackBlock(holding.blobView(2), holding.integer(0), holding.integer(1));
+                    ReadBlock(m_db, holding.blobView(2), holding.integer(0), holding.integer(1));
                 if (!entries) {
                     return entries.failure();
                 }
@@ -85,18 +86,18 @@ public:
     // the order it reads them, unpacking only those that `wanted(first, last)` asks for.
     template <typename Each, typename Wanted = bool (*)(std::int64_t, std::int64_t)>
     static Result<Done> eachOf(
-        Result<SqliteStatement> blocks, Each&& each,
+        const SqliteDatabase& db, Result<SqliteStatement> blocks, Each&& each,
         Wanted&& wanted = [](std::int64_t, std::int64_t) { return true; }) {
         if (!blocks) {
             return blocks.failure();
         }
-        return eachIn(blocks.value(), std::forward<Each>(each), std::forward<Wanted>(wanted));
+        return eachIn(db, blocks.value(), std::forward<Each>(each), std::forward<Wanted>(wanted));
     }
 
     // The same for a statement prepared and bound already, which is read from where it stands.
     template <typename Each, typename Wanted = bool (*)(std::int64_t, std::int64_t)>
     static Result<Done> eachIn(
-        SqliteStatement& blocks, Each&& each,
+        const SqliteDatabase& db, SqliteStatement& blocks, Each&& each,
         Wanted&& wanted = [](std::int64_t, std::int64_t) { return true; }) {
         std::optional<Failure> failed;
         Result<Done> read = blocks.forEachRow([&](const SqliteStatement& block) {
@@ -105,7 +106,7 @@ public:
             if (failed || !wanted(first, last)) {
                 return;
             }
-            Result<UnpackedEntries> entries = UnpackBlock(block.blobView(2), first, last);
+            Result<UnpackedEntries> entries = ReadBlock(db, block.blobView(2), first, last);
             if (!entries) {
                 failed = entries.failure();
                 return;
@@ -123,7 +124,8 @@ private:
     // unpacking only those that `wanted(first, last)` asks for.
     template <typename Wanted, typename Each>
     Result<Done> eachBlock(std::int64_t from, std::int64_t to, Wanted&& wanted, Each&& each) {
-        return eachOf(m_db.prepare("SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? "
+        return eachOf(m_db,
+                      m_db.prepare("SELECT first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ? "
                                    "ORDER BY first",
                                    from, to),
                       std::forward<Each>(each), std::forward<Wanted>(wanted));

@@ -1,5 +1,7 @@
 #include "core/catalogue/CatalogueSchema.h"
 
+#include "core/catalogue/BlockCodec.h"
+#include "core/catalogue/BlockDictionary.h"
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/EntryBlock.h"
 #include "core/catalogue/EntryTable.h"
@@ -18,7 +20,8 @@ const char* const IndexBlock = "INSERT INTO entry_names (rowid, name) VALUES (?,
 
 // Calls `each(row, names)` for each block `blocks` reads (its first id, last id and bytes in the columns
 // from `at` on) with the block's document in the name index, until one fails.
-template <typename Each> Result<Done> EachBlockNamed(Result<SqliteStatement> blocks, int at, Each&& each) {
+template <typename Each>
+Result<Done> EachBlockNamed(const SqliteDatabase& db, Result<SqliteStatement> blocks, int at, Each&& each) {
     if (!blocks) {
         return blocks.failure();
     }
@@ -26,7 +29,7 @@ template <typename Each> Result<Done> EachBlockNamed(Result<SqliteStatement> blo
     Result<Done> read = blocks.value().forEachRow([&](const SqliteStatement& block) {
         if (done) {
             Result<UnpackedEntries> entries =
-                UnpackBlock(block.blobView(at + 2), block.integer(at), block.integer(at + 1));
+                ReadBlock(db, block.blobView(at + 2), block.integer(at), block.integer(at + 1));
             done = entries ? each(block, IndexedNames(*entries)) : Result<Done>(entries.failure());
         }
     });
@@ -214,7 +217,7 @@ Result<Done> SixthVersion(const SqliteDatabase& db) {
     }
     std::int64_t number = 0;
     Result<Done> indexed =
-        EachBlockNamed(db.prepare("SELECT first, last, data FROM entry_blocks ORDER BY first"), 0,
+        EachBlockNamed(db, db.prepare("SELECT first, last, data FROM entry_blocks ORDER BY first"), 0,
                        [&](const SqliteStatement& block, const std::string& names) {
                            numbered.value().reset();
                            index.value().reset();
@@ -285,7 +288,7 @@ Result<Done> RenumberBlockFolders(const SqliteDatabase& db,
             return found.failure();
         }
         Result<UnpackedEntries> unpacked =
-            *found ? UnpackBlock(row.blobView(1), first, row.integer(0)) : UnpackEntries("");
+            *found ? ReadBlock(db, row.blobView(1), first, row.integer(0)) : UnpackEntries("");
         if (!unpacked) {
             return unpacked.failure();
         }
@@ -300,7 +303,11 @@ Result<Done> RenumberBlockFolders(const SqliteDatabase& db,
         }
         SqliteStatement& update = rewrite.value();
         update.reset();
-        update.bindBlob(1, PackEntries(entries)).bind(2, first);
+        Result<std::string> stored = db.blockCodec().press(PackEntries(entries));
+        if (!stored) {
+            return stored.failure();
+        }
+        update.bindBlob(1, *stored).bind(2, first);
         if (Result<Done> written = update.run(); !written) {
             return written;
         }
@@ -335,7 +342,7 @@ Result<Done> CreateCatalogueSchema(const SqliteDatabase& db) {
 }
 
 Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
-    static_assert(CatalogueStore::SchemaVersion == 7, "a new version needs its step here");
+    static_assert(CatalogueStore::SchemaVersion == 8, "a new version needs its step here");
     if (version < 2) {
         if (auto upgraded = db.execute(SecondVersion); !upgraded) {
             return upgraded;
@@ -366,6 +373,14 @@ Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
             return upgraded;
         }
     }
+    if (version < 8) {
+        // Once a file holds enough entries, its blocks are pressed with a dictionary trained on them.
+        if (auto upgraded =
+                db.execute("CREATE TABLE block_dictionary (id INTEGER PRIMARY KEY, data BLOB NOT NULL)");
+            !upgraded) {
+            return upgraded;
+        }
+    }
     return SetVersion(db, CatalogueStore::SchemaVersion);
 }
 
@@ -392,6 +407,7 @@ Result<Done> UnindexBlocks(const SqliteDatabase& db, std::int64_t from, std::int
         return remove.failure();
     }
     return EachBlockNamed(
+        db,
         db.prepare("SELECT number, first, last, data FROM entry_blocks WHERE first BETWEEN ? AND ?", from,
                    to),
         1, [&](const SqliteStatement& block, const std::string& names) {
@@ -426,7 +442,11 @@ Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
         const std::span<const BlockEntry> block = std::span(entries).subspan(from, count);
         SqliteStatement& row = insert.value();
         row.reset();
-        row.bind(1, id).bind(2, id + static_cast<std::int64_t>(count) - 1).bindBlob(3, PackEntries(block));
+        Result<std::string> stored = db.blockCodec().press(PackEntries(block));
+        if (!stored) {
+            return stored.failure();
+        }
+        row.bind(1, id).bind(2, id + static_cast<std::int64_t>(count) - 1).bindBlob(3, *stored);
         if (indexed) {
             row.bind(4, ++number);
         }

@@ -30,6 +30,8 @@ struct PartFolder;
 //            own): it answers the blocks whose names may hold a word, and each name is checked.
 // Version 7: each list's folders are packed in parts (folder_parts) under ids of the list's range, and
 //            `folders` is a table over them (FolderTable.h) that SQL reads as before.
+// Version 8: blocks may be pressed with a dictionary trained on the file's own (block_dictionary; see
+//            BlockCodec.h), once the file holds enough entries.
 //
 // Entries are numbered entry_range × 2^32 + n, so a disk's entries are one range of ids: a search tells an
 // entry's disk without a lookup, and an entry needs no disk column. The name index is over each name
@@ -44,6 +46,7 @@ Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version);
 
 // Writes entries of the ids from `first` on as blocks, none of them reaching over the end of a disk's
 // range, and (when `indexed`) each block into the name index; the caller holds a write transaction.
+// Blocks are pressed when the connection has taken up the file's dictionary (UseBlockDictionary).
 Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
                             const std::vector<BlockEntry>& entries, bool indexed = true);
 

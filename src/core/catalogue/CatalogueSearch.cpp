@@ -491,7 +491,7 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
                 for (auto first = from; first != to && read; ++first) {
                     block.value().reset();
                     block.value().bind(1, *first);
-                    read = BlockReader::eachIn(block.value(), check);
+                    read = BlockReader::eachIn(m_db, block.value(), check);
                 }
                 blocksRead += static_cast<std::uint64_t>(to - from);
             }
@@ -502,7 +502,8 @@ Result<Candidates> Search::named(const std::string& text, bool inVolumes, const 
         } else {
             // The blocks come as the index numbers them: the ids are sorted below.
             read = BlockReader::eachOf(
-                m_db.prepare(std::string("SELECT b.first, b.last, b.data") + BlocksIndexed, pattern), check);
+                m_db, m_db.prepare(std::string("SELECT b.first, b.last, b.data") + BlocksIndexed, pattern),
+                check);
         }
     } else if (utf8 && m_packed) {
         Result<Ids> ids = indexed(pattern);

@@ -1,5 +1,6 @@
 #include "core/catalogue/CatalogueStore.h"
 
+#include "core/catalogue/BlockDictionary.h"
 #include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/CatalogueSearch.h"
 #include "core/catalogue/EntryBlock.h"
@@ -694,6 +695,10 @@ Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<C
             }
             m_folders = std::make_unique<ListFolders>(std::move(read).value());
         }
+        // Pressed when the file has a dictionary, this connection's or another's.
+        if (Result<Done> used = UseBlockDictionary(*m_db); !used) {
+            return used;
+        }
         std::vector<BlockEntry> entries;
         entries.reserve(batch.size());
         // The ids each folder's entries of the batch span: one range a folder, as a walk writes them.
@@ -764,7 +769,14 @@ Result<Done> CatalogueStore::finishEntries(std::int64_t diskId, std::int64_t lis
     if (!done) {
         return cannot("finish the disk's entries in the catalogue", done.reason());
     }
-    if (listId != diskId) {
+    // Once there are enough entries to train on, every block is pressed; the entries are recorded
+    // whether or not that can be done now (the next walk tries again).
+    Result<bool> pressed = false;
+    (void)InTransaction(*m_db, [&]() -> Result<Done> {
+        pressed = PressBlocks(*m_db);
+        return pressed ? Result<Done>(Done{}) : Result<Done>(pressed.failure());
+    });
+    if (listId != diskId || (pressed && *pressed)) {
         (void)ReclaimSpace(*m_db);
     }
     return done;

@@ -35,7 +35,7 @@ enum class CatalogueAccess {
 class CatalogueStore {
 public:
     // The schema version this program writes; older files are brought up to it when opened to record.
-    static constexpr int SchemaVersion = 7;
+    static constexpr int SchemaVersion = 8;
 
     // Opens the file, creating it (mode 0600) and its folder (0700) when missing, and brings its schema up
     // to date. A file that is not a database or fails its integrity check is moved aside as

@@ -1,5 +1,6 @@
 #include "core/catalogue/EntryTable.h"
 
+#include "core/catalogue/BlockDictionary.h"
 #include "core/catalogue/EntryBlock.h"
 #include "core/catalogue/SqliteLibrary.h"
 #include "core/catalogue/VirtualTable.h"
@@ -34,8 +35,9 @@ struct Block {
 struct Table {
     sqlite3_vtab base{};
     sqlite3* db = nullptr;
-    std::string blocks;              // the blocks' table, with its schema
-    std::vector<sqlite3_stmt*> idle; // statements over the blocks that no cursor holds
+    const SqliteDatabase* database = nullptr; // the same connection, whose codec reads pressed blocks
+    std::string blocks;                       // the blocks' table, with its schema
+    std::vector<sqlite3_stmt*> idle;          // statements over the blocks that no cursor holds
     // The blocks read last: single ids asked in order (a join from the name index) mostly fall in one.
     std::shared_ptr<const Block> recent[4];
     std::size_t nextRecent = 0;
@@ -78,7 +80,8 @@ Cursor& CursorOf(sqlite3_vtab_cursor* cursor) {
     return *reinterpret_cast<Cursor*>(cursor);
 }
 
-int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab** made, char** error) {
+int Connect(sqlite3* db, void* database, int argc, const char* const* argv, sqlite3_vtab** made,
+            char** error) {
     const int rc = Sqlite().declare_vtab(
         db, "CREATE TABLE x (id INTEGER, folder INTEGER, name TEXT, is_folder INTEGER, size INTEGER, "
             "modified INTEGER)");
@@ -88,6 +91,7 @@ int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab*
     // SQLite owns the table until it disconnects it.
     auto table = std::make_unique<Table>();
     table->db = db;
+    table->database = static_cast<const SqliteDatabase*>(database);
     const std::string schema = argc > 1 ? argv[1] : "main";
     table->blocks = SchemaTable(schema, "entry_blocks");
     (void)error;
@@ -223,7 +227,8 @@ int NextBlock(Cursor& cursor, std::int64_t from, bool again) {
             return SQLITE_OK;
         }
         const auto* bytes = static_cast<const char*>(Sqlite().column_blob(blocks, 2));
-        Result<UnpackedEntries> entries = UnpackBlock(
+        Result<UnpackedEntries> entries = ReadBlock(
+            *table.database,
             {bytes == nullptr ? "" : bytes, static_cast<std::size_t>(Sqlite().column_bytes(blocks, 2))},
             first, last);
         if (!entries) {
@@ -380,6 +385,7 @@ const sqlite3_module EntryModule =
 
 } // namespace
 
-Result<Done> AddEntryTableModule(sqlite3* db) {
-    return AddModule(db, "tessaline_entries", EntryModule, "entries");
+Result<Done> AddEntryTableModule(sqlite3* db, const SqliteDatabase& database) {
+    return AddModule(db, "tessaline_entries", EntryModule, "entries",
+                     const_cast<SqliteDatabase*>(&database)); // SQLite hands it back as it was given
 }

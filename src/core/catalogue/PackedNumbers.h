@@ -77,6 +77,8 @@ public:
     }
 
     bool atEnd() const { return m_at == m_bytes.size(); }
+    // How many bytes were read.
+    std::size_t at() const { return m_at; }
 
 private:
     std::string_view m_bytes;

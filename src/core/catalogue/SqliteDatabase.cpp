@@ -1,5 +1,6 @@
 #include "core/catalogue/SqliteDatabase.h"
 
+#include "core/catalogue/BlockCodec.h"
 #include "core/catalogue/EntryTable.h"
 #include "core/catalogue/FolderTable.h"
 #include "core/catalogue/SqliteLibrary.h"
@@ -82,7 +83,7 @@ Result<std::unique_ptr<SqliteDatabase>> SqliteDatabase::open(const std::string& 
     if (rc != SQLITE_OK) {
         return opened->failure(rc);
     }
-    if (Result<Done> known = Then(AddEntryTableModule(db), [&] { return AddFolderTableModule(db); });
+    if (Result<Done> known = Then(AddEntryTableModule(db, *opened), [&] { return AddFolderTableModule(db); });
         !known) {
         return Failure{path + " cannot be opened: " + known.reason()};
     }
@@ -143,4 +144,11 @@ Failure SqliteDatabase::failure(int code) const {
     const char* message = m_db != nullptr ? Sqlite().errmsg(m_db) : Sqlite().errstr(code);
     const int systemError = m_db != nullptr ? Sqlite().system_errno(m_db) : 0;
     return Failure{Problem(code, systemError, m_path) + " (" + message + ")"};
+}
+
+BlockCodec& SqliteDatabase::blockCodec() const {
+    if (!m_blockCodec) {
+        m_blockCodec = std::make_unique<BlockCodec>();
+    }
+    return *m_blockCodec;
 }

@@ -16,6 +16,8 @@ struct sqlite3;
 // reason says in plain words what is wrong with the file (locked, read-only, full, damaged), followed by
 // SQLite's own message in brackets. A connection is used by one thread at a time (it has no mutex of its
 // own); threads that work at once open a connection each.
+class BlockCodec;
+
 class SqliteDatabase {
 public:
     // Immutable reads a file that nothing may change while it is open, taking no locks and creating no
@@ -87,10 +89,14 @@ public:
     // Whether the connection's last failure was a damaged file (not a database, or a malformed one).
     bool lastFailureIsDamage() const;
 
+    // How this connection presses and unpresses the catalogue's blocks (see BlockDictionary.h).
+    BlockCodec& blockCodec() const;
+
 private:
     SqliteDatabase(std::string path, Access access, sqlite3* db);
 
     std::string m_path;
     Access m_access;
     sqlite3* m_db;
+    mutable std::unique_ptr<BlockCodec> m_blockCodec;
 };

@@ -48,8 +48,9 @@ sqlite3_module ReadOnlyModule(decltype(sqlite3_module::xConnect) connect,
     return module;
 }
 
-Result<Done> AddModule(sqlite3* db, const char* name, const sqlite3_module& module, const std::string& what) {
-    if (Sqlite().create_module_v2(db, name, &module, nullptr, nullptr) != SQLITE_OK) {
+Result<Done> AddModule(sqlite3* db, const char* name, const sqlite3_module& module, const std::string& what,
+                       void* data) {
+    if (Sqlite().create_module_v2(db, name, &module, data, nullptr) != SQLITE_OK) {
         return Failure{"the table of the catalogue's " + what + " could not be made known to SQLite"};
     }
     return Done{};

@@ -34,5 +34,7 @@ sqlite3_module ReadOnlyModule(decltype(sqlite3_module::xConnect) connect,
                               decltype(sqlite3_module::xEof) eof, decltype(sqlite3_module::xColumn) column,
                               decltype(sqlite3_module::xRowid) rowId);
 
-// Makes the module known to the connection by `name`; a failure names the table by `what`.
-Result<Done> AddModule(sqlite3* db, const char* name, const sqlite3_module& module, const std::string& what);
+// Makes the module known to the connection by `name`, its tables given `data`; a failure names the table
+// by `what`.
+Result<Done> AddModule(sqlite3* db, const char* name, const sqlite3_module& module, const std::string& what,
+                       void* data = nullptr);

@@ -140,6 +140,50 @@ TEST(CatalogueStoreTest, ABatchAfterAnotherStoresChangeFilesEveryEntryUnderItsOw
     EXPECT_EQ(names("Mine"), "second.txt ");
 }
 
+// Once the file holds enough entries, a walk's end presses every block with a dictionary trained on them;
+// blocks written later are pressed too, and every reading (another connection's, the entries table's)
+// finds what it found before.
+TEST(CatalogueStoreTest, OnceItHoldsEnoughEntriesEveryBlockIsPressedAndReadsAsBefore) {
+    CatalogueFile file;
+    const Clock::TimePoint at = LocalTime(2019, 3, 14, 12, 0, 0);
+    std::vector<CatalogueEntry> many;
+    for (int n = 0; n < 70000; ++n) {
+        many.push_back(FileEntry("Scans " + std::to_string(n / 500), "scan " + std::to_string(n) + ".tif",
+                                 static_cast<std::uint64_t>(n), at));
+    }
+    const auto store = file.open();
+    const std::int64_t disk = store->addDisk(ZipDisk(1, "ONE", 1), 100).value();
+    ASSERT_TRUE(store->addEntries(disk, many));
+    const auto found = [](const CatalogueStore& from) {
+        std::vector<std::string> all;
+        for (const char* words : {"scan 1234", "scans 7", "69999", "size:>69990"}) {
+            const SearchResult result = from.search(words, 100).value();
+            for (const SearchHit& hit : result.hits) {
+                all.push_back(hit.entry.path() + " " + std::to_string(hit.entry.size));
+            }
+        }
+        return all;
+    };
+    const std::vector<std::string> plain = found(*store);
+    ASSERT_FALSE(plain.empty());
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM block_dictionary"), 0);
+    ASSERT_TRUE(store->finishEntries(disk, disk, true, 0));
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM block_dictionary"), 1);
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entry_blocks WHERE substr(data, 1, 1) <> x'ff'"), 0);
+    EXPECT_EQ(found(*store), plain);
+    AddCatalogueDisk(file.path, ZipDisk(2, "TWO", 2), at, {FileEntry("", "scan 1234 copy.tif", 1, at)});
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entry_blocks WHERE substr(data, 1, 1) <> x'ff'"), 0);
+    const std::vector<std::string> withCopy = found(*store);
+    EXPECT_EQ(std::count(withCopy.begin(), withCopy.end(), "scan 1234 copy.tif 1"), 1);
+    EXPECT_EQ(withCopy.size(), plain.size() + 1);
+    EXPECT_EQ(found(*CatalogueStore::open(file.path, "2026-03-14", CatalogueAccess::Read).value()), withCopy);
+    EXPECT_EQ(Count(file.path,
+                    "SELECT count(*) FROM entries WHERE name IN ('scan 1234.tif', 'scan 1234 copy.tif')"),
+              2);
+    EXPECT_TRUE(
+        Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check')"));
+}
+
 // Each trouble in a person's words first; the system's reason where there is one.
 TEST(SqliteDatabaseTest, TellsWhatIsWrongInWordsBeforeSqlitesOwn) {
     CatalogueFile file;
@@ -289,7 +333,8 @@ TEST(CatalogueStoreTest, AFileCheckedTodayIsNotCheckedWholeAgain) {
         if (version == 2) {
             ASSERT_TRUE(Connect(file.path)->execute(
                 "ALTER TABLE disks DROP COLUMN replaces; ALTER TABLE disks DROP COLUMN entry_range; "
-                "DROP TABLE folders; DROP TABLE folder_parts; CREATE TABLE folders (id INTEGER PRIMARY KEY, "
+                "DROP TABLE block_dictionary; DROP TABLE folders; DROP TABLE folder_parts; "
+                "CREATE TABLE folders (id INTEGER PRIMARY KEY, "
                 "disk INTEGER NOT NULL, path TEXT NOT NULL, UNIQUE (disk, path)); "
                 "DROP TABLE entries; DROP TABLE entry_blocks; "
                 "CREATE TABLE entries (id INTEGER PRIMARY KEY, folder INTEGER NOT NULL, name TEXT NOT NULL, "
@@ -437,8 +482,9 @@ void WriteAsVersion(const std::string& path, int version) {
                   "= "
                   "'id', tokenize = 'trigram', columnsize = 0, detail = none);"
                   "INSERT INTO entry_names (rowid, name) SELECT id, name FROM entry_text;";
-    const Result<Done> made = Connect(path)->execute(plainFolders + namePerEntry +
-                                                     "PRAGMA user_version = " + std::to_string(version));
+    const Result<Done> made =
+        Connect(path)->execute("DROP TABLE block_dictionary;" + (version > 6 ? std::string() : plainFolders) +
+                               namePerEntry + "PRAGMA user_version = " + std::to_string(version));
     EXPECT_TRUE(made) << made.reason();
 }
 
@@ -473,7 +519,7 @@ TEST(CatalogueStoreTest, ALongerWordIsFoundOnlyWhole) {
         }
     };
     expectFound(*file.open());
-    for (const int version : {6, 5, 4}) {
+    for (const int version : {7, 6, 5, 4}) {
         SCOPED_TRACE(version);
         WriteAsVersion(file.path, version);
         expectFound(*CatalogueStore::open(file.path, "2026-03-14", CatalogueAccess::Read).value());

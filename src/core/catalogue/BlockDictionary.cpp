@@ -1,0 +1,122 @@
+#include "core/catalogue/BlockDictionary.h"
+
+#include "core/catalogue/BlockCodec.h"
+#include "core/catalogue/EntryBlock.h"
+#include "core/catalogue/SqliteDatabase.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Fewer entries take little room as they are, and are too few to train on.
+constexpr std::int64_t EntriesToTrainOn = 65536;
+// Enough of the blocks to train on, spread over the whole file.
+constexpr std::int64_t BlocksToTrainOn = 2048;
+
+Result<Done> ReadDictionary(const SqliteDatabase& db) {
+    Result<SqliteStatement> query = db.prepare("SELECT data FROM block_dictionary WHERE id = 1");
+    if (!query) {
+        return query.failure();
+    }
+    Result<bool> row = query.value().step();
+    if (!row || !*row) {
+        return row ? Result<Done>(Done{}) : Result<Done>(row.failure());
+    }
+    return db.blockCodec().useDictionary(std::string(query.value().blobView(0)));
+}
+
+} // namespace
+
+Result<UnpackedEntries> ReadBlock(const SqliteDatabase& db, std::string_view stored, std::int64_t first,
+                                  std::int64_t last) {
+    BlockCodec& codec = db.blockCodec();
+    if (BlockCodec::Pressed(stored) && !codec.hasDictionary()) {
+        if (Result<Done> read = ReadDictionary(db); !read) {
+            return read.failure();
+        }
+    }
+    Result<std::string_view> packed = codec.unpress(stored);
+    if (!packed) {
+        return packed.failure();
+    }
+    return UnpackBlock(*packed, first, last);
+}
+
+Result<Done> UseBlockDictionary(const SqliteDatabase& db) {
+    return db.blockCodec().hasDictionary() ? Result<Done>(Done{}) : ReadDictionary(db);
+}
+
+Result<bool> PressBlocks(const SqliteDatabase& db) {
+    if (Result<Done> used = UseBlockDictionary(db); !used || db.blockCodec().hasDictionary()) {
+        return used ? Result<bool>(false) : Result<bool>(used.failure());
+    }
+    Result<std::optional<std::int64_t>> blocks = db.queryInteger("SELECT count(*) FROM entry_blocks");
+    Result<std::optional<std::int64_t>> entries = Then(blocks, [&] {
+        return db.queryInteger("SELECT coalesce(sum(last - first + 1), 0) FROM entry_blocks");
+    });
+    if (!entries) {
+        return entries.failure();
+    }
+    if (entries->value_or(0) < EntriesToTrainOn) {
+        return false;
+    }
+    // Every block, or every so many of them, unpacked.
+    const std::int64_t every = std::max<std::int64_t>(1, blocks->value_or(0) / BlocksToTrainOn);
+    std::vector<std::string> samples;
+    std::vector<std::int64_t> firsts;
+    Result<SqliteStatement> all = db.prepare("SELECT first, last, data FROM entry_blocks ORDER BY first");
+    if (!all) {
+        return all.failure();
+    }
+    std::int64_t n = 0;
+    std::optional<Failure> failed;
+    Result<Done> read = all.value().forEachRow([&](const SqliteStatement& row) {
+        firsts.push_back(row.integer(0));
+        if (failed || n++ % every != 0) {
+            return;
+        }
+        Result<std::string_view> packed = db.blockCodec().unpress(row.blobView(2));
+        if (!packed) {
+            failed = packed.failure();
+            return;
+        }
+        samples.emplace_back(*packed);
+    });
+    if (!read || failed) {
+        return read ? *failed : read.failure();
+    }
+    Result<std::string> dictionary = BlockCodec::Train(samples);
+    if (!dictionary) {
+        return false; // blocks too few or too alike: they stay as they are
+    }
+    Result<SqliteStatement> keep = db.prepare("INSERT INTO block_dictionary (id, data) VALUES (1, ?)");
+    Result<Done> kept = Then(keep, [&] { return keep.value().bindBlob(1, *dictionary).run(); });
+    Result<Done> used = Then(kept, [&] { return db.blockCodec().useDictionary(*dictionary); });
+    Result<SqliteStatement> block =
+        Then(used, [&] { return db.prepare("SELECT data FROM entry_blocks WHERE first = ?"); });
+    Result<SqliteStatement> pressed =
+        Then(block, [&] { return db.prepare("UPDATE entry_blocks SET data = ? WHERE first = ?"); });
+    if (!pressed) {
+        return pressed.failure();
+    }
+    for (const std::int64_t first : firsts) {
+        block.value().reset();
+        block.value().bind(1, first);
+        Result<bool> row = block.value().step();
+        if (!row || !*row) {
+            return row ? Result<bool>(Failure{"a block of the catalogue's entries is damaged"})
+                       : Result<bool>(row.failure());
+        }
+        Result<std::string> stored = db.blockCodec().press(block.value().blobView(0));
+        if (!stored) {
+            return stored.failure();
+        }
+        pressed.value().reset();
+        pressed.value().bindBlob(1, *stored).bind(2, first);
+        if (Result<Done> written = pressed.value().run(); !written) {
+            return written.failure();
+        }
+    }
+    return true;
+}
