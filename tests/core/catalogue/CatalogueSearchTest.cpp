@@ -15,6 +15,16 @@ namespace {
 
 constexpr std::uint64_t MB = 1024 * 1024;
 
+// Disk #1, 12,000 files of no word searched for: read in order first, a search's first rows are not found
+// among them soon, so that the indexes answer instead.
+void AddDiskReadInVain(const std::string& file, Clock::TimePoint at) {
+    std::vector<CatalogueEntry> filler;
+    for (int n = 0; n < 12000; ++n) {
+        filler.push_back(FileEntry("", "file " + std::to_string(n), 10, at));
+    }
+    AddCatalogueDisk(file, ZipDisk(1, "A", 1), at, filler);
+}
+
 // The hits as "number:path", in their order.
 std::vector<std::string> Places(const std::vector<SearchHit>& hits) {
     std::vector<std::string> places;
@@ -280,11 +290,7 @@ TEST(CatalogueSearchFirstRows, OwnNamesThatFillTheFirstRowsLeaveTheRestCounted) 
     CatalogueFile file;
     const Clock::TimePoint at = LocalTime(2026, 3, 14, 12, 0, 0);
     const Clock::TimePoint then = LocalTime(2019, 1, 1, 0, 0, 0);
-    std::vector<CatalogueEntry> filler; // read in order first, so that the indexes answer instead
-    for (int n = 0; n < 12000; ++n) {
-        filler.push_back(FileEntry("", "file " + std::to_string(n), 10, then));
-    }
-    AddCatalogueDisk(file.path, ZipDisk(1, "A", 1), at, filler);
+    AddDiskReadInVain(file.path, at);
     AddCatalogueDisk(file.path, ZipDisk(2, "B", 2), at,
                      {FolderEntry("", "photos"), FileEntry("", "photos.txt", 10, then),
                       FileEntry("photos", "photos 1.jpg", 10, then), FileEntry("photos", "x.jpg", 10, then),
@@ -318,11 +324,7 @@ TEST(CatalogueSearchFirstRows, OwnNamesThatFillTheFirstRowsLeaveTheRestCounted) 
 TEST(CatalogueSearchFirstRows, OwnNamesOnTheFirstDisksLeaveTheLaterOnesUnread) {
     CatalogueFile file;
     const Clock::TimePoint at = LocalTime(2026, 3, 14, 12, 0, 0);
-    std::vector<CatalogueEntry> filler; // read in order first, so that the indexes answer instead
-    for (int n = 0; n < 12000; ++n) {
-        filler.push_back(FileEntry("", "file " + std::to_string(n), 10, at));
-    }
-    AddCatalogueDisk(file.path, ZipDisk(1, "A", 1), at, filler);
+    AddDiskReadInVain(file.path, at);
     for (const int disk : {2, 3, 4}) {
         std::vector<CatalogueEntry> entries; // in every block a photo, on the later disks two
         for (int n = 0; n < 150 * 64; ++n) {
@@ -352,11 +354,7 @@ TEST(CatalogueSearchFirstRows, OwnNamesOnTheFirstDisksLeaveTheLaterOnesUnread) {
 TEST(CatalogueSearchFirstRows, BlocksWrittenInTurnsAreReadDiskByDisk) {
     CatalogueFile file;
     const Clock::TimePoint at = LocalTime(2026, 3, 14, 12, 0, 0);
-    std::vector<CatalogueEntry> filler; // read in order first, so that the indexes answer instead
-    for (int n = 0; n < 12000; ++n) {
-        filler.push_back(FileEntry("", "file " + std::to_string(n), 10, at));
-    }
-    AddCatalogueDisk(file.path, ZipDisk(1, "A", 1), at, filler);
+    AddDiskReadInVain(file.path, at);
     const auto store = file.open();
     const std::int64_t two = store->addDisk(ZipDisk(2, "B", 2), 100).value();
     const std::int64_t three = store->addDisk(ZipDisk(3, "C", 3), 100).value();
