@@ -2,6 +2,7 @@
 
 #include "core/catalogue/PackedNumbers.h"
 
+#define LZ4_STATIC_LINKING_ONLY // LZ4_attach_dictionary: the library is linked in whole
 #include <lz4.h>
 #include <zdict.h>
 
@@ -41,6 +42,7 @@ Result<Done> BlockCodec::useDictionary(std::string dictionary) {
     m_dictionary = std::move(dictionary);
     m_contexts = std::make_unique<Contexts>();
     LZ4_initStream(&m_contexts->dictionary, sizeof(m_contexts->dictionary));
+    LZ4_initStream(&m_contexts->press, sizeof(m_contexts->press));
     LZ4_loadDict(&m_contexts->dictionary, m_dictionary.data(), static_cast<int>(m_dictionary.size()));
     return Done{};
 }
@@ -55,8 +57,9 @@ Result<std::string> BlockCodec::press(std::string_view packed) {
     const std::size_t head = stored.size();
     const int bound = LZ4_compressBound(static_cast<int>(packed.size()));
     stored.resize(head + static_cast<std::size_t>(bound));
-    // Each block starts from the dictionary's matches afresh: found once, copied for each.
-    m_contexts->press = m_contexts->dictionary;
+    // Each block starts from the dictionary's matches afresh: found once, referred to by each.
+    LZ4_resetStream_fast(&m_contexts->press);
+    LZ4_attach_dictionary(&m_contexts->press, &m_contexts->dictionary);
     const int size = LZ4_compress_fast_continue(&m_contexts->press, packed.data(), stored.data() + head,
                                                 static_cast<int>(packed.size()), bound, 1);
     if (size <= 0) {
