@@ -47,6 +47,11 @@ Result<Done> BlockCodec::useDictionary(std::string dictionary) {
     return Done{};
 }
 
+void BlockCodec::forgetDictionary() {
+    m_contexts.reset();
+    m_dictionary.clear();
+}
+
 Result<std::string> BlockCodec::press(std::string_view packed) {
     // A block larger than any of names a file system allows stays plain, readable as it is.
     if (!hasDictionary() || packed.size() > LargestPacked) {

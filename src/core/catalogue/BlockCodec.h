@@ -22,6 +22,8 @@ public:
     bool hasDictionary() const { return !m_dictionary.empty(); }
     // Takes up the dictionary; an empty one fails and leaves none.
     Result<Done> useDictionary(std::string dictionary);
+    // Leaves the dictionary (one that was not kept in the file after all).
+    void forgetDictionary();
 
     // The packed bytes as they are stored: pressed when there is a dictionary (and the block is no larger
     // than a block of real names can be), else as they are.

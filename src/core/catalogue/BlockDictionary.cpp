@@ -108,6 +108,9 @@ Result<bool> PressBlocks(const SqliteDatabase& db) {
             return row ? Result<bool>(Failure{"a block of the catalogue's entries is damaged"})
                        : Result<bool>(row.failure());
         }
+        if (BlockCodec::Pressed(block.value().blobView(0))) {
+            continue; // pressed already, with what dictionary no one knows: left as it is
+        }
         Result<std::string> stored = db.blockCodec().press(block.value().blobView(0));
         if (!stored) {
             return stored.failure();
@@ -119,4 +122,8 @@ Result<bool> PressBlocks(const SqliteDatabase& db) {
         }
     }
     return true;
+}
+
+void ForgetBlockDictionary(const SqliteDatabase& db) {
+    db.blockCodec().forgetDictionary();
 }

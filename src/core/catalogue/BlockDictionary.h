@@ -19,5 +19,9 @@ Result<UnpackedEntries> ReadBlock(const SqliteDatabase& db, std::string_view sto
 Result<Done> UseBlockDictionary(const SqliteDatabase& db);
 
 // Once the file holds enough entries and has no dictionary yet: trains one on its blocks, keeps it, and
-// presses every block with it. Answers whether it did; the caller holds a write transaction.
+// presses every block with it. Answers whether it did; the caller holds a write transaction, and when that
+// fails to commit, makes the connection forget the dictionary (ForgetBlockDictionary).
 Result<bool> PressBlocks(const SqliteDatabase& db);
+
+// The connection's dictionary is not the file's after all (the transaction that kept it was undone).
+void ForgetBlockDictionary(const SqliteDatabase& db);

@@ -772,10 +772,13 @@ Result<Done> CatalogueStore::finishEntries(std::int64_t diskId, std::int64_t lis
     // Once there are enough entries to train on, every block is pressed; the entries are recorded
     // whether or not that can be done now (the next walk tries again).
     Result<bool> pressed = false;
-    (void)InTransaction(*m_db, [&]() -> Result<Done> {
-        pressed = PressBlocks(*m_db);
-        return pressed ? Result<Done>(Done{}) : Result<Done>(pressed.failure());
-    });
+    if (!InTransaction(*m_db, [&]() -> Result<Done> {
+            pressed = PressBlocks(*m_db);
+            return pressed ? Result<Done>(Done{}) : Result<Done>(pressed.failure());
+        })) {
+        ForgetBlockDictionary(*m_db); // undone: later blocks are written plain, readable as they are
+        pressed = false;
+    }
     if (listId != diskId || (pressed && *pressed)) {
         (void)ReclaimSpace(*m_db);
     }

@@ -184,6 +184,33 @@ TEST(CatalogueStoreTest, OnceItHoldsEnoughEntriesEveryBlockIsPressedAndReadsAsBe
         Connect(file.path)->execute("INSERT INTO entry_names (entry_names) VALUES ('integrity-check')"));
 }
 
+// Pressing the blocks is undone when it fails (here a trigger refuses to change them): the file keeps no
+// dictionary, and the blocks written next are not pressed with the one that was not kept.
+TEST(CatalogueStoreTest, BlocksWrittenAfterAPressingThatFailedStayReadable) {
+    CatalogueFile file;
+    const Clock::TimePoint at = LocalTime(2019, 3, 14, 12, 0, 0);
+    std::vector<CatalogueEntry> many;
+    for (int n = 0; n < 70000; ++n) {
+        many.push_back(FileEntry("", "scan " + std::to_string(n) + ".tif", 1, at));
+    }
+    const auto store = file.open();
+    const std::int64_t one = store->addDisk(ZipDisk(1, "ONE", 1), 100).value();
+    ASSERT_TRUE(store->addEntries(one, many));
+    ASSERT_TRUE(Connect(file.path)->execute("CREATE TRIGGER refused BEFORE UPDATE ON entry_blocks BEGIN "
+                                            "SELECT RAISE(ABORT, 'refused'); END"));
+    ASSERT_TRUE(store->finishEntries(one, one, true, 0)) << "the entries are recorded all the same";
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM block_dictionary"), 0);
+    ASSERT_TRUE(Connect(file.path)->execute("DROP TRIGGER refused"));
+    const std::int64_t two = store->addDisk(ZipDisk(2, "TWO", 2), 100).value();
+    ASSERT_TRUE(store->addEntries(two, {FileEntry("", "late.txt", 1, at)}));
+    ASSERT_TRUE(store->finishEntries(two, two, true, 0));
+    const Result<SearchResult> found =
+        CatalogueStore::open(file.path, "2026-03-14", CatalogueAccess::Read).value()->search("late");
+    ASSERT_TRUE(found) << found.reason();
+    EXPECT_EQ(found->total, 1U);
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entry_blocks WHERE substr(data, 1, 1) <> x'ff'"), 0);
+}
+
 // Each trouble in a person's words first; the system's reason where there is one.
 TEST(SqliteDatabaseTest, TellsWhatIsWrongInWordsBeforeSqlitesOwn) {
     CatalogueFile file;
