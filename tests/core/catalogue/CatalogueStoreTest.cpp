@@ -115,6 +115,28 @@ TEST(CatalogueStoreTest, KeepsADisksEntriesUntilItIsWalkedAgainOrRemoved) {
                                     "INSERT INTO volume_names (volume_names) VALUES ('integrity-check')"));
 }
 
+// A walk the program never finished (it ended mid-walk) leaves a new list behind: the disk's next walk
+// drops it with its entries and folders, so that nothing of it is ever found.
+TEST(CatalogueStoreTest, ANewListLeftByAnUnfinishedWalkIsDroppedByTheNext) {
+    CatalogueFile file;
+    const std::int64_t disk = AddCatalogueDisk(
+        file.path, ZipDisk(1, "ONE", 1), LocalTime(2026, 1, 1, 0, 0, 0), {{"", "old.txt", false, 1, 1}});
+    {
+        const auto ended = file.open();
+        const std::int64_t list = ended->beginEntries(disk).value();
+        ASSERT_NE(list, disk);
+        ASSERT_TRUE(ended->addEntries(list, {{"Left", "left.txt", false, 1, 1}}));
+    }
+    const auto store = file.open();
+    const std::int64_t list = store->beginEntries(disk).value();
+    ASSERT_TRUE(store->addEntries(list, {{"", "new.txt", false, 1, 1}}));
+    ASSERT_TRUE(store->finishEntries(disk, list, true, 0));
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entries"), 1);
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM folders"), 1);
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM disks"), 1);
+    EXPECT_EQ(store->search("left")->total, 0U);
+}
+
 // A store keeps the folders of the list it writes from one batch to the next. When another store changed
 // the list meanwhile (here: removed the disk, and a new one took its id and range), the next batch reads
 // them afresh: no entry is filed under another's folder, and no folder the other wrote is lost.
