@@ -1,6 +1,7 @@
 #include "core/catalogue/BlockDictionary.h"
 
 #include "core/catalogue/BlockCodec.h"
+#include "core/catalogue/CatalogueSchema.h"
 #include "core/catalogue/EntryBlock.h"
 #include "core/catalogue/SqliteDatabase.h"
 
@@ -64,19 +65,17 @@ Result<bool> PressBlocks(const SqliteDatabase& db) {
     // Every block, or every so many of them, unpacked.
     const std::int64_t every = std::max<std::int64_t>(1, blocks->value_or(0) / BlocksToTrainOn);
     std::vector<std::string> samples;
-    std::vector<std::int64_t> firsts;
-    Result<SqliteStatement> all = db.prepare("SELECT first, last, data FROM entry_blocks ORDER BY first");
+    Result<SqliteStatement> all = db.prepare("SELECT data FROM entry_blocks ORDER BY first");
     if (!all) {
         return all.failure();
     }
     std::int64_t n = 0;
     std::optional<Failure> failed;
     Result<Done> read = all.value().forEachRow([&](const SqliteStatement& row) {
-        firsts.push_back(row.integer(0));
         if (failed || n++ % every != 0) {
             return;
         }
-        Result<std::string_view> packed = db.blockCodec().unpress(row.blobView(2));
+        Result<std::string_view> packed = db.blockCodec().unpress(row.blobView(0));
         if (!packed) {
             failed = packed.failure();
             return;
@@ -93,33 +92,22 @@ Result<bool> PressBlocks(const SqliteDatabase& db) {
     Result<SqliteStatement> keep = db.prepare("INSERT INTO block_dictionary (id, data) VALUES (1, ?)");
     Result<Done> kept = Then(keep, [&] { return keep.value().bindBlob(1, *dictionary).run(); });
     Result<Done> used = Then(kept, [&] { return db.blockCodec().useDictionary(*dictionary); });
-    Result<SqliteStatement> block =
-        Then(used, [&] { return db.prepare("SELECT data FROM entry_blocks WHERE first = ?"); });
-    Result<SqliteStatement> pressed =
-        Then(block, [&] { return db.prepare("UPDATE entry_blocks SET data = ? WHERE first = ?"); });
+    Result<Done> pressed = Then(used, [&] {
+        return RewriteBlocks(
+            db,
+            [&](std::int64_t, std::int64_t, std::string_view stored) -> Result<std::optional<std::string>> {
+                if (BlockCodec::Pressed(stored)) {
+                    return std::optional<std::string>(); // pressed already, with what dictionary no one knows
+                }
+                Result<std::string> block = db.blockCodec().press(stored);
+                if (!block) {
+                    return block.failure();
+                }
+                return std::optional<std::string>(std::move(block).value());
+            });
+    });
     if (!pressed) {
         return pressed.failure();
-    }
-    for (const std::int64_t first : firsts) {
-        block.value().reset();
-        block.value().bind(1, first);
-        Result<bool> row = block.value().step();
-        if (!row || !*row) {
-            return row ? Result<bool>(Failure{"a block of the catalogue's entries is damaged"})
-                       : Result<bool>(row.failure());
-        }
-        if (BlockCodec::Pressed(block.value().blobView(0))) {
-            continue; // pressed already, with what dictionary no one knows: left as it is
-        }
-        Result<std::string> stored = db.blockCodec().press(block.value().blobView(0));
-        if (!stored) {
-            return stored.failure();
-        }
-        pressed.value().reset();
-        pressed.value().bindBlob(1, *stored).bind(2, first);
-        if (Result<Done> written = pressed.value().run(); !written) {
-            return written.failure();
-        }
     }
     return true;
 }

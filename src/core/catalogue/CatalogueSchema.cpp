@@ -266,53 +266,27 @@ Result<std::unordered_map<std::int64_t, std::int64_t>> PackEveryListsFolders(con
 // Writes every block again with its entries' folders renumbered.
 Result<Done> RenumberBlockFolders(const SqliteDatabase& db,
                                   const std::unordered_map<std::int64_t, std::int64_t>& renumbered) {
-    std::vector<std::int64_t> blocks;
-    Result<SqliteStatement> firsts = db.prepare("SELECT first FROM entry_blocks ORDER BY first");
-    Result<Done> read = Then(firsts, [&] {
-        return firsts.value().forEachRow(
-            [&](const SqliteStatement& row) { blocks.push_back(row.integer(0)); });
-    });
-    Result<SqliteStatement> block =
-        Then(read, [&] { return db.prepare("SELECT last, data FROM entry_blocks WHERE first = ?"); });
-    Result<SqliteStatement> rewrite =
-        Then(block, [&] { return db.prepare("UPDATE entry_blocks SET data = ? WHERE first = ?"); });
-    if (!rewrite) {
-        return rewrite.failure();
-    }
-    for (const std::int64_t first : blocks) {
-        SqliteStatement& row = block.value();
-        row.reset();
-        row.bind(1, first);
-        Result<bool> found = row.step();
-        if (!found) {
-            return found.failure();
-        }
-        Result<UnpackedEntries> unpacked =
-            *found ? ReadBlock(db, row.blobView(1), first, row.integer(0)) : UnpackEntries("");
-        if (!unpacked) {
-            return unpacked.failure();
-        }
-        std::vector<BlockEntry> entries;
-        entries.reserve(unpacked->size());
-        for (std::size_t at = 0; at < unpacked->size(); ++at) {
-            const UnpackedEntries::Entry& entry = (*unpacked)[at];
-            const auto id = renumbered.find(entry.folder);
-            entries.push_back({id == renumbered.end() ? entry.folder : id->second,
-                               std::string(unpacked->name(entry)), entry.isFolder, entry.size,
-                               entry.modified});
-        }
-        SqliteStatement& update = rewrite.value();
-        update.reset();
-        Result<std::string> stored = db.blockCodec().press(PackEntries(entries));
-        if (!stored) {
-            return stored.failure();
-        }
-        update.bindBlob(1, *stored).bind(2, first);
-        if (Result<Done> written = update.run(); !written) {
-            return written;
-        }
-    }
-    return Done{};
+    return RewriteBlocks(db,
+                         [&](std::int64_t first, std::int64_t last,
+                             std::string_view stored) -> Result<std::optional<std::string>> {
+                             Result<UnpackedEntries> unpacked = ReadBlock(db, stored, first, last);
+                             if (!unpacked) {
+                                 return unpacked.failure();
+                             }
+                             std::vector<BlockEntry> entries;
+                             entries.reserve(unpacked->size());
+                             for (std::size_t at = 0; at < unpacked->size(); ++at) {
+                                 const UnpackedEntries::Entry& entry = (*unpacked)[at];
+                                 const auto id = renumbered.find(entry.folder);
+                                 entries.push_back({id == renumbered.end() ? entry.folder : id->second,
+                                                    std::string(unpacked->name(entry)), entry.isFolder,
+                                                    entry.size, entry.modified});
+                             }
+                             Result<std::string> pressed = db.blockCodec().press(PackEntries(entries));
+                             return Then(pressed, [&] {
+                                 return Result<std::optional<std::string>>(std::move(pressed).value());
+                             });
+                         });
 }
 
 // Each list's folders are packed in parts, numbered within the list's range: the folders and their index
@@ -480,6 +454,46 @@ Result<Done> WriteFolderParts(const SqliteDatabase& db, std::int64_t range,
             .bindBlob(2, PackFolders(folders.subspan(part, std::min(PerPart, folders.size() - part))));
         if (Result<Done> written = row.run(); !written) {
             return written;
+        }
+    }
+    return Done{};
+}
+
+Result<Done> RewriteBlocks(const SqliteDatabase& db, const BlockRewrite& rewrite) {
+    // The firsts first: the blocks are written while none is being read.
+    std::vector<std::int64_t> blocks;
+    Result<SqliteStatement> firsts = db.prepare("SELECT first FROM entry_blocks ORDER BY first");
+    Result<Done> read = Then(firsts, [&] {
+        return firsts.value().forEachRow(
+            [&](const SqliteStatement& row) { blocks.push_back(row.integer(0)); });
+    });
+    Result<SqliteStatement> block =
+        Then(read, [&] { return db.prepare("SELECT last, data FROM entry_blocks WHERE first = ?"); });
+    Result<SqliteStatement> update =
+        Then(block, [&] { return db.prepare("UPDATE entry_blocks SET data = ? WHERE first = ?"); });
+    if (!update) {
+        return update.failure();
+    }
+    for (const std::int64_t first : blocks) {
+        SqliteStatement& row = block.value();
+        row.reset();
+        row.bind(1, first);
+        Result<bool> found = row.step();
+        if (!found || !*found) {
+            return found ? Result<Done>(Failure{"a block of the catalogue's entries is damaged"})
+                         : Result<Done>(found.failure());
+        }
+        Result<std::optional<std::string>> stored = rewrite(first, row.integer(0), row.blobView(1));
+        if (!stored) {
+            return stored.failure();
+        }
+        if (!*stored) {
+            continue; // left as it is
+        }
+        SqliteStatement& written = update.value();
+        written.reset();
+        if (Result<Done> done = written.bindBlob(1, **stored).bind(2, first).run(); !done) {
+            return done;
         }
     }
     return Done{};

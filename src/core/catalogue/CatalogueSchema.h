@@ -3,8 +3,11 @@
 #include "core/runtime/Result.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class SqliteDatabase;
@@ -58,6 +61,14 @@ Result<Done> UnindexBlocks(const SqliteDatabase& db, std::int64_t from, std::int
 // the caller holds a write transaction.
 Result<Done> WriteFolderParts(const SqliteDatabase& db, std::int64_t range,
                               std::span<const PartFolder> folders, std::size_t from = 0);
+
+// How a block is written again: from its first and last ids and stored bytes, the bytes to store instead,
+// or none to leave it as it is.
+using BlockRewrite = std::function<Result<std::optional<std::string>>(std::int64_t first, std::int64_t last,
+                                                                      std::string_view stored)>;
+
+// Writes every block again as `rewrite` says, until one fails; the caller holds a write transaction.
+Result<Done> RewriteBlocks(const SqliteDatabase& db, const BlockRewrite& rewrite);
 
 // A block's document in the name index: each name between the marks below.
 std::string IndexedNames(std::span<const BlockEntry> entries);
