@@ -5,7 +5,7 @@
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/EntryBlock.h"
 #include "core/catalogue/EntryTable.h"
-#include "core/catalogue/FolderPart.h"
+#include "core/catalogue/FolderPack.h"
 #include "core/catalogue/SqliteDatabase.h"
 
 #include <algorithm>
@@ -229,7 +229,7 @@ Result<Done> SixthVersion(const SqliteDatabase& db) {
     });
 }
 
-// Packs each disk row's folders in parts under ids of its range; answers their new ids by their old.
+// Keeps each disk row's folders in packs under ids of its range; answers their new ids by their old.
 Result<std::unordered_map<std::int64_t, std::int64_t>> PackEveryListsFolders(const SqliteDatabase& db) {
     std::vector<std::pair<std::int64_t, std::int64_t>> lists; // each disk row's id and range
     Result<SqliteStatement> listed = db.prepare("SELECT id, entry_range FROM disks ORDER BY id");
@@ -246,16 +246,16 @@ Result<std::unordered_map<std::int64_t, std::int64_t>> PackEveryListsFolders(con
     }
     std::unordered_map<std::int64_t, std::int64_t> renumbered;
     for (const auto& [list, range] : lists) {
-        std::vector<PartFolder> parts;
+        std::vector<PackedFolder> packs;
         SqliteStatement& query = folders.value();
         query.reset();
         query.bind(1, list);
         Result<Done> listRead = query.forEachRow([&](const SqliteStatement& row) {
-            renumbered.emplace(row.integer(0), FolderId(range, parts.size()));
-            parts.push_back({row.text(1), row.integer(2) != 0, row.isNull(3) ? 0 : row.integer(3),
+            renumbered.emplace(row.integer(0), FolderId(range, packs.size()));
+            packs.push_back({row.text(1), row.integer(2) != 0, row.isNull(3) ? 0 : row.integer(3),
                              row.isNull(4) ? 0 : row.integer(4)});
         });
-        if (Result<Done> written = Then(listRead, [&] { return WriteFolderParts(db, range, parts); });
+        if (Result<Done> written = Then(listRead, [&] { return WriteFolderPacks(db, range, packs); });
             !written) {
             return written.failure();
         }
@@ -289,11 +289,11 @@ Result<Done> RenumberBlockFolders(const SqliteDatabase& db,
                          });
 }
 
-// Each list's folders are packed in parts, numbered within the list's range: the folders and their index
+// Each list's folders are kept in packs, numbered within the list's range: the folders and their index
 // by path took a quarter of the file. The blocks are written again with the folders' new ids.
 Result<Done> SeventhVersion(const SqliteDatabase& db) {
     Result<Done> made =
-        db.execute("CREATE TABLE folder_parts (first INTEGER PRIMARY KEY, data BLOB NOT NULL)");
+        db.execute("CREATE TABLE folder_packs (first INTEGER PRIMARY KEY, data BLOB NOT NULL)");
     Result<std::unordered_map<std::int64_t, std::int64_t>> renumbered =
         Then(made, [&] { return PackEveryListsFolders(db); });
     Result<Done> rewritten = Then(renumbered, [&] { return RenumberBlockFolders(db, *renumbered); });
@@ -439,19 +439,19 @@ Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
     return Done{};
 }
 
-Result<Done> WriteFolderParts(const SqliteDatabase& db, std::int64_t range,
-                              std::span<const PartFolder> folders, std::size_t from) {
+Result<Done> WriteFolderPacks(const SqliteDatabase& db, std::int64_t range,
+                              std::span<const PackedFolder> folders, std::size_t from) {
     Result<SqliteStatement> write =
-        db.prepare("INSERT OR REPLACE INTO folder_parts (first, data) VALUES (?, ?)");
+        db.prepare("INSERT OR REPLACE INTO folder_packs (first, data) VALUES (?, ?)");
     if (!write) {
         return write.failure();
     }
-    constexpr auto PerPart = static_cast<std::size_t>(FoldersPerPart);
-    for (std::size_t part = from - from % PerPart; part < folders.size(); part += PerPart) {
+    constexpr auto PerPack = static_cast<std::size_t>(FoldersPerPack);
+    for (std::size_t pack = from - from % PerPack; pack < folders.size(); pack += PerPack) {
         SqliteStatement& row = write.value();
         row.reset();
-        row.bind(1, FolderId(range, part))
-            .bindBlob(2, PackFolders(folders.subspan(part, std::min(PerPart, folders.size() - part))));
+        row.bind(1, FolderId(range, pack))
+            .bindBlob(2, PackFolders(folders.subspan(pack, std::min(PerPack, folders.size() - pack))));
         if (Result<Done> written = row.run(); !written) {
             return written;
         }

@@ -13,7 +13,7 @@
 class SqliteDatabase;
 class UnpackedEntries;
 struct BlockEntry;
-struct PartFolder;
+struct PackedFolder;
 
 // The tables of the catalogue file. Each change of them is a new version in PRAGMA user_version, and a file
 // of an older version is brought up to the current one step by step.
@@ -31,7 +31,7 @@ struct PartFolder;
 //            `entries` is a table over the blocks (EntryTable.h) that SQL reads as before.
 // Version 6: the name index keeps a document a block (its rowid the block's number, no content of its
 //            own): it answers the blocks whose names may hold a word, and each name is checked.
-// Version 7: each list's folders are packed in parts (folder_parts) under ids of the list's range, and
+// Version 7: each list's folders are kept in packs (folder_packs) under ids of the list's range, and
 //            `folders` is a table over them (FolderTable.h) that SQL reads as before.
 // Version 8: blocks may be pressed with a dictionary trained on the file's own (block_dictionary; see
 //            BlockCodec.h), once the file holds enough entries.
@@ -57,10 +57,10 @@ Result<Done> AddEntryBlocks(const SqliteDatabase& db, std::int64_t first,
 // the index needs their names to find them).
 Result<Done> UnindexBlocks(const SqliteDatabase& db, std::int64_t from, std::int64_t to);
 
-// Writes the parts of a list's folders (of the range `range`) from the part that holds folder `from` on;
+// Writes the packs of a list's folders (of the range `range`) from the pack that holds folder `from` on;
 // the caller holds a write transaction.
-Result<Done> WriteFolderParts(const SqliteDatabase& db, std::int64_t range,
-                              std::span<const PartFolder> folders, std::size_t from = 0);
+Result<Done> WriteFolderPacks(const SqliteDatabase& db, std::int64_t range,
+                              std::span<const PackedFolder> folders, std::size_t from = 0);
 
 // How a block is written again: from its first and last ids and stored bytes, the bytes to store instead,
 // or none to leave it as it is.

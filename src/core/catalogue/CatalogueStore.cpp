@@ -366,7 +366,7 @@ Result<Done> DropRange(const SqliteDatabase& db, std::int64_t range) {
         return db.run("DELETE FROM entry_blocks WHERE first BETWEEN ? AND ?", first, last);
     });
     return Then(dropped, [&] {
-        return db.run("DELETE FROM folder_parts WHERE first BETWEEN ? AND ?", FolderId(range, 0),
+        return db.run("DELETE FROM folder_packs WHERE first BETWEEN ? AND ?", FolderId(range, 0),
                       FolderId(range + 1, 0) - 1);
     });
 }

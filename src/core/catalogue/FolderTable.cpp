@@ -1,7 +1,7 @@
 #include "core/catalogue/FolderTable.h"
 
 #include "core/catalogue/CatalogueSchema.h"
-#include "core/catalogue/FolderPart.h"
+#include "core/catalogue/FolderPack.h"
 #include "core/catalogue/SqliteLibrary.h"
 #include "core/catalogue/VirtualTable.h"
 
@@ -33,7 +33,7 @@ enum Bound {
 };
 constexpr Bound Bounds[] = {IdEqual, DiskEqual, PathEqual, PathAtLeast, PathAbove, PathAtMost, PathBelow};
 
-struct Part {
+struct Pack {
     std::int64_t first = 0;
     UnpackedFolders folders;
 };
@@ -41,16 +41,16 @@ struct Part {
 struct Row {
     std::int64_t id = 0;
     std::int64_t disk = 0;
-    const Part* part = nullptr;
+    const Pack* pack = nullptr;
     const UnpackedFolders::Folder* folder = nullptr;
 
-    std::string_view path() const { return part->folders.path(*folder); }
+    std::string_view path() const { return pack->folders.path(*folder); }
 };
 
-// A disk's folders sorted by path, with the parts that hold them.
+// A disk's folders sorted by path, with the packs that hold them.
 struct DiskFolders {
     std::int64_t disk = 0;
-    std::vector<std::shared_ptr<const Part>> parts;
+    std::vector<std::shared_ptr<const Pack>> packs;
     std::vector<Row> byPath;
 };
 
@@ -65,13 +65,13 @@ struct Statement {
 struct Table {
     sqlite3_vtab base{};
     sqlite3* db = nullptr;
-    std::string parts; // the parts' table, with its schema
+    std::string packs; // the packs' table, with its schema
     std::string disks;
-    Statement partsFrom; // first and data of the parts whose first ids lie within bounds
-    // What the file was when the parts below were read: any write, this connection's or another's, may
+    Statement packsFrom; // first and data of the packs whose first ids lie within bounds
+    // What the file was when the packs below were read: any write, this connection's or another's, may
     // change them.
     FileChanges changes;
-    std::map<std::int64_t, std::shared_ptr<const Part>> recent;
+    std::map<std::int64_t, std::shared_ptr<const Pack>> recent;
     std::unordered_map<std::int64_t, std::int64_t> rangeOfDisk;
     std::unordered_map<std::int64_t, std::int64_t> diskOfRange;
     bool disksRead = false;
@@ -90,7 +90,7 @@ struct Table {
 
 struct Cursor {
     sqlite3_vtab_cursor base{};
-    std::vector<std::shared_ptr<const Part>> parts; // that the rows point into
+    std::vector<std::shared_ptr<const Pack>> packs; // that the rows point into
     std::shared_ptr<const DiskFolders> disk;
     std::vector<Row> rows;
     const Row* at = nullptr;
@@ -115,7 +115,7 @@ int Connect(sqlite3* db, void*, int argc, const char* const* argv, sqlite3_vtab*
     auto table = std::make_unique<Table>();
     table->db = db;
     const std::string schema = argc > 1 ? argv[1] : "main";
-    table->parts = SchemaTable(schema, "folder_parts");
+    table->packs = SchemaTable(schema, "folder_packs");
     table->disks = SchemaTable(schema, "disks");
     *made = &table.release()->base;
     return SQLITE_OK;
@@ -235,43 +235,43 @@ int ReadDisks(Table& table) {
     return SQLITE_OK;
 }
 
-// Calls `each(part)` for the parts whose first ids lie from `from` to `to`, in order, each unpacked once
+// Calls `each(pack)` for the packs whose first ids lie from `from` to `to`, in order, each unpacked once
 // while the file stays as it is.
-template <typename Each> int EachPart(Table& table, std::int64_t from, std::int64_t to, Each&& each) {
-    if (table.partsFrom.statement == nullptr) {
+template <typename Each> int EachPack(Table& table, std::int64_t from, std::int64_t to, Each&& each) {
+    if (table.packsFrom.statement == nullptr) {
         const std::string sql =
-            "SELECT first, data FROM " + table.parts + " WHERE first BETWEEN ?1 AND ?2 ORDER BY first";
+            "SELECT first, data FROM " + table.packs + " WHERE first BETWEEN ?1 AND ?2 ORDER BY first";
         if (const int rc =
-                Sqlite().prepare_v2(table.db, sql.c_str(), -1, &table.partsFrom.statement, nullptr);
+                Sqlite().prepare_v2(table.db, sql.c_str(), -1, &table.packsFrom.statement, nullptr);
             rc != SQLITE_OK) {
             return rc;
         }
     }
-    sqlite3_stmt* const parts = table.partsFrom.statement;
-    Sqlite().reset(parts);
-    Sqlite().bind_int64(parts, 1, from);
-    Sqlite().bind_int64(parts, 2, to);
+    sqlite3_stmt* const packs = table.packsFrom.statement;
+    Sqlite().reset(packs);
+    Sqlite().bind_int64(packs, 1, from);
+    Sqlite().bind_int64(packs, 2, to);
     int rc = SQLITE_OK;
-    while ((rc = Sqlite().step(parts)) == SQLITE_ROW) {
-        const std::int64_t first = Sqlite().column_int64(parts, 0);
-        std::shared_ptr<const Part>& known = table.recent[first];
+    while ((rc = Sqlite().step(packs)) == SQLITE_ROW) {
+        const std::int64_t first = Sqlite().column_int64(packs, 0);
+        std::shared_ptr<const Pack>& known = table.recent[first];
         if (!known) {
-            const auto* bytes = static_cast<const char*>(Sqlite().column_blob(parts, 1));
-            Result<UnpackedFolders> folders = UnpackFolderPart(
-                {bytes == nullptr ? "" : bytes, static_cast<std::size_t>(Sqlite().column_bytes(parts, 1))});
+            const auto* bytes = static_cast<const char*>(Sqlite().column_blob(packs, 1));
+            Result<UnpackedFolders> folders = UnpackFolderPack(
+                {bytes == nullptr ? "" : bytes, static_cast<std::size_t>(Sqlite().column_bytes(packs, 1))});
             if (!folders) {
-                Sqlite().reset(parts);
+                Sqlite().reset(packs);
                 table.recent.erase(first);
                 return FailTable(&table.base, folders.reason(), SQLITE_CORRUPT_VTAB);
             }
-            known = std::make_shared<const Part>(Part{first, std::move(folders).value()});
+            known = std::make_shared<const Pack>(Pack{first, std::move(folders).value()});
         }
         each(known);
     }
-    Sqlite().reset(parts);
+    Sqlite().reset(packs);
     // A bound on what is kept: the folders of a few large disks, not all of every disk.
-    constexpr std::size_t KeptParts = 1024;
-    if (table.recent.size() > KeptParts) {
+    constexpr std::size_t KeptPacks = 1024;
+    if (table.recent.size() > KeptPacks) {
         table.recent.clear();
     }
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
@@ -291,11 +291,11 @@ int FoldersOf(Table& table, std::int64_t disk, std::shared_ptr<const DiskFolders
     if (const auto range = table.rangeOfDisk.find(disk); range != table.rangeOfDisk.end()) {
         const std::int64_t from = range->second * EntriesPerDisk;
         const int rc =
-            EachPart(table, from, from + EntriesPerDisk - 1, [&](const std::shared_ptr<const Part>& part) {
-                folders->parts.push_back(part);
-                for (std::size_t n = 0; n < part->folders.size(); ++n) {
+            EachPack(table, from, from + EntriesPerDisk - 1, [&](const std::shared_ptr<const Pack>& pack) {
+                folders->packs.push_back(pack);
+                for (std::size_t n = 0; n < pack->folders.size(); ++n) {
                     folders->byPath.push_back(
-                        {part->first + static_cast<std::int64_t>(n), disk, part.get(), &part->folders[n]});
+                        {pack->first + static_cast<std::int64_t>(n), disk, pack.get(), &pack->folders[n]});
                 }
             });
         if (rc != SQLITE_OK) {
@@ -315,7 +315,7 @@ int Filter(sqlite3_vtab_cursor* base, int bounds, const char*, int, sqlite3_valu
     Cursor& cursor = CursorOf(base);
     Table& table = TableOf(base->pVtab);
     table.checkRecent();
-    cursor.parts.clear();
+    cursor.packs.clear();
     cursor.disk.reset();
     cursor.rows.clear();
     cursor.at = cursor.end = nullptr;
@@ -331,7 +331,7 @@ int Filter(sqlite3_vtab_cursor* base, int bounds, const char*, int, sqlite3_valu
         if (n < 0) {
             return SQLITE_OK;
         }
-        const std::int64_t first = *id - n % FoldersPerPart;
+        const std::int64_t first = *id - n % FoldersPerPack;
         if (const int rc = ReadDisks(table); rc != SQLITE_OK) {
             return rc;
         }
@@ -339,18 +339,18 @@ int Filter(sqlite3_vtab_cursor* base, int bounds, const char*, int, sqlite3_valu
         if (disk == table.diskOfRange.end()) {
             return SQLITE_OK; // a list's folders go with its disk
         }
-        const auto take = [&](const std::shared_ptr<const Part>& part) {
-            const auto at = static_cast<std::size_t>(n % FoldersPerPart);
-            if (at < part->folders.size()) {
-                cursor.parts.push_back(part);
-                cursor.rows.push_back({*id, disk->second, part.get(), &part->folders[at]});
+        const auto take = [&](const std::shared_ptr<const Pack>& pack) {
+            const auto at = static_cast<std::size_t>(n % FoldersPerPack);
+            if (at < pack->folders.size()) {
+                cursor.packs.push_back(pack);
+                cursor.rows.push_back({*id, disk->second, pack.get(), &pack->folders[at]});
             }
         };
-        // A folder's path is asked for again and again, each time of another id: its part is looked for
+        // A folder's path is asked for again and again, each time of another id: its pack is looked for
         // among those read first.
         if (const auto known = table.recent.find(first); known != table.recent.end()) {
             take(known->second);
-        } else if (const int rc = EachPart(table, first, first, take); rc != SQLITE_OK) {
+        } else if (const int rc = EachPack(table, first, first, take); rc != SQLITE_OK) {
             return rc;
         }
     } else if ((bounds & DiskEqual) != 0) {
@@ -398,16 +398,16 @@ int Filter(sqlite3_vtab_cursor* base, int bounds, const char*, int, sqlite3_valu
         if (const int rc = ReadDisks(table); rc != SQLITE_OK) {
             return rc;
         }
-        const int rc = EachPart(table, 1, std::numeric_limits<std::int64_t>::max(),
-                                [&](const std::shared_ptr<const Part>& part) {
-                                    const auto disk = table.diskOfRange.find(part->first / EntriesPerDisk);
+        const int rc = EachPack(table, 1, std::numeric_limits<std::int64_t>::max(),
+                                [&](const std::shared_ptr<const Pack>& pack) {
+                                    const auto disk = table.diskOfRange.find(pack->first / EntriesPerDisk);
                                     if (disk == table.diskOfRange.end()) {
                                         return;
                                     }
-                                    cursor.parts.push_back(part);
-                                    for (std::size_t n = 0; n < part->folders.size(); ++n) {
-                                        cursor.rows.push_back({part->first + static_cast<std::int64_t>(n),
-                                                               disk->second, part.get(), &part->folders[n]});
+                                    cursor.packs.push_back(pack);
+                                    for (std::size_t n = 0; n < pack->folders.size(); ++n) {
+                                        cursor.rows.push_back({pack->first + static_cast<std::int64_t>(n),
+                                                               disk->second, pack.get(), &pack->folders[n]});
                                     }
                                 });
         if (rc != SQLITE_OK) {

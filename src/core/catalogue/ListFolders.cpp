@@ -8,16 +8,16 @@
 
 namespace {
 
-constexpr auto PerPart = static_cast<std::size_t>(FoldersPerPart);
+constexpr auto PerPack = static_cast<std::size_t>(FoldersPerPack);
 
-const char* const LastPart =
-    "SELECT first, data FROM folder_parts WHERE first BETWEEN ? AND ? ORDER BY first DESC LIMIT 1";
+const char* const LastPack =
+    "SELECT first, data FROM folder_packs WHERE first BETWEEN ? AND ? ORDER BY first DESC LIMIT 1";
 
-std::string PackLast(const std::vector<PartFolder>& folders) {
+std::string PackLast(const std::vector<PackedFolder>& folders) {
     if (folders.empty()) {
         return {};
     }
-    const std::size_t from = (folders.size() - 1) / PerPart * PerPart;
+    const std::size_t from = (folders.size() - 1) / PerPack * PerPack;
     return PackFolders(std::span(folders).subspan(from));
 }
 
@@ -25,22 +25,22 @@ std::string PackLast(const std::vector<PartFolder>& folders) {
 
 Result<ListFolders> ListFolders::read(const SqliteDatabase& db, std::int64_t range) {
     ListFolders list(range);
-    Result<SqliteStatement> parts =
-        db.prepare("SELECT first, data FROM folder_parts WHERE first BETWEEN ? AND ? ORDER BY first",
+    Result<SqliteStatement> packs =
+        db.prepare("SELECT first, data FROM folder_packs WHERE first BETWEEN ? AND ? ORDER BY first",
                    FolderId(range, 0), FolderId(range + 1, 0) - 1);
-    if (!parts) {
-        return parts.failure();
+    if (!packs) {
+        return packs.failure();
     }
     std::optional<Failure> failed;
-    Result<Done> read = parts.value().forEachRow([&](const SqliteStatement& row) {
-        Result<std::vector<PartFolder>> folders = UnpackFolders(row.blobView(1));
-        // Parts in a row, each full but the last: another layout is not one this wrote.
+    Result<Done> read = packs.value().forEachRow([&](const SqliteStatement& row) {
+        Result<std::vector<PackedFolder>> folders = UnpackFolders(row.blobView(1));
+        // Packs in a row, each full but the last: another layout is not one this wrote.
         if (!failed && (!folders || row.integer(0) != FolderId(range, list.m_folders.size()) ||
-                        list.m_folders.size() % PerPart != 0)) {
-            failed = folders ? Failure{"a part of the catalogue's folders is damaged"} : folders.failure();
+                        list.m_folders.size() % PerPack != 0)) {
+            failed = folders ? Failure{"a pack of the catalogue's folders is damaged"} : folders.failure();
         }
         if (!failed) {
-            for (PartFolder& folder : folders.value()) {
+            for (PackedFolder& folder : folders.value()) {
                 list.m_byPath.emplace(folder.path, list.m_folders.size());
                 list.m_folders.push_back(std::move(folder));
             }
@@ -49,12 +49,12 @@ Result<ListFolders> ListFolders::read(const SqliteDatabase& db, std::int64_t ran
     if (!read || failed) {
         return read ? *failed : read.failure();
     }
-    list.m_lastPart = PackLast(list.m_folders);
+    list.m_lastPack = PackLast(list.m_folders);
     return list;
 }
 
 Result<bool> ListFolders::current(const SqliteDatabase& db) const {
-    Result<SqliteStatement> last = db.prepare(LastPart, FolderId(m_range, 0), FolderId(m_range + 1, 0) - 1);
+    Result<SqliteStatement> last = db.prepare(LastPack, FolderId(m_range, 0), FolderId(m_range + 1, 0) - 1);
     if (!last) {
         return last.failure();
     }
@@ -66,8 +66,8 @@ Result<bool> ListFolders::current(const SqliteDatabase& db) const {
         return m_folders.empty();
     }
     return !m_folders.empty() &&
-           last.value().integer(0) == FolderId(m_range, (m_folders.size() - 1) / PerPart * PerPart) &&
-           last.value().blobView(1) == m_lastPart;
+           last.value().integer(0) == FolderId(m_range, (m_folders.size() - 1) / PerPack * PerPack) &&
+           last.value().blobView(1) == m_lastPack;
 }
 
 std::int64_t ListFolders::idOf(const std::string& path) {
@@ -81,7 +81,7 @@ std::int64_t ListFolders::idOf(const std::string& path) {
 
 void ListFolders::widen(std::int64_t id, std::int64_t first, std::int64_t last) {
     const auto n = static_cast<std::size_t>(id - FolderId(m_range, 0));
-    PartFolder& folder = m_folders.at(n);
+    PackedFolder& folder = m_folders.at(n);
     const bool none = folder.firstEntry == 0;
     folder.firstEntry = none ? first : std::min(folder.firstEntry, first);
     folder.lastEntry = none ? last : std::max(folder.lastEntry, last);
@@ -100,10 +100,10 @@ Result<Done> ListFolders::write(const SqliteDatabase& db) {
     if (m_changedFrom >= m_folders.size()) {
         return Done{};
     }
-    Result<Done> written = WriteFolderParts(db, m_range, m_folders, m_changedFrom);
+    Result<Done> written = WriteFolderPacks(db, m_range, m_folders, m_changedFrom);
     if (written) {
         m_changedFrom = std::numeric_limits<std::size_t>::max();
-        m_lastPart = PackLast(m_folders);
+        m_lastPack = PackLast(m_folders);
     }
     return written;
 }

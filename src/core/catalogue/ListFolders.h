@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/catalogue/FolderPart.h"
+#include "core/catalogue/FolderPack.h"
 #include "core/runtime/Result.h"
 
 #include <cstdint>
@@ -12,7 +12,7 @@
 class SqliteDatabase;
 
 // The folders of the list a walk writes, kept from one batch to the next: a batch names its entries'
-// folders by path, and the parts are written again only from the first folder a batch changed.
+// folders by path, and the packs are written again only from the first folder a batch changed.
 class ListFolders {
 public:
     // The list's folders as the file holds them; the caller holds a transaction.
@@ -28,7 +28,7 @@ public:
     void widen(std::int64_t id, std::int64_t first, std::int64_t last);
     void markUnreadable(const std::string& path);
 
-    // Writes the parts changed since the last write; the caller holds a write transaction.
+    // Writes the packs changed since the last write; the caller holds a write transaction.
     Result<Done> write(const SqliteDatabase& db);
 
 private:
@@ -36,8 +36,8 @@ private:
     void changed(std::size_t n) { m_changedFrom = std::min(m_changedFrom, n); }
 
     std::int64_t m_range;
-    std::vector<PartFolder> m_folders;
+    std::vector<PackedFolder> m_folders;
     std::unordered_map<std::string, std::size_t> m_byPath;
     std::size_t m_changedFrom = std::numeric_limits<std::size_t>::max();
-    std::string m_lastPart; // as written, the last part's bytes
+    std::string m_lastPack; // as written, the last pack's bytes
 };

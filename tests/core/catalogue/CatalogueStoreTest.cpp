@@ -382,7 +382,7 @@ TEST(CatalogueStoreTest, AFileCheckedTodayIsNotCheckedWholeAgain) {
         if (version == 2) {
             ASSERT_TRUE(Connect(file.path)->execute(
                 "ALTER TABLE disks DROP COLUMN replaces; ALTER TABLE disks DROP COLUMN entry_range; "
-                "DROP TABLE block_dictionary; DROP TABLE folders; DROP TABLE folder_parts; "
+                "DROP TABLE block_dictionary; DROP TABLE folders; DROP TABLE folder_packs; "
                 "CREATE TABLE folders (id INTEGER PRIMARY KEY, "
                 "disk INTEGER NOT NULL, path TEXT NOT NULL, UNIQUE (disk, path)); "
                 "DROP TABLE entries; DROP TABLE entry_blocks; "
@@ -511,7 +511,7 @@ void WriteAsVersion(const std::string& path, int version) {
         "CREATE TABLE plain (id INTEGER PRIMARY KEY, disk INTEGER NOT NULL, path TEXT NOT NULL,"
         " unreadable INTEGER NOT NULL DEFAULT 0, first_entry INTEGER, last_entry INTEGER, UNIQUE (disk, "
         "path));"
-        "INSERT INTO plain SELECT * FROM folders; DROP TABLE folders; DROP TABLE folder_parts;"
+        "INSERT INTO plain SELECT * FROM folders; DROP TABLE folders; DROP TABLE folder_packs;"
         "ALTER TABLE plain RENAME TO folders;";
     const std::string plainEntries =
         version > 4

@@ -17,7 +17,7 @@ const char* const Columns = "SELECT id, disk, path, unreadable, first_entry, las
 } // namespace
 
 // The packed folders read as a plain table of the same rows would: by id, by disk and by path (equal or
-// within bounds, of every type SQLite compares), over lists of several parts and disks far apart.
+// within bounds, of every type SQLite compares), over lists of several packs and disks far apart.
 TEST(FolderTable, AnswersEveryConditionAsAPlainTableWould) {
     CatalogueFile file;
     std::vector<CatalogueEntry> entries;
@@ -76,7 +76,7 @@ TEST(FolderTable, AnswersEveryConditionAsAPlainTableWould) {
     EXPECT_EQ(Rows(*db, "SELECT f.id, f.disk, f.path, f.unreadable, f.first_entry, f.last_entry FROM plain p "
                         "JOIN folders f ON f.id = p.id WHERE p.id % 3 = 0 ORDER BY p.id"),
               Rows(*db, Columns + std::string("plain WHERE id % 3 = 0 ORDER BY id")));
-    EXPECT_FALSE(db->execute("DELETE FROM folders")) << "the store writes the parts";
+    EXPECT_FALSE(db->execute("DELETE FROM folders")) << "the store writes the packs";
 }
 
 // A connection that read the folders before sees what another wrote since, and its own writes.
@@ -93,25 +93,25 @@ TEST(FolderTable, ReadsWhatWasWrittenSinceItLastRead) {
     EXPECT_EQ(Rows(*reader, paths), "Old,New|0|0|0|0|0\n");
     const auto writer = SqliteDatabase::open(file.path, SqliteDatabase::Access::ReadWrite).value();
     EXPECT_EQ(Rows(*writer, paths), "Old,New|0|0|0|0|0\n");
-    ASSERT_TRUE(writer->execute("DELETE FROM folder_parts"));
+    ASSERT_TRUE(writer->execute("DELETE FROM folder_packs"));
     EXPECT_EQ(Rows(*writer, paths), "|0|0|0|0|0\n");
     EXPECT_EQ(Rows(*reader, paths), "|0|0|0|0|0\n");
 }
 
-// A part that is not what the store wrote fails the query that reads it, saying so.
+// A pack that is not what the store wrote fails the query that reads it, saying so.
 TEST(FolderTable, ADamagedPartFailsTheQuery) {
     CatalogueFile file;
     AddCatalogueDisk(file.path, ZipDisk(1, "ONE", 1), LocalTime(2026, 1, 1, 0, 0, 0),
                      {FileEntry("a", "f", 1, Day)});
     const auto db = SqliteDatabase::open(file.path, SqliteDatabase::Access::ReadWrite).value();
-    ASSERT_TRUE(db->execute("UPDATE folder_parts SET data = x'05'"));
+    ASSERT_TRUE(db->execute("UPDATE folder_packs SET data = x'05'"));
     for (const char* query : {"SELECT * FROM folders", "SELECT * FROM folders WHERE disk = 1",
-                              "SELECT * FROM folders WHERE id = (SELECT first FROM folder_parts)"}) {
+                              "SELECT * FROM folders WHERE id = (SELECT first FROM folder_packs)"}) {
         Result<SqliteStatement> read = db->prepare(query);
         ASSERT_TRUE(read);
         const Result<bool> row = read.value().step();
         ASSERT_FALSE(row) << query;
-        EXPECT_NE(row.reason().find("a part of the catalogue's folders is damaged"), std::string::npos)
+        EXPECT_NE(row.reason().find("a pack of the catalogue's folders is damaged"), std::string::npos)
             << row.reason();
     }
 }

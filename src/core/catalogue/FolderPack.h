@@ -9,27 +9,27 @@
 #include <vector>
 
 // One folder of a disk's list as the list's folders keep it. Its id is not kept: a list's folders are
-// numbered from its range on in the order they were met, and a part holds FoldersPerPart of them in a row.
-struct PartFolder {
+// numbered from its range on in the order they were met, and a pack holds FoldersPerPack of them in a row.
+struct PackedFolder {
     std::string path;
     bool unreadable = false;
     // The ids its entries span; none (0) for a folder without entries.
     std::int64_t firstEntry = 0;
     std::int64_t lastEntry = 0;
 
-    bool operator==(const PartFolder&) const = default;
+    bool operator==(const PackedFolder&) const = default;
 };
 
-// How many folders a part holds, and how ids find theirs: folder n (from 0) of a list of the range r has
-// the id r × EntriesPerDisk + 1 + n, and lies in the part whose first id is that of folder
-// n - n % FoldersPerPart.
-inline constexpr std::int64_t FoldersPerPart = 256;
+// How many folders a pack holds, and how ids find theirs: folder n (from 0) of a list of the range r has
+// the id r × EntriesPerDisk + 1 + n, and lies in the pack whose first id is that of folder
+// n - n % FoldersPerPack.
+inline constexpr std::int64_t FoldersPerPack = 256;
 
-// A part's folders packed into bytes, each against the one before it: its path as the length of the start
+// A pack's folders packed into bytes, each against the one before it: its path as the length of the start
 // it shares with the path before and the rest, the first id of its entries as a difference.
-std::string PackFolders(std::span<const PartFolder> folders);
+std::string PackFolders(std::span<const PackedFolder> folders);
 
-// A part's folders unpacked for reading: their paths side by side in one string, so that unpacking makes
+// A pack's folders unpacked for reading: their paths side by side in one string, so that unpacking makes
 // no string of its own for each folder.
 class UnpackedFolders {
 public:
@@ -48,11 +48,11 @@ public:
     }
 
 private:
-    friend Result<UnpackedFolders> UnpackFolderPart(std::string_view bytes);
+    friend Result<UnpackedFolders> UnpackFolderPack(std::string_view bytes);
     std::string m_paths;
     std::vector<Folder> m_folders;
 };
 
-// The folders PackFolders packed, in order; bytes that are not such a part (a damaged file) fail.
-Result<UnpackedFolders> UnpackFolderPart(std::string_view bytes);
-Result<std::vector<PartFolder>> UnpackFolders(std::string_view bytes);
+// The folders PackFolders packed, in order; bytes that are not such a pack (a damaged file) fail.
+Result<UnpackedFolders> UnpackFolderPack(std::string_view bytes);
+Result<std::vector<PackedFolder>> UnpackFolders(std::string_view bytes);

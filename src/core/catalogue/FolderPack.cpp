@@ -1,4 +1,4 @@
-#include "core/catalogue/FolderPart.h"
+#include "core/catalogue/FolderPack.h"
 
 #include "core/catalogue/PackedNumbers.h"
 
@@ -12,13 +12,13 @@ constexpr std::uint64_t HasEntries = 2;
 
 } // namespace
 
-std::string PackFolders(std::span<const PartFolder> folders) {
+std::string PackFolders(std::span<const PackedFolder> folders) {
     std::string out;
     PutNumber(out, folders.size());
-    const PartFolder none;
-    const PartFolder* before = &none;
+    const PackedFolder none;
+    const PackedFolder* before = &none;
     std::int64_t firstBefore = 0;
-    for (const PartFolder& folder : folders) {
+    for (const PackedFolder& folder : folders) {
         const std::size_t shared = SharedStart(folder.path, before->path);
         PutNumber(out, shared);
         PutNumber(out, folder.path.size() - shared);
@@ -35,11 +35,11 @@ std::string PackFolders(std::span<const PartFolder> folders) {
     return out;
 }
 
-Result<UnpackedFolders> UnpackFolderPart(std::string_view bytes) {
-    const Failure damaged{"a part of the catalogue's folders is damaged"};
+Result<UnpackedFolders> UnpackFolderPack(std::string_view bytes) {
+    const Failure damaged{"a pack of the catalogue's folders is damaged"};
     PackedReader in(bytes);
     const std::optional<std::uint64_t> count = in.number();
-    if (!count || *count > static_cast<std::uint64_t>(FoldersPerPart) || bytes.size() > UINT32_MAX / 4) {
+    if (!count || *count > static_cast<std::uint64_t>(FoldersPerPack) || bytes.size() > UINT32_MAX / 4) {
         return damaged;
     }
     UnpackedFolders unpacked;
@@ -88,12 +88,12 @@ Result<UnpackedFolders> UnpackFolderPart(std::string_view bytes) {
     return unpacked;
 }
 
-Result<std::vector<PartFolder>> UnpackFolders(std::string_view bytes) {
-    Result<UnpackedFolders> unpacked = UnpackFolderPart(bytes);
+Result<std::vector<PackedFolder>> UnpackFolders(std::string_view bytes) {
+    Result<UnpackedFolders> unpacked = UnpackFolderPack(bytes);
     if (!unpacked) {
         return unpacked.failure();
     }
-    std::vector<PartFolder> folders;
+    std::vector<PackedFolder> folders;
     folders.reserve(unpacked->size());
     for (std::size_t at = 0; at < unpacked->size(); ++at) {
         const UnpackedFolders::Folder& folder = (*unpacked)[at];
