@@ -52,18 +52,21 @@ Result<bool> PressBlocks(const SqliteDatabase& db) {
     if (Result<Done> used = UseBlockDictionary(db); !used || db.blockCodec().hasDictionary()) {
         return used ? Result<bool>(false) : Result<bool>(used.failure());
     }
-    Result<std::optional<std::int64_t>> blocks = db.queryInteger("SELECT count(*) FROM entry_blocks");
-    Result<std::optional<std::int64_t>> entries = Then(blocks, [&] {
-        return db.queryInteger("SELECT coalesce(sum(last - first + 1), 0) FROM entry_blocks");
-    });
-    if (!entries) {
-        return entries.failure();
+    // The blocks and their entries counted in one pass over the table, which every walk's end makes.
+    Result<SqliteStatement> counted =
+        db.prepare("SELECT count(*), coalesce(sum(last - first + 1), 0) FROM entry_blocks");
+    Result<bool> row = Then(counted, [&] { return counted.value().step(); });
+    if (!row) {
+        return row.failure();
     }
-    if (entries->value_or(0) < EntriesToTrainOn) {
+    const std::int64_t blocks = *row ? counted.value().integer(0) : 0;
+    const std::int64_t entries = *row ? counted.value().integer(1) : 0;
+    counted.value().reset();
+    if (entries < EntriesToTrainOn) {
         return false;
     }
     // Every block, or every so many of them, unpacked.
-    const std::int64_t every = std::max<std::int64_t>(1, blocks->value_or(0) / BlocksToTrainOn);
+    const std::int64_t every = std::max<std::int64_t>(1, blocks / BlocksToTrainOn);
     std::vector<std::string> samples;
     Result<SqliteStatement> all = db.prepare("SELECT data FROM entry_blocks ORDER BY first");
     if (!all) {
