@@ -160,6 +160,10 @@ TEST(CatalogueStoreTest, ABatchAfterAnotherStoresChangeFilesEveryEntryUnderItsOw
     };
     EXPECT_EQ(names("Theirs"), "their.txt ");
     EXPECT_EQ(names("Mine"), "second.txt ");
+    // The other store's next batch reads the folders afresh too, and finds the walker's by its path.
+    ASSERT_TRUE(other->addEntries(disk, {{"Mine", "third.txt", false, 1, 1}}));
+    EXPECT_EQ(names("Mine"), "second.txt third.txt ");
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM folders WHERE path = 'Mine'"), 1);
 }
 
 // Once the file holds enough entries, a walk's end presses every block with a dictionary trained on them;
