@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <memory>
+#include <cstddef>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -48,11 +49,6 @@ public:
 private:
     int m_fd = -1;
 };
-
-struct DirCloser {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 std::string WithoutTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/') {
@@ -167,16 +163,6 @@ private:
         if (st.st_dev != m_device) {
             return Read::Whole; // something was mounted there since its parent was read
         }
-        // The listing reads through a descriptor of its own, so that the folder's stays for opening
-        // what is inside.
-        const int listingFd = ::dup(folder.get());
-        DirHandle dir(listingFd >= 0 ? ::fdopendir(listingFd) : nullptr);
-        if (!dir) {
-            if (listingFd >= 0) {
-                ::close(listingFd);
-            }
-            return Read::Broken;
-        }
         Level level;
         level.name = std::move(name);
         level.pathLength = m_path.size();
@@ -184,19 +170,33 @@ private:
         level.inode = st.st_ino;
         level.fd = std::move(folder);
         Read read = Read::Whole;
+        // The listing is read straight from the folder's own descriptor: what is inside is opened by name
+        // from it, wherever its reading stands.
+        std::size_t listed = 0;
+        std::size_t filled = 0;
         for (;;) {
             if (cancelled()) {
                 return Read::Cancelled;
             }
-            errno = 0;
-            const dirent* item = ::readdir(dir.get());
-            if (item == nullptr) {
-                if (errno != 0) {
-                    read = Read::Broken; // what was read before still counts
+            if (listed == filled) {
+                const ssize_t got = ::getdents64(level.fd.get(), m_listing.data(), m_listing.size());
+                if (got <= 0) {
+                    if (got < 0) {
+                        read = Read::Broken; // what was read before still counts
+                    }
+                    break;
                 }
+                listed = 0;
+                filled = static_cast<std::size_t>(got);
+            }
+            unsigned short length = 0;
+            std::memcpy(&length, m_listing.data() + listed + offsetof(dirent64, d_reclen), sizeof length);
+            if (length == 0 || length > filled - listed) {
+                read = Read::Broken; // not a listing this walk can follow
                 break;
             }
-            const char* itemName = item->d_name;
+            const char* itemName = m_listing.data() + listed + offsetof(dirent64, d_name);
+            listed += length;
             if (itemName[0] == '.' && (itemName[1] == '\0' || (itemName[1] == '.' && itemName[2] == '\0'))) {
                 continue;
             }
@@ -304,6 +304,7 @@ private:
     WalkBatch m_batch;
     std::vector<Level> m_levels; // from the root down to the folder being walked
     std::string m_path;          // of the deepest level, or of the folder being entered
+    std::vector<char> m_listing = std::vector<char>(32768); // what a folder's listing reads into
 };
 
 } // namespace
