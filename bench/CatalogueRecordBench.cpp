@@ -4,7 +4,7 @@
 //   CatalogueRecordBench TREE CATALOGUE
 // The volume name of disk N is its three-digit number, so that no word of a search is in one.
 #include "core/catalogue/CatalogueStore.h"
-#include "core/catalogue/TreeWalk.h"
+#include "core/catalogue/WalkAhead.h"
 
 #include <algorithm>
 #include <atomic>
@@ -56,13 +56,21 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::string failure;
-        const WalkOutcome outcome =
-            WalkTree(disks[n].string(), {}, cancel, [&](WalkBatch& batch, const WalkCounts&) {
-                Result<Done> added = store.addEntries(*list, batch.entries, batch.unreadableFolders);
+        const WalkOutcome outcome = WalkTreeAhead(
+            disks[n].string(), {}, cancel,
+            [&](WalkBatch& batch, const WalkCounts&) {
+                Result<Done> added = store.stageEntries(*list, batch.entries, batch.unreadableFolders);
                 if (!added) {
                     failure = added.reason();
                 }
                 return added.ok();
+            },
+            [&] {
+                Result<Done> committed = store.commitEntries();
+                if (!committed) {
+                    failure = committed.reason();
+                }
+                return committed.ok();
             });
         Result<Done> finished =
             store.finishEntries(*id, *list, outcome.end == WalkEnd::Finished, outcome.counts.skippedFolders);

@@ -2,6 +2,7 @@
 
 #include "core/catalogue/CatalogueText.h"
 #include "core/catalogue/TreeWalk.h"
+#include "core/catalogue/WalkAhead.h"
 #include "core/runtime/Clock.h"
 #include "core/runtime/FileAccess.h"
 
@@ -197,20 +198,23 @@ void Catalogue::walk(std::int64_t diskId, int number, std::uint64_t usedBytes, W
             failure = list.reason();
         } else {
             const Estimate estimate = EstimateFor(place.folder, usedBytes);
+            // A batch interrupted by a cancel is no failure of the file.
+            const auto written = [&](const Result<Done>& done) {
+                if (!done && !m_cancel.load()) {
+                    failure = done.reason();
+                }
+                return done.ok();
+            };
             const EntrySink sink = [&](WalkBatch& batch, const WalkCounts& counts) {
-                if (const Result<Done> added =
-                        catalogue.addEntries(*list, batch.entries, batch.unreadableFolders);
-                    !added) {
-                    // A batch interrupted by a cancel is no failure of the file.
-                    if (!m_cancel.load()) {
-                        failure = added.reason();
-                    }
+                if (!written(catalogue.stageEntries(*list, batch.entries, batch.unreadableFolders))) {
                     return false;
                 }
                 setProgress({true, number, estimate.percent(counts)});
                 return true;
             };
-            outcome = WalkTree(place.folder, place.otherMounts, m_cancel, sink);
+            // A slow disk keeps the file's write lock no longer than it takes to find the next entries.
+            const WalkIdle idle = [&] { return written(catalogue.commitEntries()); };
+            outcome = WalkTreeAhead(place.folder, place.otherMounts, m_cancel, sink, idle);
             if (m_cancel.load() && failure.empty()) {
                 outcome.end = WalkEnd::Cancelled;
             }

@@ -413,6 +413,7 @@ CatalogueStore::CatalogueStore(std::string path, std::unique_ptr<SqliteDatabase>
     : m_path(std::move(path)), m_access(access), m_db(std::move(db)) {}
 
 CatalogueStore::~CatalogueStore() {
+    m_staged.reset(); // entries never committed are not kept
     if (m_db && !m_db->readOnly()) {
         // Whatever waits in the log goes into the main file; failing (another connection reads) leaves it
         // for the last connection's close.
@@ -665,75 +666,128 @@ Result<std::int64_t> CatalogueStore::beginEntries(std::int64_t diskId) {
 
 Result<Done> CatalogueStore::addEntries(std::int64_t listId, const std::vector<CatalogueEntry>& batch,
                                         const std::vector<std::string>& unreadableFolders) {
-    Result<Done> done = InTransaction(*m_db, [&]() -> Result<Done> {
-        Result<std::int64_t> range = RangeOf(*m_db, listId);
-        if (!range) {
-            return range.failure();
+    Result<Done> staged = stageEntries(listId, batch, unreadableFolders);
+    return staged ? commitEntries() : staged;
+}
+
+Result<Done> CatalogueStore::stageEntries(std::int64_t listId, const std::vector<CatalogueEntry>& batch,
+                                          const std::vector<std::string>& unreadableFolders) {
+    if (m_staged && m_staged->list != listId) {
+        if (Result<Done> committed = commitEntries(); !committed) {
+            return committed;
         }
-        const std::int64_t first = *range * EntriesPerDisk;
-        Result<std::optional<std::int64_t>> last =
-            m_db->queryInteger("SELECT max(last) FROM entry_blocks WHERE first BETWEEN ? AND ?", first,
-                               first + EntriesPerDisk - 1);
-        if (!last) {
-            return last.failure();
-        }
-        std::int64_t id = last->value_or(first);
-        if (id - first + static_cast<std::int64_t>(batch.size()) >= EntriesPerDisk) {
-            return Failure{"a disk holds too many entries for the catalogue"};
-        }
-        // The list's folders as this store last wrote them, unless something else wrote them since.
-        Result<bool> current =
-            m_folders && m_folders->range() == *range ? m_folders->current(*m_db) : Result<bool>(false);
-        if (!current) {
-            return current.failure();
-        }
-        if (!*current) {
-            m_folders.reset();
-            Result<ListFolders> read = ListFolders::read(*m_db, *range);
-            if (!read) {
-                return read.failure();
-            }
-            m_folders = std::make_unique<ListFolders>(std::move(read).value());
-        }
-        // Pressed when the file has a dictionary, this connection's or another's.
-        if (Result<Done> used = UseBlockDictionary(*m_db); !used) {
-            return used;
-        }
-        std::vector<BlockEntry> entries;
-        entries.reserve(batch.size());
-        // The ids each folder's entries of the batch span: one range a folder, as a walk writes them.
-        std::unordered_map<std::int64_t, std::pair<std::int64_t, std::int64_t>> spans;
-        for (const CatalogueEntry& entry : batch) {
-            const std::int64_t folder = m_folders->idOf(entry.folder);
-            entries.push_back({folder, entry.name, entry.isFolder, entry.size, entry.modified});
-            ++id;
-            auto [span, added] = spans.try_emplace(folder, id, id);
-            span->second.second = id;
-        }
-        if (Result<Done> added = AddEntryBlocks(*m_db, last->value_or(first) + 1, entries); !added) {
-            return added;
-        }
-        for (const auto& [folder, span] : spans) {
-            m_folders->widen(folder, span.first, span.second);
-        }
-        for (const std::string& folder : unreadableFolders) {
-            m_folders->markUnreadable(folder);
-        }
-        if (Result<Done> written = m_folders->write(*m_db); !written) {
-            return written;
-        }
-        return m_db->run("UPDATE disks SET entry_count = entry_count + ? WHERE id = ?",
-                         static_cast<std::int64_t>(batch.size()), listId);
-    });
+    }
+    Result<Done> done = m_staged ? Result<Done>(Done{}) : openStage(listId);
+    if (done) {
+        done = writeStage(batch, unreadableFolders);
+    }
     if (!done) {
+        m_staged.reset();
         m_folders.reset(); // what it holds may not be what the file holds
+        return cannot("add the disk's entries to the catalogue", done.reason());
+    }
+    if (m_staged->count >= static_cast<std::int64_t>(EntriesPerCommit) ||
+        std::chrono::steady_clock::now() - m_staged->since >= StagedLongest) {
+        return commitEntries();
+    }
+    return done;
+}
+
+Result<Done> CatalogueStore::commitEntries() {
+    if (!m_staged) {
+        return Done{};
+    }
+    Result<Done> done = m_folders->write(*m_db);
+    if (done) {
+        done = m_db->run("UPDATE disks SET entry_count = entry_count + ? WHERE id = ?", m_staged->count,
+                         m_staged->list);
+    }
+    if (done) {
+        done = m_staged->transaction.commit();
+    }
+    m_staged.reset();
+    if (!done) {
+        m_folders.reset();
         return cannot("add the disk's entries to the catalogue", done.reason());
     }
     return done;
 }
 
+Result<Done> CatalogueStore::openStage(std::int64_t listId) {
+    Result<SqliteTransaction> transaction = SqliteTransaction::begin(*m_db);
+    if (!transaction) {
+        return transaction.failure();
+    }
+    Result<std::int64_t> range = RangeOf(*m_db, listId);
+    if (!range) {
+        return range.failure();
+    }
+    const std::int64_t first = *range * EntriesPerDisk;
+    Result<std::optional<std::int64_t>> last = m_db->queryInteger(
+        "SELECT max(last) FROM entry_blocks WHERE first BETWEEN ? AND ?", first, first + EntriesPerDisk - 1);
+    if (!last) {
+        return last.failure();
+    }
+    // The list's folders as this store last wrote them, unless something else wrote them since.
+    Result<bool> current =
+        m_folders && m_folders->range() == *range ? m_folders->current(*m_db) : Result<bool>(false);
+    if (!current) {
+        return current.failure();
+    }
+    if (!*current) {
+        m_folders.reset();
+        Result<ListFolders> read = ListFolders::read(*m_db, *range);
+        if (!read) {
+            return read.failure();
+        }
+        m_folders = std::make_unique<ListFolders>(std::move(read).value());
+    }
+    // Pressed when the file has a dictionary, this connection's or another's.
+    if (Result<Done> used = UseBlockDictionary(*m_db); !used) {
+        return used;
+    }
+    m_staged.emplace(Staged{std::move(transaction).value(), listId, first, last->value_or(first), 0,
+                            std::chrono::steady_clock::now()});
+    return Done{};
+}
+
+Result<Done> CatalogueStore::writeStage(const std::vector<CatalogueEntry>& batch,
+                                        const std::vector<std::string>& unreadableFolders) {
+    Staged& staged = *m_staged;
+    std::int64_t id = staged.last;
+    if (id - staged.first + static_cast<std::int64_t>(batch.size()) >= EntriesPerDisk) {
+        return Failure{"a disk holds too many entries for the catalogue"};
+    }
+    std::vector<BlockEntry> entries;
+    entries.reserve(batch.size());
+    // The ids each folder's entries of the batch span: one range a folder, as a walk writes them.
+    std::unordered_map<std::int64_t, std::pair<std::int64_t, std::int64_t>> spans;
+    for (const CatalogueEntry& entry : batch) {
+        const std::int64_t folder = m_folders->idOf(entry.folder);
+        entries.push_back({folder, entry.name, entry.isFolder, entry.size, entry.modified});
+        ++id;
+        auto [span, added] = spans.try_emplace(folder, id, id);
+        span->second.second = id;
+    }
+    if (Result<Done> added = AddEntryBlocks(*m_db, staged.last + 1, entries); !added) {
+        return added;
+    }
+    for (const auto& [folder, span] : spans) {
+        m_folders->widen(folder, span.first, span.second);
+    }
+    for (const std::string& folder : unreadableFolders) {
+        m_folders->markUnreadable(folder);
+    }
+    staged.last = id;
+    staged.count += static_cast<std::int64_t>(batch.size());
+    return Done{};
+}
+
 Result<Done> CatalogueStore::finishEntries(std::int64_t diskId, std::int64_t listId, bool complete,
                                            std::uint64_t skippedFolders) {
+    if (Result<Done> committed = commitEntries(); !committed) {
+        return committed;
+    }
     const auto skipped = static_cast<std::int64_t>(skippedFolders);
     Result<Done> done = InTransaction(*m_db, [&]() -> Result<Done> {
         if (Result<Done> known = NeedDisk(*m_db, diskId); !known) {

@@ -3,8 +3,10 @@
 #include "core/catalogue/CatalogueEntry.h"
 #include "core/catalogue/DiskRecord.h"
 #include "core/catalogue/SearchResult.h"
+#include "core/catalogue/SqliteTransaction.h"
 #include "core/runtime/Result.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -81,11 +83,21 @@ public:
     // add appends a batch to that list in one transaction (with the folders found unreadable, which are
     // marked). finish ends the walk: a complete new list replaces the old one in one transaction; a walk
     // that ended short leaves a disk's old list as it was (and drops the new one), or marks a first list
-    // incomplete. A batch holds the file's write lock while it is written (some 20 µs an entry): a few
+    // incomplete. A batch holds the file's write lock while it is written (some 5 µs an entry): a few
     // thousand entries a batch keep another store's change well within its quarter-second wait.
     Result<std::int64_t> beginEntries(std::int64_t diskId);
     Result<Done> addEntries(std::int64_t listId, const std::vector<CatalogueEntry>& batch,
                             const std::vector<std::string>& unreadableFolders = {});
+    // add in parts, for a walk that goes on while its entries are written: stage writes a batch in a
+    // transaction left open for the next ones, committed once it holds EntriesPerCommit entries or has
+    // held the write lock for StagedLongest; commit commits what is staged (finish does too). Until then
+    // the entries are seen by this store only, and lost should it close; nothing else is to be written
+    // through it meanwhile.
+    static constexpr std::size_t EntriesPerCommit = 8192;
+    static constexpr std::chrono::milliseconds StagedLongest{100};
+    Result<Done> stageEntries(std::int64_t listId, const std::vector<CatalogueEntry>& batch,
+                              const std::vector<std::string>& unreadableFolders = {});
+    Result<Done> commitEntries();
     Result<Done> finishEntries(std::int64_t diskId, std::int64_t listId, bool complete,
                                std::uint64_t skippedFolders);
     // A known disk's facts (volume, space, drive type) refreshed without a new label: its number and
@@ -125,4 +137,18 @@ private:
     std::unique_ptr<SqliteDatabase> m_db;
     int m_schema = SchemaVersion;           // of the file as it is read
     std::unique_ptr<ListFolders> m_folders; // of the list a walk writes, between its batches
+
+    // Entries staged and not yet committed, with the transaction that holds them.
+    struct Staged {
+        SqliteTransaction transaction;
+        std::int64_t list = 0;
+        std::int64_t first = 0; // of the list's range of ids
+        std::int64_t last = 0;  // the id of the list's last entry so far
+        std::int64_t count = 0; // staged
+        std::chrono::steady_clock::time_point since;
+    };
+    Result<Done> openStage(std::int64_t listId);
+    Result<Done> writeStage(const std::vector<CatalogueEntry>& batch,
+                            const std::vector<std::string>& unreadableFolders);
+    std::optional<Staged> m_staged; // after m_db, so that it is rolled back first
 };

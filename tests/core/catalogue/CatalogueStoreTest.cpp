@@ -166,6 +166,65 @@ TEST(CatalogueStoreTest, ABatchAfterAnotherStoresChangeFilesEveryEntryUnderItsOw
     EXPECT_EQ(Count(file.path, "SELECT count(*) FROM folders WHERE path = 'Mine'"), 1);
 }
 
+// A walk's staged entries are its store's own until they are committed: by the store itself once there are
+// enough, by commit, or by finish; a store closed before that keeps none of them.
+TEST(CatalogueStoreTest, StagedEntriesAreCommittedWholeOrNotAtAll) {
+    CatalogueFile file;
+    const auto entries = [&] { return Count(file.path, "SELECT count(*) FROM entries"); };
+    const auto counted = [&] { return Count(file.path, "SELECT sum(entry_count) FROM disks"); };
+    std::vector<CatalogueEntry> many;
+    for (std::size_t n = 0; n < CatalogueStore::EntriesPerCommit; ++n) {
+        many.push_back({"Many", "file " + std::to_string(n), false, 1, 1});
+    }
+    std::int64_t disk = 0;
+    {
+        const auto store = file.open();
+        disk = store->addDisk(ZipDisk(1, "ONE", 1), 100).value();
+        ASSERT_TRUE(store->stageEntries(disk, {{"", "one.txt", false, 1, 1}}));
+        EXPECT_EQ(entries(), 0);
+        ASSERT_TRUE(store->commitEntries());
+        EXPECT_EQ(entries(), 1);
+        ASSERT_TRUE(store->stageEntries(disk, many));
+        EXPECT_EQ(entries(), 1 + static_cast<std::int64_t>(many.size())) << "committed on its own";
+        ASSERT_TRUE(store->stageEntries(disk, {{"", "two.txt", false, 1, 1}}));
+        ASSERT_TRUE(store->finishEntries(disk, disk, true, 0));
+        EXPECT_EQ(entries(), 2 + static_cast<std::int64_t>(many.size()));
+        EXPECT_EQ(counted(), entries());
+        const std::int64_t list = store->beginEntries(disk).value();
+        ASSERT_TRUE(store->stageEntries(list, {{"", "three.txt", false, 1, 1}}));
+    }
+    EXPECT_EQ(entries(), 2 + static_cast<std::int64_t>(many.size()));
+    EXPECT_EQ(counted(), entries());
+    EXPECT_EQ(file.open()->search("three")->total, 0U);
+}
+
+// A stage that fails drops everything staged since the last commit and nothing before; the next one
+// files its entries under their own folders again.
+TEST(CatalogueStoreTest, AFailedStageDropsWhatWasStagedSinceTheLastCommit) {
+    CatalogueFile file;
+    const auto store = file.open();
+    const std::int64_t disk = store->addDisk(ZipDisk(1, "ONE", 1), 100).value();
+    ASSERT_TRUE(store->addEntries(disk, {{"Kept", "kept.txt", false, 1, 1}}));
+    // The third block is refused.
+    ASSERT_TRUE(Connect(file.path)->execute(
+        "CREATE TRIGGER refused BEFORE INSERT ON entry_blocks WHEN (SELECT count(*) FROM entry_blocks) >= 2 "
+        "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    ASSERT_TRUE(store->stageEntries(disk, {{"Lost", "lost.txt", false, 1, 1}}));
+    EXPECT_FALSE(store->stageEntries(disk, {{"Lost", "refused.txt", false, 1, 1}}));
+    ASSERT_TRUE(Connect(file.path)->execute("DROP TRIGGER refused")) << "the write lock is given back";
+    ASSERT_TRUE(store->stageEntries(disk, {{"Kept", "again.txt", false, 1, 1}}));
+    ASSERT_TRUE(store->finishEntries(disk, disk, true, 0));
+    std::vector<std::string> kept;
+    const std::vector<CatalogueEntry> listed = store->folderEntries(disk, "Kept").value();
+    for (const CatalogueEntry& entry : listed) {
+        kept.push_back(entry.name);
+    }
+    EXPECT_EQ(kept, (std::vector<std::string>{"again.txt", "kept.txt"}));
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entries"), 2);
+    EXPECT_EQ(Count(file.path, "SELECT count(*) FROM folders WHERE path = 'Lost'"), 0);
+    EXPECT_EQ(Count(file.path, "SELECT entry_count FROM disks"), 2);
+}
+
 // Once the file holds enough entries, a walk's end presses every block with a dictionary trained on them;
 // blocks written later are pressed too, and every reading (another connection's, the entries table's)
 // finds what it found before.

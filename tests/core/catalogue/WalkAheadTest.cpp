@@ -1,0 +1,186 @@
+#include "support/FakeSystemTree.h"
+#include "support/TempDir.h"
+
+#include "core/catalogue/WalkAhead.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What a sink saw, in order: entry names, unreadable folders as "!name", idle calls as "idle".
+using Seen = std::vector<std::string>;
+
+void Keep(Seen& seen, const WalkBatch& batch) {
+    for (const CatalogueEntry& entry : batch.entries) {
+        seen.push_back(entry.path());
+    }
+    for (const std::string& folder : batch.unreadableFolders) {
+        seen.push_back("!" + folder);
+    }
+}
+
+WalkBatch Batch(std::vector<std::string> names, std::vector<std::string> unreadable = {}) {
+    WalkBatch batch;
+    for (std::string& name : names) {
+        batch.entries.push_back({"", std::move(name), false, 1, 1});
+    }
+    batch.unreadableFolders = std::move(unreadable);
+    return batch;
+}
+
+// A walk that hands over its batches in turn and ends as `end`, or as SinkFailed when one is refused.
+Walk Handing(std::vector<WalkBatch> batches, WalkEnd end, std::size_t& handed) {
+    return [batches = std::move(batches), end, &handed](const EntrySink& sink) mutable {
+        WalkCounts counts;
+        for (WalkBatch& batch : batches) {
+            counts.entries += batch.entries.size();
+            if (!sink(batch, counts)) {
+                return WalkOutcome{WalkEnd::SinkFailed, counts};
+            }
+            ++handed;
+        }
+        return WalkOutcome{end, counts};
+    };
+}
+
+} // namespace
+
+// Whatever the sink's side does, it gets every batch of the walk in order, and the walk's own end; a sink
+// that refuses stops the walk at its next handover, and the walk ends as failed.
+TEST(WalkAhead, HandsOverEveryBatchInOrderUntilTheSinkRefuses) {
+    const struct {
+        WalkEnd end;
+        int refuseAt; // the sink's call that answers false, 0 for none
+        std::size_t mostWaiting;
+        WalkEnd expected;
+    } cases[] = {
+        {WalkEnd::Finished, 0, 8192, WalkEnd::Finished},
+        {WalkEnd::Cancelled, 0, 8192, WalkEnd::Cancelled},
+        {WalkEnd::Lost, 0, 1, WalkEnd::Lost},
+        {WalkEnd::Finished, 1, 1, WalkEnd::SinkFailed},
+        {WalkEnd::Finished, 2, 1, WalkEnd::SinkFailed},
+    };
+    for (const auto& c : cases) {
+        std::size_t handed = 0;
+        Seen seen;
+        int calls = 0;
+        WalkCounts last;
+        const WalkOutcome outcome = WalkAhead(
+            Handing({Batch({"a", "b"}, {"x"}), Batch({"c"}), Batch({"d", "e"}, {"y"})}, c.end, handed),
+            [&](WalkBatch& batch, const WalkCounts& counts) {
+                Keep(seen, batch);
+                last = counts;
+                return ++calls != c.refuseAt;
+            },
+            {}, c.mostWaiting);
+        EXPECT_EQ(outcome.end, c.expected);
+        if (c.refuseAt == 0) {
+            // Batches that waited together come as one: entries first, then their unreadable folders.
+            const Seen names(seen.begin(),
+                             std::stable_partition(seen.begin(), seen.end(),
+                                                   [](const std::string& s) { return s[0] != '!'; }));
+            EXPECT_EQ(names, (Seen{"a", "b", "c", "d", "e"}));
+            EXPECT_EQ(seen.size(), 7u);
+            EXPECT_EQ(last.entries, 5u) << "the counts of the last batch handed over";
+            EXPECT_EQ(handed, 3u);
+        } else {
+            EXPECT_EQ(calls, c.refuseAt);
+            EXPECT_LT(handed, 3u) << "the walk stopped";
+        }
+    }
+}
+
+// A walk that pauses (a slow disk) lets the sink's side finish what it holds: idle is called once the
+// walk has handed nothing over for a while after a batch, and not again until the next batch. Idle's
+// false stops the walk as the sink's would.
+TEST(WalkAhead, AWalkThatPausesLetsTheSinkFinishWhatItHolds) {
+    for (const bool idleAgrees : {true, false}) {
+        std::mutex mutex;
+        std::condition_variable called;
+        bool idled = false;
+        Seen seen;
+        const Walk pausing = [&](const EntrySink& sink) {
+            WalkBatch first = Batch({"a"});
+            WalkBatch second = Batch({"b"});
+            if (!sink(first, {1, 0, 0})) {
+                return WalkOutcome{WalkEnd::SinkFailed, {}};
+            }
+            {
+                std::unique_lock lock(mutex);
+                // Bounded, so that a fault shows as a failed expectation rather than a hung test.
+                called.wait_for(lock, std::chrono::seconds(10), [&] { return idled; });
+            }
+            std::this_thread::sleep_for(3 * WalkIdleAfter); // nothing handed over: no second idle call
+            if (!sink(second, {2, 0, 0})) {
+                return WalkOutcome{WalkEnd::SinkFailed, {}};
+            }
+            return WalkOutcome{WalkEnd::Finished, {2, 0, 0}};
+        };
+        const WalkOutcome outcome = WalkAhead(
+            pausing,
+            [&](WalkBatch& batch, const WalkCounts&) {
+                Keep(seen, batch);
+                return true;
+            },
+            [&] {
+                const std::lock_guard lock(mutex);
+                seen.push_back("idle");
+                idled = true;
+                called.notify_one();
+                return idleAgrees;
+            });
+        if (idleAgrees) {
+            EXPECT_EQ(outcome.end, WalkEnd::Finished);
+            EXPECT_EQ(seen, (Seen{"a", "idle", "b"}));
+        } else {
+            EXPECT_EQ(outcome.end, WalkEnd::SinkFailed);
+            EXPECT_EQ(seen, (Seen{"a", "idle"}));
+        }
+    }
+}
+
+// Over a real tree the sink gets what a walk on its own thread finds, entry for entry and in order, even
+// when the walk has to wait for the sink.
+TEST(WalkAhead, FindsWhatTheWalkFindsEntryForEntry) {
+    const TempDir dir;
+    for (int folder = 0; folder < 20; ++folder) {
+        const fs::path path = dir / ("f" + std::to_string(folder)) / ("sub" + std::to_string(folder % 3));
+        fs::create_directories(path);
+        for (int file = 0; file < 30; ++file) {
+            WriteBytes(path / ("file" + std::to_string(file)), "x");
+        }
+    }
+    const std::atomic<bool> cancel{false};
+    Seen alone;
+    const WalkOutcome walked =
+        WalkTree(dir.path().string(), {}, cancel, [&](WalkBatch& batch, const WalkCounts&) {
+            Keep(alone, batch);
+            return true;
+        });
+    Seen ahead;
+    std::size_t batches = 0;
+    const WalkOutcome outcome = WalkTreeAhead(
+        dir.path().string(), {}, cancel,
+        [&](WalkBatch& batch, const WalkCounts& counts) {
+            Keep(ahead, batch);
+            ++batches;
+            EXPECT_EQ(counts.entries, ahead.size());
+            std::this_thread::sleep_for(std::chrono::milliseconds(1)); // the walk runs ahead and waits
+            return true;
+        },
+        {}, 300);
+    EXPECT_EQ(outcome.end, WalkEnd::Finished);
+    EXPECT_EQ(outcome.counts.entries, walked.counts.entries);
+    ASSERT_EQ(alone.size(), 20u * 32);
+    EXPECT_EQ(ahead, alone);
+    EXPECT_GT(batches, 1u);
+}
