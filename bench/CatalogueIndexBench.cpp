@@ -2,6 +2,7 @@
 // between runs), walked as `find` walks it, walked alone, and walked into a catalogue.
 //   CatalogueIndexBench [tree folder] [catalogue file]
 #include "core/catalogue/CatalogueStore.h"
+#include "core/catalogue/ListWalk.h"
 #include "core/catalogue/TreeWalk.h"
 
 #include <array>
@@ -100,11 +101,9 @@ int main(int argc, char** argv) {
         record.serial = static_cast<std::uint32_t>(disk + 1);
         const std::int64_t id = store.addDisk(record, 1773489600).value();
         const std::int64_t list = store.beginEntries(id).value();
-        const WalkOutcome outcome =
-            WalkTree((root / ("disk" + std::to_string(disk))).string(), {}, cancel,
-                     [&](WalkBatch& batch, const WalkCounts&) {
-                         return store.addEntries(list, batch.entries, batch.unreadableFolders).ok();
-                     });
+        std::string failure;
+        const WalkOutcome outcome = WalkIntoList(
+            store, list, (root / ("disk" + std::to_string(disk))).string(), {}, cancel, {}, failure);
         (void)store.finishEntries(id, list, outcome.end == WalkEnd::Finished, outcome.counts.skippedFolders);
         indexed += outcome.counts.entries;
     }

@@ -4,7 +4,7 @@
 //   CatalogueRecordBench TREE CATALOGUE
 // The volume name of disk N is its three-digit number, so that no word of a search is in one.
 #include "core/catalogue/CatalogueStore.h"
-#include "core/catalogue/WalkAhead.h"
+#include "core/catalogue/ListWalk.h"
 
 #include <algorithm>
 #include <atomic>
@@ -56,22 +56,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::string failure;
-        const WalkOutcome outcome = WalkTreeAhead(
-            disks[n].string(), {}, cancel,
-            [&](WalkBatch& batch, const WalkCounts&) {
-                Result<Done> added = store.stageEntries(*list, batch.entries, batch.unreadableFolders);
-                if (!added) {
-                    failure = added.reason();
-                }
-                return added.ok();
-            },
-            [&] {
-                Result<Done> committed = store.commitEntries();
-                if (!committed) {
-                    failure = committed.reason();
-                }
-                return committed.ok();
-            });
+        const WalkOutcome outcome = WalkIntoList(store, *list, disks[n].string(), {}, cancel, {}, failure);
         Result<Done> finished =
             store.finishEntries(*id, *list, outcome.end == WalkEnd::Finished, outcome.counts.skippedFolders);
         if (!failure.empty() || !finished) {

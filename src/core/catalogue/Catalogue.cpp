@@ -1,8 +1,8 @@
 #include "core/catalogue/Catalogue.h"
 
 #include "core/catalogue/CatalogueText.h"
+#include "core/catalogue/ListWalk.h"
 #include "core/catalogue/TreeWalk.h"
-#include "core/catalogue/WalkAhead.h"
 #include "core/runtime/Clock.h"
 #include "core/runtime/FileAccess.h"
 
@@ -198,23 +198,12 @@ void Catalogue::walk(std::int64_t diskId, int number, std::uint64_t usedBytes, W
             failure = list.reason();
         } else {
             const Estimate estimate = EstimateFor(place.folder, usedBytes);
-            // A batch interrupted by a cancel is no failure of the file.
-            const auto written = [&](const Result<Done>& done) {
-                if (!done && !m_cancel.load()) {
-                    failure = done.reason();
-                }
-                return done.ok();
-            };
-            const EntrySink sink = [&](WalkBatch& batch, const WalkCounts& counts) {
-                if (!written(catalogue.stageEntries(*list, batch.entries, batch.unreadableFolders))) {
-                    return false;
-                }
-                setProgress({true, number, estimate.percent(counts)});
-                return true;
-            };
-            // A slow disk keeps the file's write lock no longer than it takes to find the next entries.
-            const WalkIdle idle = [&] { return written(catalogue.commitEntries()); };
-            outcome = WalkTreeAhead(place.folder, place.otherMounts, m_cancel, sink, idle);
+            outcome = WalkIntoList(
+                catalogue, *list, place.folder, place.otherMounts, m_cancel,
+                [&](const WalkCounts& counts) {
+                    setProgress({true, number, estimate.percent(counts)});
+                },
+                failure);
             if (m_cancel.load() && failure.empty()) {
                 outcome.end = WalkEnd::Cancelled;
             }
