@@ -83,7 +83,7 @@ public:
     // add appends a batch to that list in one transaction (with the folders found unreadable, which are
     // marked). finish ends the walk: a complete new list replaces the old one in one transaction; a walk
     // that ended short leaves a disk's old list as it was (and drops the new one), or marks a first list
-    // incomplete. A batch holds the file's write lock while it is written (some 5 µs an entry): a few
+    // incomplete. A batch holds the file's write lock while it is written (a few µs an entry): a few
     // thousand entries a batch keep another store's change well within its quarter-second wait.
     Result<std::int64_t> beginEntries(std::int64_t diskId);
     Result<Done> addEntries(std::int64_t listId, const std::vector<CatalogueEntry>& batch,

@@ -658,14 +658,21 @@ TEST(CatalogueStoreTest, ASearchInterruptedFromAnotherThreadEndsAsInterrupted) {
     const auto store = file.open();
     // Nothing outside tells when a statement runs, and an interrupt between two is forgotten: the search
     // is interrupted over and over, and run again should each land between statements.
+    // On a busy machine the interrupting thread may be long in starting, or rarely run: the search is
+    // tried until one is interrupted, a thousand times at most.
+    std::atomic<bool> started{false};
     std::atomic<bool> ended{false};
     std::thread interrupter([&] {
+        started = true;
         while (!ended) {
             store->interrupt();
         }
     });
+    while (!started) {
+        std::this_thread::yield();
+    }
     Result<Done> read = Done{};
-    for (int run = 0; run < 20 && read; ++run) {
+    for (int run = 0; run < 1000 && read; ++run) {
         read = store->forEachHit("a", [](const SearchHit&, std::uint64_t) { return true; });
     }
     ended = true;
