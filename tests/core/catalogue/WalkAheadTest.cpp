@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -183,4 +185,36 @@ TEST(WalkAhead, FindsWhatTheWalkFindsEntryForEntry) {
     ASSERT_EQ(alone.size(), 20u * 32);
     EXPECT_EQ(ahead, alone);
     EXPECT_GT(batches, 1u);
+}
+
+// A sink that refuses while the walk waits for room (the sink is behind) lets the walk go: it stops at
+// once rather than wait for a sink that is gone.
+TEST(WalkAhead, ARefusalLetsAWalkWaitingForRoomGo) {
+    std::atomic<bool> handingThird{false};
+    std::size_t handed = 0;
+    const Walk walk = [&](const EntrySink& sink) {
+        WalkCounts counts;
+        for (const char* name : {"a", "b", "c"}) {
+            WalkBatch batch = Batch({name});
+            handingThird = std::string(name) == "c";
+            if (!sink(batch, counts)) {
+                return WalkOutcome{WalkEnd::SinkFailed, counts};
+            }
+            ++handed;
+        }
+        return WalkOutcome{WalkEnd::Finished, counts};
+    };
+    const WalkOutcome outcome = WalkAhead(
+        walk,
+        [&](WalkBatch&, const WalkCounts&) {
+            while (!handingThird) {
+                std::this_thread::yield();
+            }
+            // "b" waits, so "c" waits for room: given a moment to be waiting.
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return false;
+        },
+        {}, 1);
+    EXPECT_EQ(outcome.end, WalkEnd::SinkFailed);
+    EXPECT_EQ(handed, 2u);
 }
