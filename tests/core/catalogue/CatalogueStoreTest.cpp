@@ -103,6 +103,7 @@ TEST(CatalogueStoreTest, KeepsADisksEntriesUntilItIsWalkedAgainOrRemoved) {
     EXPECT_EQ(store->search("b.txt")->total, 1u);
     EXPECT_EQ(store->search("new")->hits.at(0).diskId, id);
     EXPECT_EQ(store->disk(id).value()->entries, 1u);
+    EXPECT_EQ(store->disk(id).value()->skippedFolders, 1u) << "the new walk's, not the first one's 3";
 
     ASSERT_TRUE(store->removeDisk(other));
     EXPECT_EQ(store->search("b.txt")->total, 0u);
