@@ -1,38 +1,10 @@
 #include "core/catalogue/SqliteLibrary.h"
 
-#include <string>
-
-#include <dlfcn.h>
+#include "core/catalogue/LoadedFunctions.h"
 
 namespace {
 
-const Result<const SqliteLibrary*>& Loaded() {
-    static const Result<const SqliteLibrary*> loaded = []() -> Result<const SqliteLibrary*> {
-        static Result<SqliteLibrary> library = LoadSqliteLibrary(TESSALINE_SQLITE_LIBRARY);
-        if (!library) {
-            return Failure{library.reason()};
-        }
-        return &library.value();
-    }();
-    return loaded;
-}
-
-} // namespace
-
-Result<SqliteLibrary> LoadSqliteLibrary(const char* file) {
-    void* handle = ::dlopen(file, RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char* why = ::dlerror();
-        return Failure{std::string("the SQLite library could not be loaded (") + (why ? why : file) + ")"};
-    }
-    SqliteLibrary library{};
-    std::string missing;
-    const auto find = [&](auto& function, const char* name) {
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(handle, name));
-        if (function == nullptr && missing.empty()) {
-            missing = name;
-        }
-    };
+const auto FindEach = [](SqliteLibrary& library, const auto& find) {
     find(library.open_v2, "sqlite3_open_v2");
     find(library.close_v2, "sqlite3_close_v2");
     find(library.busy_timeout, "sqlite3_busy_timeout");
@@ -74,18 +46,18 @@ Result<SqliteLibrary> LoadSqliteLibrary(const char* file) {
     find(library.stmt_busy, "sqlite3_stmt_busy");
     find(library.total_changes64, "sqlite3_total_changes64");
     find(library.file_control, "sqlite3_file_control");
-    if (!missing.empty()) {
-        ::dlclose(handle);
-        return Failure{std::string("the SQLite library ") + file + " lacks " + missing + " (too old?)"};
-    }
-    // Kept loaded: the functions are used for as long as the program runs.
-    return library;
+};
+
+} // namespace
+
+Result<SqliteLibrary> LoadSqliteLibrary(const char* file) {
+    return LoadFunctions<SqliteLibrary>(file, "the SQLite library", FindEach);
 }
 
 Result<const SqliteLibrary*> LoadSqlite() {
-    return Loaded();
+    return KeepLoaded<SqliteLibrary>(LoadSqliteLibrary, TESSALINE_SQLITE_LIBRARY);
 }
 
 const SqliteLibrary& Sqlite() {
-    return *Loaded().value();
+    return *KeepLoaded<SqliteLibrary>(LoadSqliteLibrary, TESSALINE_SQLITE_LIBRARY).value();
 }

@@ -1,0 +1,147 @@
+#include "core/catalogue/PgConnection.h"
+
+#include "core/catalogue/PgLibrary.h"
+
+#include <cstring>
+
+namespace {
+
+// libpq's messages end with a newline, some with several lines.
+std::string OneLine(const char* message) {
+    std::string line = message != nullptr ? message : "";
+    while (!line.empty() && (line.back() == '\n' || line.back() == ' ')) {
+        line.pop_back();
+    }
+    for (char& c : line) {
+        if (c == '\n') {
+            c = ' ';
+        }
+    }
+    return line;
+}
+
+} // namespace
+
+Result<std::unique_ptr<PgConnection>> PgConnection::open(const std::string& connection) {
+    Result<const PgLibrary*> library = LoadPg();
+    if (!library) {
+        return library.failure();
+    }
+    const PgLibrary& pq = **library;
+    pg_conn* made = pq.connectdb(connection.c_str());
+    if (made == nullptr) {
+        return Failure{"the catalogue server could not be connected to (out of memory)"};
+    }
+    auto opened = std::unique_ptr<PgConnection>(new PgConnection(made));
+    if (pq.status(made) != CONNECTION_OK) {
+        const std::string why = OneLine(pq.errorMessage(made));
+        if (pq.connectionNeedsPassword(made) != 0) {
+            return Failure{
+                "the catalogue server asks for a password: keep it in ~/.pgpass or a service file, "
+                "never in the profile (" +
+                why + ")"};
+        }
+        if (why.find("authentication failed") != std::string::npos) {
+            return Failure{"the catalogue server refused the login (" + why + ")"};
+        }
+        return Failure{"the catalogue server cannot be reached (" + why + ")"};
+    }
+    return opened;
+}
+
+PgConnection::~PgConnection() {
+    Pg().finish(m_connection);
+}
+
+Failure PgConnection::failed(const char* message) const {
+    const std::string why = OneLine(message);
+    if (Pg().status(m_connection) != CONNECTION_OK) {
+        return Failure{"the connection to the catalogue server was lost (" + why + ")"};
+    }
+    return Failure{"the catalogue server refused a request (" + why + ")"};
+}
+
+Result<PgRows> PgConnection::query(std::string_view sql, const std::vector<Parameter>& parameters) const {
+    const PgLibrary& pq = Pg();
+    std::vector<const char*> values;
+    values.reserve(parameters.size());
+    for (const Parameter& parameter : parameters) {
+        values.push_back(parameter ? parameter->c_str() : nullptr);
+    }
+    const std::string text(sql);
+    pg_result* result = pq.execParams(m_connection, text.c_str(), static_cast<int>(values.size()), nullptr,
+                                      values.data(), nullptr, nullptr, 0);
+    PgRows rows(result); // frees it, whatever it says
+    const ExecStatusType status = result != nullptr ? pq.resultStatus(result) : PGRES_FATAL_ERROR;
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+        return failed(result != nullptr ? pq.resultErrorMessage(result) : pq.errorMessage(m_connection));
+    }
+    return rows;
+}
+
+Result<Done> PgConnection::run(std::string_view sql, const std::vector<Parameter>& parameters) const {
+    Result<PgRows> rows = query(sql, parameters);
+    if (!rows) {
+        return rows.failure();
+    }
+    return Done{};
+}
+
+Result<Done> PgConnection::copyIn(std::string_view sql, std::string_view rows) const {
+    const PgLibrary& pq = Pg();
+    const std::string text(sql);
+    pg_result* started = pq.execParams(m_connection, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+    const PgRows start(started);
+    if (started == nullptr || pq.resultStatus(started) != PGRES_COPY_IN) {
+        return failed(started != nullptr ? pq.resultErrorMessage(started) : pq.errorMessage(m_connection));
+    }
+    // In pieces, as libpq counts bytes in an int.
+    constexpr std::size_t Piece = std::size_t{1} << 20;
+    bool sent = true;
+    for (std::size_t at = 0; at < rows.size() && sent; at += Piece) {
+        const std::string_view piece = rows.substr(at, Piece);
+        sent = pq.putCopyData(m_connection, piece.data(), static_cast<int>(piece.size())) == 1;
+    }
+    std::optional<Failure> failure;
+    if (!sent) {
+        failure = failed(pq.errorMessage(m_connection));
+    }
+    if (pq.putCopyEnd(m_connection, sent ? nullptr : "abandoned") != 1 && !failure) {
+        failure = failed(pq.errorMessage(m_connection));
+    }
+    // The copy's outcome, and nothing left behind for the next statement.
+    while (pg_result* result = pq.getResult(m_connection)) {
+        const PgRows ended(result);
+        if (pq.resultStatus(result) != PGRES_COMMAND_OK && !failure) {
+            failure = failed(pq.resultErrorMessage(result));
+        }
+    }
+    if (failure) {
+        return *failure;
+    }
+    return Done{};
+}
+
+std::string CopyField(std::string_view text) {
+    std::string field;
+    field.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '\\':
+            field += "\\\\";
+            break;
+        case '\t':
+            field += "\\t";
+            break;
+        case '\n':
+            field += "\\n";
+            break;
+        case '\r':
+            field += "\\r";
+            break;
+        default:
+            field += c;
+        }
+    }
+    return field;
+}

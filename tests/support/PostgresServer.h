@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+// A private PostgreSQL server for the shared catalogue's tests: its own cluster in a temporary folder,
+// listening only on a unix socket there, trusting every local connection. The machine's own clusters
+// are never touched. The server refuses to run as root: a test run as root runs it as nobody.
+class PostgresServer {
+public:
+    static constexpr const char* User = "tessaline";
+
+    // Makes the cluster and starts the server, waiting until it answers. Throws std::runtime_error (with
+    // the server's log) on failure.
+    PostgresServer();
+    ~PostgresServer();
+    PostgresServer(const PostgresServer&) = delete;
+    PostgresServer& operator=(const PostgresServer&) = delete;
+
+    // A libpq connection string for `database` on this server, as its superuser.
+    std::string connection(const std::string& database = "postgres") const;
+    // A new empty database; throws on failure.
+    void createDatabase(const std::string& name) const;
+    // Stops the server (fast: sessions are cut) and starts it again, for tests of a server that goes away.
+    void stop();
+    void start();
+    std::string log() const;
+
+private:
+    std::string command(const std::string& tool) const;
+
+    std::string m_dir;
+    std::string m_bin;
+    bool m_running = false;
+};
