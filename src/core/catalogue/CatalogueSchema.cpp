@@ -2,10 +2,10 @@
 
 #include "core/catalogue/BlockCodec.h"
 #include "core/catalogue/BlockDictionary.h"
-#include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/EntryBlock.h"
 #include "core/catalogue/EntryTable.h"
 #include "core/catalogue/FolderPack.h"
+#include "core/catalogue/SqliteCatalogueStore.h"
 #include "core/catalogue/SqliteDatabase.h"
 
 #include <algorithm>
@@ -316,7 +316,7 @@ Result<Done> CreateCatalogueSchema(const SqliteDatabase& db) {
 }
 
 Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
-    static_assert(CatalogueStore::SchemaVersion == 8, "a new version needs its step here");
+    static_assert(SqliteCatalogueStore::SchemaVersion == 8, "a new version needs its step here");
     if (version < 2) {
         if (auto upgraded = db.execute(SecondVersion); !upgraded) {
             return upgraded;
@@ -355,7 +355,7 @@ Result<Done> UpgradeCatalogueSchema(const SqliteDatabase& db, int version) {
             return upgraded;
         }
     }
-    return SetVersion(db, CatalogueStore::SchemaVersion);
+    return SetVersion(db, SqliteCatalogueStore::SchemaVersion);
 }
 
 std::string IndexedNames(std::span<const BlockEntry> entries) {

@@ -1,3 +1,4 @@
+#include "core/catalogue/SqliteCatalogueStore.h"
 #include "core/catalogue/SqliteDatabase.h"
 
 #include "CatalogueFiles.h"
@@ -419,8 +420,8 @@ void DamageAnIndex(const std::string& path) {
     WriteBytes(path, bytes);
 }
 void MarkNewer(const std::string& path) {
-    EXPECT_TRUE(
-        Connect(path)->execute("PRAGMA user_version = " + std::to_string(CatalogueStore::SchemaVersion + 1)));
+    EXPECT_TRUE(Connect(path)->execute("PRAGMA user_version = " +
+                                       std::to_string(SqliteCatalogueStore::SchemaVersion + 1)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -438,7 +439,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The whole-file check is made at a day's first opening only (FailsItsCheck above is the next day's), in a
 // file of the version before too: a fault made after it is met by the query that reads it.
 TEST(CatalogueStoreTest, AFileCheckedTodayIsNotCheckedWholeAgain) {
-    for (const int version : {2, CatalogueStore::SchemaVersion}) {
+    for (const int version : {2, SqliteCatalogueStore::SchemaVersion}) {
         SCOPED_TRACE(version);
         CatalogueFile file;
         ASSERT_TRUE(file.open()->addDisk(ZipDisk(1, "FIRST", 1), 100));
@@ -548,7 +549,7 @@ TEST(CatalogueStoreTest, AVersionThreeFileIsReadAsItIsAndConvertedWithAllItHeld)
 
     auto store = file.open();
     ASSERT_TRUE(store);
-    EXPECT_EQ(Count(file.path, "PRAGMA user_version"), CatalogueStore::SchemaVersion);
+    EXPECT_EQ(Count(file.path, "PRAGMA user_version"), SqliteCatalogueStore::SchemaVersion);
     EXPECT_EQ(Count(file.path, "SELECT count(*) FROM sqlite_schema WHERE name = 'entries_folder'"), 0);
     EXPECT_EQ(Count(file.path, "SELECT count(*) FROM sqlite_schema WHERE sql LIKE '%detail = none%'"), 2);
     EXPECT_EQ(Count(file.path, "PRAGMA freelist_count"), 0) << "the old indexes' space is given back";
@@ -638,7 +639,7 @@ TEST(CatalogueStoreTest, ALongerWordIsFoundOnlyWhole) {
         expectFound(*CatalogueStore::open(file.path, "2026-03-14", CatalogueAccess::Read).value());
         EXPECT_EQ(Count(file.path, "PRAGMA user_version"), version) << "read as it is";
         expectFound(*file.open());
-        EXPECT_EQ(Count(file.path, "PRAGMA user_version"), CatalogueStore::SchemaVersion);
+        EXPECT_EQ(Count(file.path, "PRAGMA user_version"), SqliteCatalogueStore::SchemaVersion);
         EXPECT_EQ(Count(file.path, "SELECT count(*) FROM entry_names WHERE entry_names MATCH 'tax'"), 1)
             << "one block";
         EXPECT_TRUE(
