@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -62,6 +64,25 @@ TEST(PgConnectionTest, AValueComesBackAsItWentInByParameterOrByCopy) {
         }
     }
     EXPECT_EQ(db->query("SELECT count(*) FROM t")->integer(0, 0), 12);
+}
+
+// A connection closed is gone from the server: desks that come and go leave no sessions behind.
+TEST(PgConnectionTest, AClosedConnectionLeavesTheServer) {
+    const auto sessions = [](const PgConnection& db) {
+        return db.query("SELECT count(*) FROM pg_stat_activity WHERE backend_type = 'client backend'")
+            ->integer(0, 0);
+    };
+    const auto watching = Connect();
+    ASSERT_TRUE(watching);
+    const std::int64_t before = sessions(*watching);
+    Connect().reset();
+    // The server notes a session's end a moment after the client has gone.
+    std::int64_t after = sessions(*watching);
+    for (int tries = 0; tries < 100 && after != before; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        after = sessions(*watching);
+    }
+    EXPECT_EQ(after, before);
 }
 
 // Substring search on the server goes through trigram indexes, which its package brings.
