@@ -64,6 +64,12 @@ TEST(PgConnectionTest, AValueComesBackAsItWentInByParameterOrByCopy) {
         }
     }
     EXPECT_EQ(db->query("SELECT count(*) FROM t")->integer(0, 0), 12);
+    // A value that is no whole number, or NULL, reads as 0.
+    const Result<PgRows> words = db->query("SELECT v, n FROM t WHERE n IN (3, 5) ORDER BY n");
+    ASSERT_TRUE(words) << words.reason();
+    EXPECT_EQ(words->integer(0, 0), 0) << words->text(0, 0);
+    EXPECT_EQ(words->integer(1, 0), 0);
+    EXPECT_EQ(words->integer(1, 1), 5);
 }
 
 // A connection closed is gone from the server: desks that come and go leave no sessions behind.
