@@ -2,7 +2,7 @@
 
 #include "core/catalogue/PgLibrary.h"
 
-#include <cstring>
+#include <optional>
 
 namespace {
 
