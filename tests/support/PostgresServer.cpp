@@ -2,11 +2,22 @@
 
 #include "support/TempDir.h"
 
+#include "core/catalogue/PgConnection.h"
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -74,23 +85,57 @@ void PostgresServer::createDatabase(const std::string& name) const {
 
 void PostgresServer::start() {
     // Fast and forgetful: the cluster lives as long as the test.
-    const std::string options = "-k " + m_dir + " -p " + std::to_string(Port) +
-                                " -c listen_addresses='' -c fsync=off -c synchronous_commit=off" +
-                                " -c full_page_writes=off";
-    if (std::system((command("pg_ctl") + " -D " + m_dir + "/data -l " + m_dir + "/server.log -w -t 60 -o \"" +
-                     options + "\" start >/dev/null 2>&1")
-                        .c_str()) != 0) {
+    std::vector<std::string> args = {"setpriv", "--pdeathsig", "SIGINT"};
+    if (::geteuid() == 0) {
+        args.insert(args.end(), {"--reuid=65534", "--regid=65534", "--clear-groups"});
+    }
+    args.insert(args.end(), {m_bin + "postgres", "-D", m_dir + "/data", "-k", m_dir, "-p",
+                             std::to_string(Port), "-c", "listen_addresses=", "-c", "fsync=off", "-c",
+                             "synchronous_commit=off", "-c", "full_page_writes=off"});
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, (m_dir + "/server.log").c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (posix_spawnp(&m_pid, "setpriv", &actions, nullptr, argv.data(), environ) != 0) {
+        m_pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    // Ready once it takes a connection: its socket appears before it does.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int status = 0;
+    while (m_pid > 0 && waitpid(m_pid, &status, WNOHANG) == 0 && !PgConnection::open(connection())) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (m_pid <= 0 || !PgConnection::open(connection())) {
+        stop();
         throw std::runtime_error("the PostgreSQL server did not start:\n" + log());
     }
-    m_running = true;
 }
 
 void PostgresServer::stop() {
-    if (m_running) {
-        (void)std::system(
-            (command("pg_ctl") + " -D " + m_dir + "/data -m fast -w stop >/dev/null 2>&1").c_str());
-        m_running = false;
+    if (m_pid > 0) {
+        kill(m_pid, SIGINT); // a fast shutdown: sessions are cut
+        int status = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (waitpid(m_pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(m_pid, SIGKILL);
+                waitpid(m_pid, &status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
     }
+    m_pid = -1;
 }
 
 std::string PostgresServer::log() const {

@@ -2,9 +2,12 @@
 
 #include <string>
 
+#include <sys/types.h>
+
 // A private PostgreSQL server for the shared catalogue's tests: its own cluster in a temporary folder,
 // listening only on a unix socket there, trusting every local connection. The machine's own clusters
-// are never touched. The server refuses to run as root: a test run as root runs it as nobody.
+// are never touched. The server refuses to run as root: a test run as root runs it as nobody. It runs
+// as a child of the tests, which the system stops should the tests end without stopping it (a crash).
 class PostgresServer {
 public:
     static constexpr const char* User = "tessaline";
@@ -30,5 +33,5 @@ private:
 
     std::string m_dir;
     std::string m_bin;
-    bool m_running = false;
+    pid_t m_pid = -1;
 };
