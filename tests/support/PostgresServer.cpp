@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -40,7 +41,8 @@ constexpr unsigned Nobody = 65534;
 
 } // namespace
 
-PostgresServer::PostgresServer() : m_bin(ServerPrograms()) {
+PostgresServer::PostgresServer(std::string password)
+    : m_bin(ServerPrograms()), m_password(std::move(password)) {
     char pattern[] = "/tmp/tessaline-pg-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
         throw std::runtime_error("cannot make a folder for the PostgreSQL server");
@@ -49,8 +51,13 @@ PostgresServer::PostgresServer() : m_bin(ServerPrograms()) {
     if (::geteuid() == 0 && ::chown(m_dir.c_str(), Nobody, Nobody) != 0) {
         throw std::runtime_error("cannot give the PostgreSQL server's folder to nobody");
     }
-    if (std::system((command("initdb") + " -D " + m_dir + "/data -U " + User +
-                     " --auth=trust -E UTF8 --locale=C.UTF-8 --no-sync >" + m_dir + "/initdb.log 2>&1")
+    std::string logins = "--auth=trust";
+    if (!m_password.empty()) {
+        WriteBytes(m_dir + "/password", m_password);
+        logins = "--auth=scram-sha-256 --pwfile=" + m_dir + "/password";
+    }
+    if (std::system((command("initdb") + " -D " + m_dir + "/data -U " + User + " " + logins +
+                     " -E UTF8 --locale=C.UTF-8 --no-sync >" + m_dir + "/initdb.log 2>&1")
                         .c_str()) != 0) {
         const std::string why = "initdb failed:\n" + ReadBytes(m_dir + "/initdb.log");
         fs::remove_all(m_dir);
@@ -109,13 +116,14 @@ void PostgresServer::start() {
     // Ready once it takes a connection: its socket appears before it does.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     int status = 0;
-    while (m_pid > 0 && waitpid(m_pid, &status, WNOHANG) == 0 && !PgConnection::open(connection())) {
+    const std::string login = connection() + (m_password.empty() ? "" : " password='" + m_password + "'");
+    while (m_pid > 0 && waitpid(m_pid, &status, WNOHANG) == 0 && !PgConnection::open(login)) {
         if (std::chrono::steady_clock::now() > deadline) {
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    if (m_pid <= 0 || !PgConnection::open(connection())) {
+    if (m_pid <= 0 || !PgConnection::open(login)) {
         stop();
         throw std::runtime_error("the PostgreSQL server did not start:\n" + log());
     }

@@ -13,13 +13,13 @@ public:
     static constexpr const char* User = "tessaline";
 
     // Makes the cluster and starts the server, waiting until it answers. Throws std::runtime_error (with
-    // the server's log) on failure.
-    PostgresServer();
+    // the server's log) on failure. With a password, the superuser must give it to log in.
+    explicit PostgresServer(std::string password = {});
     ~PostgresServer();
     PostgresServer(const PostgresServer&) = delete;
     PostgresServer& operator=(const PostgresServer&) = delete;
 
-    // A libpq connection string for `database` on this server, as its superuser.
+    // A libpq connection string for `database` on this server, as its superuser (without the password).
     std::string connection(const std::string& database = "postgres") const;
     // A new empty database; throws on failure.
     void createDatabase(const std::string& name) const;
@@ -33,5 +33,6 @@ private:
 
     std::string m_dir;
     std::string m_bin;
+    std::string m_password;
     pid_t m_pid = -1;
 };

@@ -72,6 +72,30 @@ TEST(PgConnectionTest, AValueComesBackAsItWentInByParameterOrByCopy) {
     EXPECT_EQ(words->integer(1, 1), 5);
 }
 
+// A server that wants a password says so when none is given, and refuses a wrong one, in words; the
+// password itself belongs in libpq's own places, never in the profile.
+TEST(PgConnectionTest, ALoginIsAskedForAndRefusedInWords) {
+    const PostgresServer guarded("open sesame");
+    const struct {
+        std::string given;
+        std::string said; // empty: connected
+    } rows[] = {
+        {"", "the catalogue server asks for a password: keep it in ~/.pgpass or a service file"},
+        {" password=wrong", "the catalogue server refused the login ("},
+        {" password='open sesame'", ""},
+    };
+    for (const auto& row : rows) {
+        const Result<std::unique_ptr<PgConnection>> opened =
+            PgConnection::open(guarded.connection() + row.given);
+        if (row.said.empty()) {
+            EXPECT_TRUE(opened) << opened.reason();
+        } else {
+            ASSERT_FALSE(opened) << row.given;
+            EXPECT_NE(opened.reason().find(row.said), std::string::npos) << opened.reason();
+        }
+    }
+}
+
 // A connection closed is gone from the server: desks that come and go leave no sessions behind.
 TEST(PgConnectionTest, AClosedConnectionLeavesTheServer) {
     const auto sessions = [](const PgConnection& db) {
