@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -64,6 +65,11 @@ PostgresServer::PostgresServer(std::string password)
         throw std::runtime_error(why);
     }
     start();
+}
+
+PostgresServer& PostgresServer::shared() {
+    static const std::unique_ptr<PostgresServer> server = std::make_unique<PostgresServer>();
+    return *server;
 }
 
 PostgresServer::~PostgresServer() {

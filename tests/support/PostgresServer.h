@@ -15,6 +15,8 @@ public:
     // Makes the cluster and starts the server, waiting until it answers. Throws std::runtime_error (with
     // the server's log) on failure. With a password, the superuser must give it to log in.
     explicit PostgresServer(std::string password = {});
+    // One server for all the tests of a program that need no other, started at the first call.
+    static PostgresServer& shared();
     ~PostgresServer();
     PostgresServer(const PostgresServer&) = delete;
     PostgresServer& operator=(const PostgresServer&) = delete;

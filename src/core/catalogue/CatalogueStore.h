@@ -32,7 +32,8 @@ enum class CatalogueAccess {
 // a time.
 class CatalogueStore {
 public:
-    // The catalogue file at `path` (see SqliteCatalogueStore::open).
+    // The catalogue file at `path` (see SqliteCatalogueStore::open), or the catalogue server that `path`
+    // names by a libpq URI or connection string (see PgCatalogueStore::open).
     static Result<std::unique_ptr<CatalogueStore>> open(const std::string& path, const std::string& today,
                                                         CatalogueAccess access = CatalogueAccess::Record);
     virtual ~CatalogueStore() = default;

@@ -2,9 +2,14 @@
 
 #include "core/catalogue/PgLibrary.h"
 
+#include <array>
 #include <optional>
 
 namespace {
+
+// The server's codes for the failures told in words of their own.
+constexpr std::string_view InsufficientPrivilege = "42501";
+constexpr std::string_view QueryCanceled = "57014";
 
 // libpq's messages end with a newline, some with several lines.
 std::string OneLine(const char* message) {
@@ -46,17 +51,35 @@ Result<std::unique_ptr<PgConnection>> PgConnection::open(const std::string& conn
         }
         return Failure{"the catalogue server cannot be reached (" + why + ")"};
     }
+    opened->m_cancel = pq.getCancel(made);
     return opened;
 }
 
 PgConnection::~PgConnection() {
+    if (m_cancel != nullptr) {
+        Pg().freeCancel(m_cancel);
+    }
     Pg().finish(m_connection);
 }
 
-Failure PgConnection::failed(const char* message) const {
+void PgConnection::interrupt() const {
+    if (m_cancel != nullptr) {
+        std::array<char, 256> error{};
+        (void)Pg().cancel(m_cancel, error.data(), static_cast<int>(error.size()));
+    }
+}
+
+Failure PgConnection::failed(const char* message, const char* state) const {
     const std::string why = OneLine(message);
+    const std::string_view code = state != nullptr ? state : "";
     if (Pg().status(m_connection) != CONNECTION_OK) {
         return Failure{"the connection to the catalogue server was lost (" + why + ")"};
+    }
+    if (code == InsufficientPrivilege) {
+        return Failure{"the catalogue server does not allow this login to do that (" + why + ")"};
+    }
+    if (code == QueryCanceled) {
+        return Failure{"the request was interrupted (" + why + ")"};
     }
     return Failure{"the catalogue server refused a request (" + why + ")"};
 }
@@ -74,7 +97,9 @@ Result<PgRows> PgConnection::query(std::string_view sql, const std::vector<Param
     PgRows rows(result); // frees it, whatever it says
     const ExecStatusType status = result != nullptr ? pq.resultStatus(result) : PGRES_FATAL_ERROR;
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
-        return failed(result != nullptr ? pq.resultErrorMessage(result) : pq.errorMessage(m_connection));
+        return result != nullptr
+                   ? failed(pq.resultErrorMessage(result), pq.resultErrorField(result, PG_DIAG_SQLSTATE))
+                   : failed(pq.errorMessage(m_connection));
     }
     return rows;
 }
@@ -93,7 +118,9 @@ Result<Done> PgConnection::copyIn(std::string_view sql, std::string_view rows) c
     pg_result* started = pq.execParams(m_connection, text.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0);
     const PgRows start(started);
     if (started == nullptr || pq.resultStatus(started) != PGRES_COPY_IN) {
-        return failed(started != nullptr ? pq.resultErrorMessage(started) : pq.errorMessage(m_connection));
+        return started != nullptr
+                   ? failed(pq.resultErrorMessage(started), pq.resultErrorField(started, PG_DIAG_SQLSTATE))
+                   : failed(pq.errorMessage(m_connection));
     }
     // In pieces, as libpq counts bytes in an int.
     constexpr std::size_t Piece = std::size_t{1} << 20;
@@ -113,7 +140,7 @@ Result<Done> PgConnection::copyIn(std::string_view sql, std::string_view rows) c
     while (pg_result* result = pq.getResult(m_connection)) {
         const PgRows ended(result);
         if (pq.resultStatus(result) != PGRES_COMMAND_OK && !failure) {
-            failure = failed(pq.resultErrorMessage(result));
+            failure = failed(pq.resultErrorMessage(result), pq.resultErrorField(result, PG_DIAG_SQLSTATE));
         }
     }
     if (failure) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 struct pg_conn;
+struct pg_cancel;
 
 // One connection to a PostgreSQL server, closed with it. Every statement goes with its parameters bound,
 // never pasted into its text, as text in PostgreSQL's input formats (nullopt is NULL). Every failure comes
@@ -32,12 +33,16 @@ public:
     // COPY ... FROM STDIN with `rows` in COPY's text format: fields made with CopyField, each followed by a
     // tab, or by a newline at a row's end.
     Result<Done> copyIn(std::string_view sql, std::string_view rows) const;
+    // Makes a statement running on another thread fail at once, saying it was interrupted; safe from any
+    // thread while the connection lives. Nothing happens when none is running.
+    void interrupt() const;
 
 private:
     explicit PgConnection(pg_conn* connection) : m_connection(connection) {}
-    Failure failed(const char* message) const;
+    Failure failed(const char* message, const char* state = nullptr) const;
 
     pg_conn* m_connection;
+    pg_cancel* m_cancel = nullptr;
 };
 
 // A value as a field of COPY's text format: backslash, tab, newline and carriage return escaped.

@@ -23,6 +23,9 @@ const auto FindEach = [](PgLibrary& library, const auto& find) {
     find(library.putCopyData, "PQputCopyData");
     find(library.putCopyEnd, "PQputCopyEnd");
     find(library.getResult, "PQgetResult");
+    find(library.getCancel, "PQgetCancel");
+    find(library.cancel, "PQcancel");
+    find(library.freeCancel, "PQfreeCancel");
 };
 
 } // namespace

@@ -25,6 +25,9 @@ struct PgLibrary {
     decltype(&PQputCopyData) putCopyData;
     decltype(&PQputCopyEnd) putCopyEnd;
     decltype(&PQgetResult) getResult;
+    decltype(&PQgetCancel) getCancel;
+    decltype(&PQcancel) cancel;
+    decltype(&PQfreeCancel) freeCancel;
 };
 
 // Loads the shared library `file` and finds every function above in it; a failure says which could not

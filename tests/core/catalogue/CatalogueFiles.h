@@ -1,7 +1,11 @@
 #pragma once
 
+#include "support/PostgresServer.h"
 #include "support/SampleCatalogue.h"
 #include "support/TempDir.h"
+
+#include "core/catalogue/PgCatalogueSchema.h"
+#include "core/catalogue/PgConnection.h"
 
 #include "core/catalogue/SqliteDatabase.h"
 
@@ -9,8 +13,30 @@
 #include <memory>
 #include <string>
 
-// A catalogue file in a temporary folder, opened as the program opens it.
+// The two stores a catalogue may be kept in, for the tests that every store must pass.
+enum class Backend { File, Server };
+
+inline std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
+    return info.param == Backend::File ? "File" : "Server";
+}
+
+// A catalogue location of its own for a test, opened as the program opens it: a file in a temporary folder,
+// or a new database on the tests' PostgreSQL server with the catalogue's tables made as an administrator
+// makes them.
 struct CatalogueFile {
+    explicit CatalogueFile(Backend kept = Backend::File) : backend(kept) {
+        if (backend == Backend::Server) {
+            static int made = 0;
+            const std::string database = "catalogue_" + std::to_string(++made);
+            PostgresServer::shared().createDatabase(database);
+            path = PostgresServer::shared().connection(database);
+            Result<std::unique_ptr<PgConnection>> admin = PgConnection::open(path);
+            Result<std::string> init = Then(admin, [&] { return InitPgCatalogue(*admin.value(), 0); });
+            EXPECT_TRUE(init) << init.reason();
+        }
+    }
+
+    Backend backend;
     TempDir dir;
     std::string path = (dir / "tessaline" / "catalogue.sqlite").string();
 

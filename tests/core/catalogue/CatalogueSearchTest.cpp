@@ -37,7 +37,7 @@ std::vector<std::string> Places(const std::vector<SearchHit>& hits) {
 // Five disks; #7's volume name holds "2019"; #40 is #12 labelled again as a new disk (same serial and
 // capacity); #5, recorded last, holds two memos among many other files, so that its few hits are read one
 // by one.
-class CatalogueSearchTest : public ::testing::Test {
+class CatalogueSearchTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override {
         const Clock::TimePoint labelled = LocalTime(2026, 3, 14, 12, 0, 0);
@@ -76,7 +76,9 @@ protected:
         }
         AddCatalogueDisk(file.path, ZipDisk(5, "ARCHIVE", 5), labelled, big);
         store = file.open();
-        db = SqliteDatabase::open(file.path, SqliteDatabase::Access::ReadOnly).value();
+        if (file.backend == Backend::File) {
+            db = SqliteDatabase::open(file.path, SqliteDatabase::Access::ReadOnly).value();
+        }
     }
 
     // The hits as "number:path", in their order; a copy on a disk recorded twice names the other record.
@@ -97,7 +99,7 @@ protected:
             add(hits, hit);
         }
         for (const bool withTotal : {true, false}) {
-            for (const std::uint64_t mostKept : {MostKeptHits, std::uint64_t{1}}) {
+            for (const std::uint64_t mostKept : {MostKeptHits, std::uint64_t{db ? 1U : MostKeptHits}}) {
                 std::string visited;
                 const CatalogueStore::HitVisitor visit = [&](const SearchHit& hit, std::uint64_t total) {
                     add(visited, hit);
@@ -121,16 +123,19 @@ protected:
         return hits;
     }
 
-    CatalogueFile file;
+    CatalogueFile file{GetParam()};
     std::unique_ptr<CatalogueStore> store;
-    std::unique_ptr<SqliteDatabase> db;
+    std::unique_ptr<SqliteDatabase> db; // the file's, read as the file's search reads it
 };
+
+INSTANTIATE_TEST_SUITE_P(Stores, CatalogueSearchTest, ::testing::Values(Backend::File, Backend::Server),
+                         BackendName);
 
 const std::string Scan12 = "12:Steuer/Belege_2019/Scan ж.pdf";
 const std::string Scan40 = "40:Steuer/Belege_2019/Scan ж.pdf";
 const std::string Quittung = "12:Steuer/Belege_2019/Quittung.PDF";
 
-TEST_F(CatalogueSearchTest, FindsEveryWordInThePathOrVolumeOwnNamesFirst) {
+TEST_P(CatalogueSearchTest, FindsEveryWordInThePathOrVolumeOwnNamesFirst) {
     const struct {
         std::string text;
         std::string hits;
@@ -188,7 +193,7 @@ TEST_F(CatalogueSearchTest, FindsEveryWordInThePathOrVolumeOwnNamesFirst) {
     }
 }
 
-TEST_F(CatalogueSearchTest, FiltersAndExclusionsNarrowTheWords) {
+TEST_P(CatalogueSearchTest, FiltersAndExclusionsNarrowTheWords) {
     const struct {
         std::string text;
         std::string hits;
@@ -237,7 +242,7 @@ TEST_F(CatalogueSearchTest, FiltersAndExclusionsNarrowTheWords) {
     }
 }
 
-TEST_F(CatalogueSearchTest, ASearchThatCannotBeReadSaysWhyAsTyped) {
+TEST_P(CatalogueSearchTest, ASearchThatCannotBeReadSaysWhyAsTyped) {
     for (const char* text : {"size:>big", "modified:2019-13", "type:dir", "disk:x", "ext:"}) {
         const Result<SearchResult> result = store->search(text);
         ASSERT_FALSE(result) << text;

@@ -13,10 +13,8 @@
 
 namespace {
 
-// One server for the tests of this program, started at its first use.
 const PostgresServer& Server() {
-    static const std::unique_ptr<PostgresServer> server = std::make_unique<PostgresServer>();
-    return *server;
+    return PostgresServer::shared();
 }
 
 std::unique_ptr<PgConnection> Connect(const std::string& database = "postgres") {

@@ -1,0 +1,372 @@
+#include "core/catalogue/PgSearch.h"
+
+#include "core/catalogue/CaseFolding.h"
+#include "core/catalogue/PgConnection.h"
+#include "core/catalogue/PgTransaction.h"
+#include "core/catalogue/SearchQuery.h"
+#include "core/catalogue/ServerText.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+struct ServerDisk {
+    std::int64_t id = 0;
+    std::int64_t list = 0;
+    int number = 0;
+    std::string volume;
+    std::string foldedVolume;
+    std::int64_t lastLabelled = 0;
+    std::int64_t serial = 0;
+    std::int64_t capacity = 0;
+};
+
+std::string Number(std::int64_t value) {
+    return std::to_string(value);
+}
+
+std::string ArrayOf(const std::vector<std::int64_t>& values) {
+    std::string array = "{";
+    for (const std::int64_t value : values) {
+        array += (array.size() > 1 ? "," : "") + Number(value);
+    }
+    return array + "}";
+}
+
+// `text` as a LIKE pattern that holds it anywhere (or, with `atEnd`, at the end).
+std::string Holding(const std::string& text, bool atEnd = false) {
+    std::string pattern = "%";
+    for (const char c : text) {
+        if (c == '\\' || c == '%' || c == '_') {
+            pattern += '\\';
+        }
+        pattern += c;
+    }
+    return atEnd ? pattern : pattern + "%";
+}
+
+// A copy of a file recorded twice: the copy's list, name and size.
+using Copy = std::tuple<std::int64_t, std::string, std::int64_t>;
+
+// The search as SQL over `tessaline.entries e`, and what the rows it answers need to become hits.
+class ServerSearch {
+public:
+    ServerSearch(const PgConnection& connection, CaseFolding& folding)
+        : m_connection(connection), m_folding(folding) {}
+
+    // False when the search asks nothing.
+    Result<bool> prepare(std::string_view text);
+    Result<std::uint64_t> count() const;
+    std::string select() const;
+    const std::vector<PgConnection::Parameter>& parameters() const { return m_parameters; }
+    SearchHit hit(const PgRows& rows, int row) const;
+
+private:
+    std::string add(std::string value) {
+        m_parameters.emplace_back(std::move(value));
+        return "$" + Number(static_cast<std::int64_t>(m_parameters.size()));
+    }
+    std::string lists(const std::vector<const ServerDisk*>& disks) {
+        std::vector<std::int64_t> ids;
+        for (const ServerDisk* disk : disks) {
+            ids.push_back(disk->list);
+        }
+        return add(ArrayOf(ids)) + "::bigint[]";
+    }
+    // The entry's path or its disk's volume holds the word.
+    std::string holds(const std::string& word);
+    // `copied` is the SQL of the copies' names and sizes among the `lists` ($1).
+    Result<Done> findCopies(const std::string& copied, const std::string& lists);
+
+    const PgConnection& m_connection;
+    CaseFolding& m_folding;
+    std::vector<ServerDisk> m_disks;
+    std::unordered_map<std::int64_t, const ServerDisk*> m_byList;
+    std::vector<PgConnection::Parameter> m_parameters;
+    std::string m_where;
+    std::size_t m_counted = 0; // the parameters of m_where
+    std::string m_order;
+    bool m_duplicates = false;
+    std::map<Copy, int> m_copies; // with the number of another record of the same disk that holds it
+};
+
+std::string ServerSearch::holds(const std::string& word) {
+    const std::string folded = m_folding.fold(word);
+    std::vector<const ServerDisk*> named;
+    for (const ServerDisk& disk : m_disks) {
+        if (disk.foldedVolume.find(folded) != std::string::npos) {
+            named.push_back(&disk);
+        }
+    }
+    std::string holds = "e.folded LIKE " + add(Holding(ToServerText(folded)));
+    return named.empty() ? holds : "(" + holds + " OR e.list = ANY(" + lists(named) + "))";
+}
+
+Result<bool> ServerSearch::prepare(std::string_view text) {
+    Result<SearchQuery> parsed = ParseSearch(text);
+    if (!parsed) {
+        return parsed.failure();
+    }
+    const SearchQuery& query = *parsed;
+    if (query.empty()) {
+        return false;
+    }
+    Result<PgRows> disks = m_connection.query(
+        "SELECT id, list, number, volume, last_labelled, serial, capacity FROM tessaline.disks"
+        " WHERE confirmed ORDER BY number, id");
+    if (!disks) {
+        return disks.failure();
+    }
+    for (int row = 0; row < disks->size(); ++row) {
+        std::string volume = FromServerText(disks->text(row, 3));
+        std::string folded = m_folding.fold(volume);
+        m_disks.push_back({disks->integer(row, 0), disks->integer(row, 1),
+                           static_cast<int>(disks->integer(row, 2)), std::move(volume), std::move(folded),
+                           disks->integer(row, 4), disks->integer(row, 5), disks->integer(row, 6)});
+    }
+    std::vector<const ServerDisk*> all;
+    std::vector<const ServerDisk*> read;
+    for (const ServerDisk& disk : m_disks) {
+        m_byList[disk.list] = &disk;
+        all.push_back(&disk);
+        if (query.disks.empty() ||
+            std::find(query.disks.begin(), query.disks.end(), disk.number) != query.disks.end()) {
+            read.push_back(&disk);
+        }
+    }
+    const std::string order = lists(read);
+    m_where = "e.list = ANY(" + order + ")";
+    // The name is the end of the path, as long in letters folded as it is.
+    const std::string ownName = "right(e.folded, char_length(e.name))";
+    for (const std::string& word : query.words) {
+        m_where += " AND " + holds(word);
+    }
+    for (const std::string& word : query.excluded) {
+        m_where += " AND NOT " + holds(word);
+    }
+    std::optional<bool> folders = query.folders;
+    // Sizes and extensions are files', as are copies.
+    if (query.sizeAtLeast || query.sizeBelow || !query.extensions.empty() || query.duplicates) {
+        if (folders.value_or(false)) {
+            m_where += " AND false"; // folders that are files: none
+        }
+        folders = false;
+    }
+    if (folders) {
+        m_where += *folders ? " AND e.is_folder" : " AND NOT e.is_folder";
+    }
+    if (!query.extensions.empty()) {
+        std::string any;
+        for (const std::string& extension : query.extensions) {
+            any += (any.empty() ? "" : " OR ") + ownName + " LIKE " +
+                   add(Holding(ToServerText(m_folding.fold("." + extension)), true));
+        }
+        m_where += " AND (" + any + ")";
+    }
+    const auto compare = [&](const char* condition, std::int64_t value) {
+        m_where += std::string(" AND e.") + condition + add(Number(value)) + "::bigint";
+    };
+    if (query.sizeAtLeast) {
+        compare("size >= ", static_cast<std::int64_t>(*query.sizeAtLeast));
+    }
+    if (query.sizeBelow) {
+        compare("size < ", static_cast<std::int64_t>(*query.sizeBelow));
+    }
+    if (query.modifiedFrom) {
+        compare("modified >= ", *query.modifiedFrom);
+    }
+    if (query.modifiedBefore) {
+        compare("modified < ", *query.modifiedBefore);
+    }
+    m_duplicates = query.duplicates;
+    if (m_duplicates) {
+        const auto copied = [](const std::string& lists) {
+            return "(SELECT name, size FROM tessaline.entries WHERE list = ANY(" + lists +
+                   ") AND NOT is_folder AND size > 0 GROUP BY name, size HAVING count(DISTINCT list) > 1)";
+        };
+        std::vector<std::int64_t> ids;
+        for (const ServerDisk* disk : all) {
+            ids.push_back(disk->list);
+        }
+        if (Result<Done> found = findCopies(copied("$1::bigint[]"), ArrayOf(ids)); !found) {
+            return found.failure();
+        }
+        m_where += " AND (e.name, e.size) IN " + copied(lists(all));
+    }
+    m_counted = m_parameters.size(); // the order's own come after
+    if (m_duplicates) {
+        // Each file's copies stand together.
+        m_order = "e.name, e.size, array_position(" + order + ", e.list), e.path";
+    } else {
+        // Entries whose own names hold every word first.
+        std::string own;
+        for (const std::string& word : query.words) {
+            own += (own.empty() ? "(" : " AND ") + ownName + " LIKE " +
+                   add(Holding(ToServerText(m_folding.fold(word))));
+        }
+        m_order = (own.empty() ? "" : own + ") DESC, ") + "array_position(" + order + ", e.list), e.path";
+    }
+    return true;
+}
+
+// Every file whose name and size are on another disk too, with the number of another record of the same
+// physical disk (a disk relabelled as new) that holds it.
+Result<Done> ServerSearch::findCopies(const std::string& copied, const std::string& lists) {
+    Result<PgRows> rows =
+        m_connection.query("SELECT list, name, size FROM tessaline.entries WHERE (name, size) IN " + copied +
+                               " AND list = ANY($1::bigint[]) ORDER BY name, size",
+                           {lists});
+    if (!rows) {
+        return rows.failure();
+    }
+    for (int row = 0; row < rows->size();) {
+        const std::string_view name = rows->text(row, 1);
+        const std::int64_t size = rows->integer(row, 2);
+        std::map<std::pair<std::int64_t, std::int64_t>, std::vector<int>> physical;
+        std::vector<const ServerDisk*> group;
+        int end = row;
+        for (; end < rows->size() && rows->text(end, 1) == name && rows->integer(end, 2) == size; ++end) {
+            const ServerDisk* disk = m_byList.at(rows->integer(end, 0));
+            group.push_back(disk);
+            if (disk->serial != 0) {
+                physical[{disk->serial, disk->capacity}].push_back(disk->number);
+            }
+        }
+        for (auto& [identity, numbers] : physical) {
+            std::sort(numbers.begin(), numbers.end());
+        }
+        for (const ServerDisk* disk : group) {
+            int twice = 0;
+            if (disk->serial != 0) {
+                for (const int number : physical[{disk->serial, disk->capacity}]) {
+                    if (number != disk->number) {
+                        twice = number; // the lowest other number
+                        break;
+                    }
+                }
+            }
+            m_copies[{disk->list, std::string(name), size}] = twice;
+        }
+        row = end;
+    }
+    return Done{};
+}
+
+Result<std::uint64_t> ServerSearch::count() const {
+    const std::vector<PgConnection::Parameter> parameters(
+        m_parameters.begin(), m_parameters.begin() + static_cast<std::ptrdiff_t>(m_counted));
+    Result<PgRows> counted =
+        m_connection.query("SELECT count(*) FROM tessaline.entries e WHERE " + m_where, parameters);
+    if (!counted) {
+        return counted.failure();
+    }
+    return static_cast<std::uint64_t>(counted->integer(0, 0));
+}
+
+std::string ServerSearch::select() const {
+    return "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified FROM tessaline.entries e "
+           "WHERE " +
+           m_where + " ORDER BY " + m_order;
+}
+
+SearchHit ServerSearch::hit(const PgRows& rows, int row) const {
+    const ServerDisk& disk = *m_byList.at(rows.integer(row, 0));
+    SearchHit hit{disk.id,
+                  disk.number,
+                  disk.volume,
+                  disk.lastLabelled,
+                  CatalogueEntry{FromServerText(rows.text(row, 1)), FromServerText(rows.text(row, 2)),
+                                 rows.text(row, 3) == "t", static_cast<std::uint64_t>(rows.integer(row, 4)),
+                                 rows.integer(row, 5)},
+                  0};
+    if (m_duplicates) {
+        const auto copy = m_copies.find({disk.list, std::string(rows.text(row, 2)), rows.integer(row, 4)});
+        hit.sameDiskAs = copy != m_copies.end() ? copy->second : 0;
+    }
+    return hit;
+}
+
+// The rows a cursor gives at a time: a few megabytes of hits.
+constexpr int RowsAtATime = 10000;
+
+} // namespace
+
+Result<SearchResult> SearchServer(const PgConnection& connection, CaseFolding& folding, std::string_view text,
+                                  std::size_t limit) {
+    // Read as of one moment, so that the count and the hits agree.
+    Result<PgTransaction> transaction =
+        PgTransaction::begin(connection, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    if (!transaction) {
+        return transaction.failure();
+    }
+    ServerSearch search(connection, folding);
+    Result<bool> prepared = search.prepare(text);
+    if (!prepared || !*prepared) {
+        return Then(prepared, [] { return Result<SearchResult>(SearchResult{}); });
+    }
+    SearchResult result;
+    Result<std::uint64_t> total = search.count();
+    if (!total) {
+        return total.failure();
+    }
+    result.total = *total;
+    if (limit > 0 && *total > 0) {
+        Result<PgRows> rows = connection.query(
+            search.select() + " LIMIT " + Number(static_cast<std::int64_t>(limit)), search.parameters());
+        if (!rows) {
+            return rows.failure();
+        }
+        for (int row = 0; row < rows->size(); ++row) {
+            result.hits.push_back(search.hit(*rows, row));
+        }
+    }
+    return result;
+}
+
+Result<Done> VisitServerHits(const PgConnection& connection, CaseFolding& folding, std::string_view text,
+                             const std::function<bool(const SearchHit&, std::uint64_t)>& visit,
+                             bool withTotal) {
+    Result<PgTransaction> transaction =
+        PgTransaction::begin(connection, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    if (!transaction) {
+        return transaction.failure();
+    }
+    ServerSearch search(connection, folding);
+    Result<bool> prepared = search.prepare(text);
+    if (!prepared || !*prepared) {
+        return Then(prepared, [] { return Result<Done>(Done{}); });
+    }
+    std::uint64_t total = 0;
+    if (withTotal) {
+        Result<std::uint64_t> counted = search.count();
+        if (!counted) {
+            return counted.failure();
+        }
+        total = *counted;
+    }
+    if (Result<Done> declared =
+            connection.run("DECLARE hits NO SCROLL CURSOR FOR " + search.select(), search.parameters());
+        !declared) {
+        return declared;
+    }
+    for (;;) {
+        Result<PgRows> rows = connection.query("FETCH " + Number(RowsAtATime) + " FROM hits");
+        if (!rows) {
+            return rows.failure();
+        }
+        for (int row = 0; row < rows->size(); ++row) {
+            if (!visit(search.hit(*rows, row), total)) {
+                return Done{};
+            }
+        }
+        if (rows->size() < RowsAtATime) {
+            return Done{};
+        }
+    }
+}
