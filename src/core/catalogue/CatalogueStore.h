@@ -26,6 +26,19 @@ enum class CatalogueAccess {
     Read,
 };
 
+// A disk recorded under a number the store gave out.
+struct NumberedDisk {
+    std::int64_t id = 0;
+    int number = 0;
+};
+
+// A number taken for a label whose printing was never confirmed.
+struct UnconfirmedNumber {
+    int number = 0;
+    std::string desk;
+    std::int64_t takenAt = 0; // seconds since the epoch
+};
+
 // The catalogue: every labelled disk and the folders and files on it. The program asks it through this
 // interface, whichever store keeps it. One store is one connection; a walk writes through a store of its own
 // while windows read through theirs, and readers never wait on the writer. A store is used by one thread at
@@ -108,6 +121,23 @@ public:
 
     // Makes a query running on another thread fail at once; safe from any thread while the store lives.
     virtual void interrupt() const = 0;
+
+    // The disk numbers of a team, given out by a store that many desks share. A store that gives none (a
+    // file: its desk numbers labels from its own profile) fails each of these saying so.
+    virtual bool givesNumbers() const { return false; }
+    // Takes the number for a label about to be printed and records the disk under it, unconfirmed, in one
+    // transaction: the lowest number a failed print gave back, else the one after the last given. Answers
+    // the disk's id and its number. `desk` names the machine, for a number that is never confirmed.
+    virtual Result<NumberedDisk> reserveNumber(const DiskRecord& disk, std::int64_t printedAt,
+                                               const std::string& desk);
+    // The printer took the label: the disk is labelled, its number used for good.
+    virtual Result<Done> confirmNumber(std::int64_t diskId);
+    // The print failed: the unconfirmed disk is forgotten and its number given back for the next label.
+    virtual Result<Done> releaseNumber(std::int64_t diskId);
+    // The last number given out.
+    virtual Result<int> lastNumber() const;
+    // Numbers taken for labels that were never confirmed (a desk that stopped mid-print): never given again.
+    virtual Result<std::vector<UnconfirmedNumber>> unconfirmedNumbers() const;
 
 protected:
     CatalogueStore() = default;

@@ -121,6 +121,30 @@ void AppendRow(std::string& rows, std::int64_t list, const CatalogueEntry& entry
     rows += '\n';
 }
 
+// The highest number a label shows.
+constexpr std::int64_t MostNumber = 32767;
+
+// A new disk row with its own first list; answers its id.
+Result<std::int64_t> InsertDisk(const PgConnection& connection, const DiskRecord& disk,
+                                std::int64_t printedAt, bool confirmed, const std::string& desk) {
+    Result<PgRows> made = connection.query(
+        "INSERT INTO tessaline.disks (id, list, number, volume, serial, drive_type, capacity, used, free,"
+        " first_labelled, last_labelled, company, confirmed, reserved_by) SELECT n, n, $1::integer, $2,"
+        " $3::bigint, $4, $5::bigint, $6::bigint, $7::bigint, $8::bigint, $8::bigint, $9, $10::boolean, $11"
+        " FROM nextval('tessaline.ids') n RETURNING id",
+        {Number(disk.number), ToServerText(disk.volumeName), Number(disk.serial),
+         ToServerText(disk.driveType), Number(static_cast<std::int64_t>(disk.capacityBytes)),
+         Number(static_cast<std::int64_t>(disk.usedBytes)), Number(static_cast<std::int64_t>(disk.freeBytes)),
+         Number(printedAt), ToServerText(disk.company), Flag(confirmed), ToServerText(desk)});
+    if (!made) {
+        return made.failure();
+    }
+    const std::int64_t id = made->integer(0, 0);
+    Result<Done> listed =
+        connection.run("INSERT INTO tessaline.lists (id, disk) VALUES ($1, $1)", {Number(id)});
+    return Then(listed, [&] { return Result<std::int64_t>(id); });
+}
+
 } // namespace
 
 std::string ShownConnection(std::string_view connection) {
@@ -220,34 +244,122 @@ Result<std::optional<DiskRecord>> PgCatalogueStore::recognise(const DiskIdentity
 }
 
 Result<std::int64_t> PgCatalogueStore::addDisk(const DiskRecord& disk, std::int64_t printedAt) {
-    std::int64_t id = 0;
+    Result<std::int64_t> id = Failure{};
     Result<Done> added = InTransaction(*m_connection, [&]() -> Result<Done> {
-        Result<PgRows> made = m_connection->query(
-            "INSERT INTO tessaline.disks (id, list, number, volume, serial, drive_type, capacity, used, free,"
-            " first_labelled, last_labelled, company) SELECT n, n, $1::integer, $2, $3::bigint, $4,"
-            " $5::bigint, $6::bigint, $7::bigint, $8::bigint, $8::bigint, $9"
-            " FROM nextval('tessaline.ids') n RETURNING id",
-            {Number(disk.number), ToServerText(disk.volumeName), Number(disk.serial),
-             ToServerText(disk.driveType), Number(static_cast<std::int64_t>(disk.capacityBytes)),
-             Number(static_cast<std::int64_t>(disk.usedBytes)),
-             Number(static_cast<std::int64_t>(disk.freeBytes)), Number(printedAt),
-             ToServerText(disk.company)});
-        if (!made) {
-            return made.failure();
+        // A number given elsewhere (a label printed while the server could not be reached) is used: the
+        // team's numbers go on after it, and it is no longer free for another label.
+        Result<Done> taken = m_connection->run("SELECT last FROM tessaline.numbers FOR UPDATE");
+        if (taken) {
+            taken = m_connection->run("UPDATE tessaline.numbers SET last = greatest(last, $1::integer)",
+                                      {Number(disk.number)});
         }
-        id = made->integer(0, 0);
-        Result<Done> listed =
-            m_connection->run("INSERT INTO tessaline.lists (id, disk) VALUES ($1, $1)", {Number(id)});
-        // The team's numbers go on after the highest given.
-        return Then(listed, [&] {
-            return m_connection->run("UPDATE tessaline.numbers SET last = greatest(last, $1::integer)",
-                                     {Number(disk.number)});
-        });
+        if (taken) {
+            taken = m_connection->run("DELETE FROM tessaline.free_numbers WHERE number = $1::integer",
+                                      {Number(disk.number)});
+        }
+        id = Then(taken, [&] { return InsertDisk(*m_connection, disk, printedAt, true, {}); });
+        return Then(id, [] { return Result<Done>(Done{}); });
     });
     if (!added) {
         return Cannot("record the disk in the catalogue", added.reason());
     }
     return id;
+}
+
+Result<NumberedDisk> PgCatalogueStore::reserveNumber(const DiskRecord& disk, std::int64_t printedAt,
+                                                     const std::string& desk) {
+    NumberedDisk numbered;
+    Result<Done> reserved = InTransaction(*m_connection, [&]() -> Result<Done> {
+        // One desk at a time takes a number: the others wait here for a moment.
+        Result<PgRows> last = m_connection->query("SELECT last FROM tessaline.numbers FOR UPDATE");
+        if (!last) {
+            return last.failure();
+        }
+        Result<PgRows> free = m_connection->query("DELETE FROM tessaline.free_numbers WHERE number = (SELECT "
+                                                  "min(number) FROM tessaline.free_numbers)"
+                                                  " RETURNING number");
+        if (!free) {
+            return free.failure();
+        }
+        if (free->size() == 1) {
+            numbered.number = static_cast<int>(free->integer(0, 0));
+        } else {
+            if (last->integer(0, 0) >= MostNumber) {
+                return Failure{"the team's disk numbers have run out: the last one given is " +
+                               Number(last->integer(0, 0))};
+            }
+            Result<PgRows> next =
+                m_connection->query("UPDATE tessaline.numbers SET last = last + 1 RETURNING last");
+            if (!next) {
+                return next.failure();
+            }
+            numbered.number = static_cast<int>(next->integer(0, 0));
+        }
+        DiskRecord labelled = disk;
+        labelled.number = numbered.number;
+        Result<std::int64_t> id = InsertDisk(*m_connection, labelled, printedAt, false, desk);
+        numbered.id = id.value_or(0);
+        return Then(id, [] { return Result<Done>(Done{}); });
+    });
+    if (!reserved) {
+        return Cannot("take a disk number from the catalogue", reserved.reason());
+    }
+    return numbered;
+}
+
+Result<Done> PgCatalogueStore::confirmNumber(std::int64_t diskId) {
+    Result<PgRows> confirmed = m_connection->query(
+        "UPDATE tessaline.disks SET confirmed = true WHERE id = $1 RETURNING id", {Number(diskId)});
+    if (confirmed && confirmed->size() == 0) {
+        return Cannot("record the label in the catalogue",
+                      "the catalogue holds no disk " + Number(diskId) + " any more");
+    }
+    if (!confirmed) {
+        return Cannot("record the label in the catalogue", confirmed.reason());
+    }
+    return Done{};
+}
+
+Result<Done> PgCatalogueStore::releaseNumber(std::int64_t diskId) {
+    Result<Done> released = InTransaction(*m_connection, [&]() -> Result<Done> {
+        Result<PgRows> gone = m_connection->query(
+            "DELETE FROM tessaline.disks WHERE id = $1 AND NOT confirmed RETURNING number", {Number(diskId)});
+        if (!gone || gone->size() == 0) {
+            return Then(gone, [] { return Result<Done>(Done{}); }); // a confirmed disk keeps its number
+        }
+        Result<Done> dropped = DropLists(*m_connection, "disk = $1", {Number(diskId)});
+        return Then(dropped, [&] {
+            return m_connection->run(
+                "INSERT INTO tessaline.free_numbers (number) VALUES ($1::integer) ON CONFLICT DO NOTHING",
+                {Number(gone->integer(0, 0))});
+        });
+    });
+    if (!released) {
+        return Cannot("give the disk number back to the catalogue", released.reason());
+    }
+    return released;
+}
+
+Result<int> PgCatalogueStore::lastNumber() const {
+    Result<PgRows> last = m_connection->query("SELECT last FROM tessaline.numbers");
+    if (!last) {
+        return Cannot("read the catalogue", last.reason());
+    }
+    return static_cast<int>(last->integer(0, 0));
+}
+
+Result<std::vector<UnconfirmedNumber>> PgCatalogueStore::unconfirmedNumbers() const {
+    Result<PgRows> rows = m_connection->query("SELECT number, reserved_by, first_labelled FROM "
+                                              "tessaline.disks WHERE NOT confirmed ORDER BY number");
+    if (!rows) {
+        return Cannot("read the catalogue", rows.reason());
+    }
+    std::vector<UnconfirmedNumber> numbers;
+    for (int row = 0; row < rows->size(); ++row) {
+        numbers.push_back({static_cast<int>(rows->integer(row, 0)), FromServerText(rows->text(row, 1)),
+                           rows->integer(row, 2)});
+    }
+    return numbers;
 }
 
 Result<Done> PgCatalogueStore::relabelDisk(std::int64_t diskId, const DiskRecord& facts,

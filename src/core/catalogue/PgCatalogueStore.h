@@ -51,6 +51,14 @@ public:
     Result<Done> backup(const std::string& to) const override;
     void interrupt() const override;
 
+    bool givesNumbers() const override { return true; }
+    Result<NumberedDisk> reserveNumber(const DiskRecord& disk, std::int64_t printedAt,
+                                       const std::string& desk) override;
+    Result<Done> confirmNumber(std::int64_t diskId) override;
+    Result<Done> releaseNumber(std::int64_t diskId) override;
+    Result<int> lastNumber() const override;
+    Result<std::vector<UnconfirmedNumber>> unconfirmedNumbers() const override;
+
 private:
     PgCatalogueStore(std::string name, std::unique_ptr<PgConnection> connection);
     Result<std::int64_t> listOf(std::int64_t diskId, std::int64_t listId) const;
