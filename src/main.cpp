@@ -5,6 +5,9 @@
 #include "core/app/DescriptorOutput.h"
 #include "core/app/DesktopLibrary.h"
 #include "core/catalogue/CataloguePath.h"
+#include "core/settings/CatalogueSetting.h"
+#include "core/settings/IniProfileStore.h"
+#include "core/settings/ProfilePath.h"
 
 #include <array>
 #include <ostream>
@@ -42,7 +45,9 @@ int main(int argc, char** argv) {
     if (IsTerminalCommand(args)) {
         DescriptorOutput errors(STDERR_FILENO);
         std::ostream err(&errors);
-        const int code = *RunCommandLine(args, DefaultCataloguePath().string(), STDOUT_FILENO, err);
+        const IniProfileStore profile(DefaultProfilePath());
+        const int code = *RunCommandLine(args, ConfiguredCatalogue(profile, DefaultCataloguePath().string()),
+                                         STDOUT_FILENO, err, LastDiskNumber(profile));
         err.flush();
         return code;
     }

@@ -4,6 +4,9 @@
 #include "core/app/TerminalText.h"
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/CatalogueText.h"
+#include "core/catalogue/PgCatalogueSchema.h"
+#include "core/catalogue/PgCatalogueStore.h"
+#include "core/catalogue/PgConnection.h"
 #include "core/catalogue/SearchQuery.h"
 #include "core/disks/DiskInfo.h"
 #include "core/runtime/FileAccess.h"
@@ -35,6 +38,15 @@ const char* const Usage =
     "                \"N folders unreadable\" where some could not be read\n"
     "  --backup FILE copy the disk catalogue to FILE, whole and consistent even while the program\n"
     "                records a disk; FILE is replaced only once the copy is complete\n"
+    "  --catalogue URI\n"
+    "                with --find, --disks or --backup: use the shared catalogue on the\n"
+    "                PostgreSQL server that URI names (a libpq URI or connection string)\n"
+    "                instead of the one set for this desk; keep passwords in ~/.pgpass\n"
+    "  --catalogue URI --init\n"
+    "                for an administrator: make the shared catalogue's tables on that server,\n"
+    "                or bring them up to date, and the roles tessaline_search and\n"
+    "                tessaline_label; a new catalogue's disk numbers go on after this desk's\n"
+    "                last one\n"
     "  -0, --null    with --find or --disks, before or after it: every field ends with a NUL\n"
     "                byte instead of a tab or a newline, and names are written as they are;\n"
     "                a match is 3 fields, a disk 11: the 9 above, \"complete\" or \"incomplete\",\n"
@@ -52,6 +64,7 @@ const char* const Usage =
 // What the arguments ask: a command, what follows it, and whether fields end with NUL bytes.
 struct Request {
     std::string command;
+    std::optional<std::string> catalogue; // --catalogue URI
     std::vector<std::string> operands;
     std::size_t textFrom = std::string::npos; // the first operand after --, which are text to find
     bool nul = false;
@@ -60,8 +73,17 @@ struct Request {
 Request Parse(const std::vector<std::string>& args) {
     Request request;
     bool options = true;
+    bool location = false; // the next argument is the catalogue's
     for (const std::string& arg : args) {
-        if (options && (arg == "-0" || arg == "--null")) {
+        if (location) {
+            request.catalogue = arg;
+            location = false;
+        } else if (options && arg == "--catalogue") {
+            location = true;
+            request.catalogue = "";
+        } else if (options && arg.starts_with("--catalogue=")) {
+            request.catalogue = arg.substr(arg.find('=') + 1);
+        } else if (options && (arg == "-0" || arg == "--null")) {
             request.nul = true;
         } else if (request.command.empty()) {
             request.command = arg;
@@ -143,7 +165,7 @@ private:
 // The catalogue as it is, read only: a missing file is an empty catalogue and is not created. Any other
 // trouble (a folder that may not be entered) is the store's to tell.
 Result<std::unique_ptr<CatalogueStore>> OpenExisting(const std::string& path) {
-    if (NothingAt(path)) {
+    if (!IsServerCatalogue(path) && NothingAt(path)) {
         return Failure{};
     }
     return CatalogueStore::open(path, {}, CatalogueAccess::Read);
@@ -152,7 +174,9 @@ Result<std::unique_ptr<CatalogueStore>> OpenExisting(const std::string& path) {
 // The store's reasons name the file and, for a damaged one, say what to do.
 int Fail(std::ostream& err, const std::string& path, const std::string& reason) {
     err << "tessaline: " << reason;
-    if (reason.find(path) == std::string::npos) {
+    if (IsServerCatalogue(path)) {
+        err << " (the shared catalogue " << ShownConnection(path) << ")";
+    } else if (reason.find(path) == std::string::npos) {
         err << " (the disk catalogue " << path << ")";
     }
     err << "\n";
@@ -220,6 +244,34 @@ int Disks(const std::string& path, std::ostream& out, std::ostream& err, bool nu
         }
         fields.endLine();
     }
+    // Numbers taken for labels never confirmed are told apart from the list, which keeps its form.
+    if ((*store)->givesNumbers()) {
+        const Result<std::vector<UnconfirmedNumber>> unconfirmed = (*store)->unconfirmedNumbers();
+        if (!unconfirmed) {
+            return Fail(err, path, unconfirmed.reason());
+        }
+        for (const UnconfirmedNumber& taken : *unconfirmed) {
+            err << "tessaline: number #" << taken.number << " was taken for a label at "
+                << TerminalText(taken.desk) << " on " << IsoDate(taken.takenAt)
+                << " whose printing was never confirmed; no disk has it, and it is not given again\n";
+        }
+    }
+    return 0;
+}
+
+int Init(const std::string& location, int lastNumber, std::ostream& out, std::ostream& err) {
+    if (!IsServerCatalogue(location)) {
+        err << "tessaline: --init makes a shared catalogue on a PostgreSQL server; \"" << location
+            << "\" is no libpq URI or connection string\n";
+        return 2;
+    }
+    Result<std::unique_ptr<PgConnection>> connection = PgConnection::open(location);
+    Result<std::string> made =
+        Then(connection, [&] { return InitPgCatalogue(*connection.value(), lastNumber); });
+    if (!made) {
+        return Fail(err, location, made.reason());
+    }
+    out << *made << "\n";
     return 0;
 }
 
@@ -246,7 +298,7 @@ int Backup(const std::string& to, const std::string& path, std::ostream& out, st
     }
     // The copy is renamed into place: over the catalogue or its log it would take the live file's place.
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-        if (SameFile(to, path + suffix)) {
+        if (!IsServerCatalogue(path) && SameFile(to, path + suffix)) {
             err << "tessaline: " << to << " is the disk catalogue's own file; back it up to another one\n";
             return 2;
         }
@@ -268,17 +320,21 @@ int Misused(std::ostream& err, const std::string& what) {
 
 bool IsTerminalCommand(const std::vector<std::string>& args) {
     const Request request = Parse(args);
-    for (const char* command : {"--help", "-h", "--version", "--disks", "--find", "--backup"}) {
+    for (const char* command : {"--help", "-h", "--version", "--disks", "--find", "--backup", "--init"}) {
         if (request.command == command) {
             return true;
         }
     }
-    return request.nul;
+    return request.nul || request.catalogue.has_value();
 }
 
-std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& cataloguePath,
-                                  std::ostream& out, std::ostream& err) {
+std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& configured,
+                                  std::ostream& out, std::ostream& err, int lastNumber) {
     const Request request = Parse(args);
+    if (request.catalogue && request.catalogue->empty()) {
+        return Misused(err, "--catalogue needs the server's URI or connection string");
+    }
+    const std::string& cataloguePath = request.catalogue ? *request.catalogue : configured;
     const std::string& command = request.command;
     if (command == "--help" || command == "-h") {
         out << Usage;
@@ -311,6 +367,15 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, const st
     if (request.nul) {
         return Misused(err, "-0 goes with --find or --disks");
     }
+    if (command == "--init") {
+        if (!request.catalogue) {
+            return Misused(err, "--init needs --catalogue and the server's URI before it");
+        }
+        if (!request.operands.empty()) {
+            return Misused(err, "--init takes nothing more");
+        }
+        return Init(cataloguePath, lastNumber, out, err);
+    }
     if (command == "--backup") {
         if (request.operands.size() != 1 || request.operands.front().empty()) {
             return Misused(err, request.operands.size() > 1
@@ -319,15 +384,18 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, const st
         }
         return Backup(request.operands.front(), cataloguePath, out, err);
     }
+    if (request.catalogue) {
+        return Misused(err, "--catalogue goes with --find, --disks, --backup or --init");
+    }
     // Anything else is the toolkit's (-platform, --style, ...) or the desktop program's.
     return std::nullopt;
 }
 
 std::optional<int> RunCommandLine(const std::vector<std::string>& args, const std::string& cataloguePath,
-                                  int output, std::ostream& err) {
+                                  int output, std::ostream& err, int lastNumber) {
     DescriptorOutput buffer(output);
     std::ostream out(&buffer);
-    const std::optional<int> code = RunCommandLine(args, cataloguePath, out, err);
+    const std::optional<int> code = RunCommandLine(args, cataloguePath, out, err, lastNumber);
     out.flush();
     if (buffer.error() == 0 || buffer.error() == EPIPE) {
         return code;

@@ -1,16 +1,20 @@
 #include "core/catalogue/Catalogue.h"
 
+#include "core/catalogue/CataloguePath.h"
 #include "core/catalogue/CatalogueText.h"
 #include "core/catalogue/ListWalk.h"
+#include "core/catalogue/PgCatalogueStore.h"
 #include "core/catalogue/TreeWalk.h"
 #include "core/runtime/Clock.h"
 #include "core/runtime/FileAccess.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <utility>
 
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -70,6 +74,15 @@ Estimate EstimateFor(const std::string& folder, std::uint64_t usedBytes) {
     return estimate;
 }
 
+// This machine, as a number never confirmed names the desk that took it.
+std::string DeskName() {
+    std::array<char, 256> name{};
+    if (::gethostname(name.data(), name.size() - 1) != 0 || name.front() == '\0') {
+        return "a desk";
+    }
+    return name.data();
+}
+
 std::string NumberList(const std::vector<DiskRecord>& disks) {
     std::string text;
     for (std::size_t i = 0; i < disks.size(); ++i) {
@@ -83,22 +96,36 @@ std::string NumberList(const std::vector<DiskRecord>& disks) {
 
 } // namespace
 
-Catalogue::Catalogue(std::string path, std::shared_ptr<Clock> clock)
-    : m_path(std::move(path)), m_clock(std::move(clock)) {}
+Catalogue::Catalogue(std::string path, std::shared_ptr<Clock> clock, std::string queueFile)
+    : m_path(std::move(path)), m_clock(std::move(clock)),
+      m_queue(queueFile.empty() ? (DefaultCataloguePath().parent_path() / "labels-to-record").string()
+                                : std::move(queueFile)) {}
 
 Catalogue::~Catalogue() {
     close();
 }
 
+Clock::TimePoint Catalogue::now() const {
+    return m_clock ? m_clock->now() : std::chrono::system_clock::now();
+}
+
 std::string Catalogue::today() const {
-    return IsoDate(Seconds(m_clock ? m_clock->now() : std::chrono::system_clock::now()));
+    return IsoDate(Seconds(now()));
 }
 
 Result<std::unique_ptr<CatalogueStore>> Catalogue::openStore(CatalogueAccess access) const {
     return CatalogueStore::open(m_path, today(), access);
 }
 
-CatalogueStore* Catalogue::store(CatalogueAccess access) {
+std::string Catalogue::cannotUse(const std::string& reason) const {
+    if (givesNumbers()) {
+        return "The shared disk catalogue " + ShownConnection(m_path) + " cannot be used: " + reason +
+               ".\r\n\r\nDisks are examined as usual, but they are not recorded in the catalogue.";
+    }
+    return CannotUseMessage(m_path, reason);
+}
+
+Result<CatalogueStore*> Catalogue::connect(CatalogueAccess access) {
     // A store opened to read is opened again to record: only that may move a damaged file aside.
     if (m_store && access == CatalogueAccess::Record && m_storeAccess != CatalogueAccess::Record) {
         m_store.reset();
@@ -106,20 +133,171 @@ CatalogueStore* Catalogue::store(CatalogueAccess access) {
     if (!m_store) {
         Result<std::unique_ptr<CatalogueStore>> opened = openStore(access);
         if (!opened) {
-            report(CannotUseMessage(m_path, opened.reason()));
-            return nullptr;
+            return opened.failure();
         }
         m_store = std::move(opened).value();
         m_storeAccess = access;
         if (!m_store->movedAside().empty()) {
             tell(MovedAsideMessage(m_path, m_store->movedAside()));
         }
+        // What was owed while the server could not be reached goes at the first connection that may write.
+        if (m_store->givesNumbers() && access == CatalogueAccess::Record) {
+            sendQueued(*m_store);
+        }
     }
     return m_store.get();
 }
 
+CatalogueStore* Catalogue::store(CatalogueAccess access) {
+    Result<CatalogueStore*> connected = connect(access);
+    if (!connected) {
+        report(cannotUse(connected.reason()));
+        return nullptr;
+    }
+    return *connected;
+}
+
+bool Catalogue::givesNumbers() const {
+    return IsServerCatalogue(m_path);
+}
+
+bool Catalogue::Unreachable(const std::string& reason) {
+    return reason.find("does not allow this login") == std::string::npos &&
+           reason.find("no Tessaline catalogue") == std::string::npos &&
+           reason.find("newer version") == std::string::npos &&
+           reason.find("older version") == std::string::npos &&
+           reason.find("numbers have run out") == std::string::npos;
+}
+
+Result<NumberedDisk> Catalogue::takeNumber(const DiskRecord& disk) {
+    Result<CatalogueStore*> connected = connect(CatalogueAccess::Record);
+    if (!connected) {
+        return connected.failure();
+    }
+    Result<NumberedDisk> taken = (*connected)->reserveNumber(disk, Seconds(now()), DeskName());
+    if (!taken) {
+        m_store.reset(); // a connection that failed is made afresh next time
+    }
+    return taken;
+}
+
+void Catalogue::confirmLabel(const NumberedDisk& taken, DiskRecord disk, const WalkPlace& place) {
+    cancelWalk();
+    disk.number = taken.number;
+    Result<Done> confirmed =
+        m_store ? m_store->confirmNumber(taken.id) : Result<Done>(Failure{"not connected"});
+    if (!confirmed) {
+        m_store.reset();
+        owe({QueuedLabel::Kind::Confirm, taken.id, disk, Seconds(now())});
+        tell("The label was printed as disk #" + std::to_string(taken.number) +
+             ", but the shared disk catalogue could not be told: " + confirmed.reason() +
+             ".\r\n\r\nThe number stays the disk's; Tessaline records the label once the catalogue can be "
+             "reached again. Then, to record the disk's folders and files, " +
+             FinishAdvice + ".");
+        return;
+    }
+    startWalk(taken.id, disk, place);
+}
+
+void Catalogue::giveBack(const NumberedDisk& taken) {
+    if (!m_store || !m_store->releaseNumber(taken.id)) {
+        m_store.reset();
+        DiskRecord disk;
+        disk.number = taken.number;
+        owe({QueuedLabel::Kind::Release, taken.id, disk, Seconds(now())});
+    }
+}
+
+void Catalogue::queueLabel(const DiskRecord& disk) {
+    owe({QueuedLabel::Kind::Label, 0, disk, Seconds(now())});
+}
+
+std::optional<int> Catalogue::lastNumber() {
+    if (!m_store) {
+        return std::nullopt;
+    }
+    const Result<int> last = m_store->lastNumber();
+    return last ? std::optional<int>(*last) : std::nullopt;
+}
+
+void Catalogue::owe(const QueuedLabel& label) {
+    if (const Result<Done> kept = m_queue.add(label); !kept) {
+        tell("Disk #" + std::to_string(label.disk.number) +
+             " could not be noted to be recorded in the shared disk catalogue later: " + kept.reason() +
+             ".\r\n\r\nOnce the catalogue can be reached, put the disk in the Zip drive and print its label "
+             "again.");
+    }
+}
+
+void Catalogue::sendQueued(CatalogueStore& catalogue) {
+    Result<std::vector<QueuedLabel>> owed = m_queue.read();
+    if (!owed) {
+        report("The labels this desk printed while the shared disk catalogue could not be reached cannot be "
+               "read: " +
+               owed.reason() + ".");
+        return;
+    }
+    if (owed->empty()) {
+        return;
+    }
+    std::vector<QueuedLabel> left;
+    std::vector<DiskRecord> recorded;
+    for (const QueuedLabel& label : *owed) {
+        if (!left.empty()) {
+            left.push_back(label); // in order: one that failed holds up the rest
+            continue;
+        }
+        Result<Done> sent = Done{};
+        if (label.kind == QueuedLabel::Kind::Label) {
+            sent = Then(catalogue.addDisk(label.disk, label.printedAt), [] { return Result<Done>(Done{}); });
+            if (sent) {
+                recorded.push_back(label.disk);
+            }
+        } else if (label.kind == QueuedLabel::Kind::Confirm) {
+            sent = catalogue.confirmNumber(label.diskId);
+        } else {
+            sent = catalogue.releaseNumber(label.diskId);
+        }
+        if (!sent) {
+            report("What this desk owes the shared disk catalogue from a time it could not be reached cannot "
+                   "be recorded yet: " +
+                   sent.reason() + ".\r\n\r\nTessaline tries again at the next label.");
+            left.push_back(label);
+        }
+    }
+    if (const Result<Done> kept = m_queue.replace(left); !kept) {
+        tell("The shared disk catalogue has recorded what this desk owed it, but " + kept.reason() +
+             ".\r\n\r\nRemove that file, or the labels in it are recorded twice.");
+    }
+    if (recorded.empty()) {
+        return;
+    }
+    tell(std::string(recorded.size() == 1 ? "The label" : "The labels") +
+         " printed while the shared disk catalogue could not be reached " +
+         (recorded.size() == 1 ? "is" : "are") + " now recorded in it: disk" +
+         (recorded.size() == 1 ? " " : "s ") + NumberList(recorded) + ".\r\n\r\nTo record " +
+         (recorded.size() == 1 ? "its" : "their") + " folders and files, " + FinishAdvice + ".");
+    // A number this desk gave may have been given by another desk meanwhile: both disks keep it, and the
+    // user hears of it rather than find out from a shelf.
+    const Result<std::vector<DiskRecord>> disks = catalogue.disks();
+    for (const DiskRecord& disk : recorded) {
+        const auto same =
+            disks ? std::count_if(disks->begin(), disks->end(),
+                                  [&](const DiskRecord& other) { return other.number == disk.number; })
+                  : 0;
+        if (same > 1) {
+            tell("Disk #" + std::to_string(disk.number) +
+                 ", labelled while the shared disk catalogue could not be reached, has the same number as a "
+                 "disk labelled at another desk meanwhile. Both are recorded under #" +
+                 std::to_string(disk.number) +
+                 ".\r\n\r\nPrint the label of one of them again as a new disk, so that each number stands "
+                 "for one disk.");
+        }
+    }
+}
+
 std::optional<DiskRecord> Catalogue::recognise(const DiskIdentity& identity) {
-    if (identity.serial == 0 || NothingAt(m_path)) {
+    if (identity.serial == 0 || (!givesNumbers() && NothingAt(m_path))) {
         return std::nullopt;
     }
     CatalogueStore* catalogue = store(CatalogueAccess::Read);
@@ -128,7 +306,7 @@ std::optional<DiskRecord> Catalogue::recognise(const DiskIdentity& identity) {
     }
     Result<std::optional<DiskRecord>> known = catalogue->recognise(identity);
     if (!known) {
-        report(CannotUseMessage(m_path, known.reason()));
+        report(cannotUse(known.reason()));
         return std::nullopt;
     }
     return *known;
@@ -144,13 +322,13 @@ void Catalogue::recordLabel(const DiskRecord& disk, const WalkPlace& place) {
     std::int64_t id = disk.id;
     if (id != 0) {
         if (const Result<Done> relabelled = catalogue->relabelDisk(id, disk, now); !relabelled) {
-            report(CannotUseMessage(m_path, relabelled.reason()));
+            report(cannotUse(relabelled.reason()));
             return;
         }
     } else {
         const Result<std::int64_t> added = catalogue->addDisk(disk, now);
         if (!added) {
-            report(CannotUseMessage(m_path, added.reason()));
+            report(cannotUse(added.reason()));
             return;
         }
         id = *added;
@@ -165,7 +343,7 @@ bool Catalogue::catalogueAgain(const DiskRecord& disk, const WalkPlace& place) {
         return false;
     }
     if (const Result<Done> refreshed = catalogue->refreshDisk(disk.id, disk); !refreshed) {
-        tell(CannotUseMessage(m_path, refreshed.reason()));
+        tell(cannotUse(refreshed.reason()));
         return false;
     }
     startWalk(disk.id, disk, place);
@@ -225,7 +403,8 @@ void Catalogue::walk(std::int64_t diskId, int number, std::uint64_t usedBytes, W
     opened = Failure{}; // closed before the end is told: the file is whole by then
     const bool closing = m_closing.load();
     if (!failure.empty() || (outcome.end != WalkEnd::Finished && !closing)) {
-        tell(WalkShortMessage(m_path, number, outcome.end, failure, oldListKept));
+        tell(WalkShortMessage(givesNumbers() ? ShownConnection(m_path) : m_path, number, outcome.end, failure,
+                              oldListKept));
     }
     setProgress({});
 }
@@ -306,7 +485,7 @@ std::optional<std::string> Catalogue::takeMessage() {
 }
 
 std::optional<std::string> Catalogue::unfinishedMessage() const {
-    if (NothingAt(m_path)) {
+    if (!givesNumbers() && NothingAt(m_path)) {
         return std::nullopt;
     }
     Result<std::unique_ptr<CatalogueStore>> opened = openStore(CatalogueAccess::Read);

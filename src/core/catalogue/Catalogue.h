@@ -3,8 +3,10 @@
 #include "core/catalogue/CatalogueProgress.h"
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/DiskRecord.h"
+#include "core/catalogue/LabelQueue.h"
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -29,7 +31,9 @@ struct WalkPlace {
 // This is the one owner of moving a damaged file aside: only its recording opens the file to Record.
 class Catalogue {
 public:
-    Catalogue(std::string path, std::shared_ptr<Clock> clock);
+    // `path` is the catalogue file, or a shared catalogue's server (a libpq URI or connection string);
+    // `queueFile` keeps the labels a desk owes a shared catalogue while it cannot be reached.
+    Catalogue(std::string path, std::shared_ptr<Clock> clock, std::string queueFile = {});
     // As close().
     ~Catalogue();
     Catalogue(const Catalogue&) = delete;
@@ -71,20 +75,48 @@ public:
     // no catalogue yet. Reads the file only.
     std::optional<std::string> unfinishedMessage() const;
 
+    // A shared catalogue gives the disk numbers of a team: a new label takes its number from it, and the
+    // disk is recorded under that number before the label is printed, unconfirmed until it went out.
+    bool givesNumbers() const;
+    // The number for a new label, with the disk (`disk.number` aside) recorded under it; or why there is
+    // none (the server cannot be reached, the login may not label), for the caller to ask what to do.
+    // Labels owed from a time the server could not be reached are sent first.
+    Result<NumberedDisk> takeNumber(const DiskRecord& disk);
+    // The label of a number taken went to the printer: the disk is labelled and its tree walked. Should the
+    // server have gone meanwhile, the confirmation waits in the queue, and the user is told.
+    void confirmLabel(const NumberedDisk& taken, DiskRecord disk, const WalkPlace& place);
+    // The label of a number taken was not printed: the number goes back for the next label (later, should
+    // the server have gone meanwhile).
+    void giveBack(const NumberedDisk& taken);
+    // A label printed with this desk's own number while the shared catalogue could not be reached: the disk
+    // is recorded once it can be (its tree is left to be catalogued again).
+    void queueLabel(const DiskRecord& disk);
+    // The last number the shared catalogue gave, for the desk's own to follow; none when it cannot say.
+    std::optional<int> lastNumber();
+    // Whether the user would be asked whether to label without the shared catalogue when `reason` is why
+    // no number could be taken: not when the login may not label, nor when the catalogue is not made yet.
+    static bool Unreachable(const std::string& reason);
+
     // A connection of its own, for a window or the command line.
     Result<std::unique_ptr<CatalogueStore>> openStore(CatalogueAccess access = CatalogueAccess::Read) const;
 
 private:
     CatalogueStore* store(CatalogueAccess access);
+    Result<CatalogueStore*> connect(CatalogueAccess access);
+    void sendQueued(CatalogueStore& catalogue);
+    void owe(const QueuedLabel& label);
+    std::string cannotUse(const std::string& reason) const;
     void startWalk(std::int64_t diskId, const DiskRecord& disk, const WalkPlace& place);
     void walk(std::int64_t diskId, int number, std::uint64_t usedBytes, WalkPlace place);
     void report(const std::string& message);
     void tell(const std::string& message);
     void setProgress(const CatalogueProgress& progress);
     std::string today() const;
+    std::chrono::system_clock::time_point now() const;
 
     std::string m_path;
     std::shared_ptr<Clock> m_clock;
+    LabelQueue m_queue;
     std::unique_ptr<CatalogueStore> m_store; // the caller's thread only
     CatalogueAccess m_storeAccess = CatalogueAccess::Read;
 

@@ -16,6 +16,8 @@ class PictureBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class Printer;
+struct WalkPlace;
 
 // The label window: examines the disk in the Zip drive and, laid out at the size of the label
 // (6510 x 5400 twips), is the label that printing puts on paper.
@@ -86,6 +88,15 @@ private:
     bool askReprint();
     // Records the printed label in the catalogue and starts the walk of its tree.
     void recordPrinted(std::int16_t number, std::int64_t knownId);
+    // Prints a new label under the number the shared catalogue gives, or, when it cannot be reached and the
+    // user agrees, under this desk's own next number, recorded once the catalogue is back.
+    void printShared(Printer& printer);
+    // Puts the number on the label and prints it; whether the printer took it (the user is told if not).
+    bool printNumbered(Printer& printer, std::int16_t number);
+    // Where the examined disk's tree is walked; no folder when the disk is gone.
+    WalkPlace walkPlace();
+    // Shows what the catalogue has to tell, one message at a time.
+    void showCatalogueMessages();
     // Shows a number on the label, across and down.
     void showDiskNumber(std::int16_t number);
 

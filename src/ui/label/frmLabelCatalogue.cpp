@@ -18,16 +18,6 @@
 #include <chrono>
 #include <limits>
 
-namespace {
-
-void ShowCatalogueMessage(const Services& services) {
-    while (const auto message = services.catalogue->takeMessage()) {
-        MsgBox(services, *message, 0);
-    }
-}
-
-} // namespace
-
 void frmLabel::recogniseDisk() {
     m_known.reset();
     if (!m_services.catalogue) {
@@ -35,7 +25,7 @@ void frmLabel::recogniseDisk() {
     }
     const std::optional<DiskRecord> known =
         m_services.catalogue->recognise(IdentityOfFacts(Program().DiskFacts));
-    ShowCatalogueMessage(m_services);
+    showCatalogueMessages();
     if (known && known->number >= std::numeric_limits<std::int16_t>::min() &&
         known->number <= std::numeric_limits<std::int16_t>::max()) {
         m_known = known;
@@ -63,13 +53,24 @@ void frmLabel::recordPrinted(std::int16_t number, std::int64_t knownId) {
     }
     DiskRecord disk = RecordOfFacts(Program().DiskFacts, number, m_logo.Caption());
     disk.id = knownId;
+    m_services.catalogue->recordLabel(disk, walkPlace());
+    showCatalogueMessages();
+}
+
+WalkPlace frmLabel::walkPlace() {
     WalkPlace place;
     try {
         place.folder = folderOfDrive(Program().ZipDrive);
         place.otherMounts = m_services.drives->mountsInside(place.folder);
     } catch (const RuntimeError&) {
         // The disk went with the print: it is recorded, its tree stays to be walked another time.
+        place = {};
     }
-    m_services.catalogue->recordLabel(disk, place);
-    ShowCatalogueMessage(m_services);
+    return place;
+}
+
+void frmLabel::showCatalogueMessages() {
+    while (const auto message = m_services.catalogue->takeMessage()) {
+        MsgBox(m_services, *message, 0);
+    }
 }

@@ -1,7 +1,10 @@
 // Printing the label: the label window prints itself and advances the stored disk number.
 #include "ui/label/frmLabel.h"
 
+#include "core/catalogue/Catalogue.h"
+#include "core/catalogue/LabelledDisk.h"
 #include "core/runtime/Conversions.h"
+#include "core/runtime/MessageService.h"
 #include "core/runtime/ProgramState.h"
 #include "core/runtime/Runtime.h"
 #include "core/runtime/RuntimeError.h"
@@ -66,6 +69,25 @@ std::string NotSavedMessage(const Services& services, std::int16_t stored, const
            " under Configure, or the next label will repeat this one's number.";
 }
 
+// The stored number after a label went out; the user is told when it cannot be saved.
+void SaveDiskNumber(const Services& services, std::int16_t number) {
+    if (const Result<ProfileStatuses> saved =
+            ProfileWriteKeys(services, {{"GLOBAL", "ID_INDEX", std::int64_t{number}}});
+        !saved) {
+        MsgBox(services, NotSavedMessage(services, number, saved.reason()), 0);
+    }
+}
+
+// Asked before a label is printed without the shared catalogue, which gives no number now.
+std::string UnreachableQuestion(const std::string& reason, std::int16_t number) {
+    return "The shared disk catalogue cannot be reached: " + reason +
+           ".\r\n\r\nPrint this label with this desk's next number, #" + IntToText(number) +
+           ", and record the disk in the shared catalogue once it can be reached again?\r\n\r\nShould "
+           "another "
+           "desk label a disk meanwhile, it may get the same number: Tessaline says so when it records this "
+           "one. Choose No to print nothing now.";
+}
+
 } // namespace
 
 void frmLabel::cmdPrint_Click() {
@@ -102,14 +124,27 @@ void frmLabel::cmdPrint_Click() {
         cmdRefresh_Click();
         return;
     }
+    if (m_services.catalogue && m_services.catalogue->givesNumbers()) {
+        printShared(printer);
+        cmdRefresh_Click();
+        return;
+    }
     const Result<std::int16_t> next = NextStoredNumber(m_services);
     if (!next) {
         MsgBox(m_services, next.reason(), 0);
         cmdRefresh_Click();
         return;
     }
-
+    // The stored number advances only for a label that went to the printer.
     const std::int16_t number = Program().NextDiskNumber;
+    if (printNumbered(printer, number)) {
+        SaveDiskNumber(m_services, *next);
+        recordPrinted(number, 0);
+    }
+    cmdRefresh_Click();
+}
+
+bool frmLabel::printNumbered(Printer& printer, std::int16_t number) {
     txtID->setText(QString::fromStdString("# " + IntToText(number)));
     if (m_known) {
         // Shown with its catalogued number, printed as a new disk: down the strip too.
@@ -117,17 +152,52 @@ void frmLabel::cmdPrint_Click() {
     }
     cmdPrint->setVisible(false);
     cmdRefresh->setVisible(false);
-
-    // The stored number advances only for a label that went to the printer.
     if (!printer.printWindow(*this)) {
         MsgBox(m_services, NotPrintedMessage(printer), 0);
-    } else {
-        if (const Result<ProfileStatuses> saved =
-                ProfileWriteKeys(m_services, {{"GLOBAL", "ID_INDEX", std::int64_t{*next}}});
-            !saved) {
-            MsgBox(m_services, NotSavedMessage(m_services, *next, saved.reason()), 0);
-        }
-        recordPrinted(number, 0);
+        return false;
     }
-    cmdRefresh_Click();
+    return true;
+}
+
+void frmLabel::printShared(Printer& printer) {
+    const DiskRecord disk = RecordOfFacts(Program().DiskFacts, 0, m_logo.Caption());
+    const Result<NumberedDisk> taken = m_services.catalogue->takeNumber(disk);
+    showCatalogueMessages();
+    if (taken) {
+        if (!printNumbered(printer, static_cast<std::int16_t>(taken->number))) {
+            m_services.catalogue->giveBack(*taken);
+            return;
+        }
+        m_services.catalogue->confirmLabel(*taken, disk, walkPlace());
+        // The desk's own number follows the team's, so that the profile stays meaningful on its own.
+        SaveDiskNumber(m_services,
+                       static_cast<std::int16_t>(m_services.catalogue->lastNumber().value_or(taken->number)));
+        showCatalogueMessages();
+        return;
+    }
+    if (!Catalogue::Unreachable(taken.reason())) {
+        MsgBox(m_services,
+               "The label cannot be printed: the shared disk catalogue gives this desk no disk number: " +
+                   taken.reason() +
+                   ".\r\n\r\nAsk whoever keeps the catalogue's server to mend this. The disk number was not "
+                   "changed.",
+               0);
+        return;
+    }
+    const Result<std::int16_t> next = NextStoredNumber(m_services);
+    if (!next) {
+        MsgBox(m_services, next.reason(), 0);
+        return;
+    }
+    const std::int16_t number = Program().NextDiskNumber;
+    if (MsgBox(m_services, UnreachableQuestion(taken.reason(), number), MessageYesNo | MessageQuestion) !=
+            AnswerYes ||
+        !printNumbered(printer, number)) {
+        return;
+    }
+    SaveDiskNumber(m_services, *next);
+    DiskRecord numbered = disk;
+    numbered.number = number;
+    m_services.catalogue->queueLabel(numbered);
+    showCatalogueMessages();
 }
