@@ -97,6 +97,9 @@ void PostgresServer::createDatabase(const std::string& name) const {
 }
 
 void PostgresServer::start() {
+    if (m_pid > 0) {
+        return; // running: a second server on the same cluster would only fail
+    }
     // Fast and forgetful: the cluster lives as long as the test.
     std::vector<std::string> args = {"setpriv", "--pdeathsig", "SIGINT"};
     if (::geteuid() == 0) {

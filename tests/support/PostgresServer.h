@@ -25,7 +25,8 @@ public:
     std::string connection(const std::string& database = "postgres") const;
     // A new empty database; throws on failure.
     void createDatabase(const std::string& name) const;
-    // Stops the server (fast: sessions are cut) and starts it again, for tests of a server that goes away.
+    // Stops the server (fast: sessions are cut) and starts it again (when stopped), for tests of a server
+    // that goes away.
     void stop();
     void start();
     std::string log() const;
