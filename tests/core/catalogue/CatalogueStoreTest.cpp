@@ -187,9 +187,7 @@ TEST(CatalogueStoreTest, ABatchAfterAnotherStoresChangeFilesEveryEntryUnderItsOw
 // enough, by commit, or by finish; a store closed before that keeps none of them.
 TEST_P(CatalogueStoresTest, StagedEntriesAreCommittedWholeOrNotAtAll) {
     // As another store sees them.
-    const auto entries = [&] {
-        return static_cast<std::int64_t>(file.open()->search("type:file")->total);
-    };
+    const auto entries = [&] { return static_cast<std::int64_t>(file.open()->search("type:file")->total); };
     const auto counted = [&] {
         std::int64_t all = 0;
         const std::vector<DiskRecord> disks = file.open()->disks().value();

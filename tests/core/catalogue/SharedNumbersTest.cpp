@@ -19,7 +19,9 @@ namespace {
 
 // A catalogue of its own on the tests' server, made as an administrator makes it, the team's last number
 // being `last`.
-std::string SharedCatalogue(const std::string& database, int last) {
+std::string SharedCatalogue(const std::string& name, int last) {
+    static int count = 0;
+    const std::string database = name + "_" + std::to_string(++count);
     PostgresServer::shared().createDatabase(database);
     const std::string location = PostgresServer::shared().connection(database);
     Result<std::unique_ptr<PgConnection>> admin = PgConnection::open(location);
@@ -128,8 +130,10 @@ TEST(SharedNumbers, ALoginThatMayOnlySearchSearchesAndIsToldItMayNotRecord) {
     const std::string location = SharedCatalogue("search_only", 0);
     AddCatalogueDisk(location, ZipDisk(1, "ONE", 1), LocalTime(2026, 3, 14, 12, 0, 0),
                      {FileEntry("", "report.txt", 1, LocalTime(2026, 3, 14, 12, 0, 0))});
-    ASSERT_TRUE(PgConnection::open(location).value()->run("CREATE ROLE clerk LOGIN IN ROLE " +
-                                                          std::string(SearchRole)));
+    ASSERT_TRUE(PgConnection::open(location).value()->run(
+        "DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'clerk') THEN CREATE ROLE clerk "
+        "LOGIN IN ROLE " +
+        std::string(SearchRole) + "; END IF; END $$"));
     const auto store = Open(location + " user=clerk");
     ASSERT_TRUE(store);
     EXPECT_EQ(store->search("report")->total, 1U);
