@@ -1,6 +1,5 @@
 #include "core/catalogue/Catalogue.h"
 
-#include "core/catalogue/CataloguePath.h"
 #include "core/catalogue/CatalogueText.h"
 #include "core/catalogue/ListWalk.h"
 #include "core/catalogue/PgCatalogueStore.h"
@@ -11,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <utility>
 
 #include <sys/statvfs.h>
@@ -96,13 +96,25 @@ std::string NumberList(const std::vector<DiskRecord>& disks) {
 
 } // namespace
 
-Catalogue::Catalogue(std::string path, std::shared_ptr<Clock> clock, std::string queueFile)
-    : m_path(std::move(path)), m_clock(std::move(clock)),
-      m_queue(queueFile.empty() ? (DefaultCataloguePath().parent_path() / "labels-to-record").string()
+Catalogue::Catalogue(std::string file, std::shared_ptr<Clock> clock, std::string server,
+                     std::string queueFile)
+    : m_file(std::move(file)), m_path(server.empty() ? m_file : std::move(server)), m_clock(std::move(clock)),
+      m_queue(queueFile.empty() ? (std::filesystem::path(m_file).parent_path() / "labels-to-record").string()
                                 : std::move(queueFile)) {}
 
 Catalogue::~Catalogue() {
     close();
+}
+
+std::string Catalogue::shownPath() const {
+    return givesNumbers() ? ShownConnection(m_path) : m_path;
+}
+
+void Catalogue::setServer(const std::string& server) {
+    close();
+    m_path = server.empty() ? m_file : server;
+    const std::lock_guard lock(m_mutex);
+    m_reported = false; // the new place's trouble is told afresh
 }
 
 Clock::TimePoint Catalogue::now() const {
@@ -119,7 +131,7 @@ Result<std::unique_ptr<CatalogueStore>> Catalogue::openStore(CatalogueAccess acc
 
 std::string Catalogue::cannotUse(const std::string& reason) const {
     if (givesNumbers()) {
-        return "The shared disk catalogue " + ShownConnection(m_path) + " cannot be used: " + reason +
+        return "The shared disk catalogue " + shownPath() + " cannot be used: " + reason +
                ".\r\n\r\nDisks are examined as usual, but they are not recorded in the catalogue.";
     }
     return CannotUseMessage(m_path, reason);
@@ -403,8 +415,7 @@ void Catalogue::walk(std::int64_t diskId, int number, std::uint64_t usedBytes, W
     opened = Failure{}; // closed before the end is told: the file is whole by then
     const bool closing = m_closing.load();
     if (!failure.empty() || (outcome.end != WalkEnd::Finished && !closing)) {
-        tell(WalkShortMessage(givesNumbers() ? ShownConnection(m_path) : m_path, number, outcome.end, failure,
-                              oldListKept));
+        tell(WalkShortMessage(shownPath(), number, outcome.end, failure, oldListKept));
     }
     setProgress({});
 }

@@ -31,15 +31,22 @@ struct WalkPlace {
 // This is the one owner of moving a damaged file aside: only its recording opens the file to Record.
 class Catalogue {
 public:
-    // `path` is the catalogue file, or a shared catalogue's server (a libpq URI or connection string);
-    // `queueFile` keeps the labels a desk owes a shared catalogue while it cannot be reached.
-    Catalogue(std::string path, std::shared_ptr<Clock> clock, std::string queueFile = {});
+    // `file` is the desk's own catalogue file; `server`, when given, a shared catalogue's server (a libpq
+    // URI or connection string) used instead. `queueFile` keeps the labels a desk owes a shared catalogue
+    // while it cannot be reached (by default beside the file).
+    Catalogue(std::string file, std::shared_ptr<Clock> clock, std::string server = {},
+              std::string queueFile = {});
     // As close().
     ~Catalogue();
     Catalogue(const Catalogue&) = delete;
     Catalogue& operator=(const Catalogue&) = delete;
 
     const std::string& path() const { return m_path; }
+    // Where the catalogue is, as the user may be shown it: a server's without a password.
+    std::string shownPath() const;
+    // Keeps the catalogue on `server` from now on, or in the desk's own file when that is empty: a running
+    // walk is cancelled and the catalogue closed first.
+    void setServer(const std::string& server);
 
     // The catalogued disk with this identity. None for serial 0, for a disk not catalogued, and while the
     // catalogue cannot be used (no file yet: nothing to recognise, and nothing is created).
@@ -114,7 +121,8 @@ private:
     std::string today() const;
     std::chrono::system_clock::time_point now() const;
 
-    std::string m_path;
+    std::string m_file;
+    std::string m_path; // the file, or the server
     std::shared_ptr<Clock> m_clock;
     LabelQueue m_queue;
     std::unique_ptr<CatalogueStore> m_store; // the caller's thread only

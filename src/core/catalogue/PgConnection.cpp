@@ -25,6 +25,18 @@ std::string OneLine(const char* message) {
     return line;
 }
 
+// A server that does not answer (a network down) is given up after a few seconds rather than the system's
+// minutes: a desk waits on it before a label. A time the connection sets itself stands.
+std::string WithTimeout(const std::string& connection) {
+    if (connection.find("connect_timeout") != std::string::npos) {
+        return connection;
+    }
+    if (connection.find("://") != std::string::npos) {
+        return connection + (connection.find('?') == std::string::npos ? "?" : "&") + "connect_timeout=5";
+    }
+    return connection + (connection.empty() ? "" : " ") + "connect_timeout=5";
+}
+
 } // namespace
 
 Result<std::unique_ptr<PgConnection>> PgConnection::open(const std::string& connection) {
@@ -33,7 +45,7 @@ Result<std::unique_ptr<PgConnection>> PgConnection::open(const std::string& conn
         return library.failure();
     }
     const PgLibrary& pq = **library;
-    pg_conn* made = pq.connectdb(connection.c_str());
+    pg_conn* made = pq.connectdb(WithTimeout(connection).c_str());
     if (made == nullptr) {
         return Failure{"the catalogue server could not be connected to (out of memory)"};
     }

@@ -6,12 +6,14 @@
 #include <cmath>
 #include <cstdlib>
 
-std::string ConfiguredCatalogue(const ProfileService& profile, const std::string& file) {
+std::string ConfiguredServer(const ProfileService& profile) {
     const Result<std::optional<std::string>> server = profile.read(CatalogueSection, ServerKey);
-    if (server && *server && !(*server)->empty()) {
-        return **server;
-    }
-    return file;
+    return server && *server ? **server : std::string();
+}
+
+std::string ConfiguredCatalogue(const ProfileService& profile, const std::string& file) {
+    const std::string server = ConfiguredServer(profile);
+    return server.empty() ? file : server;
 }
 
 int LastDiskNumber(const ProfileService& profile) {

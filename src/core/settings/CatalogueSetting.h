@@ -11,8 +11,11 @@ class ProfileService;
 inline constexpr const char* CatalogueSection = "CATALOGUE";
 inline constexpr const char* ServerKey = "SERVER";
 
-// Where this desk keeps its catalogue: on the server that the profile names, else in `file`. A profile
-// that cannot be read leaves the file.
+// The server of the shared catalogue that the profile names; empty when it names none (or cannot be read):
+// the desk keeps its own file.
+std::string ConfiguredServer(const ProfileService& profile);
+
+// Where this desk keeps its catalogue: on the server that the profile names, else in `file`.
 std::string ConfiguredCatalogue(const ProfileService& profile, const std::string& file);
 
 // This desk's last disk number, from its profile; 0 when there is none or it is no number.

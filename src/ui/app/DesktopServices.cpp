@@ -28,8 +28,8 @@ WindowServices DesktopServices(std::shared_ptr<DriveService> drives, const std::
     services.formats = std::make_shared<QtLocaleFormats>();
     services.printer = std::make_shared<SystemPrinterProvider>(printLibrary);
     // Opened when a disk is first examined, never at start-up.
-    services.catalogue = std::make_shared<Catalogue>(
-        ConfiguredCatalogue(*services.profile, DefaultCataloguePath().string()), services.clock);
+    services.catalogue = std::make_shared<Catalogue>(DefaultCataloguePath().string(), services.clock,
+                                                     ConfiguredServer(*services.profile));
     // Quitting during a walk stops it first (what it recorded stays, marked incomplete), and the catalogue
     // is closed with everything in its main file, so that a copy of that file alone is whole.
     services.terminator = std::make_shared<ExitTerminator>([catalogue = std::weak_ptr(services.catalogue)] {

@@ -160,6 +160,7 @@ frmCatalogue::frmCatalogue(const WindowServices& services, QWidget* parent)
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(lblCount, 1);
     makeWalkControls(*bottomRow);
+    makeLocationControls(*bottomRow);
     bottomRow->addWidget(cmdExport);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(findRow);
@@ -177,7 +178,8 @@ frmCatalogue::frmCatalogue(const WindowServices& services, QWidget* parent)
     QWidget::setTabOrder(grdDisks, tvwFolders);
     QWidget::setTabOrder(tvwFolders, cmdRemove);
     QWidget::setTabOrder(cmdRemove, cmdCatalogueDisk);
-    QWidget::setTabOrder(cmdCatalogueDisk, cmdExport);
+    QWidget::setTabOrder(cmdCatalogueDisk, cmdLocation);
+    QWidget::setTabOrder(cmdLocation, cmdExport);
 
     connect(txtSearch, &QLineEdit::textChanged, this, &frmCatalogue::txtSearch_Change);
     connect(grdResults, &QTableView::doubleClicked, this, &frmCatalogue::showHit);
@@ -285,8 +287,8 @@ CatalogueStore* frmCatalogue::store() {
     if (m_store || !m_problem.empty() || !m_services.catalogue) {
         return m_store.get();
     }
-    const std::string& path = m_services.catalogue->path();
-    if (NothingAt(path)) {
+    const std::string path = m_services.catalogue->shownPath();
+    if (!m_services.catalogue->givesNumbers() && NothingAt(path)) {
         return nullptr; // nothing recorded yet; looking creates nothing
     }
     // Only reads: a damaged file stays where it is, said here, until a recording moves it aside.

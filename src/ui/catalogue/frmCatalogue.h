@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,9 @@ public:
     // stop it; a progress dialog with Cancel, shown once an export takes a while. Tests cancel part-way.
     using ExportProgress = std::function<bool(std::uint64_t written, std::uint64_t total)>;
     ExportProgress exportProgress;
+    // Asks where the catalogue is kept (a server's URI, or empty for this computer's file), offering the
+    // present one; none: cancelled. Tests answer with a text.
+    std::function<std::optional<QString>(const QString& current)> askLocation;
     // Makes the search thread's connection. Tests wrap it to hold a search back.
     SearchWorker::OpenSearch openSearch;
 
@@ -75,6 +79,7 @@ public:
     QPushButton* cmdRemove = nullptr;
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdCatalogueDisk = nullptr;
+    QPushButton* cmdLocation = nullptr;
     QProgressBar* barWalk = nullptr;
 
 public slots:
@@ -82,6 +87,7 @@ public slots:
     void cmdRemove_Click();
     void cmdExport_Click();
     void cmdCatalogueDisk_Click();
+    void cmdLocation_Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -127,6 +133,8 @@ private:
     void makeExportSeams();
     // Catalogue This Disk and the walk's bar, in the bottom row.
     void makeWalkControls(QHBoxLayout& row);
+    // Location..., in the bottom row.
+    void makeLocationControls(QHBoxLayout& row);
     // The disk in the Zip drive named in the profile, when the catalogue knows it; else why not.
     Result<DriveDisk> diskInDrive();
     // Catalogue This Disk is there for a disk the catalogue knows, and says why not otherwise.

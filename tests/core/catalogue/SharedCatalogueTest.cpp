@@ -47,7 +47,8 @@ protected:
     void TearDown() override { server->start(); } // for the next test, whatever this one left
 
     std::unique_ptr<Catalogue> desk() const {
-        return std::make_unique<Catalogue>(location, nullptr, (dir / "labels-to-record").string());
+        return std::make_unique<Catalogue>((dir / "catalogue.sqlite").string(), nullptr, location,
+                                           (dir / "labels-to-record").string());
     }
     std::unique_ptr<CatalogueStore> store() const { return CatalogueStore::open(location, {}).value(); }
     std::vector<std::string> messages(Catalogue& catalogue) const {
