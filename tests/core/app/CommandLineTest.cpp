@@ -1,6 +1,7 @@
 #include "core/app/CommandLine.h"
 #include "core/app/DescriptorOutput.h"
 
+#include "support/PostgresServer.h"
 #include "support/SampleCatalogue.h"
 #include "support/TempDir.h"
 
@@ -125,6 +126,9 @@ TEST(CommandLine, TellsTheCommandsItAnswersFromTheDesktopsArguments) {
         {"-0"},
         {"--null", "--version"},
         {"--", "--find"},
+        {"--init"},
+        {"--catalogue", "host=server"},
+        {"--catalogue=host=server", "--disks"},
     };
     for (const auto& args : starts) {
         SCOPED_TRACE(testing::PrintToString(args));
@@ -254,6 +258,62 @@ TEST(CommandLine, OutputLongerThanItsBufferArrivesWhole) {
     ::close(fd);
     std::ifstream in(path, std::ios::binary);
     EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == expected);
+}
+
+// A shared catalogue is made by --init, found, listed and explained for a backup through --catalogue or the
+// desk's setting; what is wrong is said in words, with the server named without a password.
+TEST(CommandLine, AnswersFromASharedCatalogue) {
+    PostgresServer::shared().createDatabase("commands");
+    const std::string server = PostgresServer::shared().connection("commands");
+    TempDir dir;
+    const std::string file = (dir / "catalogue.sqlite").string();
+    const auto run = [&](const std::vector<std::string>& args, const std::string& configured) {
+        std::ostringstream out;
+        std::ostringstream err;
+        const std::optional<int> code = RunCommandLine(args, configured, out, err, 41);
+        return Answer{code.value_or(-1), out.str(), err.str()};
+    };
+    const struct {
+        std::vector<std::string> args;
+        std::string configured;
+        int code;
+        std::string said; // in the output, or else in the errors
+    } steps[] = {
+        {{"--catalogue", server, "--disks"}, file, 2, "no Tessaline catalogue yet"},
+        {{"--catalogue", server, "--init"}, file, 0, "disk numbers go on after 41"},
+        {{"--init", "--catalogue", server}, file, 0, "up to date"},
+        {{"--catalogue=" + server, "--find", "plan"}, file, 1, ""},
+        {{"--init"}, server, 2, "--init needs --catalogue"},
+        {{"--catalogue", file, "--init"}, file, 2, "is no libpq URI"},
+        {{"--catalogue"}, file, 2, "needs the server's URI"},
+        {{"--catalogue", server}, file, 2, "goes with --find, --disks, --backup or --init"},
+        {{"--catalogue", "host=/nowhere password=secret dbname=x", "--find", "a"},
+         file,
+         2,
+         "cannot be reached"},
+    };
+    for (const auto& step : steps) {
+        const Answer answer = run(step.args, step.configured);
+        EXPECT_EQ(answer.code, step.code) << testing::PrintToString(step.args) << answer.err;
+        EXPECT_NE((answer.out + answer.err).find(step.said), std::string::npos)
+            << testing::PrintToString(step.args) << ": " << answer.out << answer.err;
+        EXPECT_EQ(answer.err.find("secret"), std::string::npos) << answer.err;
+    }
+
+    AddCatalogueDisk(server, ZipDisk(42, "TEAM", 0x42), LocalTime(2026, 3, 14, 12, 0, 0),
+                     {FileEntry("", "team plan.odt", 1, LocalTime(2026, 3, 14, 12, 0, 0))});
+    const auto store = CatalogueStore::open(server, {}).value();
+    ASSERT_TRUE(store->reserveNumber(ZipDisk(0, "NEXT", 0x43), 1773489600, "desk-b"));
+    EXPECT_EQ(run({"--find", "plan"}, server).out, "#42\tTEAM\tteam plan.odt\n");
+    const Answer disks = run({"--disks"}, server);
+    EXPECT_EQ(disks.code, 0);
+    EXPECT_EQ(disks.out.substr(0, 9), "#42\tTEAM\t");
+    EXPECT_EQ(disks.err, "tessaline: number #43 was taken for a label at desk-b on 2026-03-14 whose printing "
+                         "was never confirmed; no disk has it, and it is not given again\n");
+    const Answer backup = run({"--backup", (dir / "copy").string()}, server);
+    EXPECT_EQ(backup.code, 2);
+    EXPECT_NE(backup.err.find("pg_dump"), std::string::npos) << backup.err;
+    EXPECT_FALSE(fs::exists(dir / "copy"));
 }
 
 } // namespace
