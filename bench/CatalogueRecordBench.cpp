@@ -1,10 +1,13 @@
 // Recording a whole shelf as the program does it: every folder diskNNN under a tree is one disk, walked
 // and written into a new catalogue (a disk record, then its entries in the walk's batches), one after the
-// other. Prints the disks, entries, seconds and the file's bytes, for bench/catalogue_vs_plocate.sh.
+// other. Prints the disks, entries, seconds and the file's bytes (0 for a server), for
+// bench/catalogue_vs_plocate.sh and bench/shared_catalogue.sh.
 //   CatalogueRecordBench TREE CATALOGUE
+// CATALOGUE is a file, made anew, or a server's connection string, whose catalogue is added to.
 // The volume name of disk N is its three-digit number, so that no word of a search is in one.
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/ListWalk.h"
+#include "core/catalogue/PgCatalogueStore.h"
 
 #include <algorithm>
 #include <atomic>
@@ -31,8 +34,11 @@ int main(int argc, char** argv) {
         }
     }
     std::sort(disks.begin(), disks.end());
+    const bool server = IsServerCatalogue(file);
     for (const char* suffix : {"", "-wal", "-shm"}) {
-        fs::remove(file + suffix);
+        if (!server) {
+            fs::remove(file + suffix);
+        }
     }
 
     const auto start = std::chrono::steady_clock::now();
@@ -69,6 +75,6 @@ int main(int argc, char** argv) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("disks %zu entries %llu seconds %.3f bytes %llu\n", disks.size(),
                 static_cast<unsigned long long>(entries), seconds,
-                static_cast<unsigned long long>(fs::file_size(file)));
+                static_cast<unsigned long long>(server ? 0 : fs::file_size(file)));
     return 0;
 }

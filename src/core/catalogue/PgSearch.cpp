@@ -25,6 +25,7 @@ struct ServerDisk {
     std::int64_t lastLabelled = 0;
     std::int64_t serial = 0;
     std::int64_t capacity = 0;
+    std::uint64_t entries = 0;
 };
 
 std::string Number(std::int64_t value) {
@@ -63,6 +64,13 @@ public:
     // False when the search asks nothing.
     Result<bool> prepare(std::string_view text);
     Result<std::uint64_t> count() const;
+    // How many matches there are, counting no further than `most`.
+    Result<std::uint64_t> countUpTo(std::uint64_t most) const;
+    // The first `limit` hits, read a few disks at a time in the order shown (own names first), with the
+    // total reckoned from the share of matches on the disks read: for a search of too many matches to count
+    // soon. Not for copies.
+    Result<SearchResult> firstByReading(std::size_t limit) const;
+    bool copies() const { return m_duplicates; }
     std::string select() const;
     const std::vector<PgConnection::Parameter>& parameters() const { return m_parameters; }
     SearchHit hit(const PgRows& rows, int row) const;
@@ -92,6 +100,8 @@ private:
     std::string m_where;
     std::size_t m_counted = 0; // the parameters of m_where
     std::string m_order;
+    std::string m_own; // the condition that the entry's own name holds every word; empty without words
+    std::vector<const ServerDisk*> m_read; // the disks the search reads, in order
     bool m_duplicates = false;
     std::map<Copy, int> m_copies; // with the number of another record of the same disk that holds it
 };
@@ -118,8 +128,9 @@ Result<bool> ServerSearch::prepare(std::string_view text) {
         return false;
     }
     Result<PgRows> disks = m_connection.query(
-        "SELECT id, list, number, volume, last_labelled, serial, capacity FROM tessaline.disks"
-        " WHERE confirmed ORDER BY number, id");
+        "SELECT d.id, d.list, d.number, d.volume, d.last_labelled, d.serial, d.capacity, l.entry_count"
+        " FROM tessaline.disks d JOIN tessaline.lists l ON l.id = d.list WHERE d.confirmed"
+        " ORDER BY d.number, d.id");
     if (!disks) {
         return disks.failure();
     }
@@ -128,10 +139,11 @@ Result<bool> ServerSearch::prepare(std::string_view text) {
         std::string folded = m_folding.fold(volume);
         m_disks.push_back({disks->integer(row, 0), disks->integer(row, 1),
                            static_cast<int>(disks->integer(row, 2)), std::move(volume), std::move(folded),
-                           disks->integer(row, 4), disks->integer(row, 5), disks->integer(row, 6)});
+                           disks->integer(row, 4), disks->integer(row, 5), disks->integer(row, 6),
+                           static_cast<std::uint64_t>(disks->integer(row, 7))});
     }
     std::vector<const ServerDisk*> all;
-    std::vector<const ServerDisk*> read;
+    std::vector<const ServerDisk*>& read = m_read;
     for (const ServerDisk& disk : m_disks) {
         m_byList[disk.list] = &disk;
         all.push_back(&disk);
@@ -210,7 +222,8 @@ Result<bool> ServerSearch::prepare(std::string_view text) {
             own += (own.empty() ? "(" : " AND ") + ownName + " LIKE " +
                    add(Holding(ToServerText(m_folding.fold(word))));
         }
-        m_order = (own.empty() ? "" : own + ") DESC, ") + "array_position(" + order + ", e.list), e.path";
+        m_own = own.empty() ? "" : own + ")";
+        m_order = (own.empty() ? "" : m_own + " DESC, ") + "array_position(" + order + ", e.list), e.path";
     }
     return true;
 }
@@ -258,6 +271,77 @@ Result<Done> ServerSearch::findCopies(const std::string& copied, const std::stri
     return Done{};
 }
 
+Result<std::uint64_t> ServerSearch::countUpTo(std::uint64_t most) const {
+    const std::vector<PgConnection::Parameter> parameters(
+        m_parameters.begin(), m_parameters.begin() + static_cast<std::ptrdiff_t>(m_counted));
+    Result<PgRows> counted =
+        m_connection.query("SELECT count(*) FROM (SELECT 1 FROM tessaline.entries e WHERE " + m_where +
+                               " LIMIT " + Number(static_cast<std::int64_t>(most)) + ") s",
+                           parameters);
+    if (!counted) {
+        return counted.failure();
+    }
+    return static_cast<std::uint64_t>(counted->integer(0, 0));
+}
+
+Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
+    SearchResult result;
+    std::uint64_t matched = 0; // on the disks read so far, of every rank
+    std::uint64_t entries = 0;
+    std::size_t readUpTo = 0;
+    // A few disks at first, for words whose first rows are on the first disks; more at a time later.
+    const std::vector<std::string> ranks =
+        m_own.empty() ? std::vector<std::string>{"true"} : std::vector<std::string>{m_own, "NOT " + m_own};
+    for (std::size_t rank = 0; rank < ranks.size() && result.hits.size() < limit; ++rank) {
+        std::size_t batch = 4;
+        for (std::size_t at = 0; at < m_read.size() && result.hits.size() < limit; at += batch, batch *= 2) {
+            const std::size_t end = std::min(at + batch, m_read.size());
+            std::vector<std::int64_t> lists;
+            for (std::size_t disk = at; disk < end; ++disk) {
+                lists.push_back(m_read[disk]->list);
+            }
+            // The disks' own list in place of every disk read, for their rows and their count of all.
+            std::vector<PgConnection::Parameter> parameters = m_parameters;
+            parameters.front() = ArrayOf(lists);
+            // The count is of every row, before the limit.
+            Result<PgRows> rows = m_connection.query(
+                "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, " + ranks[rank] +
+                    ", count(*) OVER () FROM tessaline.entries e WHERE " + m_where + " ORDER BY " +
+                    (m_own.empty() ? "" : ranks[rank] + " DESC, ") +
+                    "array_position($1::bigint[], e.list), e.path" + " LIMIT " +
+                    Number(static_cast<std::int64_t>(limit - result.hits.size())),
+                parameters);
+            if (!rows) {
+                return rows.failure();
+            }
+            for (int row = 0; row < rows->size() && result.hits.size() < limit; ++row) {
+                if (rows->text(row, 6) == "t") {
+                    result.hits.push_back(hit(*rows, row));
+                }
+            }
+            if (end > readUpTo) {
+                matched += rows->size() > 0 ? static_cast<std::uint64_t>(rows->integer(0, 7)) : 0;
+                for (std::size_t disk = readUpTo; disk < end; ++disk) {
+                    entries += m_read[disk]->entries;
+                }
+                readUpTo = end;
+            }
+        }
+    }
+    result.total = matched;
+    if (readUpTo < m_read.size()) {
+        std::uint64_t all = 0;
+        for (const ServerDisk* disk : m_read) {
+            all += disk->entries;
+        }
+        const double share = entries > 0 ? static_cast<double>(matched) / static_cast<double>(entries) : 0.0;
+        result.total = std::max<std::uint64_t>(
+            result.hits.size(), static_cast<std::uint64_t>(share * static_cast<double>(all) + 0.5));
+        result.totalEstimated = true;
+    }
+    return result;
+}
+
 Result<std::uint64_t> ServerSearch::count() const {
     const std::vector<PgConnection::Parameter> parameters(
         m_parameters.begin(), m_parameters.begin() + static_cast<std::ptrdiff_t>(m_counted));
@@ -292,6 +376,9 @@ SearchHit ServerSearch::hit(const PgRows& rows, int row) const {
     return hit;
 }
 
+// The most matches a search counts before it shows its first rows: more are reckoned.
+constexpr std::uint64_t CountedAtOnce = 5000;
+
 // The rows a cursor gives at a time: a few megabytes of hits.
 constexpr int RowsAtATime = 10000;
 
@@ -310,11 +397,21 @@ Result<SearchResult> SearchServer(const PgConnection& connection, CaseFolding& f
     if (!prepared || !*prepared) {
         return Then(prepared, [] { return Result<SearchResult>(SearchResult{}); });
     }
-    SearchResult result;
-    Result<std::uint64_t> total = search.count();
+    // Matches so many that counting them would keep the first rows waiting are read disk by disk instead.
+    Result<std::uint64_t> total = search.countUpTo(CountedAtOnce + 1);
     if (!total) {
         return total.failure();
     }
+    if (*total > CountedAtOnce && !search.copies()) {
+        return search.firstByReading(limit);
+    }
+    if (*total > CountedAtOnce) {
+        total = search.count();
+        if (!total) {
+            return total.failure();
+        }
+    }
+    SearchResult result;
     result.total = *total;
     if (limit > 0 && *total > 0) {
         Result<PgRows> rows = connection.query(
