@@ -669,6 +669,63 @@ TEST(CatalogueStoreTest, ALongerWordIsFoundOnlyWhole) {
     }
 }
 
+// A search of more matches than are counted at once shows the first of all the hits, in their order, with
+// a total that is all of them or is marked reckoned: words mostly in names, mostly in folders, and none.
+TEST_P(CatalogueStoresTest, TheFirstRowsOfManyMatchesAreTheFirstOfAll) {
+    const Clock::TimePoint at = LocalTime(2020, 1, 1, 0, 0, 0);
+    const auto files = [&](const std::string& folder, const std::string& name, int count) {
+        std::vector<CatalogueEntry> entries;
+        for (int n = 0; n < count; ++n) {
+            entries.push_back(FileEntry(folder, name + " " + std::to_string(n) + ".tif", 10, at));
+        }
+        return entries;
+    };
+    // As a walk records them: each folder is an entry too.
+    std::vector<CatalogueEntry> first = {FolderEntry("", "Scan archive")};
+    const std::vector<CatalogueEntry> archived = files("Scan archive", "img", 3000);
+    first.insert(first.end(), archived.begin(), archived.end());
+    const std::vector<CatalogueEntry> own = files("", "scan", 10);
+    first.insert(first.end(), own.begin(), own.end());
+    AddCatalogueDisk(file.path, ZipDisk(1, "ONE", 1), at, first);
+    const auto inFolder = [&](const std::string& folder, const std::string& name, int count) {
+        std::vector<CatalogueEntry> entries = {FolderEntry("", folder)};
+        const std::vector<CatalogueEntry> inside = files(folder, name, count);
+        entries.insert(entries.end(), inside.begin(), inside.end());
+        return entries;
+    };
+    AddCatalogueDisk(file.path, ZipDisk(2, "TWO", 2), at, inFolder("Misc", "scan", 3000));
+    AddCatalogueDisk(file.path, ZipDisk(3, "THREE", 3), at, inFolder("Scans", "other", 200));
+    AddCatalogueDisk(file.path, ZipDisk(4, "FOUR", 4), at, inFolder("Old archive", "x", 3000));
+    const auto store = file.open();
+    for (const char* text : {"scan", "archive", "type:file", "tif -img", "ARCHIVE x"}) {
+        std::vector<std::string> all;
+        std::uint64_t total = 0;
+        ASSERT_TRUE(store->forEachHit(text, [&](const SearchHit& hit, std::uint64_t count) {
+            all.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+            total = count;
+            return true;
+        }));
+        ASSERT_EQ(all.size(), total) << text;
+        for (const std::size_t limit : {std::size_t{25}, std::size_t{1000}}) {
+            const Result<SearchResult> searched = store->search(text, limit);
+            ASSERT_TRUE(searched) << text << ": " << searched.reason();
+            const SearchResult& result = *searched;
+            std::vector<std::string> shown;
+            for (const SearchHit& hit : result.hits) {
+                shown.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+            }
+            EXPECT_EQ(shown, std::vector<std::string>(all.begin(), all.begin() + std::min(limit, all.size())))
+                << text << " " << limit;
+            if (result.totalEstimated) {
+                EXPECT_NEAR(static_cast<double>(result.total), static_cast<double>(total), total * 0.5)
+                    << text;
+            } else {
+                EXPECT_EQ(result.total, total) << text;
+            }
+        }
+    }
+}
+
 // The window interrupts a search from its own thread when the text changes: the search ends at once, and
 // says it was interrupted rather than give what it had read so far as the whole.
 TEST_P(CatalogueStoresTest, ASearchInterruptedFromAnotherThreadEndsAsInterrupted) {
