@@ -8,12 +8,10 @@
 namespace {
 
 // A disk's entries are kept in a list of its own; a walk that goes over a disk again writes a new list,
-// which takes the old one's place once it is complete. A list's folders are numbered in a range of their
-// own (the list's id times 2^32, and up), so that its entries are found through their folders' index
-// without a column of their own; entries have no foreign key, as a walk sends them by the thousand, and are
-// dropped with their lists explicitly. Each name and each folder's path is kept with its letter case folded
-// as the program folds it, for the trigram indexes to answer every search with the program's own meaning
-// of a match: a word is in an entry's path when it is in the entry's name or in its folder's path.
+// which takes the old one's place once it is complete. Entries have no foreign key: a walk sends them by
+// the thousand, and the lists they belong to are dropped with them explicitly. Each path is kept with its
+// letter case folded as the program folds it, so that the server's trigram index answers every search
+// with the program's own meaning of a match.
 constexpr std::string_view Tables = R"sql(
 CREATE SEQUENCE tessaline.ids;
 CREATE TABLE tessaline.facts (key text PRIMARY KEY, value text NOT NULL);
@@ -30,13 +28,15 @@ CREATE TABLE tessaline.lists (
     id bigint PRIMARY KEY, disk bigint NOT NULL REFERENCES tessaline.disks ON DELETE CASCADE,
     entry_count bigint NOT NULL DEFAULT 0);
 CREATE INDEX lists_disk ON tessaline.lists (disk);
-CREATE TABLE tessaline.folders (
-    id bigint PRIMARY KEY, list bigint NOT NULL, path text COLLATE "C" NOT NULL, folded text NOT NULL,
-    unreadable boolean NOT NULL DEFAULT false, UNIQUE (list, path));
 CREATE TABLE tessaline.entries (
-    folder bigint NOT NULL, name text COLLATE "C" NOT NULL, folded text NOT NULL, is_folder boolean NOT NULL,
-    size bigint NOT NULL, modified bigint NOT NULL);
-CREATE INDEX entries_folder ON tessaline.entries (folder);
+    list bigint NOT NULL, folder text COLLATE "C" NOT NULL, name text COLLATE "C" NOT NULL,
+    is_folder boolean NOT NULL, size bigint NOT NULL, modified bigint NOT NULL, folded text NOT NULL,
+    path text COLLATE "C" GENERATED ALWAYS AS (
+        CASE WHEN folder = '' THEN name ELSE folder || '/' || name END) STORED);
+CREATE INDEX entries_folder ON tessaline.entries (list, folder);
+CREATE INDEX entries_path ON tessaline.entries (list, path);
+CREATE TABLE tessaline.unreadable (
+    list bigint NOT NULL, path text COLLATE "C" NOT NULL, PRIMARY KEY (list, path));
 )sql";
 
 // A script's statements one by one: a statement with parameters stands alone.
@@ -99,13 +99,8 @@ Result<Done> CreateTables(const PgConnection& connection, int lastNumber) {
     if (!where) {
         return where.failure();
     }
-    const std::string trigrams = std::string(where->text(0, 0)) + ".gin_trgm_ops";
-    done = connection.run("CREATE INDEX entries_folded ON tessaline.entries USING gin (folded " + trigrams +
-                          ")");
-    if (done) {
-        done = connection.run("CREATE INDEX folders_folded ON tessaline.folders USING gin (folded " +
-                              trigrams + ")");
-    }
+    done = connection.run("CREATE INDEX entries_folded ON tessaline.entries USING gin (folded " +
+                          std::string(where->text(0, 0)) + ".gin_trgm_ops)");
     if (done) {
         done = connection.run("INSERT INTO tessaline.numbers (last) VALUES ($1::integer)",
                               {std::to_string(lastNumber)});

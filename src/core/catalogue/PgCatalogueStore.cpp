@@ -14,9 +14,6 @@ namespace {
 
 using Parameters = std::vector<PgConnection::Parameter>;
 
-// The ids of a list's folders begin at the list's id times this.
-constexpr const char* FolderRange = "4294967296";
-
 Failure Cannot(std::string_view doing, const std::string& reason) {
     return Failure{"cannot " + std::string(doing) + ": " + reason};
 }
@@ -90,16 +87,10 @@ Result<Done> NeedDisk(const PgConnection& connection, std::int64_t diskId) {
 
 // Drops lists with their entries: the new lists of a disk that a walk left unfinished, or all of a disk's.
 Result<Done> DropLists(const PgConnection& connection, std::string_view which, const Parameters& parameters) {
-    // A list's entries are those of its range of folders.
-    Result<Done> done =
-        connection.run("DELETE FROM tessaline.entries USING tessaline.lists WHERE " + std::string(which) +
-                           " AND folder >= id * " + FolderRange + " AND folder < (id + 1) * " + FolderRange,
-                       parameters);
+    const std::string lists = "(SELECT id FROM tessaline.lists WHERE " + std::string(which) + ")";
+    Result<Done> done = connection.run("DELETE FROM tessaline.entries WHERE list IN " + lists, parameters);
     if (done) {
-        done = connection.run(
-            "DELETE FROM tessaline.folders WHERE list IN (SELECT id FROM tessaline.lists WHERE " +
-                std::string(which) + ")",
-            parameters);
+        done = connection.run("DELETE FROM tessaline.unreadable WHERE list IN " + lists, parameters);
     }
     if (done) {
         done = connection.run("DELETE FROM tessaline.lists WHERE " + std::string(which), parameters);
@@ -112,24 +103,21 @@ Result<Done> DropNewLists(const PgConnection& connection, std::int64_t diskId) {
                      {Number(diskId)});
 }
 
-// A text as a field of COPY's text format, as the server keeps it, followed by a tab.
-void AppendField(std::string& rows, std::string_view text) {
-    rows += CopyField(ToServerText(text));
-    rows += '\t';
-}
-
 // Each entry as a row of COPY's text format.
-void AppendEntry(std::string& rows, std::int64_t folder, const CatalogueEntry& entry, CaseFolding& folding,
-                 std::string& folded) {
-    folding.foldInto(entry.name, folded);
-    rows += Number(folder);
-    rows += '\t';
-    AppendField(rows, entry.name);
-    AppendField(rows, folded);
-    rows += entry.isFolder ? "t\t" : "f\t";
+void AppendRow(std::string& rows, std::int64_t list, const CatalogueEntry& entry, CaseFolding& folding,
+               std::string& folded) {
+    folding.foldInto(entry.path(), folded);
+    rows += Number(list);
+    for (const std::string* text : {&entry.folder, &entry.name}) {
+        rows += '\t';
+        rows += CopyField(ToServerText(*text));
+    }
+    rows += entry.isFolder ? "\tt\t" : "\tf\t";
     rows += Number(static_cast<std::int64_t>(entry.size));
     rows += '\t';
     rows += Number(entry.modified);
+    rows += '\t';
+    rows += CopyField(ToServerText(folded));
     rows += '\n';
 }
 
@@ -471,16 +459,21 @@ Result<std::int64_t> PgCatalogueStore::beginEntries(std::int64_t diskId) {
             return dropped;
         }
         Result<PgRows> listed = m_connection->query(
-            "SELECT 1 FROM tessaline.folders WHERE list = (SELECT list FROM tessaline.disks WHERE id = $1)"
+            "SELECT 1 FROM tessaline.entries WHERE list = (SELECT list FROM tessaline.disks WHERE id = $1)"
             " LIMIT 1",
             {Number(diskId)});
         if (!listed) {
             return listed.failure();
         }
         if (listed->size() == 0) {
-            return m_connection->run(
+            Result<Done> reset = m_connection->run(
                 "UPDATE tessaline.disks SET skipped_folders = 0, complete = false WHERE id = $1",
                 {Number(diskId)});
+            return Then(reset, [&] {
+                return m_connection->run("DELETE FROM tessaline.unreadable WHERE list ="
+                                         " (SELECT list FROM tessaline.disks WHERE id = $1)",
+                                         {Number(diskId)});
+            });
         }
         // The disk keeps its list, to be found, until the new one is complete.
         Result<PgRows> made = m_connection->query(
@@ -533,7 +526,6 @@ Result<Done> PgCatalogueStore::stageEntries(std::int64_t listId, const std::vect
     }
     if (!done) {
         m_staged.reset();
-        m_folders.reset(); // what it holds may not be what the server holds
         return Cannot("add the disk's entries to the catalogue", done.reason());
     }
     m_staged->count += static_cast<std::int64_t>(batch.size());
@@ -544,76 +536,26 @@ Result<Done> PgCatalogueStore::stageEntries(std::int64_t listId, const std::vect
     return done;
 }
 
-Result<Done> PgCatalogueStore::readFolders(std::int64_t list) {
-    // The list's folders as this store last wrote them, unless something else wrote them since.
-    Result<PgRows> known =
-        m_connection->query("SELECT count(*), coalesce(max(id), $1::bigint * " + std::string(FolderRange) +
-                                ") FROM tessaline.folders WHERE list = $1",
-                            {Number(list)});
-    if (!known) {
-        return known.failure();
-    }
-    if (m_folders && m_folders->list == list &&
-        static_cast<std::int64_t>(m_folders->ids.size()) == known->integer(0, 0) &&
-        m_folders->next - 1 == known->integer(0, 1)) {
-        return Done{};
-    }
-    Result<PgRows> rows =
-        m_connection->query("SELECT path, id FROM tessaline.folders WHERE list = $1", {Number(list)});
-    if (!rows) {
-        return rows.failure();
-    }
-    m_folders = Folders{list, {}, known->integer(0, 1) + 1};
-    for (int row = 0; row < rows->size(); ++row) {
-        m_folders->ids.emplace(FromServerText(rows->text(row, 0)), rows->integer(row, 1));
-    }
-    return Done{};
-}
-
 Result<Done> PgCatalogueStore::writeStage(std::int64_t list, const std::vector<CatalogueEntry>& batch,
                                           const std::vector<std::string>& unreadableFolders) {
-    if (Result<Done> read = readFolders(list); !read) {
-        return read;
-    }
     CaseFolding& folds = folding();
-    std::string folded;
-    std::string newFolders;
-    std::string unreadable = "{";
-    // A folder's id, made when it is new.
-    const auto folderId = [&](const std::string& path, bool unread) {
-        auto [known, added] = m_folders->ids.try_emplace(path, m_folders->next);
-        if (added) {
-            ++m_folders->next;
-            folds.foldInto(path, folded);
-            newFolders += Number(known->second) + '\t' + Number(list) + '\t';
-            AppendField(newFolders, path);
-            AppendField(newFolders, folded);
-            newFolders += unread ? "t\n" : "f\n";
-        } else if (unread) {
-            unreadable += (unreadable.size() > 1 ? "," : "") + Number(known->second);
-        }
-        return known->second;
-    };
     std::string rows;
+    std::string folded;
     for (const CatalogueEntry& entry : batch) {
-        AppendEntry(rows, folderId(entry.folder, false), entry, folds, folded);
+        AppendRow(rows, list, entry, folds, folded);
     }
+    Result<Done> done =
+        batch.empty() ? Result<Done>(Done{})
+                      : m_connection->copyIn("COPY tessaline.entries (list, folder, name, is_folder, size,"
+                                             " modified, folded) FROM STDIN",
+                                             rows);
     for (const std::string& folder : unreadableFolders) {
-        folderId(folder, true);
-    }
-    Result<Done> done = Done{};
-    if (!newFolders.empty()) {
-        done = m_connection->copyIn("COPY tessaline.folders (id, list, path, folded, unreadable) FROM STDIN",
-                                    newFolders);
-    }
-    if (done && !rows.empty()) {
-        done = m_connection->copyIn(
-            "COPY tessaline.entries (folder, name, folded, is_folder, size, modified) FROM STDIN", rows);
-    }
-    if (done && unreadable.size() > 1) {
-        done =
-            m_connection->run("UPDATE tessaline.folders SET unreadable = true WHERE id = ANY($1::bigint[])",
-                              {unreadable + "}"});
+        if (!done) {
+            break;
+        }
+        done = m_connection->run(
+            "INSERT INTO tessaline.unreadable (list, path) VALUES ($1, $2) ON CONFLICT DO NOTHING",
+            {Number(list), ToServerText(folder)});
     }
     return done;
 }
@@ -630,7 +572,6 @@ Result<Done> PgCatalogueStore::commitEntries() {
     }
     m_staged.reset();
     if (!done) {
-        m_folders.reset();
         return Cannot("add the disk's entries to the catalogue", done.reason());
     }
     return done;
@@ -675,12 +616,10 @@ Result<Done> PgCatalogueStore::finishEntries(std::int64_t diskId, std::int64_t l
 Result<std::vector<CatalogueEntry>> PgCatalogueStore::folderEntries(std::int64_t diskId,
                                                                     const std::string& folder) const {
     Result<PgRows> rows = m_connection->query(
-        "SELECT e.name, e.is_folder, e.size, e.modified, e.is_folder AND EXISTS (SELECT 1 FROM "
-        "tessaline.folders u"
-        " WHERE u.list = f.list AND u.unreadable AND u.path = CASE WHEN f.path = '' THEN e.name"
-        " ELSE f.path || '/' || e.name END)"
-        " FROM tessaline.disks d JOIN tessaline.folders f ON f.list = d.list AND f.path = $2"
-        " JOIN tessaline.entries e ON e.folder = f.id WHERE d.id = $1 ORDER BY e.is_folder DESC, e.name",
+        "SELECT e.name, e.is_folder, e.size, e.modified, e.is_folder AND EXISTS (SELECT 1 FROM"
+        " tessaline.unreadable u WHERE u.list = e.list AND u.path = e.path)"
+        " FROM tessaline.disks d JOIN tessaline.entries e ON e.list = d.list"
+        " WHERE d.id = $1 AND e.folder = $2 ORDER BY e.is_folder DESC, e.name",
         {Number(diskId), ToServerText(folder)});
     if (!rows) {
         return Cannot("read the catalogue", rows.reason());

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class CaseFolding;
@@ -63,7 +62,6 @@ public:
 private:
     PgCatalogueStore(std::string name, std::unique_ptr<PgConnection> connection);
     Result<std::int64_t> listOf(std::int64_t diskId, std::int64_t listId) const;
-    Result<Done> readFolders(std::int64_t list);
     Result<Done> writeStage(std::int64_t list, const std::vector<CatalogueEntry>& batch,
                             const std::vector<std::string>& unreadableFolders);
     CaseFolding& folding() const;
@@ -84,13 +82,6 @@ private:
         std::chrono::steady_clock::time_point since;
     };
     std::optional<Staged> m_staged; // after m_connection, so that it is rolled back first
-    // The folders of the list a walk writes, by path, between its batches; their ids are the list's range.
-    struct Folders {
-        std::int64_t list = 0;
-        std::unordered_map<std::string, std::int64_t> ids;
-        std::int64_t next = 0; // the id of the next new folder
-    };
-    std::optional<Folders> m_folders;
 };
 
 // The connection as it may be shown to the user: a password given in it (against advice) is left out.

@@ -52,28 +52,6 @@ std::string Holding(const std::string& text, bool atEnd = false) {
     return atEnd ? pattern : pattern + "%";
 }
 
-// The most matches a search counts before it shows its first rows: more are reckoned.
-constexpr std::uint64_t CountedAtOnce = 5000;
-
-// Every search reads entries with their folders.
-constexpr const char* Entries = "tessaline.entries e JOIN tessaline.folders f ON f.id = e.folder";
-// An entry's path on its disk, and the same folded.
-constexpr const char* Path = "CASE WHEN f.path = '' THEN e.name ELSE f.path || '/' || e.name END";
-constexpr const char* FoldedPath = "CASE WHEN f.path = '' THEN e.folded ELSE f.folded || '/' || e.folded END";
-
-// The longest piece of a word between slashes.
-std::string LongestPiece(const std::string& word) {
-    std::string longest;
-    for (std::size_t at = 0; at <= word.size();) {
-        const std::size_t slash = std::min(word.find('/', at), word.size());
-        if (slash - at > longest.size()) {
-            longest = word.substr(at, slash - at);
-        }
-        at = slash + 1;
-    }
-    return longest;
-}
-
 // A copy of a file recorded twice: the copy's list, name and size.
 using Copy = std::tuple<std::int64_t, std::string, std::int64_t>;
 
@@ -87,8 +65,7 @@ public:
     Result<bool> prepare(std::string_view text);
     Result<std::uint64_t> count() const;
     // How many matches there are, counting no further than `most`.
-    // With `also`, of the matches that meet it too (an SQL condition with the order's parameters).
-    Result<std::uint64_t> countUpTo(std::uint64_t most, const std::string& also = {}) const;
+    Result<std::uint64_t> countUpTo(std::uint64_t most) const;
     // The first `limit` hits, read a few disks at a time in the order shown (own names first), with the
     // total reckoned from the share of matches on the disks read: for a search of too many matches to count
     // soon. Not for copies.
@@ -110,9 +87,8 @@ private:
         }
         return add(ArrayOf(ids)) + "::bigint[]";
     }
-    // The entry's path or its disk's volume holds the word; `narrowed` adds what the indexes can answer.
-    std::string holds(const std::string& word, bool narrowed);
-    std::string named(const std::string& pattern);
+    // The entry's path or its disk's volume holds the word.
+    std::string holds(const std::string& word);
     // `copied` is the SQL of the copies' names and sizes among the `lists` ($1).
     Result<Done> findCopies(const std::string& copied, const std::string& lists);
 
@@ -130,37 +106,16 @@ private:
     std::map<Copy, int> m_copies; // with the number of another record of the same disk that holds it
 };
 
-// Entries whose name or folder's path holds the pattern: a condition on the entries alone, so that the
-// server may answer each half through its trigram index and take both.
-std::string ServerSearch::named(const std::string& pattern) {
-    return "e.folded LIKE " + pattern +
-           " OR e.folder = ANY(ARRAY(SELECT id FROM tessaline.folders WHERE folded LIKE " + pattern + "))";
-}
-
-std::string ServerSearch::holds(const std::string& word, bool narrowed) {
+std::string ServerSearch::holds(const std::string& word) {
     const std::string folded = m_folding.fold(word);
-    std::vector<std::int64_t> volumes;
+    std::vector<const ServerDisk*> named;
     for (const ServerDisk& disk : m_disks) {
         if (disk.foldedVolume.find(folded) != std::string::npos) {
-            volumes.push_back(disk.list);
+            named.push_back(&disk);
         }
     }
-    // A word in a disk's volume name stands for every entry of the disk.
-    const std::string onDisks =
-        volumes.empty() ? ""
-                        : " OR e.folder = ANY(ARRAY(SELECT id FROM tessaline.folders WHERE list = ANY(" +
-                              add(ArrayOf(volumes)) + "::bigint[])))";
-    const std::string pattern = add(Holding(ToServerText(folded)));
-    if (word.find('/') == std::string::npos) {
-        return "(" + named(pattern) + onDisks + ")";
-    }
-    // Only a word with a slash runs across the folder and the name: its longest piece lies in one of them.
-    std::string holds = "((" + std::string(FoldedPath) + ") LIKE " + pattern + onDisks + ")";
-    const std::string piece = LongestPiece(folded);
-    if (narrowed && !piece.empty()) {
-        holds = "(" + named(add(Holding(ToServerText(piece)))) + onDisks + ") AND " + holds;
-    }
-    return holds;
+    std::string holds = "e.folded LIKE " + add(Holding(ToServerText(folded)));
+    return named.empty() ? holds : "(" + holds + " OR e.list = ANY(" + lists(named) + "))";
 }
 
 Result<bool> ServerSearch::prepare(std::string_view text) {
@@ -198,13 +153,14 @@ Result<bool> ServerSearch::prepare(std::string_view text) {
         }
     }
     const std::string order = lists(read);
-    m_where = "f.list = ANY(" + order + ")";
-    const std::string ownName = "e.folded";
+    m_where = "e.list = ANY(" + order + ")";
+    // The name is the end of the path, as long in letters folded as it is.
+    const std::string ownName = "right(e.folded, char_length(e.name))";
     for (const std::string& word : query.words) {
-        m_where += " AND " + holds(word, true);
+        m_where += " AND " + holds(word);
     }
     for (const std::string& word : query.excluded) {
-        m_where += " AND NOT " + holds(word, false);
+        m_where += " AND NOT " + holds(word);
     }
     std::optional<bool> folders = query.folders;
     // Sizes and extensions are files', as are copies.
@@ -243,9 +199,8 @@ Result<bool> ServerSearch::prepare(std::string_view text) {
     m_duplicates = query.duplicates;
     if (m_duplicates) {
         const auto copied = [](const std::string& lists) {
-            return "(SELECT name, size FROM tessaline.entries WHERE (folder >> 32) = ANY(" + lists +
-                   ") AND NOT is_folder AND size > 0 GROUP BY name, size HAVING count(DISTINCT folder >> 32) "
-                   "> 1)";
+            return "(SELECT name, size FROM tessaline.entries WHERE list = ANY(" + lists +
+                   ") AND NOT is_folder AND size > 0 GROUP BY name, size HAVING count(DISTINCT list) > 1)";
         };
         std::vector<std::int64_t> ids;
         for (const ServerDisk* disk : all) {
@@ -259,7 +214,7 @@ Result<bool> ServerSearch::prepare(std::string_view text) {
     m_counted = m_parameters.size(); // the order's own come after
     if (m_duplicates) {
         // Each file's copies stand together.
-        m_order = "e.name, e.size, array_position(" + order + ", f.list), " + std::string(Path);
+        m_order = "e.name, e.size, array_position(" + order + ", e.list), e.path";
     } else {
         // Entries whose own names hold every word first.
         std::string own;
@@ -268,7 +223,7 @@ Result<bool> ServerSearch::prepare(std::string_view text) {
                    add(Holding(ToServerText(m_folding.fold(word))));
         }
         m_own = own.empty() ? "" : own + ")";
-        m_order = (own.empty() ? "" : m_own + " DESC, ") + "array_position(" + order + ", f.list), " + Path;
+        m_order = (own.empty() ? "" : m_own + " DESC, ") + "array_position(" + order + ", e.list), e.path";
     }
     return true;
 }
@@ -277,8 +232,8 @@ Result<bool> ServerSearch::prepare(std::string_view text) {
 // physical disk (a disk relabelled as new) that holds it.
 Result<Done> ServerSearch::findCopies(const std::string& copied, const std::string& lists) {
     Result<PgRows> rows =
-        m_connection.query("SELECT folder >> 32, name, size FROM tessaline.entries WHERE (name, size) IN " +
-                               copied + " AND (folder >> 32) = ANY($1::bigint[]) ORDER BY name, size",
+        m_connection.query("SELECT list, name, size FROM tessaline.entries WHERE (name, size) IN " + copied +
+                               " AND list = ANY($1::bigint[]) ORDER BY name, size",
                            {lists});
     if (!rows) {
         return rows.failure();
@@ -316,13 +271,12 @@ Result<Done> ServerSearch::findCopies(const std::string& copied, const std::stri
     return Done{};
 }
 
-Result<std::uint64_t> ServerSearch::countUpTo(std::uint64_t most, const std::string& also) const {
+Result<std::uint64_t> ServerSearch::countUpTo(std::uint64_t most) const {
     const std::vector<PgConnection::Parameter> parameters(
-        m_parameters.begin(),
-        m_parameters.begin() + static_cast<std::ptrdiff_t>(also.empty() ? m_counted : m_parameters.size()));
+        m_parameters.begin(), m_parameters.begin() + static_cast<std::ptrdiff_t>(m_counted));
     Result<PgRows> counted =
-        m_connection.query("SELECT count(*) FROM (SELECT 1 FROM " + std::string(Entries) + " WHERE " +
-                               m_where + also + " LIMIT " + Number(static_cast<std::int64_t>(most)) + ") s",
+        m_connection.query("SELECT count(*) FROM (SELECT 1 FROM tessaline.entries e WHERE " + m_where +
+                               " LIMIT " + Number(static_cast<std::int64_t>(most)) + ") s",
                            parameters);
     if (!counted) {
         return counted.failure();
@@ -335,84 +289,44 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
     std::uint64_t matched = 0; // on the disks read so far, of every rank
     std::uint64_t entries = 0;
     std::size_t readUpTo = 0;
-    // The rows of one rank on some of the disks, in order, with the count of all the matches on them.
-    const auto read = [&](const std::string& rank, std::size_t from, std::size_t to) -> Result<Done> {
-        std::vector<std::int64_t> lists;
-        for (std::size_t disk = from; disk < to; ++disk) {
-            lists.push_back(m_read[disk]->list);
-        }
-        // The order's own parameters go with a rank that is not constant.
-        const bool ranked = rank != "true" && rank != "false";
-        std::vector<PgConnection::Parameter> parameters(
-            m_parameters.begin(),
-            m_parameters.begin() + static_cast<std::ptrdiff_t>(ranked ? m_parameters.size() : m_counted));
-        parameters.front() = ArrayOf(lists);
-        Result<PgRows> rows = m_connection.query(
-            "SELECT f.list, f.path, e.name, e.is_folder, e.size, e.modified, " + rank +
-                ", count(*) OVER () FROM " + Entries + " WHERE " + m_where + " ORDER BY " +
-                (ranked ? rank + " DESC, " : "") + "array_position($1::bigint[], f.list), " + Path +
-                " LIMIT " +
-                // A row at least, which brings the count.
-                Number(static_cast<std::int64_t>(std::max<std::size_t>(limit - result.hits.size(), 1))),
-            parameters);
-        if (!rows) {
-            return rows.failure();
-        }
-        for (int row = 0; row < rows->size() && result.hits.size() < limit; ++row) {
-            if (rows->text(row, 6) == "t") {
-                result.hits.push_back(hit(*rows, row));
-            }
-        }
-        if (to > readUpTo) {
-            matched += rows->size() > 0 ? static_cast<std::uint64_t>(rows->integer(0, 7)) : 0;
-            for (std::size_t disk = readUpTo; disk < to; ++disk) {
-                entries += m_read[disk]->entries;
-            }
-            readUpTo = to;
-        }
-        return Done{};
-    };
-    // Disk by disk: a few at first, for words whose first rows are on the first disks; more at a time later.
-    const auto inOrder = [&](const std::string& rank) -> Result<Done> {
+    // A few disks at first, for words whose first rows are on the first disks; more at a time later.
+    const std::vector<std::string> ranks =
+        m_own.empty() ? std::vector<std::string>{"true"} : std::vector<std::string>{m_own, "NOT " + m_own};
+    for (std::size_t rank = 0; rank < ranks.size() && result.hits.size() < limit; ++rank) {
         std::size_t batch = 4;
         for (std::size_t at = 0; at < m_read.size() && result.hits.size() < limit; at += batch, batch *= 2) {
-            if (Result<Done> done = read(rank, at, std::min(at + batch, m_read.size())); !done) {
-                return done;
+            const std::size_t end = std::min(at + batch, m_read.size());
+            std::vector<std::int64_t> lists;
+            for (std::size_t disk = at; disk < end; ++disk) {
+                lists.push_back(m_read[disk]->list);
+            }
+            // The disks' own list in place of every disk read, for their rows and their count of all.
+            std::vector<PgConnection::Parameter> parameters = m_parameters;
+            parameters.front() = ArrayOf(lists);
+            // The count is of every row, before the limit.
+            Result<PgRows> rows = m_connection.query(
+                "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, " + ranks[rank] +
+                    ", count(*) OVER () FROM tessaline.entries e WHERE " + m_where + " ORDER BY " +
+                    (m_own.empty() ? "" : ranks[rank] + " DESC, ") +
+                    "array_position($1::bigint[], e.list), e.path" + " LIMIT " +
+                    Number(static_cast<std::int64_t>(limit - result.hits.size())),
+                parameters);
+            if (!rows) {
+                return rows.failure();
+            }
+            for (int row = 0; row < rows->size() && result.hits.size() < limit; ++row) {
+                if (rows->text(row, 6) == "t") {
+                    result.hits.push_back(hit(*rows, row));
+                }
+            }
+            if (end > readUpTo) {
+                matched += rows->size() > 0 ? static_cast<std::uint64_t>(rows->integer(0, 7)) : 0;
+                for (std::size_t disk = readUpTo; disk < end; ++disk) {
+                    entries += m_read[disk]->entries;
+                }
+                readUpTo = end;
             }
         }
-        return Done{};
-    };
-    const std::string own = m_own.empty() ? "true" : m_own;
-    // Few entries whose own names hold the words (the index tells soon) are read at once, wherever they are.
-    Result<std::uint64_t> owned = m_own.empty() ? Result<std::uint64_t>(CountedAtOnce + 1)
-                                                : countUpTo(CountedAtOnce + 1, " AND " + own);
-    if (!owned) {
-        return owned.failure();
-    }
-    Result<Done> done = Done{};
-    if (*owned <= CountedAtOnce) {
-        Result<PgRows> rows =
-            m_connection.query("SELECT f.list, f.path, e.name, e.is_folder, e.size, e.modified FROM " +
-                                   std::string(Entries) + " WHERE " + m_where + " AND " + own + " ORDER BY " +
-                                   m_order + " LIMIT " + Number(static_cast<std::int64_t>(limit)),
-                               m_parameters);
-        if (!rows) {
-            return rows.failure();
-        }
-        for (int row = 0; row < rows->size(); ++row) {
-            result.hits.push_back(hit(*rows, row));
-        }
-        // The rest in order; the first disks are read for the count all the same.
-        done = result.hits.size() < limit ? inOrder("NOT " + own)
-                                          : read("false", 0, std::min<std::size_t>(16, m_read.size()));
-    } else {
-        done = inOrder(own);
-        if (done && result.hits.size() < limit && !m_own.empty()) {
-            done = inOrder("NOT " + own);
-        }
-    }
-    if (!done) {
-        return done.failure();
     }
     result.total = matched;
     if (readUpTo < m_read.size()) {
@@ -432,7 +346,7 @@ Result<std::uint64_t> ServerSearch::count() const {
     const std::vector<PgConnection::Parameter> parameters(
         m_parameters.begin(), m_parameters.begin() + static_cast<std::ptrdiff_t>(m_counted));
     Result<PgRows> counted =
-        m_connection.query("SELECT count(*) FROM " + std::string(Entries) + " WHERE " + m_where, parameters);
+        m_connection.query("SELECT count(*) FROM tessaline.entries e WHERE " + m_where, parameters);
     if (!counted) {
         return counted.failure();
     }
@@ -440,8 +354,9 @@ Result<std::uint64_t> ServerSearch::count() const {
 }
 
 std::string ServerSearch::select() const {
-    return "SELECT f.list, f.path, e.name, e.is_folder, e.size, e.modified FROM " + std::string(Entries) +
-           " WHERE " + m_where + " ORDER BY " + m_order;
+    return "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified FROM tessaline.entries e "
+           "WHERE " +
+           m_where + " ORDER BY " + m_order;
 }
 
 SearchHit ServerSearch::hit(const PgRows& rows, int row) const {
@@ -460,6 +375,9 @@ SearchHit ServerSearch::hit(const PgRows& rows, int row) const {
     }
     return hit;
 }
+
+// The most matches a search counts before it shows its first rows: more are reckoned.
+constexpr std::uint64_t CountedAtOnce = 5000;
 
 // The rows a cursor gives at a time: a few megabytes of hits.
 constexpr int RowsAtATime = 10000;
