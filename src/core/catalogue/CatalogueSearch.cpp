@@ -836,23 +836,9 @@ Result<Done> Search::prepare(const SearchQuery& query, std::size_t firstRows, bo
     if (query.modifiedBefore) {
         m_plan.modifiedBelow = *query.modifiedBefore;
     }
-    const auto atLeast = [&](const char* column, std::int64_t value) {
-        where += std::string(" AND e.") + column + " >= " + std::to_string(value);
-    };
-    const auto below = [&](const char* column, std::int64_t value) {
-        where += std::string(" AND e.") + column + " < " + std::to_string(value);
-    };
-    if (query.sizeAtLeast) {
-        atLeast("size", static_cast<std::int64_t>(*query.sizeAtLeast));
-    }
-    if (query.sizeBelow) {
-        below("size", static_cast<std::int64_t>(*query.sizeBelow));
-    }
-    if (query.modifiedFrom) {
-        atLeast("modified", *query.modifiedFrom);
-    }
-    if (query.modifiedBefore) {
-        below("modified", *query.modifiedBefore);
+    for (const NumberFilter& filter : NumberFilters(query)) {
+        where += std::string(" AND e.") + filter.column + " " + filter.comparison + " " +
+                 std::to_string(filter.value);
     }
 
     // Words of two letters and more the indexes answer exactly, by themselves: the rest is read for what is

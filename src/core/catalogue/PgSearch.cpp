@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -181,20 +182,9 @@ Result<bool> ServerSearch::prepare(std::string_view text) {
         }
         m_where += " AND (" + any + ")";
     }
-    const auto compare = [&](const char* condition, std::int64_t value) {
-        m_where += std::string(" AND e.") + condition + add(Number(value)) + "::bigint";
-    };
-    if (query.sizeAtLeast) {
-        compare("size >= ", static_cast<std::int64_t>(*query.sizeAtLeast));
-    }
-    if (query.sizeBelow) {
-        compare("size < ", static_cast<std::int64_t>(*query.sizeBelow));
-    }
-    if (query.modifiedFrom) {
-        compare("modified >= ", *query.modifiedFrom);
-    }
-    if (query.modifiedBefore) {
-        compare("modified < ", *query.modifiedBefore);
+    for (const NumberFilter& filter : NumberFilters(query)) {
+        m_where += std::string(" AND e.") + filter.column + " " + filter.comparison + " " +
+                   add(Number(filter.value)) + "::bigint";
     }
     m_duplicates = query.duplicates;
     if (m_duplicates) {
@@ -382,21 +372,41 @@ constexpr std::uint64_t CountedAtOnce = 5000;
 // The rows a cursor gives at a time: a few megabytes of hits.
 constexpr int RowsAtATime = 10000;
 
-} // namespace
+// A search ready to read, in a transaction that reads the catalogue as of one moment, so that its count
+// and its hits agree.
+struct Begun {
+    PgTransaction transaction;
+    std::unique_ptr<ServerSearch> search;
+};
 
-Result<SearchResult> SearchServer(const PgConnection& connection, CaseFolding& folding, std::string_view text,
-                                  std::size_t limit) {
-    // Read as of one moment, so that the count and the hits agree.
+// None when the search asks nothing.
+Result<std::optional<Begun>> Begin(const PgConnection& connection, CaseFolding& folding,
+                                   std::string_view text) {
     Result<PgTransaction> transaction =
         PgTransaction::begin(connection, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     if (!transaction) {
         return transaction.failure();
     }
-    ServerSearch search(connection, folding);
-    Result<bool> prepared = search.prepare(text);
-    if (!prepared || !*prepared) {
-        return Then(prepared, [] { return Result<SearchResult>(SearchResult{}); });
+    auto search = std::make_unique<ServerSearch>(connection, folding);
+    Result<bool> prepared = search->prepare(text);
+    if (!prepared) {
+        return prepared.failure();
     }
+    if (!*prepared) {
+        return std::optional<Begun>();
+    }
+    return std::optional<Begun>(Begun{std::move(transaction).value(), std::move(search)});
+}
+
+} // namespace
+
+Result<SearchResult> SearchServer(const PgConnection& connection, CaseFolding& folding, std::string_view text,
+                                  std::size_t limit) {
+    Result<std::optional<Begun>> begun = Begin(connection, folding, text);
+    if (!begun || !*begun) {
+        return Then(begun, [] { return Result<SearchResult>(SearchResult{}); });
+    }
+    const ServerSearch& search = *begun.value()->search;
     // Matches so many that counting them would keep the first rows waiting are read disk by disk instead.
     Result<std::uint64_t> total = search.countUpTo(CountedAtOnce + 1);
     if (!total) {
@@ -429,16 +439,11 @@ Result<SearchResult> SearchServer(const PgConnection& connection, CaseFolding& f
 Result<Done> VisitServerHits(const PgConnection& connection, CaseFolding& folding, std::string_view text,
                              const std::function<bool(const SearchHit&, std::uint64_t)>& visit,
                              bool withTotal) {
-    Result<PgTransaction> transaction =
-        PgTransaction::begin(connection, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
-    if (!transaction) {
-        return transaction.failure();
+    Result<std::optional<Begun>> begun = Begin(connection, folding, text);
+    if (!begun || !*begun) {
+        return Then(begun, [] { return Result<Done>(Done{}); });
     }
-    ServerSearch search(connection, folding);
-    Result<bool> prepared = search.prepare(text);
-    if (!prepared || !*prepared) {
-        return Then(prepared, [] { return Result<Done>(Done{}); });
-    }
+    const ServerSearch& search = *begun.value()->search;
     std::uint64_t total = 0;
     if (withTotal) {
         Result<std::uint64_t> counted = search.count();

@@ -225,6 +225,23 @@ std::optional<std::pair<Filter, std::string_view>> FilterOf(std::string_view wor
 
 } // namespace
 
+std::vector<NumberFilter> NumberFilters(const SearchQuery& query) {
+    std::vector<NumberFilter> filters;
+    if (query.sizeAtLeast) {
+        filters.push_back({"size", ">=", static_cast<std::int64_t>(*query.sizeAtLeast)});
+    }
+    if (query.sizeBelow) {
+        filters.push_back({"size", "<", static_cast<std::int64_t>(*query.sizeBelow)});
+    }
+    if (query.modifiedFrom) {
+        filters.push_back({"modified", ">=", *query.modifiedFrom});
+    }
+    if (query.modifiedBefore) {
+        filters.push_back({"modified", "<", *query.modifiedBefore});
+    }
+    return filters;
+}
+
 bool SearchQuery::empty() const {
     return words.empty() && excluded.empty() && extensions.empty() && !sizeAtLeast && !sizeBelow &&
            !modifiedFrom && !modifiedBefore && !folders && !everyType && disks.empty() && !duplicates;

@@ -27,6 +27,17 @@ struct SearchQuery {
     bool empty() const;
 };
 
+// A filter on sizes or times as a store checks it: the entry's column ("size" or "modified") compared
+// (">=" or "<") with a value.
+struct NumberFilter {
+    const char* column;
+    const char* comparison;
+    std::int64_t value;
+};
+
+// The size and time filters of a search.
+std::vector<NumberFilter> NumberFilters(const SearchQuery& query);
+
 // Reads a search as typed: words and "quoted phrases", -word (or -"a phrase") to leave out, and the filters
 // ext:pdf (or *.pdf), size:>100MB, size:<1KB (also >= and <=; B, KB, MB, GB, TB, 1 KB being 1024 bytes),
 // modified:2019, modified:2019-03..2019-06 (years, months, days or a range of them, in local time; either
