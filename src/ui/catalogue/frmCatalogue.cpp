@@ -46,8 +46,9 @@ QString DiskNumberText(int number) {
     return QString("#%1").arg(number);
 }
 
-std::string CannotOpenMessage(const std::string& path, const std::string& reason) {
-    return "The disk catalogue " + path + " cannot be opened: " + reason +
+std::string CannotOpenMessage(const std::string& path, const std::string& reason, bool shared) {
+    return std::string(shared ? "The shared disk catalogue " : "The disk catalogue ") + path +
+           " cannot be opened: " + reason +
            ".\r\n\r\nThe Catalogue window stays empty; disks are examined and labels printed as usual.";
 }
 
@@ -294,8 +295,10 @@ CatalogueStore* frmCatalogue::store() {
     // Only reads: a damaged file stays where it is, said here, until a recording moves it aside.
     Result<std::unique_ptr<CatalogueStore>> opened = m_services.catalogue->openStore(CatalogueAccess::Read);
     if (!opened) {
-        m_problem = "The disk catalogue cannot be opened: " + opened.reason() + ".";
-        MsgBox(m_services, CannotOpenMessage(path, opened.reason()), 0);
+        const bool shared = m_services.catalogue->givesNumbers();
+        m_problem = std::string(shared ? "The shared disk catalogue" : "The disk catalogue") +
+                    " cannot be opened: " + opened.reason() + ".";
+        MsgBox(m_services, CannotOpenMessage(path, opened.reason(), shared), 0);
         return nullptr;
     }
     m_store = std::move(opened).value();

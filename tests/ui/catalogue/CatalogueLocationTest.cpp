@@ -5,6 +5,7 @@
 #include "core/catalogue/PgCatalogueSchema.h"
 #include "core/catalogue/PgConnection.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 #include <optional>
@@ -79,6 +80,22 @@ TEST_F(CatalogueLocationTest, ALocationThatCannotBeKeptChangesNothing) {
     openWindow(std::nullopt)->cmdLocation->click();
     EXPECT_EQ(messages->shown.size(), told);
     EXPECT_EQ(ReadBytes(profileFile), before);
+}
+
+// A shared catalogue that cannot be reached is said above the lists, in place of an empty result, and the
+// search finds nothing rather than fail.
+TEST_F(CatalogueLocationTest, AServerThatCannotBeReachedIsSaidNotShownEmpty) {
+    services.catalogue = std::make_shared<Catalogue>(catalogueFile, clock, "host=/nowhere/at/all dbname=x");
+    const auto window = openWindow(std::nullopt);
+    const std::string hint = window->lblEmpty->text().toStdString();
+    EXPECT_EQ(hint.rfind("The shared disk catalogue cannot be opened: ", 0), 0U) << hint;
+    EXPECT_NE(hint.find("cannot be reached"), std::string::npos) << hint;
+    EXPECT_NE(lastMessage().find("The shared disk catalogue host=/nowhere/at/all dbname=x cannot be opened"),
+              std::string::npos)
+        << lastMessage();
+    type(*window, "tax");
+    EXPECT_TRUE(window->shownHits().empty());
+    EXPECT_EQ(window->lblEmpty->text().toStdString(), hint);
 }
 
 } // namespace
