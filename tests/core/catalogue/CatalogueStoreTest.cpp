@@ -97,6 +97,12 @@ TEST_P(CatalogueStoresTest, KeepsADisksEntriesUntilItIsWalkedAgainOrRemoved) {
     EXPECT_EQ(names(id, ""), "Zeta,0,600 a.txt,1,800 b.txt,12,500 ");
     EXPECT_EQ(names(id, "Zeta"), "Zeta/inner.doc,7,700 ");
     EXPECT_EQ(store->disk(id).value()->entries, 4u); // of both batches
+    // A hit is the entry as the walk found it.
+    const SearchHit hit = store->search("inner")->hits.at(0);
+    EXPECT_EQ(std::tie(hit.entry.folder, hit.entry.name, hit.entry.isFolder, hit.entry.size,
+                       hit.entry.modified, hit.diskNumber, hit.volumeName),
+              std::make_tuple(std::string("Zeta"), std::string("inner.doc"), false, std::uint64_t{7},
+                              std::int64_t{700}, 1, std::string("ONE")));
 
     // Walked again: the old list is what is found until the new one is complete, then replaced at once.
     const std::int64_t list = store->beginEntries(id).value();
