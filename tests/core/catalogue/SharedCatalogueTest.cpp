@@ -114,18 +114,22 @@ TEST_F(SharedCatalogueTest, ALabelPrintedWhileTheServerIsAwayIsRecordedOnceItIsB
     EXPECT_NE(refused.reason().find("cannot be reached"), std::string::npos) << refused.reason();
     EXPECT_TRUE(Catalogue::Unreachable(refused.reason()));
     DiskRecord printed = facts;
-    printed.number = 42;
-    catalogue->queueLabel(printed);
+    for (const int number : {42, 43}) {
+        printed.number = number;
+        catalogue->queueLabel(printed);
+    }
     EXPECT_TRUE(messages(*catalogue).empty());
 
     server->start();
     const Result<NumberedDisk> next = catalogue->takeNumber(facts);
     ASSERT_TRUE(next) << next.reason();
-    EXPECT_EQ(next->number, 43);
+    EXPECT_EQ(next->number, 44);
     const std::vector<std::string> told = messages(*catalogue);
-    EXPECT_TRUE(Holds(told, "now recorded in it: disk #42")) << told.size();
+    EXPECT_TRUE(Holds(told, "The labels printed while the shared disk catalogue could not be reached are now "
+                            "recorded in it: disks #42 and #43.\r\n\r\nTo record their folders and files, "))
+        << (told.empty() ? "" : told.front());
     EXPECT_FALSE(Holds(told, "same number"));
-    EXPECT_EQ(numbers(), std::vector<int>{42});
+    EXPECT_EQ(numbers(), (std::vector<int>{42, 43}));
     EXPECT_FALSE(fs::exists(dir / "labels-to-record")) << "nothing owed any more";
     EXPECT_FALSE(store()->disks()->front().complete) << "its tree is left to be catalogued again";
 }

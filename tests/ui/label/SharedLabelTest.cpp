@@ -90,7 +90,11 @@ TEST_F(SharedLabelTest, WithTheServerAwayPrintAsksAndOwesTheLabel) {
     useServer(server);
     messages->shown.clear();
     printLabel(AnswerNo);
-    EXPECT_NE(lastMessage().find("now recorded in it: disk #42"), std::string::npos) << lastMessage();
+    EXPECT_NE(
+        lastMessage().find("The label printed while the shared disk catalogue could not be reached is now "
+                           "recorded in it: disk #42.\r\n\r\nTo record its folders and files, "),
+        std::string::npos)
+        << lastMessage();
     EXPECT_EQ(numbers(), (std::vector<int>{42, 100}));
     EXPECT_FALSE(std::filesystem::exists(owed));
 }
