@@ -30,11 +30,8 @@ CREATE TABLE tessaline.lists (
 CREATE INDEX lists_disk ON tessaline.lists (disk);
 CREATE TABLE tessaline.entries (
     list bigint NOT NULL, folder text COLLATE "C" NOT NULL, name text COLLATE "C" NOT NULL,
-    is_folder boolean NOT NULL, size bigint NOT NULL, modified bigint NOT NULL, folded text NOT NULL,
-    path text COLLATE "C" GENERATED ALWAYS AS (
-        CASE WHEN folder = '' THEN name ELSE folder || '/' || name END) STORED);
+    is_folder boolean NOT NULL, size bigint NOT NULL, modified bigint NOT NULL, folded text NOT NULL);
 CREATE INDEX entries_folder ON tessaline.entries (list, folder);
-CREATE INDEX entries_path ON tessaline.entries (list, path);
 CREATE TABLE tessaline.unreadable (
     list bigint NOT NULL, path text COLLATE "C" NOT NULL, PRIMARY KEY (list, path));
 )sql";

@@ -617,7 +617,8 @@ Result<std::vector<CatalogueEntry>> PgCatalogueStore::folderEntries(std::int64_t
                                                                     const std::string& folder) const {
     Result<PgRows> rows = m_connection->query(
         "SELECT e.name, e.is_folder, e.size, e.modified, e.is_folder AND EXISTS (SELECT 1 FROM"
-        " tessaline.unreadable u WHERE u.list = e.list AND u.path = e.path)"
+        " tessaline.unreadable u WHERE u.list = e.list AND u.path ="
+        " CASE WHEN e.folder = '' THEN e.name ELSE e.folder || '/' || e.name END)"
         " FROM tessaline.disks d JOIN tessaline.entries e ON e.list = d.list"
         " WHERE d.id = $1 AND e.folder = $2 ORDER BY e.is_folder DESC, e.name",
         {Number(diskId), ToServerText(folder)});

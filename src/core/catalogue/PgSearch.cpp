@@ -53,6 +53,9 @@ std::string Holding(const std::string& text, bool atEnd = false) {
     return atEnd ? pattern : pattern + "%";
 }
 
+// An entry's path on its disk, in the order of its bytes.
+constexpr const char* Path = "CASE WHEN e.folder = '' THEN e.name ELSE e.folder || '/' || e.name END";
+
 // A copy of a file recorded twice: the copy's list, name and size.
 using Copy = std::tuple<std::int64_t, std::string, std::int64_t>;
 
@@ -204,7 +207,7 @@ Result<bool> ServerSearch::prepare(std::string_view text) {
     m_counted = m_parameters.size(); // the order's own come after
     if (m_duplicates) {
         // Each file's copies stand together.
-        m_order = "e.name, e.size, array_position(" + order + ", e.list), e.path";
+        m_order = "e.name, e.size, array_position(" + order + ", e.list), " + std::string(Path);
     } else {
         // Entries whose own names hold every word first.
         std::string own;
@@ -213,7 +216,7 @@ Result<bool> ServerSearch::prepare(std::string_view text) {
                    add(Holding(ToServerText(m_folding.fold(word))));
         }
         m_own = own.empty() ? "" : own + ")";
-        m_order = (own.empty() ? "" : m_own + " DESC, ") + "array_position(" + order + ", e.list), e.path";
+        m_order = (own.empty() ? "" : m_own + " DESC, ") + "array_position(" + order + ", e.list), " + Path;
     }
     return true;
 }
@@ -298,7 +301,7 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
                 "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, " + ranks[rank] +
                     ", count(*) OVER () FROM tessaline.entries e WHERE " + m_where + " ORDER BY " +
                     (m_own.empty() ? "" : ranks[rank] + " DESC, ") +
-                    "array_position($1::bigint[], e.list), e.path" + " LIMIT " +
+                    "array_position($1::bigint[], e.list), " + Path + " LIMIT " +
                     Number(static_cast<std::int64_t>(limit - result.hits.size())),
                 parameters);
             if (!rows) {
