@@ -85,6 +85,32 @@ Result<Done> NeedDisk(const PgConnection& connection, std::int64_t diskId) {
     return Done{};
 }
 
+// A disk's facts (volume, space, drive type) written anew and, for a new label, its company and the time it
+// was labelled; fails when there is no such disk.
+Result<Done> UpdateFacts(const PgConnection& connection, std::int64_t diskId, const DiskRecord& facts,
+                         std::optional<std::int64_t> printedAt) {
+    Parameters values = {Number(diskId),
+                         ToServerText(facts.volumeName),
+                         ToServerText(facts.driveType),
+                         Number(static_cast<std::int64_t>(facts.capacityBytes)),
+                         Number(static_cast<std::int64_t>(facts.usedBytes)),
+                         Number(static_cast<std::int64_t>(facts.freeBytes))};
+    std::string sql =
+        "UPDATE tessaline.disks SET volume = $2, drive_type = $3, capacity = $4, used = $5, free = $6";
+    if (printedAt) {
+        sql += ", company = $7, last_labelled = $8";
+        values.insert(values.end(), {ToServerText(facts.company), Number(*printedAt)});
+    }
+    Result<PgRows> updated = connection.query(sql + " WHERE id = $1 RETURNING id", values);
+    if (!updated) {
+        return updated.failure();
+    }
+    if (updated->size() == 0) {
+        return Failure{"the catalogue holds no disk " + Number(diskId)};
+    }
+    return Done{};
+}
+
 // Drops lists with their entries: the new lists of a disk that a walk left unfinished, or all of a disk's.
 Result<Done> DropLists(const PgConnection& connection, std::string_view which, const Parameters& parameters) {
     const std::string lists = "(SELECT id FROM tessaline.lists WHERE " + std::string(which) + ")";
@@ -364,42 +390,17 @@ Result<std::vector<UnconfirmedNumber>> PgCatalogueStore::unconfirmedNumbers() co
 
 Result<Done> PgCatalogueStore::relabelDisk(std::int64_t diskId, const DiskRecord& facts,
                                            std::int64_t printedAt) {
-    Result<Done> done = InTransaction(*m_connection, [&]() -> Result<Done> {
-        if (Result<Done> known = NeedDisk(*m_connection, diskId); !known) {
-            return known;
-        }
-        return m_connection->run(
-            "UPDATE tessaline.disks SET volume = $1, drive_type = $2, capacity = $3, used = $4, free = $5,"
-            " company = $6, last_labelled = $7 WHERE id = $8",
-            {ToServerText(facts.volumeName), ToServerText(facts.driveType),
-             Number(static_cast<std::int64_t>(facts.capacityBytes)),
-             Number(static_cast<std::int64_t>(facts.usedBytes)),
-             Number(static_cast<std::int64_t>(facts.freeBytes)), ToServerText(facts.company),
-             Number(printedAt), Number(diskId)});
-    });
-    if (!done) {
+    if (Result<Done> done = UpdateFacts(*m_connection, diskId, facts, printedAt); !done) {
         return Cannot("record the new label in the catalogue", done.reason());
     }
-    return done;
+    return Done{};
 }
 
 Result<Done> PgCatalogueStore::refreshDisk(std::int64_t diskId, const DiskRecord& facts) {
-    Result<Done> done = InTransaction(*m_connection, [&]() -> Result<Done> {
-        if (Result<Done> known = NeedDisk(*m_connection, diskId); !known) {
-            return known;
-        }
-        return m_connection->run(
-            "UPDATE tessaline.disks SET volume = $1, drive_type = $2, capacity = $3, used = $4, free = $5"
-            " WHERE id = $6",
-            {ToServerText(facts.volumeName), ToServerText(facts.driveType),
-             Number(static_cast<std::int64_t>(facts.capacityBytes)),
-             Number(static_cast<std::int64_t>(facts.usedBytes)),
-             Number(static_cast<std::int64_t>(facts.freeBytes)), Number(diskId)});
-    });
-    if (!done) {
+    if (Result<Done> done = UpdateFacts(*m_connection, diskId, facts, std::nullopt); !done) {
         return Cannot("record the disk's facts in the catalogue", done.reason());
     }
-    return done;
+    return Done{};
 }
 
 Result<std::optional<DiskRecord>> PgCatalogueStore::disk(std::int64_t diskId) const {
