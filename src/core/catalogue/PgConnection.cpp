@@ -164,6 +164,11 @@ Result<Done> PgConnection::copyIn(std::string_view sql, std::string_view rows) c
 std::string CopyField(std::string_view text) {
     std::string field;
     field.reserve(text.size());
+    AppendCopyField(field, text);
+    return field;
+}
+
+void AppendCopyField(std::string& field, std::string_view text) {
     for (const char c : text) {
         switch (c) {
         case '\\':
@@ -182,5 +187,4 @@ std::string CopyField(std::string_view text) {
             field += c;
         }
     }
-    return field;
 }

@@ -47,3 +47,5 @@ private:
 
 // A value as a field of COPY's text format: backslash, tab, newline and carriage return escaped.
 std::string CopyField(std::string_view text);
+// The same, appended to `into`.
+void AppendCopyField(std::string& into, std::string_view text);

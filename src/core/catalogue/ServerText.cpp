@@ -54,6 +54,11 @@ void Keep(unsigned char byte, std::string& into) {
 std::string ToServerText(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size());
+    AppendServerText(text, bytes);
+    return text;
+}
+
+void AppendServerText(std::string& text, std::string_view bytes) {
     for (std::size_t at = 0; at < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
         if (byte < 0x80) {
@@ -75,7 +80,6 @@ std::string ToServerText(std::string_view bytes) {
             at += length;
         }
     }
-    return text;
 }
 
 std::string FromServerText(std::string_view text) {

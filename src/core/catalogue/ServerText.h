@@ -10,4 +10,6 @@
 // its bytes are in the name, and paths kept so sort as their bytes do but where such a byte meets a letter
 // beyond ASCII.
 std::string ToServerText(std::string_view bytes);
+// The same, appended to `into`: for a million names in a row.
+void AppendServerText(std::string& into, std::string_view bytes);
 std::string FromServerText(std::string_view text);
