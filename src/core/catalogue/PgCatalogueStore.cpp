@@ -374,9 +374,12 @@ Result<Done> PgCatalogueStore::releaseNumber(std::int64_t diskId) {
         }
         Result<Done> dropped = DropLists(*m_connection, "disk = $1", {Number(diskId)});
         return Then(dropped, [&] {
-            return m_connection->run(
-                "INSERT INTO tessaline.free_numbers (number) VALUES ($1::integer) ON CONFLICT DO NOTHING",
-                {Number(gone->integer(0, 0))});
+            // Unless a label printed elsewhere (while the server could not be reached) holds it meanwhile:
+            // then it is that disk's, and given again it would stand for two.
+            return m_connection->run("INSERT INTO tessaline.free_numbers (number) SELECT $1::integer WHERE "
+                                     "NOT EXISTS (SELECT 1 FROM"
+                                     " tessaline.disks WHERE number = $1::integer) ON CONFLICT DO NOTHING",
+                                     {Number(gone->integer(0, 0))});
         });
     });
     if (!released) {

@@ -2,6 +2,7 @@
 
 #include "support/PostgresServer.h"
 
+#include "core/catalogue/Catalogue.h"
 #include "core/catalogue/PgCatalogueSchema.h"
 #include "core/catalogue/PgConnection.h"
 
@@ -90,6 +91,39 @@ TEST(SharedNumbers, NoNumberIsSkippedOrGivenTwice) {
     ASSERT_TRUE(store->addDisk(offline, 200));
     EXPECT_EQ(store->lastNumber().value(), 50);
     EXPECT_EQ(store->reserveNumber(disk, 100, "desk-a")->number, 51);
+}
+
+// A label printed while the server could not be reached may carry a number another desk holds unconfirmed;
+// when that desk's print then fails, the number stays the first label's and is not given out again.
+TEST(SharedNumbers, ANumberGivenBackIsNotGivenAgainWhileALabelFromElsewhereHoldsIt) {
+    const auto store = Open(SharedCatalogue("numbers_given_back", 9));
+    ASSERT_TRUE(store);
+    const Result<NumberedDisk> held = store->reserveNumber(ZipDisk(0, "PRINTING", 1), 100, "desk-b");
+    ASSERT_TRUE(held);
+    ASSERT_EQ(held->number, 10);
+    ASSERT_TRUE(store->addDisk(ZipDisk(10, "OFFLINE", 2), 200)) << "desk a's queued label";
+    ASSERT_TRUE(store->releaseNumber(held->id)) << "desk b's print failed";
+    EXPECT_EQ(store->reserveNumber(ZipDisk(0, "NEXT", 3), 300, "desk-b")->number, 11);
+    EXPECT_EQ(Numbers(*store), (std::vector<int>{10}));
+}
+
+// The highest number a label shows is the last the team is given; one given back is still given after it.
+TEST(SharedNumbers, NumbersEndWithTheHighestALabelShows) {
+    const auto store = Open(SharedCatalogue("numbers_end", 32766));
+    ASSERT_TRUE(store);
+    const Result<NumberedDisk> last = store->reserveNumber(ZipDisk(0, "LAST", 1), 100, "desk");
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->number, 32767);
+    ASSERT_TRUE(store->releaseNumber(last->id));
+    const Result<NumberedDisk> again = store->reserveNumber(ZipDisk(0, "LAST", 1), 100, "desk");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->number, 32767);
+    ASSERT_TRUE(store->confirmNumber(again->id));
+    const Result<NumberedDisk> beyond = store->reserveNumber(ZipDisk(0, "BEYOND", 2), 100, "desk");
+    ASSERT_FALSE(beyond);
+    EXPECT_NE(beyond.reason().find("numbers have run out"), std::string::npos) << beyond.reason();
+    EXPECT_FALSE(Catalogue::Unreachable(beyond.reason())) << "no label is printed with a local number";
+    EXPECT_EQ(store->lastNumber().value(), 32767);
 }
 
 // Two desks labelling at once, each a process of its own with its own connection, get every number once.
