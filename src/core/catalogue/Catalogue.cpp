@@ -292,6 +292,7 @@ void Catalogue::sendQueued(CatalogueStore& catalogue) {
     // A number this desk gave may have been given by another desk meanwhile: both disks keep it, and the
     // user hears of it rather than find out from a shelf.
     const Result<std::vector<DiskRecord>> disks = catalogue.disks();
+    const Result<std::vector<UnconfirmedNumber>> printing = catalogue.unconfirmedNumbers();
     for (const DiskRecord& disk : recorded) {
         const auto same =
             disks ? std::count_if(disks->begin(), disks->end(),
@@ -304,6 +305,22 @@ void Catalogue::sendQueued(CatalogueStore& catalogue) {
                  std::to_string(disk.number) +
                  ".\r\n\r\nPrint the label of one of them again as a new disk, so that each number stands "
                  "for one disk.");
+            continue;
+        }
+        // Or another desk took it and is printing its label now.
+        const auto held =
+            printing
+                ? std::find_if(printing->begin(), printing->end(),
+                               [&](const UnconfirmedNumber& taken) { return taken.number == disk.number; })
+                : std::vector<UnconfirmedNumber>::const_iterator{};
+        if (printing && held != printing->end()) {
+            tell("Disk #" + std::to_string(disk.number) +
+                 ", labelled while the shared disk catalogue could not be reached, has the same number as a "
+                 "label the desk " +
+                 held->desk + " is printing. If that label comes out, both disks carry #" +
+                 std::to_string(disk.number) +
+                 ".\r\n\r\nThen print the label of one of them again as a new disk, so that each number "
+                 "stands for one disk.");
         }
     }
 }

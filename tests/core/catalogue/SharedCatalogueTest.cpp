@@ -31,11 +31,7 @@ protected:
     }
 
     void SetUp() override {
-        static int made = 0;
-        const std::string database = "desk_" + std::to_string(++made);
-        server->createDatabase(database);
-        location = server->connection(database);
-        ASSERT_TRUE(InitPgCatalogue(*PgConnection::open(location).value(), 41));
+        newCatalogue();
         for (int folder = 0; folder < 100; ++folder) {
             fs::create_directories(disk / std::to_string(folder));
             for (int file = 0; file < 20; ++file) {
@@ -46,6 +42,14 @@ protected:
     }
     void TearDown() override { server->start(); } // for the next test, whatever this one left
 
+    // A catalogue of its own for the desk, made with the team's last number 41.
+    void newCatalogue() {
+        static int made = 0;
+        const std::string database = "desk_" + std::to_string(++made);
+        server->createDatabase(database);
+        location = server->connection(database);
+        ASSERT_TRUE(InitPgCatalogue(*PgConnection::open(location).value(), 41));
+    }
     std::unique_ptr<Catalogue> desk() const {
         return std::make_unique<Catalogue>((dir / "catalogue.sqlite").string(), nullptr, location,
                                            (dir / "labels-to-record").string());
@@ -134,19 +138,32 @@ TEST_F(SharedCatalogueTest, ALabelPrintedWhileTheServerIsAwayIsRecordedOnceItIsB
     EXPECT_FALSE(store()->disks()->front().complete) << "its tree is left to be catalogued again";
 }
 
-// Another desk labelled meanwhile under the same number: both disks keep it, and the user hears of it.
+// Another desk labelled meanwhile under the same number, or is printing that label now: the disks keep
+// it, and the user hears of it.
 TEST_F(SharedCatalogueTest, ANumberGivenTwiceWhileTheServerWasAwayIsTold) {
-    const auto catalogue = desk();
-    server->stop();
-    DiskRecord printed = facts;
-    printed.number = 42;
-    catalogue->queueLabel(printed);
-    server->start();
-    const auto other = store();
-    ASSERT_TRUE(other->confirmNumber(other->reserveNumber(ZipDisk(0, "OTHER", 7), 1, "desk-b")->id));
-    ASSERT_TRUE(catalogue->takeNumber(facts));
-    EXPECT_TRUE(Holds(messages(*catalogue), "has the same number as a disk labelled at another desk"));
-    EXPECT_EQ(numbers(), (std::vector<int>{42, 42}));
+    for (const bool otherPrinted : {true, false}) {
+        const std::string told = otherPrinted
+                                     ? "has the same number as a disk labelled at another desk"
+                                     : "has the same number as a label the desk desk-b is printing. If that "
+                                       "label comes out";
+        newCatalogue();
+        const auto catalogue = desk();
+        server->stop();
+        DiskRecord printed = facts;
+        printed.number = 42;
+        catalogue->queueLabel(printed);
+        server->start();
+        const auto other = store();
+        const Result<NumberedDisk> taken = other->reserveNumber(ZipDisk(0, "OTHER", 7), 1, "desk-b");
+        ASSERT_TRUE(taken && taken->number == 42);
+        if (otherPrinted) {
+            ASSERT_TRUE(other->confirmNumber(taken->id));
+        }
+        ASSERT_TRUE(catalogue->takeNumber(facts));
+        EXPECT_TRUE(Holds(messages(*catalogue), told)) << told;
+        const std::vector<int> both = {42, 42};
+        EXPECT_EQ(numbers(), otherPrinted ? both : std::vector<int>{42}) << told;
+    }
 }
 
 // The server goes mid-print, after the number was taken: the label keeps its number, which is confirmed
