@@ -293,6 +293,7 @@ void Catalogue::sendQueued(CatalogueStore& catalogue) {
     // user hears of it rather than find out from a shelf.
     const Result<std::vector<DiskRecord>> disks = catalogue.disks();
     const Result<std::vector<UnconfirmedNumber>> printing = catalogue.unconfirmedNumbers();
+    const std::vector<UnconfirmedNumber> none;
     for (const DiskRecord& disk : recorded) {
         const auto same =
             disks ? std::count_if(disks->begin(), disks->end(),
@@ -308,12 +309,11 @@ void Catalogue::sendQueued(CatalogueStore& catalogue) {
             continue;
         }
         // Or another desk took it and is printing its label now.
-        const auto held =
-            printing
-                ? std::find_if(printing->begin(), printing->end(),
-                               [&](const UnconfirmedNumber& taken) { return taken.number == disk.number; })
-                : std::vector<UnconfirmedNumber>::const_iterator{};
-        if (printing && held != printing->end()) {
+        const std::vector<UnconfirmedNumber>& taken = printing ? *printing : none;
+        const auto held = std::find_if(taken.begin(), taken.end(), [&](const UnconfirmedNumber& other) {
+            return other.number == disk.number;
+        });
+        if (held != taken.end()) {
             tell("Disk #" + std::to_string(disk.number) +
                  ", labelled while the shared disk catalogue could not be reached, has the same number as a "
                  "label the desk " +
