@@ -57,24 +57,35 @@ std::string NotPrintedMessage(const Printer& printer) {
            "again.";
 }
 
-std::string NotSavedMessage(const Services& services, std::int16_t stored, const std::string& why) {
+// `shared`: the number came from the shared catalogue, which gives the next one too, so only a label
+// printed while it cannot be reached would repeat it.
+std::string NotSavedMessage(const Services& services, std::int16_t stored, const std::string& why,
+                            bool shared) {
     std::string where = "your settings";
     if (const auto& profile = services.profile; profile && !profile->location().empty()) {
         where = profile->location();
     }
     const std::string number = IntToText(stored);
-    return "The label was printed, but the new disk number " + number + " could not be saved to " + where +
-           (why.empty() ? "" : ":\r\n" + why) +
+    const std::string saved = " could not be saved to " + where + (why.empty() ? "" : ":\r\n" + why);
+    if (shared) {
+        return "The label was printed and recorded in the shared disk catalogue, but this desk's own disk "
+               "number " +
+               number + saved +
+               "\r\n\r\nThe shared catalogue gives the next label its number. Before you print a label while "
+               "it cannot be reached, set the disk number to " +
+               number + " under Configure, or that label may repeat a number.";
+    }
+    return "The label was printed, but the new disk number " + number + saved +
            "\r\n\r\nBefore you print the next label, set the disk number to " + number +
            " under Configure, or the next label will repeat this one's number.";
 }
 
 // The stored number after a label went out; the user is told when it cannot be saved.
-void SaveDiskNumber(const Services& services, std::int16_t number) {
+void SaveDiskNumber(const Services& services, std::int16_t number, bool shared = false) {
     if (const Result<ProfileStatuses> saved =
             ProfileWriteKeys(services, {{"GLOBAL", "ID_INDEX", std::int64_t{number}}});
         !saved) {
-        MsgBox(services, NotSavedMessage(services, number, saved.reason()), 0);
+        MsgBox(services, NotSavedMessage(services, number, saved.reason(), shared), 0);
     }
 }
 
@@ -171,7 +182,8 @@ void frmLabel::printShared(Printer& printer) {
         m_services.catalogue->confirmLabel(*taken, disk, walkPlace());
         // The desk's own number follows the team's, so that the profile stays meaningful on its own.
         SaveDiskNumber(m_services,
-                       static_cast<std::int16_t>(m_services.catalogue->lastNumber().value_or(taken->number)));
+                       static_cast<std::int16_t>(m_services.catalogue->lastNumber().value_or(taken->number)),
+                       true);
         showCatalogueMessages();
         return;
     }

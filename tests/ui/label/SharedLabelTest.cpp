@@ -5,8 +5,10 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/PgCatalogueSchema.h"
 #include "core/catalogue/PgConnection.h"
+#include "core/settings/IniProfileStore.h"
 #include "ui/label/ShowLabelWindow.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
@@ -67,6 +69,22 @@ TEST_F(SharedLabelTest, ALabelTakesTheTeamsNumberAndTheProfileFollowsIt) {
     printLabel(AnswerNo); // a known disk, printed as a new one
     EXPECT_EQ(numbers(), (std::vector<int>{100, 101, 102}));
     EXPECT_EQ(storedIndex(), "102");
+}
+
+// The team's number went out and is recorded; the desk's own copy of it cannot be saved: the user hears
+// that the shared catalogue numbers the next label, and when the desk's own number matters.
+TEST_F(SharedLabelTest, ADesksOwnNumberThatCannotBeSavedIsToldAsTheSharedCatalogueNumbers) {
+    services.profile = std::make_shared<IniProfileStore>(
+        profileFile, [](WriteStep step) { return step == WriteStep::TemporaryWritten ? ENOSPC : 0; });
+    printLabel(AnswerYes);
+    EXPECT_EQ(numbers(), std::vector<int>{100});
+    EXPECT_EQ(storedIndex(), "41");
+    EXPECT_EQ(lastMessage().rfind("The label was printed and recorded in the shared disk catalogue, but this "
+                                  "desk's own disk number 100 could not be saved",
+                                  0),
+              0U)
+        << lastMessage();
+    EXPECT_NE(lastMessage().find("Before you print a label while it cannot be reached"), std::string::npos);
 }
 
 // With the server away, Print asks first: No prints nothing and changes nothing; Yes prints with the
