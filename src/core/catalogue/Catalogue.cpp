@@ -173,12 +173,8 @@ bool Catalogue::givesNumbers() const {
     return IsServerCatalogue(m_path);
 }
 
-bool Catalogue::Unreachable(const std::string& reason) {
-    return reason.find("does not allow this login") == std::string::npos &&
-           reason.find("no Tessaline catalogue") == std::string::npos &&
-           reason.find("newer version") == std::string::npos &&
-           reason.find("older version") == std::string::npos &&
-           reason.find("numbers have run out") == std::string::npos;
+bool Catalogue::Unreachable(const Failure& failure) {
+    return !failure.refused;
 }
 
 Result<NumberedDisk> Catalogue::takeNumber(const DiskRecord& disk) {

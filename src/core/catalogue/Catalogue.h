@@ -100,9 +100,9 @@ public:
     void queueLabel(const DiskRecord& disk);
     // The last number the shared catalogue gave, for the desk's own to follow; none when it cannot say.
     std::optional<int> lastNumber();
-    // Whether the user would be asked whether to label without the shared catalogue when `reason` is why
+    // Whether the user would be asked whether to label without the shared catalogue when `failure` is why
     // no number could be taken: not when the login may not label, nor when the catalogue is not made yet.
-    static bool Unreachable(const std::string& reason);
+    static bool Unreachable(const Failure& failure);
 
     // A connection of its own, for a window or the command line.
     Result<std::unique_ptr<CatalogueStore>> openStore(CatalogueAccess access = CatalogueAccess::Read) const;

@@ -116,9 +116,11 @@ Result<Done> SpeakUtf8(const PgConnection& connection) {
         return encoding.failure();
     }
     if (encoding->text(0, 0) != "UTF8") {
-        return Failure{"the catalogue's database on the server is not in UTF-8 but in " +
-                       std::string(encoding->text(0, 0)) +
-                       ": an administrator makes it anew with createdb --encoding=UTF8 --template=template0"};
+        return Failure{
+            "the catalogue's database on the server is not in UTF-8 but in " +
+                std::string(encoding->text(0, 0)) +
+                ": an administrator makes it anew with createdb --encoding=UTF8 --template=template0",
+            true};
     }
     return connection.run("SET client_encoding TO 'UTF8'");
 }
@@ -140,7 +142,7 @@ Result<std::string> InitPgCatalogue(const PgConnection& connection, int lastNumb
         return version.failure();
     }
     if (*version && **version > PgSchemaVersion) {
-        return Failure{"the catalogue on the server was made by a newer version of Tessaline"};
+        return Failure{"the catalogue on the server was made by a newer version of Tessaline", true};
     }
     std::string what = "The catalogue on the server is up to date";
     if (!*version) {
@@ -175,13 +177,15 @@ Result<Done> CheckPgCatalogue(const PgConnection& connection) {
     }
     if (!*version) {
         return Failure{"the server holds no Tessaline catalogue yet (or this login may not read it): " +
-                       std::string(InitAdvice)};
+                           std::string(InitAdvice),
+                       true};
     }
     if (**version > PgSchemaVersion) {
-        return Failure{"the catalogue on the server was made by a newer version of Tessaline"};
+        return Failure{"the catalogue on the server was made by a newer version of Tessaline", true};
     }
     if (**version < PgSchemaVersion) {
-        return Failure{"the catalogue on the server is of an older version: " + std::string(InitAdvice)};
+        return Failure{"the catalogue on the server is of an older version: " + std::string(InitAdvice),
+                       true};
     }
     return Done{};
 }

@@ -18,6 +18,11 @@ Failure Cannot(std::string_view doing, const std::string& reason) {
     return Failure{"cannot " + std::string(doing) + ": " + reason};
 }
 
+// The same, still refused when `why` was.
+Failure Cannot(std::string_view doing, const Failure& why) {
+    return Failure{"cannot " + std::string(doing) + ": " + why.reason, why.refused};
+}
+
 std::string Number(std::int64_t value) {
     return std::to_string(value);
 }
@@ -255,10 +260,10 @@ Result<std::unique_ptr<CatalogueStore>> PgCatalogueStore::open(const std::string
     const std::string doing = "open the catalogue";
     Result<std::unique_ptr<PgConnection>> connected = PgConnection::open(connection);
     if (!connected) {
-        return Cannot(doing, connected.reason());
+        return Cannot(doing, connected.failure());
     }
     if (Result<Done> usable = CheckPgCatalogue(*connected.value()); !usable) {
-        return Cannot(doing, usable.reason());
+        return Cannot(doing, usable.failure());
     }
     return std::unique_ptr<CatalogueStore>(
         new PgCatalogueStore(ShownConnection(connection), std::move(connected).value()));
@@ -331,7 +336,8 @@ Result<NumberedDisk> PgCatalogueStore::reserveNumber(const DiskRecord& disk, std
         } else {
             if (last->integer(0, 0) >= MostNumber) {
                 return Failure{"the team's disk numbers have run out: the last one given is " +
-                               Number(last->integer(0, 0))};
+                                   Number(last->integer(0, 0)),
+                               true};
             }
             Result<PgRows> next =
                 m_connection->query("UPDATE tessaline.numbers SET last = last + 1 RETURNING last");
@@ -347,7 +353,7 @@ Result<NumberedDisk> PgCatalogueStore::reserveNumber(const DiskRecord& disk, std
         return Then(id, [] { return Result<Done>(Done{}); });
     });
     if (!reserved) {
-        return Cannot("take a disk number from the catalogue", reserved.reason());
+        return Cannot("take a disk number from the catalogue", reserved.failure());
     }
     return numbered;
 }

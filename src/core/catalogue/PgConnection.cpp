@@ -88,7 +88,7 @@ Failure PgConnection::failed(const char* message, const char* state) const {
         return Failure{"the connection to the catalogue server was lost (" + why + ")"};
     }
     if (code == InsufficientPrivilege) {
-        return Failure{"the catalogue server does not allow this login to do that (" + why + ")"};
+        return Failure{"the catalogue server does not allow this login to do that (" + why + ")", true};
     }
     if (code == QueryCanceled) {
         return Failure{"the request was interrupted (" + why + ")"};

@@ -8,6 +8,9 @@
 // Why something could not be done, in words for a message or a log.
 struct Failure {
     std::string reason;
+    // The other side answered, and says no: asking again later gets the same answer. Otherwise the failure
+    // may pass (a server that cannot be reached now).
+    bool refused = false;
 };
 
 // The value of a Result that only says whether something was done.
@@ -19,7 +22,7 @@ struct Done {};
 template <typename T> class [[nodiscard]] Result {
 public:
     Result(T value) : m_value(std::move(value)) {}
-    Result(Failure failure) : m_reason(std::move(failure.reason)) {}
+    Result(Failure failure) : m_reason(std::move(failure.reason)), m_refused(failure.refused) {}
 
     bool ok() const { return m_value.has_value(); }
     explicit operator bool() const { return ok(); }
@@ -36,7 +39,7 @@ public:
     // Empty when the result holds a value.
     const std::string& reason() const { return m_reason; }
     // The failure, to hand on as another Result's: `if (!read) { return read.failure(); }`.
-    Failure failure() const { return Failure{m_reason}; }
+    Failure failure() const { return Failure{m_reason, m_refused}; }
 
 private:
     const T* held() const {
@@ -50,6 +53,7 @@ private:
 
     std::optional<T> m_value;
     std::string m_reason;
+    bool m_refused = false;
 };
 
 // `next()` when `first` holds a value, else `first`'s failure as next()'s result: for steps that each need

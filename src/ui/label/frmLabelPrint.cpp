@@ -187,7 +187,7 @@ void frmLabel::printShared(Printer& printer) {
         showCatalogueMessages();
         return;
     }
-    if (!Catalogue::Unreachable(taken.reason())) {
+    if (!Catalogue::Unreachable(taken.failure())) {
         MsgBox(m_services,
                "The label cannot be printed: the shared disk catalogue gives this desk no disk number: " +
                    taken.reason() +

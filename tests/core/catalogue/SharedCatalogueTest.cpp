@@ -116,7 +116,7 @@ TEST_F(SharedCatalogueTest, ALabelPrintedWhileTheServerIsAwayIsRecordedOnceItIsB
     const Result<NumberedDisk> refused = catalogue->takeNumber(facts);
     ASSERT_FALSE(refused);
     EXPECT_NE(refused.reason().find("cannot be reached"), std::string::npos) << refused.reason();
-    EXPECT_TRUE(Catalogue::Unreachable(refused.reason()));
+    EXPECT_TRUE(Catalogue::Unreachable(refused.failure()));
     DiskRecord printed = facts;
     for (const int number : {42, 43}) {
         printed.number = number;
@@ -228,7 +228,7 @@ TEST_F(SharedCatalogueTest, NoNumberForALoginThatMayNotLabelAndNoQuestionAboutIt
     location += " user=viewer";
     const Result<NumberedDisk> refused = desk()->takeNumber(facts);
     ASSERT_FALSE(refused);
-    EXPECT_FALSE(Catalogue::Unreachable(refused.reason())) << refused.reason();
+    EXPECT_FALSE(Catalogue::Unreachable(refused.failure())) << refused.reason();
 }
 
 } // namespace

@@ -122,7 +122,7 @@ TEST(SharedNumbers, NumbersEndWithTheHighestALabelShows) {
     const Result<NumberedDisk> beyond = store->reserveNumber(ZipDisk(0, "BEYOND", 2), 100, "desk");
     ASSERT_FALSE(beyond);
     EXPECT_NE(beyond.reason().find("numbers have run out"), std::string::npos) << beyond.reason();
-    EXPECT_FALSE(Catalogue::Unreachable(beyond.reason())) << "no label is printed with a local number";
+    EXPECT_FALSE(Catalogue::Unreachable(beyond.failure())) << "no label is printed with a local number";
     EXPECT_EQ(store->lastNumber().value(), 32767);
 }
 
@@ -179,6 +179,37 @@ TEST(SharedNumbers, ALoginThatMayOnlySearchSearchesAndIsToldItMayNotRecord) {
         EXPECT_NE(refused.reason().find("does not allow this login"), std::string::npos) << refused.reason();
     }
     EXPECT_EQ(store->disks()->size(), 1U);
+}
+
+// A catalogue that cannot serve this program is refused for good, unlike a server that cannot be reached
+// now: Print does not offer to label with the desk's own number and owe the label.
+TEST(SharedNumbers, ACatalogueOfAnotherVersionOrNoneIsRefusedForGood) {
+    const struct {
+        const char* what;
+        const char* version; // none: the database holds no catalogue
+        const char* told;
+    } cases[] = {
+        {"no catalogue", nullptr, "holds no Tessaline catalogue yet"},
+        {"an older one", "0", "of an older version"},
+        {"a newer one", "99", "made by a newer version"},
+    };
+    for (const auto& c : cases) {
+        std::string location;
+        if (c.version == nullptr) {
+            static int made = 0;
+            const std::string database = "no_catalogue_" + std::to_string(++made);
+            PostgresServer::shared().createDatabase(database);
+            location = PostgresServer::shared().connection(database);
+        } else {
+            location = SharedCatalogue("other_version", 0);
+            ASSERT_TRUE(PgConnection::open(location).value()->run(
+                "UPDATE tessaline.facts SET value = $1 WHERE key = 'version'", {c.version}));
+        }
+        const Result<std::unique_ptr<CatalogueStore>> opened = CatalogueStore::open(location, "2026-03-14");
+        ASSERT_FALSE(opened) << c.what;
+        EXPECT_NE(opened.reason().find(c.told), std::string::npos) << opened.reason();
+        EXPECT_FALSE(Catalogue::Unreachable(opened.failure())) << c.what;
+    }
 }
 
 TEST(SharedNumbers, AFileGivesNoNumbersAndSaysSo) {
