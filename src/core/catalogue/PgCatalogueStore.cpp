@@ -666,10 +666,11 @@ Result<std::vector<CatalogueEntry>> PgCatalogueStore::folderEntries(std::int64_t
 }
 
 Result<SearchResult> PgCatalogueStore::search(const std::string& text, std::size_t limit) const {
-    if (Result<SearchQuery> query = ParseSearch(text); !query) {
+    const Result<SearchQuery> query = ParseSearch(text);
+    if (!query) {
         return query.failure();
     }
-    Result<SearchResult> found = SearchServer(*m_connection, folding(), text, limit);
+    Result<SearchResult> found = SearchServer(*m_connection, folding(), *query, limit);
     if (!found) {
         return Cannot("search the catalogue", found.reason());
     }
@@ -678,10 +679,11 @@ Result<SearchResult> PgCatalogueStore::search(const std::string& text, std::size
 
 Result<Done> PgCatalogueStore::forEachHit(const std::string& text, const HitVisitor& visit,
                                           bool withTotal) const {
-    if (Result<SearchQuery> query = ParseSearch(text); !query) {
+    const Result<SearchQuery> query = ParseSearch(text);
+    if (!query) {
         return query.failure();
     }
-    Result<Done> done = VisitServerHits(*m_connection, folding(), text, visit, withTotal);
+    Result<Done> done = VisitServerHits(*m_connection, folding(), *query, visit, withTotal);
     if (!done) {
         return Cannot("search the catalogue", done.reason());
     }

@@ -66,7 +66,7 @@ public:
         : m_connection(connection), m_folding(folding) {}
 
     // False when the search asks nothing.
-    Result<bool> prepare(std::string_view text);
+    Result<bool> prepare(const SearchQuery& query);
     Result<std::uint64_t> count() const;
     // How many matches there are, counting no further than `most`.
     Result<std::uint64_t> countUpTo(std::uint64_t most) const;
@@ -122,12 +122,7 @@ std::string ServerSearch::holds(const std::string& word) {
     return named.empty() ? holds : "(" + holds + " OR e.list = ANY(" + lists(named) + "))";
 }
 
-Result<bool> ServerSearch::prepare(std::string_view text) {
-    Result<SearchQuery> parsed = ParseSearch(text);
-    if (!parsed) {
-        return parsed.failure();
-    }
-    const SearchQuery& query = *parsed;
+Result<bool> ServerSearch::prepare(const SearchQuery& query) {
     if (query.empty()) {
         return false;
     }
@@ -384,14 +379,14 @@ struct Begun {
 
 // None when the search asks nothing.
 Result<std::optional<Begun>> Begin(const PgConnection& connection, CaseFolding& folding,
-                                   std::string_view text) {
+                                   const SearchQuery& query) {
     Result<PgTransaction> transaction =
         PgTransaction::begin(connection, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     if (!transaction) {
         return transaction.failure();
     }
     auto search = std::make_unique<ServerSearch>(connection, folding);
-    Result<bool> prepared = search->prepare(text);
+    Result<bool> prepared = search->prepare(query);
     if (!prepared) {
         return prepared.failure();
     }
@@ -403,9 +398,9 @@ Result<std::optional<Begun>> Begin(const PgConnection& connection, CaseFolding& 
 
 } // namespace
 
-Result<SearchResult> SearchServer(const PgConnection& connection, CaseFolding& folding, std::string_view text,
-                                  std::size_t limit) {
-    Result<std::optional<Begun>> begun = Begin(connection, folding, text);
+Result<SearchResult> SearchServer(const PgConnection& connection, CaseFolding& folding,
+                                  const SearchQuery& query, std::size_t limit) {
+    Result<std::optional<Begun>> begun = Begin(connection, folding, query);
     if (!begun || !*begun) {
         return Then(begun, [] { return Result<SearchResult>(SearchResult{}); });
     }
@@ -439,10 +434,10 @@ Result<SearchResult> SearchServer(const PgConnection& connection, CaseFolding& f
     return result;
 }
 
-Result<Done> VisitServerHits(const PgConnection& connection, CaseFolding& folding, std::string_view text,
+Result<Done> VisitServerHits(const PgConnection& connection, CaseFolding& folding, const SearchQuery& query,
                              const std::function<bool(const SearchHit&, std::uint64_t)>& visit,
                              bool withTotal) {
-    Result<std::optional<Begun>> begun = Begin(connection, folding, text);
+    Result<std::optional<Begun>> begun = Begin(connection, folding, query);
     if (!begun || !*begun) {
         return Then(begun, [] { return Result<Done>(Done{}); });
     }
