@@ -7,10 +7,12 @@
 #include "core/catalogue/ServerText.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <unordered_map>
 #include <vector>
@@ -53,6 +55,23 @@ std::string Holding(const std::string& text, bool atEnd = false) {
     return atEnd ? pattern : pattern + "%";
 }
 
+// Whether the server's trigram index can narrow a search for `folded`: only by a run of three letters or
+// digits (the index leaves other signs out).
+bool Trigrammed(std::string_view folded) {
+    int run = 0;
+    for (const char c : folded) {
+        const auto byte = static_cast<unsigned char>(c);
+        run = byte >= 0x80 || std::isalnum(byte) != 0 ? run + 1 : 0;
+        if (run >= 3) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Own names found on the first few disks fewer than the hits asked for by this much: they are sparse.
+constexpr std::size_t SparseOwn = 8;
+
 // An entry's path on its disk, in the order of its bytes.
 constexpr const char* Path = "CASE WHEN e.folder = '' THEN e.name ELSE e.folder || '/' || e.name END";
 
@@ -79,7 +98,13 @@ public:
     // total reckoned from the share of matches on the disks read: for a search of too many matches to count
     // soon. Not for copies.
     Result<SearchResult> firstByReading(std::size_t limit) const;
+    // The hits whose own names hold every word on the disks read from the `from`th on, after those in
+    // `result`, up to `limit` in all; answers how many matches of every rank are there.
+    Result<std::uint64_t> readOwn(std::size_t from, std::size_t limit, SearchResult& result) const;
     bool copies() const { return m_duplicates; }
+    // Whether the server's trigram index narrows the search: some word has three letters or digits in a
+    // row.
+    bool indexed() const { return m_indexed; }
     std::string select() const;
     const std::vector<PgConnection::Parameter>& parameters() const { return m_parameters; }
     SearchHit hit(const PgRows& rows, int row) const;
@@ -111,6 +136,7 @@ private:
     std::string m_order;
     std::string m_own; // the condition that the entry's own name holds every word; empty without words
     std::vector<const ServerDisk*> m_read; // the disks the search reads, in order
+    bool m_indexed = false;
     bool m_duplicates = false;
     std::map<Copy, int> m_copies; // with the number of another record of the same disk that holds it
 };
@@ -162,6 +188,7 @@ Result<bool> ServerSearch::prepare(const SearchQuery& query) {
     const std::string ownName = "right(e.folded, char_length(e.name))";
     for (const std::string& word : query.words) {
         m_where += " AND " + holds(word);
+        m_indexed = m_indexed || Trigrammed(m_folding.fold(word));
     }
     for (const std::string& word : query.excluded) {
         m_where += " AND NOT " + holds(word);
@@ -318,6 +345,19 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
                 }
                 readUpTo = end;
             }
+            // Own names this sparse would take batch after batch, each going through every match again:
+            // the rest of the disks are read at once for them, and only for them.
+            if (rank == 0 && m_indexed && !m_own.empty() && end < m_read.size() &&
+                result.hits.size() < limit / SparseOwn) {
+                Result<std::uint64_t> beyond = readOwn(end, limit, result);
+                if (!beyond) {
+                    return beyond.failure();
+                }
+                // Every disk is counted now, those read and those beyond.
+                matched += *beyond;
+                readUpTo = m_read.size();
+                break;
+            }
         }
     }
     result.total = matched;
@@ -332,6 +372,33 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
         result.totalEstimated = true;
     }
     return result;
+}
+
+Result<std::uint64_t> ServerSearch::readOwn(std::size_t from, std::size_t limit, SearchResult& result) const {
+    std::vector<std::int64_t> lists;
+    for (std::size_t disk = from; disk < m_read.size(); ++disk) {
+        lists.push_back(m_read[disk]->list);
+    }
+    std::vector<PgConnection::Parameter> parameters = m_parameters;
+    parameters.front() = ArrayOf(lists);
+    // Every match is counted on the way; the sort is of own names only. A row at least, for the count.
+    Result<PgRows> rows = m_connection.query(
+        "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, e.own, e.matches FROM (SELECT "
+        "e.list,"
+        " e.folder, e.name, e.is_folder, e.size, e.modified, o.position, " +
+            m_own + " AS own, count(*) OVER () AS matches FROM " + InOrder + " WHERE " + m_where +
+            ") e ORDER BY e.own DESC, e.position, " + Path + " LIMIT " +
+            Number(static_cast<std::int64_t>(std::max<std::size_t>(limit - result.hits.size(), 1))),
+        parameters);
+    if (!rows) {
+        return rows.failure();
+    }
+    for (int row = 0; row < rows->size() && result.hits.size() < limit; ++row) {
+        if (rows->text(row, 6) == "t") {
+            result.hits.push_back(hit(*rows, row));
+        }
+    }
+    return rows->size() > 0 ? static_cast<std::uint64_t>(rows->integer(0, 7)) : 0;
 }
 
 Result<std::uint64_t> ServerSearch::count() const {
@@ -408,6 +475,11 @@ Result<SearchResult> SearchServer(const PgConnection& connection, CaseFolding& f
         return Then(begun, [] { return Result<SearchResult>(SearchResult{}); });
     }
     const ServerSearch& search = *begun.value()->search;
+    // A search the index cannot narrow is read disk by disk at once: counting its matches first would go
+    // through every entry, as reading them does.
+    if (!search.indexed() && !search.copies()) {
+        return search.firstByReading(limit);
+    }
     // Matches so many that counting them would keep the first rows waiting are read disk by disk instead.
     Result<std::uint64_t> total = search.countUpTo(CountedAtOnce + 1);
     if (!total) {

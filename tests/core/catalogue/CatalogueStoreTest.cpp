@@ -732,6 +732,50 @@ TEST_P(CatalogueStoresTest, TheFirstRowsOfManyMatchesAreTheFirstOfAll) {
     }
 }
 
+// Own names that lie beyond the first disks, behind many matches in folders' names: they come first all the
+// same, and the count is of every match.
+TEST_P(CatalogueStoresTest, OwnNamesBeyondTheFirstDisksComeFirst) {
+    const Clock::TimePoint at = LocalTime(2020, 1, 1, 0, 0, 0);
+    for (int number = 1; number <= 6; ++number) {
+        std::vector<CatalogueEntry> entries;
+        if (number <= 4) {
+            entries.push_back(FolderEntry("", "Backup"));
+            for (int n = 0; n < 1500; ++n) {
+                entries.push_back(FileEntry("Backup", "file " + std::to_string(n), 10, at));
+            }
+        } else if (number == 5) {
+            for (int n = 0; n < 10; ++n) {
+                entries.push_back(FileEntry("", "backup " + std::to_string(n) + ".txt", 10, at));
+            }
+        } else {
+            entries = {FolderEntry("", "old backup"), FileEntry("old backup", "a.txt", 1, at)};
+        }
+        AddCatalogueDisk(file.path, ZipDisk(number, "DISK", number), at, entries);
+    }
+    const auto store = file.open();
+    std::vector<std::string> all;
+    ASSERT_TRUE(store->forEachHit("backup", [&](const SearchHit& hit, std::uint64_t) {
+        all.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+        return true;
+    }));
+    ASSERT_EQ(all.size(), 4U * 1501 + 10 + 2);
+    EXPECT_EQ(all[4], "5:backup 0.txt") << "own names on every disk before the folders' files";
+    EXPECT_EQ(all[15], "1:Backup/file 0");
+    for (const std::size_t limit : {std::size_t{25}, std::size_t{1000}}) {
+        const Result<SearchResult> searched = store->search("backup", limit);
+        ASSERT_TRUE(searched) << searched.reason();
+        std::vector<std::string> shown;
+        for (const SearchHit& hit : searched->hits) {
+            shown.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+        }
+        EXPECT_EQ(shown,
+                  std::vector<std::string>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(limit)));
+        if (!searched->totalEstimated) {
+            EXPECT_EQ(searched->total, all.size());
+        }
+    }
+}
+
 // The window interrupts a search from its own thread when the text changes: the search ends at once, and
 // says it was interrupted rather than give what it had read so far as the whole.
 TEST_P(CatalogueStoresTest, ASearchInterruptedFromAnotherThreadEndsAsInterrupted) {
