@@ -35,10 +35,20 @@ std::string Number(std::int64_t value) {
     return std::to_string(value);
 }
 
+// The placeholder of the `number`th parameter: $1, $2...
+std::string Placeholder(std::size_t number) {
+    std::string placeholder = "$";
+    placeholder += Number(static_cast<std::int64_t>(number));
+    return placeholder;
+}
+
 std::string ArrayOf(const std::vector<std::int64_t>& values) {
     std::string array = "{";
     for (const std::int64_t value : values) {
-        array += (array.size() > 1 ? "," : "") + Number(value);
+        if (array.size() > 1) {
+            array += ',';
+        }
+        array += Number(value);
     }
     return array + "}";
 }
@@ -98,9 +108,6 @@ public:
     // total reckoned from the share of matches on the disks read: for a search of too many matches to count
     // soon. Not for copies.
     Result<SearchResult> firstByReading(std::size_t limit) const;
-    // The hits whose own names hold every word on the disks read from the `from`th on, after those in
-    // `result`, up to `limit` in all; answers how many matches of every rank are there.
-    Result<std::uint64_t> readOwn(std::size_t from, std::size_t limit, SearchResult& result) const;
     bool copies() const { return m_duplicates; }
     // Whether the server's trigram index narrows the search: some word has three letters or digits in a
     // row.
@@ -112,7 +119,7 @@ public:
 private:
     std::string add(std::string value) {
         m_parameters.emplace_back(std::move(value));
-        return "$" + Number(static_cast<std::int64_t>(m_parameters.size()));
+        return Placeholder(m_parameters.size());
     }
     std::string lists(const std::vector<const ServerDisk*>& disks) {
         std::vector<std::int64_t> ids;
@@ -314,7 +321,7 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
         m_own.empty() ? std::vector<std::string>{"true"} : std::vector<std::string>{m_own, "NOT " + m_own};
     for (std::size_t rank = 0; rank < ranks.size() && result.hits.size() < limit; ++rank) {
         std::size_t batch = 4;
-        for (std::size_t at = 0; at < m_read.size() && result.hits.size() < limit; at += batch, batch *= 2) {
+        for (std::size_t at = 0; at < m_read.size() && result.hits.size() < limit;) {
             const std::size_t end = std::min(at + batch, m_read.size());
             std::vector<std::int64_t> lists;
             for (std::size_t disk = at; disk < end; ++disk) {
@@ -323,11 +330,13 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
             // The disks' own list in place of every disk read, for their rows and their count of all.
             std::vector<PgConnection::Parameter> parameters = m_parameters;
             parameters.front() = ArrayOf(lists);
-            // The count is of every row, before the limit.
+            // The count is of every row, before the limit; the rank is reckoned once a row.
             Result<PgRows> rows = m_connection.query(
-                "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, " + ranks[rank] +
-                    ", count(*) OVER () FROM " + InOrder + " WHERE " + m_where + " ORDER BY " +
-                    (m_own.empty() ? "" : ranks[rank] + " DESC, ") + "o.position, " + Path + " LIMIT " +
+                "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, e.rank, e.matches FROM "
+                "(SELECT"
+                " e.list, e.folder, e.name, e.is_folder, e.size, e.modified, o.position, " +
+                    ranks[rank] + " AS rank, count(*) OVER () AS matches FROM " + InOrder + " WHERE " +
+                    m_where + ") e ORDER BY e.rank DESC, e.position, " + Path + " LIMIT " +
                     Number(static_cast<std::int64_t>(limit - result.hits.size())),
                 parameters);
             if (!rows) {
@@ -345,19 +354,12 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
                 }
                 readUpTo = end;
             }
-            // Own names this sparse would take batch after batch, each going through every match again:
-            // the rest of the disks are read at once for them, and only for them.
-            if (rank == 0 && m_indexed && !m_own.empty() && end < m_read.size() &&
-                result.hits.size() < limit / SparseOwn) {
-                Result<std::uint64_t> beyond = readOwn(end, limit, result);
-                if (!beyond) {
-                    return beyond.failure();
-                }
-                // Every disk is counted now, those read and those beyond.
-                matched += *beyond;
-                readUpTo = m_read.size();
-                break;
-            }
+            // Own names this sparse on the first disks would take batch after batch, each going through
+            // every match the index finds again: the rest are read at once, and counted on the way.
+            const bool sparse =
+                rank == 0 && at == 0 && m_indexed && !m_own.empty() && result.hits.size() < limit / SparseOwn;
+            at = end;
+            batch = sparse ? m_read.size() : batch * 2;
         }
     }
     result.total = matched;
@@ -372,33 +374,6 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
         result.totalEstimated = true;
     }
     return result;
-}
-
-Result<std::uint64_t> ServerSearch::readOwn(std::size_t from, std::size_t limit, SearchResult& result) const {
-    std::vector<std::int64_t> lists;
-    for (std::size_t disk = from; disk < m_read.size(); ++disk) {
-        lists.push_back(m_read[disk]->list);
-    }
-    std::vector<PgConnection::Parameter> parameters = m_parameters;
-    parameters.front() = ArrayOf(lists);
-    // Every match is counted on the way; the sort is of own names only. A row at least, for the count.
-    Result<PgRows> rows = m_connection.query(
-        "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, e.own, e.matches FROM (SELECT "
-        "e.list,"
-        " e.folder, e.name, e.is_folder, e.size, e.modified, o.position, " +
-            m_own + " AS own, count(*) OVER () AS matches FROM " + InOrder + " WHERE " + m_where +
-            ") e ORDER BY e.own DESC, e.position, " + Path + " LIMIT " +
-            Number(static_cast<std::int64_t>(std::max<std::size_t>(limit - result.hits.size(), 1))),
-        parameters);
-    if (!rows) {
-        return rows.failure();
-    }
-    for (int row = 0; row < rows->size() && result.hits.size() < limit; ++row) {
-        if (rows->text(row, 6) == "t") {
-            result.hits.push_back(hit(*rows, row));
-        }
-    }
-    return rows->size() > 0 ? static_cast<std::uint64_t>(rows->integer(0, 7)) : 0;
 }
 
 Result<std::uint64_t> ServerSearch::count() const {
