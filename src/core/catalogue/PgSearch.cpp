@@ -332,9 +332,8 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
             parameters.front() = ArrayOf(lists);
             // The count is of every row, before the limit; the rank is reckoned once a row.
             Result<PgRows> rows = m_connection.query(
-                "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, e.rank, e.matches FROM "
-                "(SELECT"
-                " e.list, e.folder, e.name, e.is_folder, e.size, e.modified, o.position, " +
+                "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, e.rank, e.matches FROM ("
+                "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, o.position, " +
                     ranks[rank] + " AS rank, count(*) OVER () AS matches FROM " + InOrder + " WHERE " +
                     m_where + ") e ORDER BY e.rank DESC, e.position, " + Path + " LIMIT " +
                     Number(static_cast<std::int64_t>(limit - result.hits.size())),
