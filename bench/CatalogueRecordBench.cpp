@@ -2,9 +2,10 @@
 // and written into a new catalogue (a disk record, then its entries in the walk's batches), one after the
 // other. Prints the disks, entries, seconds and the file's bytes (0 for a server), for
 // bench/catalogue_vs_plocate.sh and bench/shared_catalogue.sh.
-//   CatalogueRecordBench TREE CATALOGUE
+//   CatalogueRecordBench TREE CATALOGUE [DISKS]
 // CATALOGUE is a file, made anew, or a server's connection string, whose catalogue is added to.
-// The volume name of disk N is its three-digit number, so that no word of a search is in one.
+// The volume name of disk N is its three-digit number, so that no word of a search is in one. With DISKS,
+// only the first DISKS disks of the tree are recorded.
 #include "core/catalogue/CatalogueStore.h"
 #include "core/catalogue/ListWalk.h"
 #include "core/catalogue/PgCatalogueStore.h"
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -21,8 +23,8 @@
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: CatalogueRecordBench TREE CATALOGUE\n";
+    if (argc != 3 && argc != 4) {
+        std::cerr << "usage: CatalogueRecordBench TREE CATALOGUE [DISKS]\n";
         return 2;
     }
     const fs::path root = argv[1];
@@ -34,6 +36,9 @@ int main(int argc, char** argv) {
         }
     }
     std::sort(disks.begin(), disks.end());
+    if (argc == 4) {
+        disks.resize(std::min(disks.size(), static_cast<std::size_t>(std::max(0, std::atoi(argv[3])))));
+    }
     const bool server = IsServerCatalogue(file);
     for (const char* suffix : {"", "-wal", "-shm"}) {
         if (!server) {

@@ -5,6 +5,9 @@
 #     turn each round; the ratio is the median of the rounds' ratios;
 #   - the Catalogue window's search (the first 1,000 hits and the count, CatalogueLatencyBench) for the 20
 #     words of bench/catalogue_vs_plocate.sh, on both: median and 95th percentile of every search;
+#   - the least an exact count of a word costs on the server: the server counting its matches through the
+#     trigram index and nothing else, for the words the index narrows (three letters in a row; shorter
+#     ones are reckoned, not counted); the words are in lower case already, so folding leaves them;
 #   - two desks recording at once: two recorders into one new catalogue on the server at the same time,
 #     against one alone; afterwards every disk and every entry of both must be there.
 # The server is a private one (initdb into a temporary folder, a unix socket there, run as nobody when
@@ -29,29 +32,7 @@ for program in "$app" "$recorder" "$latency"; do
 done
 python3 "$here/realistic_tree.py" "$tree"
 
-bin=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)
-as_server=()
-if [ "$(id -u)" -eq 0 ]; then
-    chown nobody:nogroup "$out"
-    as_server=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-fi
-"${as_server[@]}" "$bin/initdb" -D "$out/data" -U tessaline --auth=trust -E UTF8 --locale=C.UTF-8 \
-    >"$out/initdb.log"
-"${as_server[@]}" "$bin/pg_ctl" -D "$out/data" -l "$out/server.log" -w \
-    -o "-k $out -c listen_addresses= -c max_wal_size=4GB" start >/dev/null
-stop_server() {
-    "${as_server[@]}" "$bin/pg_ctl" -D "$out/data" -m fast stop >/dev/null 2>&1 || true
-    rm -rf "$out"
-}
-trap stop_server EXIT
-# A new catalogue on the server named NAME; prints its connection string.
-new_catalogue() {
-    "$bin/createdb" -h "$out" -U tessaline "$1"
-    "$app" --catalogue "host=$out user=tessaline dbname=$1" --init >/dev/null
-    echo "host=$out user=tessaline dbname=$1"
-}
-field() { sed -n "s/.* $1 \([0-9.]*\).*/\1/p"; }
-median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+. "$here/private_server.sh"
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')," \
     "PostgreSQL $("$bin/postgres" --version | awk '{print $3}'), load $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -71,6 +52,20 @@ echo "search, the file:"
 "$latency" "$out/catalogue.sqlite" "$search_rounds" "${words[@]}" | tail -1
 echo "search, the server:"
 "$latency" "$server" "$search_rounds" "${words[@]}"
+echo "the count alone, on the server:"
+: >"$out/counts"
+for word in "${words[@]}"; do
+    [[ $word =~ [[:alnum:]]{3} ]] || continue
+    pattern="%$(printf '%s' "$word" | sed 's/[\\%_]/\\&/g')%"
+    for _ in $(seq "$search_rounds"); do
+        server_ms "round$rounds" -v pattern="$pattern" \
+            <<<"SELECT count(*) FROM tessaline.entries WHERE folded LIKE :'pattern';"
+    done >"$out/word"
+    printf '%-12s median %8.2f ms\n' "$word" "$(median <"$out/word")"
+    cat "$out/word" >>"$out/counts"
+done
+echo "the count alone: median $(median <"$out/counts") ms," \
+    "p95 $(sort -g "$out/counts" | awk '{a[NR]=$1} END {print a[int(0.95 * (NR - 1) + 1.5)]}') ms"
 
 # Two desks at once, each as one alone did above.
 both=$(new_catalogue both)
