@@ -4,7 +4,8 @@
 # new_catalogue); gives $bin (the server's programs) and these functions:
 #   new_catalogue NAME   a new database NAME with a catalogue made by the program; prints its connection
 #   on_server NAME ...   psql on the database NAME, quietly, with the rest of the arguments
-#   server_ms NAME ...   the milliseconds that the last statement on stdin takes on the database NAME
+#   server_ms NAME ...   the milliseconds that each statement on stdin takes on the database NAME, a line
+#                        each, in one session
 #   field NAME           from a benchmark's line on stdin, the number after NAME
 #   median               the median of the numbers on stdin, one a line
 bin=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)
@@ -33,7 +34,7 @@ on_server() {
     "$bin/psql" -h "$out" -U tessaline -d "$name" -qX -v ON_ERROR_STOP=1 "$@"
 }
 server_ms() {
-    { echo '\timing on'; cat; } | on_server "$@" | sed -n 's/^Time: \([0-9.]*\) ms.*/\1/p' | tail -1
+    { echo '\timing on'; cat; } | on_server "$@" | sed -n 's/^Time: \([0-9.]*\) ms.*/\1/p'
 }
 field() { sed -n "s/.* $1 \([0-9.]*\).*/\1/p"; }
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
