@@ -53,6 +53,15 @@ std::string ArrayOf(const std::vector<std::int64_t>& values) {
     return array + "}";
 }
 
+// The lists of the disks from `from` to `to` among `disks`, as an array.
+std::string Lists(const std::vector<const ServerDisk*>& disks, std::size_t from, std::size_t to) {
+    std::vector<std::int64_t> lists;
+    for (std::size_t disk = from; disk < to; ++disk) {
+        lists.push_back(disks[disk]->list);
+    }
+    return ArrayOf(lists);
+}
+
 // `text` as a LIKE pattern that holds it anywhere (or, with `atEnd`, at the end).
 std::string Holding(const std::string& text, bool atEnd = false) {
     std::string pattern = "%";
@@ -101,7 +110,8 @@ public:
 
     // False when the search asks nothing.
     Result<bool> prepare(const SearchQuery& query);
-    Result<std::uint64_t> count() const;
+    // How many matches there are on the disks read, or on the `lists` given ($1's array).
+    Result<std::uint64_t> count(std::optional<std::string> lists = {}) const;
     // How many matches there are, counting no further than `most`.
     Result<std::uint64_t> countUpTo(std::uint64_t most) const;
     // The first `limit` hits, read a few disks at a time in the order shown (own names first), with the
@@ -122,11 +132,7 @@ private:
         return Placeholder(m_parameters.size());
     }
     std::string lists(const std::vector<const ServerDisk*>& disks) {
-        std::vector<std::int64_t> ids;
-        for (const ServerDisk* disk : disks) {
-            ids.push_back(disk->list);
-        }
-        return add(ArrayOf(ids)) + "::bigint[]";
+        return add(Lists(disks, 0, disks.size())) + "::bigint[]";
     }
     // The entry's path or its disk's volume holds the word.
     std::string holds(const std::string& word);
@@ -229,11 +235,7 @@ Result<bool> ServerSearch::prepare(const SearchQuery& query) {
             return "(SELECT name, size FROM tessaline.entries WHERE list = ANY(" + lists +
                    ") AND NOT is_folder AND size > 0 GROUP BY name, size HAVING count(DISTINCT list) > 1)";
         };
-        std::vector<std::int64_t> ids;
-        for (const ServerDisk* disk : all) {
-            ids.push_back(disk->list);
-        }
-        if (Result<Done> found = findCopies(copied("$1::bigint[]"), ArrayOf(ids)); !found) {
+        if (Result<Done> found = findCopies(copied("$1::bigint[]"), Lists(all, 0, all.size())); !found) {
             return found.failure();
         }
         m_where += " AND (e.name, e.size) IN " + copied(lists(all));
@@ -316,20 +318,38 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
     std::uint64_t matched = 0; // on the disks read so far, of every rank
     std::uint64_t entries = 0;
     std::size_t readUpTo = 0;
+    // Adds the matches on the disks from `readUpTo` to `end`: the count of all that `rows` carry, or, with no
+    // rows, a count of their own.
+    const auto counted = [&](std::size_t end, const PgRows* rows) -> Result<Done> {
+        if (end <= readUpTo) {
+            return Done{};
+        }
+        if (rows != nullptr) {
+            matched += rows->size() > 0 ? static_cast<std::uint64_t>(rows->integer(0, 7)) : 0;
+        } else {
+            Result<std::uint64_t> rest = count(Lists(m_read, readUpTo, end));
+            if (!rest) {
+                return rest.failure();
+            }
+            matched += *rest;
+        }
+        for (std::size_t disk = readUpTo; disk < end; ++disk) {
+            entries += m_read[disk]->entries;
+        }
+        readUpTo = end;
+        return Done{};
+    };
     // A few disks at first, for words whose first rows are on the first disks; more at a time later.
     const std::vector<std::string> ranks =
         m_own.empty() ? std::vector<std::string>{"true"} : std::vector<std::string>{m_own, "NOT " + m_own};
     for (std::size_t rank = 0; rank < ranks.size() && result.hits.size() < limit; ++rank) {
         std::size_t batch = 4;
         for (std::size_t at = 0; at < m_read.size() && result.hits.size() < limit;) {
+            const bool first = at == 0;
             const std::size_t end = std::min(at + batch, m_read.size());
-            std::vector<std::int64_t> lists;
-            for (std::size_t disk = at; disk < end; ++disk) {
-                lists.push_back(m_read[disk]->list);
-            }
             // The disks' own list in place of every disk read, for their rows and their count of all.
             std::vector<PgConnection::Parameter> parameters = m_parameters;
-            parameters.front() = ArrayOf(lists);
+            parameters.front() = Lists(m_read, at, end);
             // The count is of every row, before the limit; the rank is reckoned once a row.
             Result<PgRows> rows = m_connection.query(
                 "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, e.rank, e.matches FROM ("
@@ -346,19 +366,37 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
                     result.hits.push_back(hit(*rows, row));
                 }
             }
-            if (end > readUpTo) {
-                matched += rows->size() > 0 ? static_cast<std::uint64_t>(rows->integer(0, 7)) : 0;
-                for (std::size_t disk = readUpTo; disk < end; ++disk) {
-                    entries += m_read[disk]->entries;
-                }
-                readUpTo = end;
+            if (Result<Done> done = counted(end, &*rows); !done) {
+                return done.failure();
             }
-            // Own names this sparse on the first disks would take batch after batch, each going through
-            // every match the index finds again: the rest are read at once, and counted on the way.
-            const bool sparse =
-                rank == 0 && at == 0 && m_indexed && !m_own.empty() && result.hits.size() < limit / SparseOwn;
             at = end;
-            batch = sparse ? m_read.size() : batch * 2;
+            batch *= 2;
+            // Own names this sparse on the first disks would take batch after batch, each going through
+            // every match the index finds again: the rest are counted at once, and their own names read at
+            // once, which reckons the rank only of the rows that hold it.
+            if (rank == 0 && first && m_indexed && !m_own.empty() && result.hits.size() < limit / SparseOwn &&
+                at < m_read.size()) {
+                if (Result<Done> done = counted(m_read.size(), nullptr); !done) {
+                    return done.failure();
+                }
+                parameters.front() = Lists(m_read, at, m_read.size());
+                // OFFSET 0 keeps the rank out of the join: the server cannot tell how many rows hold it,
+                // and would guess too few to look the disks up by hash.
+                Result<PgRows> own = m_connection.query(
+                    "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified FROM (SELECT e.list,"
+                    " e.folder, e.name, e.is_folder, e.size, e.modified, e.folded, o.position FROM " +
+                        std::string(InOrder) + " WHERE " + m_where + " OFFSET 0) e WHERE " + m_own +
+                        " ORDER BY e.position, " + Path + " LIMIT " +
+                        Number(static_cast<std::int64_t>(limit - result.hits.size())),
+                    parameters);
+                if (!own) {
+                    return own.failure();
+                }
+                for (int row = 0; row < own->size(); ++row) {
+                    result.hits.push_back(hit(*own, row));
+                }
+                break;
+            }
         }
     }
     result.total = matched;
@@ -375,9 +413,12 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
     return result;
 }
 
-Result<std::uint64_t> ServerSearch::count() const {
-    const std::vector<PgConnection::Parameter> parameters(
+Result<std::uint64_t> ServerSearch::count(std::optional<std::string> lists) const {
+    std::vector<PgConnection::Parameter> parameters(
         m_parameters.begin(), m_parameters.begin() + static_cast<std::ptrdiff_t>(m_counted));
+    if (lists) {
+        parameters.front() = std::move(lists);
+    }
     Result<PgRows> counted =
         m_connection.query("SELECT count(*) FROM tessaline.entries e WHERE " + m_where, parameters);
     if (!counted) {
