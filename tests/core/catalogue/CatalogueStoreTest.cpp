@@ -776,6 +776,49 @@ TEST_P(CatalogueStoresTest, OwnNamesBeyondTheFirstDisksComeFirst) {
     }
 }
 
+// A word the server's index narrows, with few own names on the first disks and many on the later ones: the
+// server counts every match rather than reckon from the disks it read. A word too short for the index is
+// read disk by disk and its count reckoned, as counting it would go through every entry.
+TEST_P(CatalogueStoresTest, SparseOwnNamesAreCountedWholeWhereTheIndexNarrowsTheWord) {
+    const Clock::TimePoint at = LocalTime(2020, 1, 1, 0, 0, 0);
+    for (int number = 1; number <= 30; ++number) {
+        std::vector<CatalogueEntry> entries;
+        if (number <= 4) {
+            entries.push_back(FolderEntry("", "Backup"));
+            for (int n = 0; n < 1500; ++n) {
+                entries.push_back(FileEntry("Backup", "file " + std::to_string(n), 10, at));
+            }
+        } else {
+            for (int n = 0; n < 10; ++n) {
+                entries.push_back(FileEntry("", "backup " + std::to_string(n) + ".txt", 10, at));
+            }
+        }
+        AddCatalogueDisk(file.path, ZipDisk(number, "DISK", number), at, entries);
+    }
+    const auto store = file.open();
+    for (const std::string text : {"backup", "ba"}) {
+        std::vector<std::string> all;
+        ASSERT_TRUE(store->forEachHit(text, [&](const SearchHit& hit, std::uint64_t) {
+            all.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+            return true;
+        }));
+        ASSERT_EQ(all.size(), 4U * 1501 + 26 * 10) << text;
+        const Result<SearchResult> searched = store->search(text, 100);
+        ASSERT_TRUE(searched) << text << ": " << searched.reason();
+        std::vector<std::string> shown;
+        for (const SearchHit& hit : searched->hits) {
+            shown.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+        }
+        EXPECT_EQ(shown, std::vector<std::string>(all.begin(), all.begin() + 100)) << text;
+        if (GetParam() == Backend::Server) {
+            EXPECT_EQ(searched->totalEstimated, text == "ba") << text;
+        }
+        if (!searched->totalEstimated) {
+            EXPECT_EQ(searched->total, all.size()) << text;
+        }
+    }
+}
+
 // The window interrupts a search from its own thread when the text changes: the search ends at once, and
 // says it was interrupted rather than give what it had read so far as the whole.
 TEST_P(CatalogueStoresTest, ASearchInterruptedFromAnotherThreadEndsAsInterrupted) {
