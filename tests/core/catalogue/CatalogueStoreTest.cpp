@@ -27,6 +27,38 @@ std::int64_t Count(const std::string& path, const std::string& sql) {
     return Connect(path)->queryInteger(sql).value().value_or(-1);
 }
 
+// Where a hit lies: its disk's number and its path.
+std::string Place(const SearchHit& hit) {
+    return std::to_string(hit.diskNumber) + ":" + hit.entry.path();
+}
+
+std::vector<std::string> Places(const SearchResult& result) {
+    std::vector<std::string> places;
+    for (const SearchHit& hit : result.hits) {
+        places.push_back(Place(hit));
+    }
+    return places;
+}
+
+// Disks 1 to 4 with many matches of "backup" in a folder's name ("Backup" and 1,500 files each), then
+// `ownDisks` disks with ten own names that match ("backup 0.txt"...) each.
+void AddBackupShelf(const std::string& catalogue, int ownDisks, Clock::TimePoint at) {
+    for (int number = 1; number <= 4 + ownDisks; ++number) {
+        std::vector<CatalogueEntry> entries;
+        if (number <= 4) {
+            entries.push_back(FolderEntry("", "Backup"));
+            for (int n = 0; n < 1500; ++n) {
+                entries.push_back(FileEntry("Backup", "file " + std::to_string(n), 10, at));
+            }
+        } else {
+            for (int n = 0; n < 10; ++n) {
+                entries.push_back(FileEntry("", "backup " + std::to_string(n) + ".txt", 10, at));
+            }
+        }
+        AddCatalogueDisk(catalogue, ZipDisk(number, "DISK", number), at, entries);
+    }
+}
+
 // What every store does alike, whether the catalogue is a file or on a server.
 class CatalogueStoresTest : public ::testing::TestWithParam<Backend> {
 protected:
@@ -707,7 +739,7 @@ TEST_P(CatalogueStoresTest, TheFirstRowsOfManyMatchesAreTheFirstOfAll) {
         std::vector<std::string> all;
         std::uint64_t total = 0;
         ASSERT_TRUE(store->forEachHit(text, [&](const SearchHit& hit, std::uint64_t count) {
-            all.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+            all.push_back(Place(hit));
             total = count;
             return true;
         }));
@@ -716,11 +748,8 @@ TEST_P(CatalogueStoresTest, TheFirstRowsOfManyMatchesAreTheFirstOfAll) {
             const Result<SearchResult> searched = store->search(text, limit);
             ASSERT_TRUE(searched) << text << ": " << searched.reason();
             const SearchResult& result = *searched;
-            std::vector<std::string> shown;
-            for (const SearchHit& hit : result.hits) {
-                shown.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
-            }
-            EXPECT_EQ(shown, std::vector<std::string>(all.begin(), all.begin() + std::min(limit, all.size())))
+            EXPECT_EQ(Places(result),
+                      std::vector<std::string>(all.begin(), all.begin() + std::min(limit, all.size())))
                 << text << " " << limit;
             if (result.totalEstimated) {
                 EXPECT_NEAR(static_cast<double>(result.total), static_cast<double>(total), total * 0.5)
@@ -736,26 +765,13 @@ TEST_P(CatalogueStoresTest, TheFirstRowsOfManyMatchesAreTheFirstOfAll) {
 // same, and the count is of every match.
 TEST_P(CatalogueStoresTest, OwnNamesBeyondTheFirstDisksComeFirst) {
     const Clock::TimePoint at = LocalTime(2020, 1, 1, 0, 0, 0);
-    for (int number = 1; number <= 6; ++number) {
-        std::vector<CatalogueEntry> entries;
-        if (number <= 4) {
-            entries.push_back(FolderEntry("", "Backup"));
-            for (int n = 0; n < 1500; ++n) {
-                entries.push_back(FileEntry("Backup", "file " + std::to_string(n), 10, at));
-            }
-        } else if (number == 5) {
-            for (int n = 0; n < 10; ++n) {
-                entries.push_back(FileEntry("", "backup " + std::to_string(n) + ".txt", 10, at));
-            }
-        } else {
-            entries = {FolderEntry("", "old backup"), FileEntry("old backup", "a.txt", 1, at)};
-        }
-        AddCatalogueDisk(file.path, ZipDisk(number, "DISK", number), at, entries);
-    }
+    AddBackupShelf(file.path, 1, at);
+    AddCatalogueDisk(file.path, ZipDisk(6, "DISK", 6), at,
+                     {FolderEntry("", "old backup"), FileEntry("old backup", "a.txt", 1, at)});
     const auto store = file.open();
     std::vector<std::string> all;
     ASSERT_TRUE(store->forEachHit("backup", [&](const SearchHit& hit, std::uint64_t) {
-        all.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+        all.push_back(Place(hit));
         return true;
     }));
     ASSERT_EQ(all.size(), 4U * 1501 + 10 + 2);
@@ -764,11 +780,7 @@ TEST_P(CatalogueStoresTest, OwnNamesBeyondTheFirstDisksComeFirst) {
     for (const std::size_t limit : {std::size_t{25}, std::size_t{1000}}) {
         const Result<SearchResult> searched = store->search("backup", limit);
         ASSERT_TRUE(searched) << searched.reason();
-        std::vector<std::string> shown;
-        for (const SearchHit& hit : searched->hits) {
-            shown.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
-        }
-        EXPECT_EQ(shown,
+        EXPECT_EQ(Places(*searched),
                   std::vector<std::string>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(limit)));
         if (!searched->totalEstimated) {
             EXPECT_EQ(searched->total, all.size());
@@ -780,36 +792,18 @@ TEST_P(CatalogueStoresTest, OwnNamesBeyondTheFirstDisksComeFirst) {
 // server counts every match rather than reckon from the disks it read. A word too short for the index is
 // read disk by disk and its count reckoned, as counting it would go through every entry.
 TEST_P(CatalogueStoresTest, SparseOwnNamesAreCountedWholeWhereTheIndexNarrowsTheWord) {
-    const Clock::TimePoint at = LocalTime(2020, 1, 1, 0, 0, 0);
-    for (int number = 1; number <= 30; ++number) {
-        std::vector<CatalogueEntry> entries;
-        if (number <= 4) {
-            entries.push_back(FolderEntry("", "Backup"));
-            for (int n = 0; n < 1500; ++n) {
-                entries.push_back(FileEntry("Backup", "file " + std::to_string(n), 10, at));
-            }
-        } else {
-            for (int n = 0; n < 10; ++n) {
-                entries.push_back(FileEntry("", "backup " + std::to_string(n) + ".txt", 10, at));
-            }
-        }
-        AddCatalogueDisk(file.path, ZipDisk(number, "DISK", number), at, entries);
-    }
+    AddBackupShelf(file.path, 26, LocalTime(2020, 1, 1, 0, 0, 0));
     const auto store = file.open();
     for (const std::string text : {"backup", "ba"}) {
         std::vector<std::string> all;
         ASSERT_TRUE(store->forEachHit(text, [&](const SearchHit& hit, std::uint64_t) {
-            all.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
+            all.push_back(Place(hit));
             return true;
         }));
         ASSERT_EQ(all.size(), 4U * 1501 + 26 * 10) << text;
         const Result<SearchResult> searched = store->search(text, 100);
         ASSERT_TRUE(searched) << text << ": " << searched.reason();
-        std::vector<std::string> shown;
-        for (const SearchHit& hit : searched->hits) {
-            shown.push_back(std::to_string(hit.diskNumber) + ":" + hit.entry.path());
-        }
-        EXPECT_EQ(shown, std::vector<std::string>(all.begin(), all.begin() + 100)) << text;
+        EXPECT_EQ(Places(*searched), std::vector<std::string>(all.begin(), all.begin() + 100)) << text;
         if (GetParam() == Backend::Server) {
             EXPECT_EQ(searched->totalEstimated, text == "ba") << text;
         }
