@@ -115,8 +115,9 @@ public:
     // How many matches there are, counting no further than `most`.
     Result<std::uint64_t> countUpTo(std::uint64_t most) const;
     // The first `limit` hits, read a few disks at a time in the order shown (own names first), with the
-    // total reckoned from the share of matches on the disks read: for a search of too many matches to count
-    // soon. Not for copies.
+    // total reckoned from the share of matches on the disks read, or counted whole where the index narrows
+    // a word whose own names are sparse on the first disks: for a search of too many matches to count soon.
+    // Not for copies.
     Result<SearchResult> firstByReading(std::size_t limit) const;
     bool copies() const { return m_duplicates; }
     // Whether the server's trigram index narrows the search: some word has three letters or digits in a
@@ -350,11 +351,13 @@ Result<SearchResult> ServerSearch::firstByReading(std::size_t limit) const {
             // The disks' own list in place of every disk read, for their rows and their count of all.
             std::vector<PgConnection::Parameter> parameters = m_parameters;
             parameters.front() = Lists(m_read, at, end);
-            // The count is of every row, before the limit; the rank is reckoned once a row.
+            // The count is of every row, before the limit, and only of disks not counted yet; the rank is
+            // reckoned once a row.
+            const std::string matches = end > readUpTo ? "count(*) OVER ()" : "0";
             Result<PgRows> rows = m_connection.query(
                 "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, e.rank, e.matches FROM ("
                 "SELECT e.list, e.folder, e.name, e.is_folder, e.size, e.modified, o.position, " +
-                    ranks[rank] + " AS rank, count(*) OVER () AS matches FROM " + InOrder + " WHERE " +
+                    ranks[rank] + " AS rank, " + matches + " AS matches FROM " + InOrder + " WHERE " +
                     m_where + ") e ORDER BY e.rank DESC, e.position, " + Path + " LIMIT " +
                     Number(static_cast<std::int64_t>(limit - result.hits.size())),
                 parameters);

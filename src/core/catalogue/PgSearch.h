@@ -13,7 +13,8 @@ struct SearchQuery;
 // A search (as ParseSearch reads it) of a catalogue server, with the meaning of a search of the file (see
 // SearchCatalogue): every word in the entry's path or its disk's volume name, letter case folded by `folding`
 // as the file's index folds it, the same filters, the same order. The server's trigram index finds the
-// entries, its own sort puts them in order; the total is counted.
+// entries, its own sort puts them in order. The total is counted, or reckoned from the disks read where the
+// first hits lie on the first disks or no word is long enough for the index.
 Result<SearchResult> SearchServer(const PgConnection& connection, CaseFolding& folding,
                                   const SearchQuery& query, std::size_t limit);
 
