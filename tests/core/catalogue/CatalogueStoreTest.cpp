@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -552,7 +553,12 @@ std::vector<std::string> Found(const CatalogueStore& store, const std::string& w
     std::vector<std::string> paths;
     const SearchResult found = store.search(words).value();
     for (const SearchHit& hit : found.hits) {
-        paths.push_back("#" + std::to_string(hit.diskNumber) + " " + hit.entry.path());
+        // Built up, not prefixed: GCC's optimiser mistakes "#" + ... for overlapping copies.
+        std::string path = "#";
+        path += std::to_string(hit.diskNumber);
+        path += ' ';
+        path += hit.entry.path();
+        paths.push_back(std::move(path));
     }
     return paths;
 }
